@@ -1,0 +1,30 @@
+// A fresh temporary directory for one test, removed with everything in it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "zel/runtime/types.h"
+
+namespace zel_test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  // Path of a file inside the directory, as a zel String.
+  zel::String File(const std::string& name) const;
+  // Writes bytes to a file inside the directory and returns its path.
+  zel::String Write(const std::string& name, const std::string& bytes) const;
+  // Reads a whole file's bytes.
+  static std::string Read(const zel::String& path);
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace zel_test

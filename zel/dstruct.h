@@ -1,0 +1,2 @@
+// Data structures: the string grid, checksums, digests and encodings.
+#pragma once

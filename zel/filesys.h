@@ -1,0 +1,2 @@
+// File-system services: text files.
+#pragma once

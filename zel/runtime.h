@@ -1,0 +1,12 @@
+// The runtime services every zel module builds on: types, text encodings,
+// exceptions, the object model, streams, conversions and the random generator.
+#pragma once
+
+#include "zel/runtime/classes.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/export.h"
+#include "zel/runtime/random.h"
+#include "zel/runtime/stream.h"
+#include "zel/runtime/sysutils.h"
+#include "zel/runtime/types.h"
+#include "zel/runtime/utf8.h"

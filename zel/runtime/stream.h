@@ -1,0 +1,134 @@
+// Byte streams: TStream and the memory, handle, file and string streams.
+//
+// Counts and positions are 64-bit. Read returns the number of bytes that
+// arrived (0 at the end, never negative); ReadBuffer/WriteBuffer raise
+// EReadError/EWriteError when fewer bytes move than asked. Negative counts
+// move nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zel/runtime/classes.h"
+
+namespace zel {
+
+enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
+
+// Open-mode words of TFileStream: one access mode, optionally or'ed with a
+// share mode. Share modes are accepted for compatibility; Linux has no
+// mandatory share locks, so they do not restrict other openers.
+inline constexpr uint16_t fmCreate = 0xFF00;
+inline constexpr uint16_t fmOpenRead = 0x0000;
+inline constexpr uint16_t fmOpenWrite = 0x0001;
+inline constexpr uint16_t fmOpenReadWrite = 0x0002;
+inline constexpr uint16_t fmShareCompat = 0x0000;
+inline constexpr uint16_t fmShareExclusive = 0x0010;
+inline constexpr uint16_t fmShareDenyWrite = 0x0020;
+inline constexpr uint16_t fmShareDenyRead = 0x0030;
+inline constexpr uint16_t fmShareDenyNone = 0x0040;
+
+class ZEL_API TStream : public TObject {
+ public:
+  ~TStream() override;
+
+  // Reads up to Count bytes into Buffer; returns how many arrived.
+  virtual int64_t Read(void* Buffer, int64_t Count) = 0;
+  // Writes up to Count bytes; returns how many were written.
+  virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+  // Moves the position; returns the new position.
+  virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+
+  void ReadBuffer(void* Buffer, int64_t Count);
+  void WriteBuffer(const void* Buffer, int64_t Count);
+
+  int64_t Position() { return Seek(0, soCurrent); }
+  void SetPosition(int64_t Pos) { Seek(Pos, soBeginning); }
+  virtual int64_t Size();
+  virtual void SetSize(int64_t NewSize);
+
+  // Copies Count bytes from Source's position (Count = 0: all of Source from
+  // its start). Returns the bytes copied; raises EReadError on a short read.
+  int64_t CopyFrom(TStream& Source, int64_t Count);
+
+  String ClassName() const override;
+};
+
+// A stream over a growable block of memory.
+class ZEL_API TMemoryStream : public TStream {
+ public:
+  TMemoryStream();
+  ~TMemoryStream() override;
+
+  int64_t Read(void* Buffer, int64_t Count) override;
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t NewSize) override;
+
+  // The stored bytes (valid until the next write or resize).
+  const uint8_t* Memory() const noexcept { return data_.data(); }
+  uint8_t* Memory() noexcept { return data_.data(); }
+  void Clear();
+
+  void LoadFromStream(TStream& Source);
+  void SaveToStream(TStream& Dest);
+  void LoadFromFile(const String& FileName);
+  void SaveToFile(const String& FileName);
+
+  String ClassName() const override;
+
+ private:
+  std::vector<uint8_t> data_;  // capacity; size_ bytes are valid
+  int64_t size_ = 0;
+  int64_t pos_ = 0;
+};
+
+// A stream over an open file descriptor that the caller keeps and closes.
+class ZEL_API THandleStream : public TStream {
+ public:
+  explicit THandleStream(int AHandle);
+  ~THandleStream() override;
+
+  int64_t Read(void* Buffer, int64_t Count) override;
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  void SetSize(int64_t NewSize) override;
+  int Handle() const noexcept { return handle_; }
+
+  String ClassName() const override;
+
+ protected:
+  int handle_;
+};
+
+// A stream over a named file. Raises EFCreateError ("Cannot create file
+// "<name>". <reason>") or EFOpenError ("Cannot open file "<name>".
+// <reason>") when the file cannot be created or opened.
+class ZEL_API TFileStream : public THandleStream {
+ public:
+  TFileStream(const String& AFileName, uint16_t Mode);
+  ~TFileStream() override;
+
+  const String& FileName() const noexcept { return file_name_; }
+  String ClassName() const override;
+
+ private:
+  String file_name_;
+};
+
+// A memory stream initialised from text, one byte per character (the low
+// byte of each UTF-16 unit); DataString() maps the bytes back.
+class ZEL_API TStringStream : public TMemoryStream {
+ public:
+  explicit TStringStream(const String& AString = String());
+  explicit TStringStream(const std::string& Bytes);
+  ~TStringStream() override;
+
+  String DataString() const;
+  std::string Bytes() const;
+  String ClassName() const override;
+};
+
+}  // namespace zel

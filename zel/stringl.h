@@ -1,0 +1,2 @@
+// String utilities: character classes, editing, number formatting, searching and tokenising.
+#pragma once

@@ -1,0 +1,2 @@
+// Mathematical constants: extended-precision values and the ln(n!) table.
+#pragma once
