@@ -81,7 +81,7 @@ std::string SampleDir() {
 #ifdef ZEL_SAMPLE_DIR
   if (std::filesystem::is_directory(ZEL_SAMPLE_DIR)) return ZEL_SAMPLE_DIR;
 #endif
-  return "/usr/local/share/zel";
+  return ZEL_INSTALLED_SAMPLE_DIR;
 }
 
 }  // namespace zel_tool
