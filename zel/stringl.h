@@ -1,2 +1,3 @@
 // String utilities: character classes, editing, number formatting, searching and tokenising.
 #pragma once
+#include "zel/stringl/xmltag.h"

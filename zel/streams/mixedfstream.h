@@ -1,0 +1,59 @@
+// TMixedFStream: a file stream that mixes text lines, numbers in text form and
+// binary values, for example a text header followed by binary data.
+//
+// Text is one byte per character and binary values are little-endian images,
+// as for the free functions of zel/streams/primitives.h; reading goes through
+// the file stream's read buffer, so byte-wise reading costs no system call
+// per byte while Position() stays exact.
+#pragma once
+
+#include <cstdint>
+
+#include "zel/runtime/stream.h"
+#include "zel/runtime/types.h"
+
+namespace zel {
+
+class ZEL_API TMixedFStream : public TFileStream {
+ public:
+  // Opens or creates the file exactly as TFileStream does with that name and
+  // mode (fmCreate, fmOpenRead, fmOpenWrite, fmOpenReadWrite, or'ed with a
+  // share mode); raises EFCreateError / EFOpenError on failure.
+  TMixedFStream(const String& AFileName, uint16_t Mode);
+  ~TMixedFStream() override;
+
+  // True when the position is at or beyond the size of the file.
+  bool Eos();
+
+  using TFileStream::Write;
+  // The low byte of each character, through a 4096-byte buffer.
+  void Write(const String& AString);
+  // Write, then CR LF.
+  void WriteLn(const String& AString);
+  void WriteByte(uint8_t aNum);
+  void WriteInteger(int32_t aNum);  // 4 bytes
+  void WriteDouble(double aNum);    // 8 bytes
+
+  // Binary readers: error is false when all bytes arrived, true after a short
+  // read (the result then holds the bytes that arrived, zero-filled above).
+  // They never raise.
+  uint8_t ReadByte(bool& error);
+  int32_t ReadInteger(bool& error);
+  double ReadDouble(bool& error);
+  long double ReadExtended(bool& error);  // the 10-byte x87 image
+
+  // Reads one line. Bytes of code 32 and above and TAB become characters;
+  // every other byte (CR and LF included) is never part of the result: it ends
+  // the line when it meets the end-of-line mode (the codes of ReadLnStream:
+  // 0 LF, 1 CR, 2 CR or LF, 3 CR after LF, 4 LF after CR, other: never) and is
+  // dropped otherwise. There is no end-of-stream flag: test Eos().
+  String ReadLn(int32_t EOLMode);
+  // As ScanStreamDecimal.
+  int32_t ReadDecimal();
+  // As ScanStreamFPNum.
+  double ReadFPNum(bool AllowExp, int32_t DecPChar);
+
+  String ClassName() const override;
+};
+
+}  // namespace zel
