@@ -1,6 +1,7 @@
 #include "zel/runtime/stream.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +53,12 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   return Count;
 }
 
+std::span<const uint8_t> TStream::DoReadWindow() { return {}; }
+
+void TStream::DoAdvanceWindow(int64_t Count) {
+  if (Count > 0) Seek(Count, soCurrent);
+}
+
 // ---- TMemoryStream -------------------------------------------------------------
 
 TMemoryStream::TMemoryStream() = default;
@@ -98,6 +105,15 @@ void TMemoryStream::SetSize(int64_t NewSize) {
   if (pos_ > size_) pos_ = size_;
 }
 
+std::span<const uint8_t> TMemoryStream::DoReadWindow() {
+  if (pos_ >= size_) return {};
+  return {data_.data() + pos_, static_cast<size_t>(size_ - pos_)};
+}
+
+void TMemoryStream::DoAdvanceWindow(int64_t Count) {
+  if (Count > 0) pos_ = std::min(pos_ + Count, std::max(size_, pos_));
+}
+
 void TMemoryStream::Clear() {
   data_.clear();
   data_.shrink_to_fit();
@@ -133,10 +149,77 @@ THandleStream::THandleStream(int AHandle) : handle_(AHandle) {}
 THandleStream::~THandleStream() = default;
 String THandleStream::ClassName() const { return u"THandleStream"; }
 
+namespace {
+constexpr int64_t kFirstReadAhead = 4096;
+constexpr int64_t kMaxReadAhead = 65536;
+}  // namespace
+
+void THandleStream::DropReadAhead() const noexcept {
+  if (ahead_pos_ < ahead_len_) {
+    ::lseek(handle_, static_cast<off_t>(ahead_end_ - (ahead_len_ - ahead_pos_)), SEEK_SET);
+    next_fill_ = kFirstReadAhead;  // reading was interrupted: start small again
+  }
+  ahead_pos_ = 0;
+  ahead_len_ = 0;
+}
+
+int THandleStream::Handle() const noexcept {
+  DropReadAhead();
+  return handle_;
+}
+
+std::span<const uint8_t> THandleStream::DoReadWindow() {
+  if (ahead_pos_ < ahead_len_)
+    return {buf_.get() + ahead_pos_, static_cast<size_t>(ahead_len_ - ahead_pos_)};
+  if (handle_ < 0) return {};
+  if (regular_ < 0) {
+    struct stat st;
+    regular_ = (::fstat(handle_, &st) == 0 && S_ISREG(st.st_mode)) ? 1 : 0;
+  }
+  // Pipes, sockets and devices are not read ahead: their bytes could not be
+  // given back to a caller of Handle().
+  if (regular_ == 0) return {};
+  const off_t at = ::lseek(handle_, 0, SEEK_CUR);
+  if (at < 0) return {};
+  if (!buf_) buf_ = std::make_unique<uint8_t[]>(static_cast<size_t>(kMaxReadAhead));
+  if (next_fill_ < kFirstReadAhead) next_fill_ = kFirstReadAhead;
+  ssize_t n;
+  do {
+    n = ::read(handle_, buf_.get(), static_cast<size_t>(next_fill_));
+  } while (n < 0 && errno == EINTR);
+  ahead_pos_ = 0;
+  if (n <= 0) {
+    ahead_len_ = 0;
+    return {};
+  }
+  ahead_len_ = n;
+  ahead_end_ = static_cast<int64_t>(at) + n;
+  next_fill_ = std::min(next_fill_ * 2, kMaxReadAhead);
+  return {buf_.get(), static_cast<size_t>(n)};
+}
+
+void THandleStream::DoAdvanceWindow(int64_t Count) {
+  if (Count <= 0) return;
+  if (ahead_pos_ < ahead_len_) {
+    ahead_pos_ += std::min(Count, ahead_len_ - ahead_pos_);
+    if (ahead_pos_ == ahead_len_) ahead_pos_ = ahead_len_ = 0;  // offset == position again
+  } else {
+    Seek(Count, soCurrent);
+  }
+}
+
 int64_t THandleStream::Read(void* Buffer, int64_t Count) {
   if (Count <= 0 || handle_ < 0) return 0;
   auto* p = static_cast<uint8_t*>(Buffer);
   int64_t done = 0;
+  if (ahead_pos_ < ahead_len_) {
+    // Bytes read ahead come first; the descriptor's offset is just after them.
+    done = std::min(Count, ahead_len_ - ahead_pos_);
+    std::memcpy(p, buf_.get() + ahead_pos_, static_cast<size_t>(done));
+    ahead_pos_ += done;
+    if (ahead_pos_ < ahead_len_) return done;
+    ahead_pos_ = ahead_len_ = 0;
+  }
   while (done < Count) {
     const ssize_t n = ::read(handle_, p + done, static_cast<size_t>(Count - done));
     if (n < 0 && errno == EINTR) continue;
@@ -148,6 +231,7 @@ int64_t THandleStream::Read(void* Buffer, int64_t Count) {
 
 int64_t THandleStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0 || handle_ < 0) return 0;
+  DropReadAhead();
   const auto* p = static_cast<const uint8_t*>(Buffer);
   int64_t done = 0;
   while (done < Count) {
@@ -160,12 +244,32 @@ int64_t THandleStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  if (ahead_pos_ < ahead_len_ && Origin != soEnd) {
+    // Moves inside the bytes read ahead need no system call.
+    const int64_t first = ahead_end_ - ahead_len_;
+    const int64_t here = first + ahead_pos_;
+    const int64_t target = Origin == soCurrent ? here + Offset : Offset;
+    if (target >= first && target < ahead_end_) {
+      ahead_pos_ = target - first;
+      return target;
+    }
+  }
+  DropReadAhead();
   const int whence = Origin == soBeginning ? SEEK_SET : Origin == soCurrent ? SEEK_CUR : SEEK_END;
   const off_t r = ::lseek(handle_, static_cast<off_t>(Offset), whence);
   return r < 0 ? -1 : static_cast<int64_t>(r);
 }
 
+int64_t THandleStream::Size() {
+  if (regular_ != 0 && handle_ >= 0) {
+    struct stat st;
+    if (::fstat(handle_, &st) == 0 && S_ISREG(st.st_mode)) return static_cast<int64_t>(st.st_size);
+  }
+  return TStream::Size();
+}
+
 void THandleStream::SetSize(int64_t NewSize) {
+  DropReadAhead();
   const int64_t pos = Position();
   if (::ftruncate(handle_, static_cast<off_t>(std::max<int64_t>(NewSize, 0))) != 0)
     throw EStreamError(u"Stream size error: " + Utf8ToString(std::strerror(errno)));

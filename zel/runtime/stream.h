@@ -4,9 +4,22 @@
 // arrived (0 at the end, never negative); ReadBuffer/WriteBuffer raise
 // EReadError/EWriteError when fewer bytes move than asked. Negative counts
 // move nothing.
+//
+// Read window. Parsers that take one byte at a time (the stream functions of
+// zel/streams) ask the stream for ReadWindow(): a view of bytes at the current
+// position that are already in memory, and move past the ones they used with
+// AdvanceWindow(n). A memory stream shows its own storage; a handle stream on
+// a regular file reads ahead into a buffer of its own (4 KiB, growing to
+// 64 KiB while reading goes on) and keeps Position(), Seek, Read, Write and
+// SetSize exactly on the logical position, as if it had read byte by byte.
+// Other streams show no window (the default), and such parsers fall back to
+// Read. Subclasses may offer a window by overriding DoReadWindow and
+// DoAdvanceWindow.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,7 +65,21 @@ class ZEL_API TStream : public TObject {
   // its start). Returns the bytes copied; raises EReadError on a short read.
   int64_t CopyFrom(TStream& Source, int64_t Count);
 
+  // The bytes at the current position that can be read without further calls
+  // (empty at the end of the stream and for streams without a window). The
+  // view stays valid until the next operation on the stream. Does not move the
+  // position; may read ahead from the underlying file.
+  std::span<const uint8_t> ReadWindow() { return DoReadWindow(); }
+  // Moves the position past Count bytes of the window just returned
+  // (0 <= Count <= its size).
+  void AdvanceWindow(int64_t Count) { DoAdvanceWindow(Count); }
+
   String ClassName() const override;
+
+ protected:
+  // Defaults: no window; advancing seeks.
+  virtual std::span<const uint8_t> DoReadWindow();
+  virtual void DoAdvanceWindow(int64_t Count);
 };
 
 // A stream over a growable block of memory.
@@ -79,6 +106,10 @@ class ZEL_API TMemoryStream : public TStream {
 
   String ClassName() const override;
 
+ protected:
+  std::span<const uint8_t> DoReadWindow() override;
+  void DoAdvanceWindow(int64_t Count) override;
+
  private:
   std::vector<uint8_t> data_;  // capacity; size_ bytes are valid
   int64_t size_ = 0;
@@ -86,6 +117,9 @@ class ZEL_API TMemoryStream : public TStream {
 };
 
 // A stream over an open file descriptor that the caller keeps and closes.
+// On a regular file the read window reads ahead; Handle() first moves the
+// descriptor's offset back to Position() and drops what was read ahead, so a
+// caller using the descriptor directly sees the logical position.
 class ZEL_API THandleStream : public TStream {
  public:
   explicit THandleStream(int AHandle);
@@ -94,13 +128,31 @@ class ZEL_API THandleStream : public TStream {
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override;
   void SetSize(int64_t NewSize) override;
-  int Handle() const noexcept { return handle_; }
+  int Handle() const noexcept;
 
   String ClassName() const override;
 
  protected:
+  std::span<const uint8_t> DoReadWindow() override;
+  void DoAdvanceWindow(int64_t Count) override;
+  // Puts the descriptor's offset back on the logical position and forgets the
+  // bytes read ahead.
+  void DropReadAhead() const noexcept;
+
   int handle_;
+
+ private:
+  // Read-ahead: buf_[ahead_pos_, ahead_len_) are the bytes after the logical
+  // position; the descriptor's offset is ahead_end_ (the file offset just
+  // after buf_[ahead_len_ - 1]) while ahead_len_ > 0.
+  mutable std::unique_ptr<uint8_t[]> buf_;
+  mutable int64_t ahead_pos_ = 0;
+  mutable int64_t ahead_len_ = 0;
+  mutable int64_t ahead_end_ = 0;
+  mutable int64_t next_fill_ = 0;  // size of the next read-ahead
+  int regular_ = -1;               // -1 unknown, 0 no, 1 a regular file
 };
 
 // A stream over a named file. Raises EFCreateError ("Cannot create file
