@@ -1,3 +1,5 @@
 // String utilities: character classes, editing, number formatting, searching and tokenising.
 #pragma once
 #include "zel/stringl/xmltag.h"
+#include "zel/stringl/charclass.h"
+#include "zel/stringl/strediting.h"
