@@ -1,0 +1,7 @@
+#include "zel/runtime/filemode.h"
+
+namespace zel {
+
+uint8_t FileMode = 2;
+
+}  // namespace zel
