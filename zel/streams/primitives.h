@@ -129,7 +129,7 @@ ZEL_API int32_t CountLinesInStream(TStream& AStream);
 // end of InStream are cut at the end; empty entries are ignored. A malformed
 // entry raises EConvertError naming it ("Invalid range "x" in extraction
 // list"), before anything is written. InStream is left after the last byte
-// copied (at its start if nothing was copied); OutStream after what was written.
+// copied (unchanged if nothing was copied); OutStream after what was written.
 ZEL_API void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream,
                                const TStringList& Ranges);
 
@@ -154,8 +154,8 @@ using TSearchReplaceEvent = std::function<void(const String& Found, String& Repl
 // empty SearchText copies the input unchanged. Afterwards InStream is at its
 // end and OutStream after the last byte written.
 ZEL_API void SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream,
-                              const String& SearchText, const String& ReplaceText,
-                              bool IgnoreCase, int32_t StartPos, int32_t MaxCount,
-                              const String& EndText, const TSearchReplaceEvent& OnReplace);
+                              const String& SearchText, const String& ReplaceText, bool IgnoreCase,
+                              int32_t StartPos, int32_t MaxCount, const String& EndText,
+                              const TSearchReplaceEvent& OnReplace);
 
 }  // namespace zel

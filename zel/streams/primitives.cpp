@@ -1,0 +1,419 @@
+#include "zel/streams/primitives.h"
+
+#include <locale.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "zel/runtime/exception.h"
+#include "zel/streams/internal/byte_reader.h"
+
+namespace zel {
+
+namespace {
+
+constexpr double kMaxDouble = 1.7e308;  // uc_MaxDouble
+constexpr size_t kWriteChunk = 4096;
+constexpr int64_t kBlock = 256;
+
+// Appends bytes as the characters of the same codes.
+void AppendBytes(String& s, const uint8_t* p, size_t n) {
+  const size_t at = s.size();
+  s.resize(at + n);
+  Char* out = s.data() + at;
+  for (size_t i = 0; i < n; ++i) out[i] = p[i];
+}
+
+void AppendBytes(std::string& s, const uint8_t* p, size_t n) {
+  s.append(reinterpret_cast<const char*>(p), n);
+}
+
+template <size_t N>
+void WriteImage(TStream& s, const void* value) {
+  std::array<uint8_t, N> buf;
+  std::memcpy(buf.data(), value, N);
+  s.WriteBuffer(buf.data(), N);
+}
+
+// Fills a zero-initialised image of N bytes; true when all arrived.
+template <size_t N>
+bool ReadImage(TStream& s, std::array<uint8_t, N>& buf) {
+  buf.fill(0);
+  try {
+    const std::span<const uint8_t> w = s.ReadWindow();
+    if (w.size() >= N) {  // the bytes are in memory: no Read call needed
+      std::memcpy(buf.data(), w.data(), N);
+      s.AdvanceWindow(N);
+      return true;
+    }
+    s.ReadBuffer(buf.data(), N);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// All bytes from the position to the end. Streams with a window give their
+// bytes window by window; others are read in blocks of 256 bytes for as long
+// as full blocks arrive. Only the last block can be short, so the total is odd
+// exactly when that last block is.
+std::string ReadRest(TStream& s) {
+  std::string bytes;
+  for (;;) {
+    const std::span<const uint8_t> w = s.ReadWindow();
+    if (w.empty()) break;
+    AppendBytes(bytes, w.data(), w.size());
+    s.AdvanceWindow(static_cast<int64_t>(w.size()));
+  }
+  // A window total that is not a whole number of blocks ended with a short
+  // block; otherwise go on block by block (streams without a window).
+  if (bytes.size() % kBlock != 0) return bytes;
+  std::array<uint8_t, kBlock> block;
+  for (;;) {
+    const int64_t n = std::max<int64_t>(s.Read(block.data(), kBlock), 0);
+    AppendBytes(bytes, block.data(), static_cast<size_t>(n));
+    if (n != kBlock) break;
+  }
+  return bytes;
+}
+
+inline bool IsLineEnd(int mode, int b, int prev) {
+  switch (mode) {
+    case 0:
+      return b == 10;
+    case 1:
+      return b == 13;
+    case 2:
+      return b == 10 || b == 13;
+    case 3:
+      return b == 13 && prev == 10;
+    case 4:
+      return b == 10 && prev == 13;
+    default:
+      return false;
+  }
+}
+
+// Index of the first byte of [p, e) that ends a line in this mode (given the
+// byte before p), or e - p.
+size_t FindLineEnd(int mode, const uint8_t* p, const uint8_t* e, int prev) {
+  const size_t n = static_cast<size_t>(e - p);
+  switch (mode) {
+    case 0:
+    case 1: {
+      const void* hit = std::memchr(p, mode == 0 ? 10 : 13, n);
+      return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : n;
+    }
+    case 2:
+      for (size_t i = 0; i < n; ++i)
+        if (p[i] == 10 || p[i] == 13) return i;
+      return n;
+    case 3:
+    case 4: {
+      const uint8_t first = mode == 3 ? 10 : 13;
+      const uint8_t second = mode == 3 ? 13 : 10;
+      if (n > 0 && p[0] == second && prev == first) return 0;
+      for (size_t i = 1; i < n; ++i) {
+        const void* hit = std::memchr(p + i, second, n - i);
+        if (!hit) return n;
+        i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - p);
+        if (p[i - 1] == first) return i;
+      }
+      return n;
+    }
+    default:
+      return n;
+  }
+}
+
+// Counts the bytes equal to 10. SSE2 is part of every x86-64 processor: 16
+// bytes are compared at a time and counted in byte lanes, which are summed
+// before they could overflow.
+uint64_t CountLF(const uint8_t* p, size_t n) {
+  uint64_t total = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8(10);
+  while (n >= 16) {
+    const size_t rounds = std::min<size_t>(n / 16, 255);
+    __m128i acc = _mm_setzero_si128();
+    for (size_t i = 0; i < rounds; ++i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+      acc = _mm_sub_epi8(acc, _mm_cmpeq_epi8(v, lf));  // a match is -1
+    }
+    const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+    total += static_cast<uint64_t>(_mm_cvtsi128_si64(sums)) +
+             static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    p += 16 * rounds;
+    n -= 16 * rounds;
+  }
+#endif
+  for (size_t i = 0; i < n; ++i) total += p[i] == 10;
+  return total;
+}
+
+Char AsciiLower(Char c) { return (c >= u'A' && c <= u'Z') ? Char(c + 32) : c; }
+
+double ConvertNumberText(const std::string& text) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(text.c_str(), nullptr, c_locale);
+}
+
+}  // namespace
+
+// ---- writing -------------------------------------------------------------------
+
+void WriteStringStream(TStream& AStream, const String& AString) {
+  std::array<uint8_t, kWriteChunk> buf;
+  size_t n = 0;
+  for (const Char c : AString) {
+    buf[n++] = static_cast<uint8_t>(c & 0xFF);
+    if (n == kWriteChunk) {
+      AStream.WriteBuffer(buf.data(), static_cast<int64_t>(n));
+      n = 0;
+    }
+  }
+  AStream.WriteBuffer(buf.data(), static_cast<int64_t>(n));
+}
+
+void WriteLnStream(TStream& AStream, const String& AString) {
+  WriteStringStream(AStream, AString);
+  static constexpr uint8_t kCrLf[2] = {13, 10};
+  AStream.WriteBuffer(kCrLf, 2);
+}
+
+void WriteLongintToStream(TStream& AStream, int32_t Value) { WriteImage<4>(AStream, &Value); }
+void WriteSingleToStream(TStream& AStream, float Value) { WriteImage<4>(AStream, &Value); }
+void WriteDoubleToStream(TStream& AStream, double Value) { WriteImage<8>(AStream, &Value); }
+void WriteExtendedToStream(TStream& AStream, long double Value) {
+  WriteImage<10>(AStream, &Value);  // the x87 image occupies the low 10 bytes
+}
+
+// ---- binary readers ------------------------------------------------------------
+
+int32_t ReadLongintFromStream(TStream& AStream, bool& Error) {
+  std::array<uint8_t, 4> buf;
+  Error = !ReadImage(AStream, buf);
+  int32_t v;
+  std::memcpy(&v, buf.data(), 4);
+  return v;
+}
+
+float ReadSingleFromStream(TStream& AStream, bool& Error) {
+  std::array<uint8_t, 4> buf;
+  Error = !ReadImage(AStream, buf);
+  float v;
+  std::memcpy(&v, buf.data(), 4);
+  return v;
+}
+
+double ReadDoubleFromStream(TStream& AStream, bool& Error) {
+  std::array<uint8_t, 8> buf;
+  Error = !ReadImage(AStream, buf);
+  double v;
+  std::memcpy(&v, buf.data(), 8);
+  return v;
+}
+
+long double ReadExtendedFromStream(TStream& AStream, bool& Error) {
+  std::array<uint8_t, 10> buf;
+  Error = !ReadImage(AStream, buf);
+  long double v = 0;  // the 6 padding bytes of the in-memory form stay zero
+  std::memcpy(&v, buf.data(), 10);
+  return v;
+}
+
+// ---- lines, bytes and texts ----------------------------------------------------
+
+String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode) {
+  EndOfStream = false;
+  String line;
+  internal::ByteReader r(AStream);
+  int prev = 0;
+  bool ended = false;
+  while (!ended) {
+    if (!r.Fill()) {
+      EndOfStream = true;
+      break;
+    }
+    const uint8_t* p = r.Cur();
+    const size_t avail = static_cast<size_t>(r.End() - p);
+    size_t take = FindLineEnd(EOLMode, p, r.End(), prev);
+    if (take < avail) {
+      ++take;  // the byte that ends the line belongs to it
+      ended = true;
+    }
+    AppendBytes(line, p, take);
+    prev = p[take - 1];
+    r.Skip(take);
+  }
+  if (ended) {
+    for (int i = 0; i < 2 && !line.empty() && (line.back() == 13 || line.back() == 10); ++i)
+      line.pop_back();
+  }
+  return line;
+}
+
+bool FindInStream(TStream& AStream, uint8_t B) {
+  internal::ByteReader r(AStream);
+  while (r.Fill()) {
+    const size_t n = static_cast<size_t>(r.End() - r.Cur());
+    const void* hit = std::memchr(r.Cur(), B, n);
+    if (hit) {
+      r.Skip(static_cast<size_t>(static_cast<const uint8_t*>(hit) - r.Cur()) + 1);
+      return true;
+    }
+    r.Skip(n);
+  }
+  return false;
+}
+
+String StreamAsString(TStream& AStream) {
+  // Each block contributes its bytes in pairs; a full block is even, so only
+  // the last (short) block can leave an odd byte, which is dropped.
+  const std::string bytes = ReadRest(AStream);
+  String s(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = static_cast<Char>(static_cast<uint8_t>(bytes[2 * i]) |
+                             (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+  return s;
+}
+
+String StreamAsByteString(TStream& AStream) {
+  const std::string bytes = ReadRest(AStream);
+  String s;
+  AppendBytes(s, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return s;
+}
+
+String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found) {
+  Found = -1;
+  String delim = Delimiter;
+  for (Char& c : delim) c = AsciiLower(c);
+  const int64_t start = AStream.Position();
+  String text;          // as read
+  String lower;         // the same, lower-cased
+  size_t searched = 0;  // occurrences starting before this index were looked for
+  size_t hit = String::npos;
+  // The stream form reads blocks of 256 bytes and looks for the delimiter
+  // after each full block; the search only covers text that a new block can
+  // complete, so the whole scan stays linear.
+  std::array<uint8_t, kBlock> block;
+  for (;;) {
+    const int64_t n = std::max<int64_t>(AStream.Read(block.data(), kBlock), 0);
+    AppendBytes(text, block.data(), static_cast<size_t>(n));
+    const size_t at = lower.size();
+    lower.resize(text.size());
+    for (size_t i = at; i < text.size(); ++i) lower[i] = AsciiLower(text[i]);
+    if (!delim.empty()) {
+      hit = lower.find(delim, searched);
+      if (hit != String::npos) break;
+      if (lower.size() >= delim.size()) searched = lower.size() - delim.size() + 1;
+    }
+    if (n != kBlock) break;
+  }
+  if (hit == String::npos) return text;  // not found: the rest of the stream, position at its end
+  Found = 0;
+  text.resize(hit + delim.size());
+  AStream.SetPosition(start + static_cast<int64_t>(text.size()));
+  return text;
+}
+
+int32_t ScanStreamDecimal(TStream& AStream) {
+  internal::ByteReader r(AStream);
+  int b;
+  do {
+    b = r.Next();
+  } while (b == 32 || b == 10 || b == 13);
+  bool negative = false;
+  if (b == '-') {
+    negative = true;
+    b = r.Next();
+  } else if (b == '+') {
+    b = r.Next();
+  }
+  uint32_t v = 0;  // wraps around like the 32-bit original
+  while (b >= '0' && b <= '9') {
+    v = v * 10u + static_cast<uint32_t>(b - '0');
+    b = r.Next();
+  }
+  if (negative) v = 0u - v;
+  return static_cast<int32_t>(v);
+}
+
+double ScanStreamFPNum(TStream& AStream, bool AllowExp, int32_t DecPChar) {
+  enum { kEnd = 100, kError = 101 };
+  constexpr uint32_t kExpLimit = 4200;
+  internal::ByteReader r(AStream);
+  std::string number;
+  uint32_t exponent = 0;  // saturates far above the limit
+  int state = 1;
+  for (;;) {
+    int b = r.Next();  // -1 at the end: a letter that fits no rule
+    if (b >= 'a' && b <= 'z') b -= 32;
+    const bool sep = (b == '.' && (DecPChar == 1 || DecPChar == 3)) ||
+                     (b == ',' && (DecPChar == 2 || DecPChar == 3));
+    const bool blank = b == ' ' || b == 9 || b == 10 || b == 13;
+    const bool sign = b == '+' || b == '-';
+    const bool digit = b >= '0' && b <= '9';
+    const bool e = b == 'E';
+    const int after_mantissa = AllowExp ? 6 : kEnd;
+    int next;
+    switch (state) {
+      case 1:
+        next = sep ? 4 : blank ? 1 : sign ? 2 : digit ? 3 : kError;
+        break;
+      case 2:
+        next = sep ? 4 : digit ? 3 : kError;
+        break;
+      case 3:
+        next = sep ? 4 : digit ? 3 : e ? after_mantissa : kEnd;
+        break;
+      case 4:
+      case 5:
+        next = sep ? kError : digit ? 5 : e ? after_mantissa : kEnd;
+        break;
+      case 6:
+        next = sep ? kError : sign ? 7 : digit ? 8 : kError;
+        break;
+      case 7:
+        next = sep ? kError : digit ? 8 : kError;
+        break;
+      default:  // 8
+        next = sep ? kEnd : digit ? 8 : kEnd;
+        break;
+    }
+    if (next == kError) return 0.0;
+    if (next == kEnd) break;
+    if (next == 8) exponent = std::min<uint32_t>(exponent * 10 + uint32_t(b - '0'), 1000000);
+    if (next >= 2 && b > 32 && exponent <= kExpLimit)
+      number.push_back(b == ',' ? '.' : static_cast<char>(b));
+    state = next;
+  }
+  if (number.empty()) return 0.0;  // cannot happen: "end" needs state 3 or above
+  if (number.back() == '.') number.push_back('0');
+  double v = ConvertNumberText(number);
+  if (std::isnan(v)) return kMaxDouble;
+  return std::clamp(v, -kMaxDouble, kMaxDouble);
+}
+
+int32_t CountLinesInStream(TStream& AStream) {
+  internal::ByteReader r(AStream);
+  uint64_t count = 0;
+  while (r.Fill()) {
+    const size_t n = static_cast<size_t>(r.End() - r.Cur());
+    count += CountLF(r.Cur(), n);
+    r.Skip(n);
+  }
+  if (count > static_cast<uint64_t>(INT32_MAX)) throw EIntOverflow(u"Integer overflow");
+  return static_cast<int32_t>(count);
+}
+
+}  // namespace zel

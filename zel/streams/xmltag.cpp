@@ -1,0 +1,168 @@
+#include "zel/streams/xmltag.h"
+
+#include <algorithm>
+
+#include "zel/runtime/textfile.h"
+#include "zel/streams/internal/byte_reader.h"
+#include "zel/stringl/internal/xmltag_scan.h"
+
+namespace zel {
+
+namespace {
+
+// Bytes of a stream as characters of the same codes.
+struct StreamSource {
+  internal::ByteReader reader;
+  int64_t consumed = 0;
+  explicit StreamSource(TStream& s) : reader(s) {}
+  bool Next(Char& c) {
+    const int b = reader.Next();
+    if (b < 0) return false;
+    c = static_cast<Char>(b);
+    ++consumed;
+    return true;
+  }
+};
+
+// Characters of an open text file.
+struct TextFileSource {
+  TextFile& file;
+  bool Next(Char& c) {
+    if (file.Eof()) return false;
+    c = file.ReadChar();
+    return true;
+  }
+};
+
+// One step of the attribute machine: parses the attribute that starts at Pos
+// (0-based) and moves Pos after it. Status 0 ok, 1 '"' in a name, 2 "==",
+// 3 '=' in a plain value, 4 nothing left.
+int ParseAttribute(const String& text, size_t& pos, String& name, String& value) {
+  name.clear();
+  value.clear();
+  if (pos >= text.size()) return 4;
+  int state = 0;
+  while (pos < text.size()) {
+    const Char c = text[pos++];
+    switch (state) {
+      case 0:
+        if (c == u'"') return 1;
+        if (c == u'=')
+          state = 1;
+        else
+          name.push_back(c);
+        break;
+      case 1:
+        if (c == u' ') break;
+        if (c == u'"') {
+          state = 2;
+        } else if (c == u'=') {
+          return 2;
+        } else {
+          value.push_back(c);
+          state = 3;
+        }
+        break;
+      case 2:
+        if (c == u'"') return 0;
+        value.push_back(c);
+        break;
+      default:  // 3: plain value
+        if (c == u' ' || c == u'"') return 0;
+        if (c == u'=') return 3;
+        value.push_back(c);
+        break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList,
+                            String& Attributes, String& Contents) {
+  StreamSource src(AStream);
+  return internal::ReadNextXmlTag(src, TagList, Attributes, Contents, false);
+}
+
+int32_t ReadNextTagInTextFile(TextFile& AFile, const std::vector<String>& TagList,
+                              String& Attributes, String& Contents) {
+  TextFileSource src{AFile};
+  return internal::ReadNextXmlTag(src, TagList, Attributes, Contents, true);
+}
+
+String ScanForXMLAttrib(const String& AttribText, const String& Name) {
+  const String wanted = internal::XmlLowerString(Name);
+  size_t pos = 0;
+  String name, value;
+  for (;;) {
+    if (ParseAttribute(AttribText, pos, name, value) != 0) return String();
+    const size_t first = name.find_first_not_of(u' ');
+    name = first == String::npos ? String()
+                                 : name.substr(first, name.find_last_not_of(u' ') - first + 1);
+    if (internal::XmlLowerString(name) == wanted) return value;
+  }
+}
+
+bool ScanStreamForXMLTag(TStream& AStream, const String& Tag, String& Attributes, String& Contents,
+                         const TXMLScanProgressEvent& OnProgress) {
+  Attributes.clear();
+  Contents.clear();
+  const String wanted = internal::XmlLowerString(Tag);
+  int64_t start = 0, size = 0;
+  int32_t reported = -1;
+  if (OnProgress) {
+    start = AStream.Position();
+    size = AStream.Size();
+  }
+  StreamSource src(AStream);
+  auto progress = [&](bool done) {
+    if (!OnProgress) return;
+    int32_t pct = 100;
+    if (!done && size > 0)
+      pct = static_cast<int32_t>(std::clamp<int64_t>((start + src.consumed) * 100 / size, 0, 100));
+    if (pct > reported) {
+      reported = pct;
+      OnProgress(nullptr, pct);
+    }
+  };
+  String tag;
+  while (internal::NextXmlTagText(src, tag)) {
+    internal::XmlTagParts parts = internal::SplitXmlTag(tag);
+    if (parts.Name != wanted) {
+      progress(false);
+      continue;
+    }
+    Attributes = std::move(parts.Attributes);
+    if (!parts.Empty && !parts.Name.empty() && parts.Name[0] != u'/')
+      internal::ReadXmlContents(src, parts.Name, Contents, false);
+    progress(true);
+    return true;
+  }
+  progress(true);
+  return false;
+}
+
+String ReadStreamUntilTagList(TStream& AStream, const std::vector<String>& TagList,
+                              int32_t& TagIndex) {
+  TagIndex = -1;
+  const int64_t start = AStream.Position();
+  String before;
+  String tag;
+  StreamSource src(AStream);
+  while (internal::NextXmlTagText(src, tag, &before)) {
+    const String name = internal::SplitXmlTag(tag).Name;
+    const auto it = std::find(TagList.begin(), TagList.end(), name);
+    if (it != TagList.end()) {
+      TagIndex = static_cast<int32_t>(it - TagList.begin());
+      src.reader.Release();
+      AStream.SetPosition(start + static_cast<int64_t>(before.size()));
+      return before;
+    }
+    before.push_back(u'<');
+    before.append(tag);
+  }
+  return before;
+}
+
+}  // namespace zel
