@@ -1,2 +1,6 @@
 // Data structures: the string grid, checksums, digests and encodings.
 #pragma once
+#include "zel/dstruct/crc.h"
+#include "zel/dstruct/sha1.h"
+#include "zel/dstruct/base64.h"
+#include "zel/dstruct/ascii85.h"
