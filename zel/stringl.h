@@ -3,3 +3,5 @@
 #include "zel/stringl/xmltag.h"
 #include "zel/stringl/charclass.h"
 #include "zel/stringl/strediting.h"
+#include "zel/stringl/numformat.h"
+#include "zel/stringl/wordseps.h"
