@@ -1,2 +1,4 @@
 // File-system services: text files.
 #pragma once
+
+#include "zel/filesys/textfiles.h"
