@@ -5,3 +5,7 @@
 #include "zel/stringl/strediting.h"
 #include "zel/stringl/numformat.h"
 #include "zel/stringl/wordseps.h"
+#include "zel/stringl/searching.h"
+#include "zel/stringl/extracting.h"
+#include "zel/stringl/textparse.h"
+#include "zel/stringl/tagdetect.h"

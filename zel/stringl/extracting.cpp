@@ -1,0 +1,145 @@
+#include "zel/stringl/extracting.h"
+
+#include <string_view>
+
+#include "zel/runtime/sysutils.h"
+#include "zel/stringl/strediting.h"
+#include "zel/stringl/wordseps.h"
+
+namespace zel {
+
+namespace {
+
+constexpr size_t kMaxTokens = 1000;
+
+String Trimmed(String s, bool trim) { return trim ? StripLTBlanks(s) : s; }
+
+// Every occurrence of `from` replaced by `to`, left to right, non-overlapping.
+String ReplaceAll(const String& s, const String& from, const String& to) {
+  String out;
+  size_t pos = 0;
+  for (size_t f = s.find(from); f != String::npos; f = s.find(from, pos)) {
+    out.append(s, pos, f - pos);
+    out += to;
+    pos = f + from.size();
+  }
+  if (pos == 0) return s;
+  out.append(s, pos, String::npos);
+  return out;
+}
+
+}  // namespace
+
+String ExtractAfterTrigger(const String& Text, const String& Trigger, bool Trim) {
+  const size_t f = Trigger.empty() ? String::npos : Text.find(Trigger);
+  return f == String::npos ? String() : Trimmed(Text.substr(f + Trigger.size()), Trim);
+}
+
+String ExtractBeforeTrigger(const String& Text, const String& Trigger, bool Trim) {
+  const size_t f = Trigger.empty() ? String::npos : Text.find(Trigger);
+  return f == String::npos ? String() : Trimmed(Text.substr(0, f), Trim);
+}
+
+void SplitString(const String& Text, const String& Delimiter, bool Trim, String& Before,
+                 String& After) {
+  Before.clear();
+  After.clear();
+  const size_t f = Delimiter.empty() ? String::npos : Text.find(Delimiter);
+  if (f == String::npos) return;
+  Before = Trimmed(Text.substr(0, f), Trim);
+  After = Trimmed(Text.substr(f + Delimiter.size()), Trim);
+}
+
+String ExtractWordFromString(const String& Text, int32_t Pos) {
+  int32_t a, b;
+  return ExtractWordFromString(Text, Pos, a, b);
+}
+
+String ExtractWordFromString(const String& Text, int32_t Pos, int32_t& WordStart,
+                             int32_t& WordEnd) {
+  WordStart = WordEnd = 0;
+  if (Pos < 1 || static_cast<size_t>(Pos) > Text.size()) return String();
+  const size_t p = static_cast<size_t>(Pos) - 1;
+  size_t a = p + 1;  // 1-based separator position left of the word, 0 if none
+  while (a > 0 && !IsWordSep(Text[a - 1])) --a;
+  size_t b = p + 1;  // 1-based separator position right of the word
+  while (b <= Text.size() && !IsWordSep(Text[b - 1])) ++b;
+  if (a + 1 < b) {
+    WordStart = static_cast<int32_t>(a + 1);
+    WordEnd = static_cast<int32_t>(b - 1);
+    return Text.substr(a, b - 1 - a);
+  }
+  WordStart = WordEnd = Pos;
+  return Text.substr(p, 1);
+}
+
+String ExtractSubString(const String& Text, int32_t Index, const String& Delimiter) {
+  if (Index < 0 || Text.empty()) return String();
+  if (Delimiter.empty()) return Index == 0 ? Text : String();
+  size_t pos = 0;
+  for (int32_t i = 0; i < Index; ++i) {
+    const size_t f = Text.find(Delimiter, pos);
+    if (f == String::npos) return String();
+    pos = f + Delimiter.size();
+  }
+  if (pos >= Text.size()) return String();
+  if (LowerCase(Text.substr(pos, Delimiter.size())) == LowerCase(Delimiter)) return String();
+  const size_t end = Text.find(Delimiter, pos + 1);
+  return Text.substr(pos, end == String::npos ? String::npos : end - pos);
+}
+
+int32_t Tokenize(const String& Text, const String& Delimiter, std::vector<String>& Tokens) {
+  Tokens.clear();
+  size_t pos = 0;
+  if (!Delimiter.empty()) {
+    for (size_t f = Text.find(Delimiter); f != String::npos && Tokens.size() < kMaxTokens - 1;
+         f = Text.find(Delimiter, pos)) {
+      Tokens.push_back(Text.substr(pos, f - pos));
+      pos = f + Delimiter.size();
+    }
+  }
+  Tokens.push_back(Text.substr(pos));
+  return static_cast<int32_t>(Tokens.size());
+}
+
+int32_t Tokenize(const String& Text, const String& Delimiter, Char Escape,
+                 std::vector<String>& Tokens) {
+  Tokens.clear();
+  size_t pos = 0;
+  if (!Delimiter.empty()) {
+    size_t from = 0;
+    while (Tokens.size() < kMaxTokens - 1) {
+      const size_t f = Text.find(Delimiter, from);
+      if (f == String::npos) break;
+      if (f > 0 && Text[f - 1] == Escape) {
+        from = f + 1;
+        continue;
+      }
+      Tokens.push_back(Text.substr(pos, f - pos));
+      pos = from = f + Delimiter.size();
+    }
+  }
+  Tokens.push_back(Text.substr(pos));
+  const String esc(1, Escape);
+  for (String& t : Tokens) {
+    t = ReplaceAll(t, esc + esc, esc);
+    if (!Delimiter.empty()) t = ReplaceAll(t, esc + Delimiter, Delimiter);
+  }
+  return static_cast<int32_t>(Tokens.size());
+}
+
+int32_t CountWords(const String& Text) {
+  int32_t words = 0;
+  size_t run = 0;
+  for (Char c : Text) {
+    if (IsWordSep(c)) {
+      words += run >= 2;
+      run = 0;
+    } else {
+      ++run;
+    }
+  }
+  return words + (run >= 2);
+}
+
+}  // namespace zel
