@@ -11,6 +11,10 @@
 #include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zel {
 namespace {
 
@@ -65,12 +69,41 @@ const char* FindLineEnd(const char* a, const char* b) {
 // Lines ended inside p[0, len): every LF, and every CR not followed by LF.
 // p[len] must be readable (it decides about a CR in the last place).
 size_t CountLineEnds(const unsigned char* p, size_t len) {
-  uint32_t n = 0;
-  for (size_t i = 0; i < len; ++i) {
-    n += static_cast<uint32_t>(p[i] == '\n') |
-         static_cast<uint32_t>((p[i] == '\r') & (p[i + 1] != '\n'));
+  size_t n = 0;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // SSE2 is part of every x86-64 processor, so this needs no dispatch. Each
+  // byte lane counts up to 255 line ends, then the lanes are summed.
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (i + 16 <= len) {
+    __m128i acc = _mm_setzero_si128();
+    for (int k = 0; k < 255 && i + 16 <= len; ++k, i += 16) {
+      const __m128i cur = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+      const __m128i ends =
+          _mm_or_si128(_mm_cmpeq_epi8(cur, lf),
+                       _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(cur, cr)));
+      acc = _mm_sub_epi8(acc, ends);  // a true lane is -1
+    }
+    const __m128i sums = _mm_sad_epu8(acc, _mm_setzero_si128());
+    n += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+         static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
   }
+#endif
+  for (; i < len; ++i) n += (p[i] == '\n') || (p[i] == '\r' && p[i + 1] != '\n');
   return n;
+}
+
+// The offset just after the Want-th line end in p[0, len) (counted as in
+// CountLineEnds); the caller knows there are at least Want of them.
+size_t OffsetAfterLineEnds(const unsigned char* p, size_t len, size_t Want) {
+  for (size_t i = 0; i < len; ++i) {
+    if ((p[i] == '\n') || (p[i] == '\r' && p[i + 1] != '\n')) {
+      if (--Want == 0) return i + 1;
+    }
+  }
+  return len;
 }
 
 bool IsHighSurrogate(Char c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -347,6 +380,10 @@ int64_t TextFile::SkipLines(int64_t MaxLines) {
         mid_line = !(last == '\n' || (last == '\r' && p[len] != '\n'));
         continue;
       }
+      // The last wanted line ends inside this chunk: stop right after it.
+      pos_ += OffsetAfterLineEnds(p, len, static_cast<size_t>(MaxLines - n));
+      n = MaxLines;
+      break;
     }
     // Slow path: one line at a time.
     if (pos_ == end_ && !Fill()) {
