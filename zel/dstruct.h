@@ -4,3 +4,4 @@
 #include "zel/dstruct/sha1.h"
 #include "zel/dstruct/base64.h"
 #include "zel/dstruct/ascii85.h"
+#include "zel/dstruct/stringarray.h"

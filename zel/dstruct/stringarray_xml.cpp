@@ -1,0 +1,238 @@
+// XML persistence of TStringArray (the layout is described in stringarray.h).
+#include <cstdint>
+
+#include "zel/dstruct/stringarray.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/sysutils.h"
+#include "zel/runtime/textfile.h"
+#include "zel/streams/xmltag.h"
+
+namespace zel {
+
+namespace {
+
+constexpr int64_t kMaxLoadCells = int64_t{1} << 27;
+
+String Escape(const String& s) {
+  String out;
+  out.reserve(s.size());
+  for (Char ch : s) {
+    switch (ch) {
+      case u'&':
+        out += u"&amp;";
+        break;
+      case u'<':
+        out += u"&lt;";
+        break;
+      case u'>':
+        out += u"&gt;";
+        break;
+      case u'"':
+        out += u"&quot;";
+        break;
+      default:
+        if (ch < 0x20 || ch == 0x7F || (ch >= 0x80 && ch <= 0x9F)) {
+          out += u"&#";
+          out += IntToStr(ch);
+          out += u';';
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}
+
+// Decodes the references written by Escape (and &apos;, hexadecimal &#x..;).
+// False for a "<", a lone "&" or an unknown or malformed reference.
+bool Unescape(const String& s, String& out) {
+  out.clear();
+  out.reserve(s.size());
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    const Char ch = s[i];
+    if (ch == u'<') return false;
+    if (ch != u'&') {
+      out += ch;
+      continue;
+    }
+    const size_t semi = s.find(u';', i + 1);
+    if (semi == String::npos || semi - i > 12) return false;
+    const String name = s.substr(i + 1, semi - i - 1);
+    if (name == u"amp")
+      out += u'&';
+    else if (name == u"lt")
+      out += u'<';
+    else if (name == u"gt")
+      out += u'>';
+    else if (name == u"quot")
+      out += u'"';
+    else if (name == u"apos")
+      out += u'\'';
+    else if (name.size() >= 2 && name[0] == u'#') {
+      uint32_t cp = 0;
+      const bool hex = name[1] == u'x' || name[1] == u'X';
+      const size_t start = hex ? 2 : 1;
+      if (start >= name.size()) return false;
+      for (size_t k = start; k < name.size(); ++k) {
+        const Char d = name[k];
+        uint32_t v;
+        if (d >= u'0' && d <= u'9')
+          v = d - u'0';
+        else if (hex && d >= u'a' && d <= u'f')
+          v = d - u'a' + 10;
+        else if (hex && d >= u'A' && d <= u'F')
+          v = d - u'A' + 10;
+        else
+          return false;
+        cp = cp * (hex ? 16 : 10) + v;
+        if (cp > 0x10FFFF) return false;
+      }
+      if (cp >= 0xD800 && cp <= 0xDFFF) return false;
+      if (cp > 0xFFFF) {
+        cp -= 0x10000;
+        out += static_cast<Char>(0xD800 + (cp >> 10));
+        out += static_cast<Char>(0xDC00 + (cp & 0x3FF));
+      } else {
+        out += static_cast<Char>(cp);
+      }
+    } else {
+      return false;
+    }
+    i = semi;
+  }
+  return true;
+}
+
+// Plain decimal digits (no sign, no blanks) within 0..Max.
+bool ParseIndex(const String& s, int64_t Max, int64_t& value) {
+  if (s.empty() || s.size() > 10) return false;
+  value = 0;
+  for (Char d : s) {
+    if (d < u'0' || d > u'9') return false;
+    value = value * 10 + (d - u'0');
+  }
+  return value <= Max;
+}
+
+bool Attrib(const String& attribs, const char16_t* name, int64_t max, int64_t& value) {
+  return ParseIndex(ScanForXMLAttrib(attribs, name), max, value);
+}
+
+}  // namespace
+
+void TStringArray::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const String& DataID) const {
+  if (CreateHeader) F.WriteLn(u"<?xml version=\"1.0\"?>");
+  F.WriteLn();
+  F.WriteLn(u"<!-- TStringArray / Zelorbita -->");
+  F.WriteLn(u"<stringarray sig=\"Zelorbita\" vers=\"1.0\" id=\"" + Escape(DataID) + u"\" cols=\"" +
+            IntToStr(FNCol) + u"\" rows=\"" + IntToStr(FNRow) + u"\">");
+  for (int32_t c = 1; c <= FNCol; ++c)
+    if (const Byte b = GetColAttrib(c))
+      F.WriteLn(u"  <colattrib c=\"" + IntToStr(c) + u"\" val=\"" + IntToStr(b) + u"\" />");
+  for (int32_t r = 1; r <= FNRow; ++r)
+    if (const Byte b = GetRowAttrib(r))
+      F.WriteLn(u"  <rowattrib r=\"" + IntToStr(r) + u"\" val=\"" + IntToStr(b) + u"\" />");
+  for (int32_t r = 1; r <= FNRow; ++r) {
+    const int32_t p = Phys(r);
+    for (int32_t c = 0; c <= FNCol; ++c) {
+      const uint8_t* t = CellBytes(c, p);
+      if (t == nullptr || t[0] == 0) continue;
+      F.WriteLn(u"  <cell c=\"" + IntToStr(c) + u"\" r=\"" + IntToStr(r) + u"\">" +
+                Escape(CellText(c, p)) + u"</cell>");
+    }
+  }
+  F.WriteLn(u"</stringarray>");
+}
+
+void TStringArray::SaveAsXMLFile(const String& FName, const String& DataID) const {
+  TextFile f(FName);
+  f.Rewrite();
+  WriteToOpenXMLFile(f, true, DataID);
+  f.Close();
+}
+
+bool TStringArray::ReadFromOpenXMLFile(TextFile& F, const String& DataID) {
+  const String wanted = LowerCase(DataID);
+  // 1. The block header: a line holding "<stringarray" with the signature
+  //    and, unless the wanted id is empty, that id.
+  String attribs;
+  for (;;) {
+    if (F.Eof()) return false;
+    const String line = F.ReadLn();
+    const String low = LowerCase(line);
+    const size_t at = low.find(u"<stringarray");
+    if (at == String::npos) continue;
+    const size_t gt = line.find(u'>', at);
+    if (gt == String::npos) continue;
+    const size_t name_end = at + 12;
+    if (name_end < gt && line[name_end] != u' ') continue;
+    attribs = line.substr(name_end, gt - name_end);
+    if (!attribs.empty() && attribs.back() == u'/') continue;  // an empty block is no block
+    if (LowerCase(ScanForXMLAttrib(attribs, u"sig")) != u"zelorbita") continue;
+    if (!wanted.empty()) {
+      String id;
+      if (!Unescape(ScanForXMLAttrib(attribs, u"id"), id) || LowerCase(id) != wanted) continue;
+    }
+    break;
+  }
+  int64_t cols = 0, rows = 0;
+  if (!Attrib(attribs, u"cols", INT32_MAX, cols) || !Attrib(attribs, u"rows", INT32_MAX, rows) ||
+      cols < 1 || rows < 1 || (cols + 1) * rows > kMaxLoadCells)
+    return false;
+
+  // 2. The elements, into a fresh grid, so a damaged block changes nothing.
+  TStringArray fresh(nullptr);
+  fresh.SetAllocRowsBy(FAllocRowsBy);
+  if (!fresh.Resize(static_cast<int32_t>(cols), static_cast<int32_t>(rows))) return false;
+  static const std::vector<String> kTags = {u"cell",         u"rowattrib", u"colattrib",
+                                            u"/stringarray", u"",          u"*"};
+  String contents, text;
+  for (;;) {
+    const int32_t tag = ReadNextTagInTextFile(F, kTags, attribs, contents);
+    int64_t c = 0, r = 0, v = 0;
+    switch (tag) {
+      case 0:  // cell
+        if (!Attrib(attribs, u"c", cols, c) || !Attrib(attribs, u"r", rows, r) || r < 1 ||
+            !Unescape(contents, text))
+          return false;
+        fresh.SetString(static_cast<int32_t>(c), static_cast<int32_t>(r), text);
+        break;
+      case 1:  // rowattrib
+        if (!Attrib(attribs, u"r", rows, r) || r < 1 || !Attrib(attribs, u"val", 255, v))
+          return false;
+        fresh.SetRowAttrib(static_cast<int32_t>(r), static_cast<Byte>(v));
+        break;
+      case 2:  // colattrib
+        if (!Attrib(attribs, u"c", cols, c) || c < 1 || !Attrib(attribs, u"val", 255, v))
+          return false;
+        fresh.SetColAttrib(static_cast<int32_t>(c), static_cast<Byte>(v));
+        break;
+      case 3:  // end of the block
+        SwapContents(fresh);
+        Changed();
+        return true;
+      case 4:  // end of the file (or a tag without a name): truncated or damaged
+        return false;
+      default:  // an element this version does not know
+        break;
+    }
+  }
+}
+
+bool TStringArray::LoadFromXMLFile(const String& FName, const String& DataID) {
+  try {
+    TextFile f(FName);
+    f.Reset();
+    TStringArray fresh(nullptr);
+    fresh.SetAllocRowsBy(FAllocRowsBy);
+    if (!fresh.ReadFromOpenXMLFile(f, DataID)) return false;
+    SwapContents(fresh);
+  } catch (const Exception&) {
+    return false;
+  }
+  Changed();
+  return true;
+}
+
+}  // namespace zel
