@@ -2,3 +2,10 @@
 #pragma once
 
 #include "zel/base/errors.h"
+#include "zel/base/csvdelim.h"
+#include "zel/base/htmlentities.h"
+#include "zel/base/langtables.h"
+#include "zel/base/modules.h"
+#include "zel/base/nametables.h"
+#include "zel/base/progress.h"
+#include "zel/base/types.h"

@@ -1,0 +1,111 @@
+#include "zel/base/modules.h"
+
+#include "zel/base/internal/module_hooks.h"
+#include "zel/base/progress.h"
+
+namespace zel {
+
+// ---- progress variables (module Zel_zelbase) -----------------------------------
+
+double ProcStat = 0;
+double LastProcStat = 0;
+bool AbortMathProc = false;
+TMathFeedBackProc MathFeedBackProc = nullptr;
+
+namespace internal {
+
+// Empty steps; a module replaces its own with a strong definition.
+#define ZEL_WEAK_HOOK(name) \
+  __attribute__((weak)) void name() noexcept {}
+ZEL_WEAK_HOOK(StartZelUnivconst)
+ZEL_WEAK_HOOK(StartZelZelcolors)
+ZEL_WEAK_HOOK(StartZelStringl)
+ZEL_WEAK_HOOK(StartZelStreams)
+ZEL_WEAK_HOOK(StartZelHtmlsupport)
+ZEL_WEAK_HOOK(StartZelDstruct)
+ZEL_WEAK_HOOK(StartZelFilesys)
+ZEL_WEAK_HOOK(StartZelCpuid)
+ZEL_WEAK_HOOK(StopZelUnivconst)
+ZEL_WEAK_HOOK(StopZelZelbase)
+ZEL_WEAK_HOOK(StopZelZelcolors)
+ZEL_WEAK_HOOK(StopZelStringl)
+ZEL_WEAK_HOOK(StopZelStreams)
+ZEL_WEAK_HOOK(StopZelHtmlsupport)
+ZEL_WEAK_HOOK(StopZelDstruct)
+ZEL_WEAK_HOOK(StopZelFilesys)
+ZEL_WEAK_HOOK(StopZelCpuid)
+#undef ZEL_WEAK_HOOK
+
+void StartZelZelbase() noexcept { ProcStat = 0; }
+
+}  // namespace internal
+
+namespace {
+
+using Hook = void (*)() noexcept;
+
+struct ModuleSteps {
+  Hook start;
+  Hook stop;
+};
+
+constexpr ModuleSteps kSteps[kZelModuleCount] = {
+    {internal::StartZelUnivconst, internal::StopZelUnivconst},
+    {internal::StartZelZelbase, internal::StopZelZelbase},
+    {internal::StartZelZelcolors, internal::StopZelZelcolors},
+    {internal::StartZelStringl, internal::StopZelStringl},
+    {internal::StartZelStreams, internal::StopZelStreams},
+    {internal::StartZelHtmlsupport, internal::StopZelHtmlsupport},
+    {internal::StartZelDstruct, internal::StopZelDstruct},
+    {internal::StartZelFilesys, internal::StopZelFilesys},
+    {internal::StartZelCpuid, internal::StopZelCpuid},
+};
+
+// Plain constant-initialised state: ready before any constructor runs.
+int g_start_count[kZelModuleCount];
+int g_stop_count[kZelModuleCount];
+uint8_t g_start_log[kZelModuleCount];
+int g_start_log_size;
+uint8_t g_stop_log[kZelModuleCount];
+int g_stop_log_size;
+
+std::vector<std::string> Names(const uint8_t* log, int size) {
+  std::vector<std::string> out;
+  out.reserve(static_cast<size_t>(size));
+  for (int i = 0; i < size; ++i) out.emplace_back(ZelModuleNames[log[i]]);
+  return out;
+}
+
+// The one load-time and unload-time entry of the library.
+__attribute__((constructor)) void LoadLibrary() { StartModules(); }
+__attribute__((destructor)) void UnloadLibrary() { StopModules(); }
+
+}  // namespace
+
+void StartModules() noexcept {
+  for (int m = 0; m < kZelModuleCount; ++m) {
+    if (g_start_count[m] != 0) continue;
+    ++g_start_count[m];
+    kSteps[m].start();
+    g_start_log[g_start_log_size++] = static_cast<uint8_t>(m);
+  }
+}
+
+void StopModules() noexcept {
+  for (int m = kZelModuleCount - 1; m >= 0; --m) {
+    if (g_start_count[m] == 0 || g_stop_count[m] != 0) continue;
+    ++g_stop_count[m];
+    kSteps[m].stop();
+    g_stop_log[g_stop_log_size++] = static_cast<uint8_t>(m);
+  }
+}
+
+std::vector<std::string> ModuleStartOrder() { return Names(g_start_log, g_start_log_size); }
+std::vector<std::string> ModuleStopOrder() { return Names(g_stop_log, g_stop_log_size); }
+
+int ModuleStartCount(TZelModule Module) noexcept {
+  const int m = static_cast<int>(Module);
+  return (m >= 0 && m < kZelModuleCount) ? g_start_count[m] : 0;
+}
+
+}  // namespace zel
