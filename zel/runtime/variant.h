@@ -1,0 +1,176 @@
+// Variant: a tagged value of the runtime (empty, null, integers, floating
+// point, Boolean, string, date) and one-dimensional arrays of such values.
+//
+// Type codes (VarType) are the runtime's: varEmpty 0, varNull 1, varSmallint 2,
+// varInteger 3, varSingle 4, varDouble 5, varCurrency 6, varDate 7,
+// varOleStr 8, varDispatch 9, varError 10, varBoolean 11, varVariant 12,
+// varUnknown 13, varShortInt 16, varByte 17, varWord 18, varLongWord 19,
+// varInt64 20, varUInt64 21, varString 256, varUString 258; varArray (0x2000)
+// is or'ed into the element type of an array.
+//
+// Construction picks the code from the C++ type: bool gives varBoolean,
+// int8_t varShortInt, uint8_t varByte, int16_t varSmallint, uint16_t varWord,
+// int32_t varInteger, uint32_t varLongWord, 64-bit integers varInt64 /
+// varUInt64, float varSingle, double varDouble, String, std::u16string_view,
+// a `const char16_t*` literal or a single Char give varUString. A narrow
+// `const char*` or any other pointer is rejected at compile time, so a literal
+// never silently turns into a Boolean. Dates come from VarFromDateTime, null
+// from Null(), other codes from VarAsType.
+//
+// Arrays (VarArrayCreate) have any integer bounds lo..hi (hi = lo - 1 is an
+// empty array) and copy by value like every Variant. Elements are Variants;
+// they start as the zero value of the element type (empty for varVariant),
+// and an element written through operator[] takes the value as given, so an
+// array of varVariant can hold arrays (nested levels). Indices outside the
+// bounds, or operator[] on a value that is not an array, raise EVariantError.
+//
+// Conversions (AsInteger, AsDouble, AsString, ...) follow the runtime: empty
+// reads as 0 / "" / false, null raises EVariantError, numbers convert between
+// each other (floating to integer rounds halves to even and raises
+// EVariantError when out of range), strings are parsed as numbers with "."
+// as decimal point and raise EVariantError when they are not numbers,
+// Booleans read as 1 / 0 and as "True" / "False". Arrays convert to nothing
+// but themselves.
+//
+// Cost: scalars are held inline; copying an array copies every element.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "zel/runtime/types.h"
+
+namespace zel {
+
+using TVarType = uint16_t;
+
+inline constexpr TVarType varEmpty = 0x0000;
+inline constexpr TVarType varNull = 0x0001;
+inline constexpr TVarType varSmallint = 0x0002;
+inline constexpr TVarType varInteger = 0x0003;
+inline constexpr TVarType varSingle = 0x0004;
+inline constexpr TVarType varDouble = 0x0005;
+inline constexpr TVarType varCurrency = 0x0006;
+inline constexpr TVarType varDate = 0x0007;
+inline constexpr TVarType varOleStr = 0x0008;
+inline constexpr TVarType varDispatch = 0x0009;
+inline constexpr TVarType varError = 0x000A;
+inline constexpr TVarType varBoolean = 0x000B;
+inline constexpr TVarType varVariant = 0x000C;
+inline constexpr TVarType varUnknown = 0x000D;
+inline constexpr TVarType varShortInt = 0x0010;
+inline constexpr TVarType varByte = 0x0011;
+inline constexpr TVarType varWord = 0x0012;
+inline constexpr TVarType varLongWord = 0x0013;
+inline constexpr TVarType varInt64 = 0x0014;
+inline constexpr TVarType varUInt64 = 0x0015;
+inline constexpr TVarType varString = 0x0100;
+inline constexpr TVarType varUString = 0x0102;
+inline constexpr TVarType varTypeMask = 0x0FFF;
+inline constexpr TVarType varArray = 0x2000;
+
+namespace internal {
+struct VarArrayData;
+}
+
+class ZEL_API Variant {
+ public:
+  Variant() noexcept;  // empty
+  Variant(bool V) noexcept;
+  Variant(signed char V) noexcept;
+  Variant(unsigned char V) noexcept;
+  Variant(short V) noexcept;
+  Variant(unsigned short V) noexcept;
+  Variant(int V) noexcept;
+  Variant(unsigned V) noexcept;
+  Variant(long V) noexcept;
+  Variant(unsigned long V) noexcept;
+  Variant(long long V) noexcept;
+  Variant(unsigned long long V) noexcept;
+  Variant(float V) noexcept;
+  Variant(double V) noexcept;
+  Variant(Char V);
+  Variant(const String& V);
+  Variant(String&& V) noexcept;
+  Variant(std::u16string_view V);
+  Variant(const char16_t* V);  // nullptr gives the empty string
+  // Not text and not a Boolean: use Utf8ToString or a u"" literal.
+  Variant(const char* V) = delete;
+  template <typename T>
+  Variant(const T* V) = delete;
+  Variant(std::nullptr_t) = delete;
+
+  Variant(const Variant& Other);
+  Variant(Variant&& Other) noexcept;
+  Variant& operator=(const Variant& Other);
+  Variant& operator=(Variant&& Other) noexcept;
+  ~Variant();
+
+  // The type code; arrays give varArray | element type.
+  TVarType VarType() const noexcept { return type_; }
+  bool IsEmpty() const noexcept { return type_ == varEmpty; }
+  bool IsNull() const noexcept { return type_ == varNull; }
+  bool IsArray() const noexcept { return (type_ & varArray) != 0; }
+
+  // Array elements; raise EVariantError outside the bounds or on a value that
+  // is not an array.
+  Variant& operator[](int Index);
+  const Variant& operator[](int Index) const;
+
+  int32_t AsInteger() const;
+  int64_t AsInt64() const;
+  uint64_t AsUInt64() const;
+  double AsDouble() const;
+  bool AsBoolean() const;
+  String AsString() const;
+  TDateTime AsDateTime() const;
+
+  // Same type code and same value (arrays: same bounds, equal elements).
+  bool operator==(const Variant& Other) const;
+
+ private:
+  friend ZEL_API Variant Null();
+  friend ZEL_API Variant VarFromDateTime(TDateTime Value);
+  friend ZEL_API Variant VarAsType(const Variant& V, TVarType VarType);
+  friend ZEL_API Variant VarArrayCreate(int Lo, int Hi, TVarType VarType);
+  friend ZEL_API int VarArrayLowBound(const Variant& V, int Dim);
+  friend ZEL_API int VarArrayHighBound(const Variant& V, int Dim);
+
+  void SetInt(TVarType Type, int64_t V) noexcept;
+  [[noreturn]] void CastError(const char* Target) const;
+  long double AsNumber(const char* Target) const;
+
+  TVarType type_ = varEmpty;
+  union {
+    int64_t i;
+    uint64_t u;
+    double d;
+    bool b;
+  } num_{};
+  String str_;
+  std::unique_ptr<internal::VarArrayData> arr_;
+};
+
+ZEL_API Variant Null();
+ZEL_API Variant VarFromDateTime(TDateTime Value);
+// Converts to a scalar type code (raises EVariantError when the value does
+// not convert or the code is not one a Variant can hold).
+ZEL_API Variant VarAsType(const Variant& V, TVarType VarType);
+// A one-dimensional array Lo..Hi of the element type. Raises EVariantError
+// when Hi < Lo - 1 or the element type cannot be stored, EOutOfMemory when
+// the elements do not fit into memory.
+ZEL_API Variant VarArrayCreate(int Lo, int Hi, TVarType VarType);
+ZEL_API bool VarIsArray(const Variant& V);
+ZEL_API bool VarIsEmpty(const Variant& V);
+ZEL_API bool VarIsNull(const Variant& V);
+ZEL_API TVarType VarType(const Variant& V);
+// Bounds of dimension Dim (only 1 exists); raise EVariantError for a value
+// that is not an array or another dimension.
+ZEL_API int VarArrayLowBound(const Variant& V, int Dim);
+ZEL_API int VarArrayHighBound(const Variant& V, int Dim);
+// Name of a type code as used in conversion messages ("Integer", "Double",
+// "UnicodeString", "Array of Integer"...).
+ZEL_API String VarTypeAsText(TVarType VarType);
+
+}  // namespace zel
