@@ -71,6 +71,19 @@ class KeyArena {
   std::vector<uint8_t> arena_;
 };
 
+// Compares the texts as their ASCII-lower-cased forms compare by code unit,
+// without building those forms.
+int CompareFolded(const String& a, const String& b) noexcept {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    Char x = a[i], y = b[i];
+    if (x >= u'A' && x <= u'Z') x = static_cast<Char>(x + 32);
+    if (y >= u'A' && y <= u'Z') y = static_cast<Char>(y + 32);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return (a.size() > b.size()) - (a.size() < b.size());
+}
+
 }  // namespace
 
 void TStringArray::BeforeSortExchange(const String& InString, String& OutString) {
@@ -83,11 +96,11 @@ bool TStringArray::RowsOutOfOrder(int32_t i, int32_t j, int32_t PrimCol, int32_t
   String ki, kj;
   BeforeSortExchange(GetString(PrimCol, i), ki);
   BeforeSortExchange(GetString(PrimCol, j), kj);
-  int c = LowerCase(ki).compare(LowerCase(kj));
+  int c = CompareFolded(ki, kj);
   if (c != 0 || SecCol < 1) return AscendPrim ? c > 0 : c < 0;
   BeforeSortExchange(GetString(SecCol, i), ki);
   BeforeSortExchange(GetString(SecCol, j), kj);
-  c = LowerCase(ki).compare(LowerCase(kj));
+  c = CompareFolded(ki, kj);
   return AscendSec ? c > 0 : c < 0;
 }
 
