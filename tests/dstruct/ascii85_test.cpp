@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -150,6 +152,45 @@ TEST(Ascii85, OverflowRaisesAfterEarlierGroups) {
   std::string out;
   EXPECT_EQ(Decode("s8W-!~>", out), 0);  // 2^32 - 1 is the largest group
   EXPECT_EQ(out, "\xFF\xFF\xFF\xFF");
+}
+
+// A stream without a read window that hands out at most 5 bytes per read.
+class TrickleStream : public TStream {
+ public:
+  explicit TrickleStream(std::string data) : data_(std::move(data)) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = std::min<int64_t>({Count, 5, static_cast<int64_t>(data_.size()) - pos_});
+    if (n <= 0) return 0;
+    std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(n));
+    pos_ += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    pos_ = (Origin == soBeginning ? 0 : Origin == soCurrent ? pos_ : Size()) + Offset;
+    return pos_;
+  }
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+
+ private:
+  std::string data_;
+  int64_t pos_ = 0;
+};
+
+TEST(Ascii85, StreamsWithoutReadWindow) {
+  const std::string data = RandomBytes(70001, 3);
+  TrickleStream src(data);
+  TMemoryStream text;
+  EncodeASCII85(src, text, true);
+  const std::string encoded(reinterpret_cast<const char*>(text.Memory()),
+                            static_cast<size_t>(text.Size()));
+  EXPECT_EQ(encoded, Encode(data, true));
+  TrickleStream text_src(encoded + "after");
+  TMemoryStream back;
+  EXPECT_EQ(DecodeASCII85(text_src, back), 0);
+  EXPECT_EQ(back.Size(), static_cast<int64_t>(data.size()));
+  EXPECT_EQ(0, std::memcmp(back.Memory(), data.data(), data.size()));
+  EXPECT_EQ(text_src.Position(), static_cast<int64_t>(encoded.size() - 1));  // after "~"
 }
 
 TEST(Ascii85, StreamPositions) {

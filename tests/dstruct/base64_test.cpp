@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -87,6 +89,29 @@ int32_t ModelDecode(const std::string& text, std::string& out) {
   }
   return 0;
 }
+
+// A stream without a read window that hands out at most 7 bytes per read.
+class TrickleStream : public TStream {
+ public:
+  explicit TrickleStream(std::string data) : data_(std::move(data)) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = std::min<int64_t>({Count, 7, static_cast<int64_t>(data_.size()) - pos_});
+    if (n <= 0) return 0;
+    std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(n));
+    pos_ += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    pos_ = (Origin == soBeginning ? 0 : Origin == soCurrent ? pos_ : Size()) + Offset;
+    return pos_;
+  }
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+
+ private:
+  std::string data_;
+  int64_t pos_ = 0;
+};
 
 struct PathCase {
   const char* name;
@@ -296,6 +321,34 @@ TEST_P(Base64PathTest, StreamsUsedFromTheirCurrentPosition) {
   out.SetPosition(1);
   EXPECT_EQ(DecodeBase64(text, out), 0);
   EXPECT_EQ(out.Bytes(), ".abc");
+}
+
+TEST_P(Base64PathTest, StreamsWithoutReadWindow) {
+  const std::string data = RandomBytes(100001, 11);
+  for (bool lines : {false, true}) {
+    TrickleStream src(data);
+    TMemoryStream dst;
+    EncodeBase64(src, dst, lines);
+    const std::string text(reinterpret_cast<const char*>(dst.Memory()),
+                           static_cast<size_t>(dst.Size()));
+    EXPECT_EQ(text, OpenSslEncode(data, lines));
+    TrickleStream text_src(text);
+    TMemoryStream back;
+    EXPECT_EQ(DecodeBase64(text_src, back), 0);
+    EXPECT_EQ(back.Size(), static_cast<int64_t>(data.size()));
+    EXPECT_EQ(0, std::memcmp(back.Memory(), data.data(), data.size()));
+    // A failure leaves the input after its block here too.
+    std::string bad = text;
+    bad[70000] = '!';
+    TrickleStream bad_src(bad);
+    TMemoryStream partial;
+    EXPECT_EQ(DecodeBase64(bad_src, partial), -1);
+    const size_t sig = lines ? 70000 / 62 * 60 + 70000 % 62 : 70000;
+    const size_t block_end = (sig / 88 + 1) * 88;
+    EXPECT_EQ(bad_src.Position(),
+              static_cast<int64_t>(lines ? block_end / 60 * 62 + block_end % 60 : block_end));
+    EXPECT_EQ(partial.Size(), static_cast<int64_t>(sig / 88 * 66));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Base64PathTest, ::testing::ValuesIn(kPaths),

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <span>
 
 #include "zel/dstruct/internal/base64_kernels.h"
 #include "zel/dstruct/internal/stream_chunks.h"
@@ -237,25 +238,28 @@ size_t RawIndexAfter(const uint8_t* raw, size_t n, size_t count) {
 void EncodeBase64(TStream& InStream, TStream& OutStream, bool LineBreaks) {
   const Base64Kernels& k = internal::Base64ActiveKernels();
   constexpr size_t kChunk = kLineBytes * 1024;  // whole lines and whole groups
-  internal::ChunkBuffer src(kChunk);
+  internal::ChunkSource source(InStream, kChunk);
   internal::ChunkBuffer dst(kChunk / kLineBytes * kLineOut + kBase64Slack);
   for (;;) {
-    const size_t n = internal::ReadFully(InStream, src.data(), kChunk);
+    const std::span<const uint8_t> chunk = source.Peek();
+    const uint8_t* src = chunk.data();
+    const size_t n = chunk.size();
     if (n == 0) return;
     size_t o;
     if (LineBreaks) {
       const size_t lines = n / kLineBytes;
-      k.encode_lines(src.data(), lines, dst.data());
+      k.encode_lines(src, lines, dst.data());
       o = lines * kLineOut;
       const size_t rest = n - lines * kLineBytes;
       if (rest != 0) {
-        o += EncodeRun(k, src.data() + lines * kLineBytes, rest, dst.data() + o);
+        o += EncodeRun(k, src + lines * kLineBytes, rest, dst.data() + o);
         dst[o++] = 13;
         dst[o++] = 10;
       }
     } else {
-      o = EncodeRun(k, src.data(), n, dst.data());
+      o = EncodeRun(k, src, n, dst.data());
     }
+    source.Consume(n);
     OutStream.WriteBuffer(dst.data(), static_cast<int64_t>(o));
     if (n < kChunk) return;
   }
@@ -264,28 +268,28 @@ void EncodeBase64(TStream& InStream, TStream& OutStream, bool LineBreaks) {
 int32_t DecodeBase64(TStream& InStream, TStream& OutStream) {
   const Base64Kernels& k = internal::Base64ActiveKernels();
   constexpr size_t kChunk = 64 * 1024;
-  internal::ChunkBuffer raw(kChunk);
+  internal::ChunkSource source(InStream, kChunk);
   internal::ChunkBuffer text(kChunk + kBlockChars + kBase64Slack);
   internal::ChunkBuffer dst((kChunk + kBlockChars) / 4 * 3 + 3 + kBase64Slack);
   size_t carry = 0;  // characters of an unfinished block kept at text's front
   for (;;) {
-    const size_t n = internal::ReadFully(InStream, raw.data(), kChunk);
+    const std::span<const uint8_t> raw = source.Peek();
+    const size_t n = raw.size();
     const bool at_end = n < kChunk;
     const size_t m = carry + k.strip_line_breaks(raw.data(), n, text.data() + carry);
     // Decode whole blocks only, so that a failure can drop exactly its block.
     const size_t len = at_end ? m : m - m % kBlockChars;
     const TextResult r = DecodeText(k, text.data(), len, dst.data());
-    if (r.out_len != 0) OutStream.WriteBuffer(dst.data(), static_cast<int64_t>(r.out_len));
     if (!r.ok) {
       // Leave the input just after the failing block, as if it had been read
       // block by block; a short final block was read to the end anyway.
       const size_t block_end = (r.fail_group - r.fail_group % kBlockGroups) * 4 + kBlockChars;
-      if (block_end <= m) {
-        const size_t after = RawIndexAfter(raw.data(), n, block_end - carry);
-        if (after < n) InStream.Seek(-static_cast<int64_t>(n - after), soCurrent);
-      }
-      return -1;
+      source.Consume(block_end <= m ? RawIndexAfter(raw.data(), n, block_end - carry) : n);
+    } else {
+      source.Consume(n);
     }
+    if (r.out_len != 0) OutStream.WriteBuffer(dst.data(), static_cast<int64_t>(r.out_len));
+    if (!r.ok) return -1;
     if (at_end) return 0;
     carry = m - len;
     std::memmove(text.data(), text.data() + len, carry);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "zel/runtime/stream.h"
 
@@ -34,5 +35,47 @@ inline size_t ReadFully(TStream& stream, uint8_t* buffer, size_t count) {
   }
   return done;
 }
+
+// Input in chunks of a fixed size (fewer bytes only at the end of the
+// stream), taken straight from the stream's read window where it holds a
+// whole chunk (memory streams) and copied through a buffer otherwise. Bytes
+// are peeked first and consumed afterwards, so a caller that stops early
+// leaves the stream just after the bytes it used.
+class ChunkSource {
+ public:
+  ChunkSource(TStream& stream, size_t chunk) : stream_(stream), chunk_(chunk), buffer_(chunk) {}
+
+  // The next chunk (empty at the end). Valid until Consume.
+  std::span<const uint8_t> Peek() {
+    const std::span<const uint8_t> window = stream_.ReadWindow();
+    if (window.size() >= chunk_) {
+      from_window_ = true;
+      peeked_ = chunk_;
+      return window.first(chunk_);
+    }
+    from_window_ = false;
+    peeked_ = ReadFully(stream_, buffer_.data(), chunk_);
+    return {buffer_.data(), peeked_};
+  }
+
+  // Moves the stream just past the first n bytes of the last Peek. A stream
+  // read through the buffer is moved back where it can seek.
+  void Consume(size_t n) {
+    if (from_window_) {
+      stream_.AdvanceWindow(static_cast<int64_t>(n));
+    } else if (n < peeked_) {
+      stream_.Seek(-static_cast<int64_t>(peeked_ - n), soCurrent);
+    }
+  }
+
+  size_t chunk() const noexcept { return chunk_; }
+
+ private:
+  TStream& stream_;
+  size_t chunk_;
+  ChunkBuffer buffer_;
+  size_t peeked_ = 0;
+  bool from_window_ = false;
+};
 
 }  // namespace zel::internal
