@@ -85,23 +85,6 @@ std::string ReadRest(TStream& s) {
   return bytes;
 }
 
-inline bool IsLineEnd(int mode, int b, int prev) {
-  switch (mode) {
-    case 0:
-      return b == 10;
-    case 1:
-      return b == 13;
-    case 2:
-      return b == 10 || b == 13;
-    case 3:
-      return b == 13 && prev == 10;
-    case 4:
-      return b == 10 && prev == 13;
-    default:
-      return false;
-  }
-}
-
 // Index of the first byte of [p, e) that ends a line in this mode (given the
 // byte before p), or e - p.
 size_t FindLineEnd(int mode, const uint8_t* p, const uint8_t* e, int prev) {
