@@ -1,6 +1,7 @@
 #include "zel/runtime/realstr.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -186,6 +187,46 @@ int BitLength(u128 x) {
   return lo == 0 ? 0 : 64 - __builtin_clzll(lo);
 }
 
+constexpr u128 Pow10Wide(int n) {
+  u128 r = 1;
+  for (int i = 0; i < n; ++i) r *= 10;
+  return r;
+}
+// 10^0 .. 10^38 (10^38 < 2^127).
+constexpr auto kPow10Wide = [] {
+  std::array<u128, 39> t{};
+  for (int i = 0; i < 39; ++i) t[static_cast<size_t>(i)] = Pow10Wide(i);
+  return t;
+}();
+
+// round(m * 10^p / 2^s) for 20 <= p <= 38 through a 192-bit product; false
+// when the result would need the big-integer path.
+bool ScaledRound192(uint64_t m, int p, int s, uint64_t& out) {
+  const u128 pw = kPow10Wide[static_cast<size_t>(p)];
+  const u128 lo = static_cast<u128>(m) * static_cast<uint64_t>(pw);
+  const u128 hi = static_cast<u128>(m) * static_cast<uint64_t>(pw >> 64);
+  const u128 mid = (lo >> 64) + static_cast<uint64_t>(hi);
+  const uint64_t limb[4] = {static_cast<uint64_t>(lo), static_cast<uint64_t>(mid),
+                            static_cast<uint64_t>(hi >> 64) + static_cast<uint64_t>(mid >> 64), 0};
+  if (s <= 0) return false;
+  if (s >= 192) {
+    const int top = limb[2]   ? 128 + 64 - __builtin_clzll(limb[2])
+                    : limb[1] ? 64 + 64 - __builtin_clzll(limb[1])
+                              : 64 - __builtin_clzll(limb[0] | 1);
+    if (top < s) {  // below one half
+      out = 0;
+      return true;
+    }
+    return false;
+  }
+  const int w = s / 64, off = s % 64;
+  uint64_t q = limb[w] >> off;
+  if (off != 0) q |= limb[w + 1] << (64 - off);
+  const int b = s - 1;
+  out = q + ((limb[b / 64] >> (b % 64)) & 1);
+  return true;
+}
+
 // round(m * 2^e * 10^p), halves away from zero. The callers choose p so that
 // the result has at most 19 digits.
 uint64_t ScaledRound(uint64_t m, int e, int p) {
@@ -210,6 +251,14 @@ uint64_t ScaledRound(uint64_t m, int e, int p) {
       const u128 r = m % dd;
       return static_cast<uint64_t>(m / dd) + (r >= dd - r ? 1 : 0);
     }
+  } else if (p > 19 && p <= 38 && e < 0) {
+    uint64_t r;
+    if (ScaledRound192(m, p, -e, r)) return r;
+  } else if (p < -19 && p >= -38 && e >= 0 && e < 64) {
+    const u128 d = kPow10Wide[static_cast<size_t>(-p)];
+    const u128 n = static_cast<u128>(m) << e;
+    const u128 r = n % d;
+    return static_cast<uint64_t>(n / d) + (r >= d - r ? 1 : 0);
   }
   return ScaledRoundBig(m, e, p);
 }
