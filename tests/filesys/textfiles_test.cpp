@@ -320,6 +320,12 @@ TEST(ReadHeaderOfASC, BothForms) {
        "",
        {-1, u"", 0, 0, false, false, false, false},
        {-1, u"", 0, 0, false, false, false, false}},
+      // CR-only lines: the file form reads them; the stream form ends lines at
+      // LF only, so the whole stream is the comment.
+      {"bare CR",
+       "c\r3\r4\rtrue true true\r",
+       {0, u"c", 3, 4, true, true, true, false},
+       {-1, u"c\r3\r4\rtrue true true\r", 0, 0, false, false, false, false}},
       {"truncated after the counts",
        "c\n3\n4",
        {-3, u"c", 3, 4, false, false, false, false},
@@ -492,6 +498,8 @@ TEST(FindFirstMatchInTextFile, Cases) {
   EXPECT_EQ(FindFirstMatchInTextFile(name, u"zzz", true, line), 0);
   EXPECT_EQ(line, u"");
   EXPECT_EQ(FindFirstMatchInTextFile(name, u"", false, line), 0);
+  EXPECT_EQ(FindFirstMatchInTextFile(dir.Write("e.txt", ""), u"a", true, line), 0);
+  EXPECT_EQ(line, u"");
   EXPECT_EQ(IoCode([&] { FindFirstMatchInTextFile(dir.File("none"), u"a", false, line); }), ENOENT);
 }
 

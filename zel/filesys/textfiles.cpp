@@ -236,7 +236,7 @@ String ReadStringFromTextFile(const String& FileName, const String& StartTag,
   try {
     f.Reset();
   } catch (const EInOutError& e) {
-    if (e.ErrorCode() == ENOENT) return String();
+    if (e.ErrorCode() == ENOENT || e.ErrorCode() == ENOTDIR) return String();
     throw;
   }
   CloseGuard guard{f};
