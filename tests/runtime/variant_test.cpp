@@ -60,6 +60,7 @@ TEST(Variant, LiteralsNeverBecomeBooleans) {
   static_assert(!std::is_constructible_v<Variant, const char*>);
   static_assert(!std::is_constructible_v<Variant, int*>);
   static_assert(!std::is_constructible_v<Variant, std::nullptr_t>);
+  static_assert(!std::is_constructible_v<Variant, char>);
   const Variant v = u"true";
   EXPECT_EQ(v.VarType(), varUString);
   EXPECT_EQ(v.AsString(), u"true");
@@ -144,7 +145,10 @@ TEST(Variant, ArraysHaveBoundsAndElements) {
   EXPECT_EQ(a[3].AsInteger(), 30);
   const Variant& ca = a;
   EXPECT_EQ(ca[-2].AsInteger(), -20);
-  EXPECT_EQ(VarArrayCreate(0, 1, varUString)[0].VarType(), varUString);
+  EXPECT_EQ(VarArrayCreate(0, 1, varUString)[0], Variant(u""));
+  EXPECT_EQ(VarArrayCreate(0, 1, varOleStr)[1].AsString(), u"");
+  EXPECT_EQ(VarArrayCreate(0, 1, varDouble)[1], Variant(0.0));
+  EXPECT_EQ(VarArrayCreate(0, 1, varDate)[1].VarType(), varDate);
   EXPECT_EQ(VarArrayCreate(0, 1, varVariant)[1].VarType(), varEmpty);
   EXPECT_EQ(VarArrayCreate(0, 1, varBoolean)[1], Variant(false));
 }

@@ -243,8 +243,12 @@ Variant VarArrayCreate(int Lo, int Hi, TVarType VarType) {
   if (count < 0)
     throw EVariantError(u"Variant array bounds " + IntToStr(Lo) + u".." + IntToStr(Hi) +
                         u" are invalid");
+  // Elements start as the zero value of their type: 0, 0.0, false, "".
   Variant element;
-  if (VarType != varVariant) element = VarAsType(Variant(0), VarType);
+  if (IsStringType(VarType))
+    element = VarAsType(Variant(String()), VarType);
+  else if (VarType != varVariant)
+    element = VarAsType(Variant(0), VarType);
   Variant v;
   try {
     auto data = std::make_unique<internal::VarArrayData>();

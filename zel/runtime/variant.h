@@ -97,6 +97,11 @@ class ZEL_API Variant {
   Variant(const char16_t* V);  // nullptr gives the empty string
   // Not text and not a Boolean: use Utf8ToString or a u"" literal.
   Variant(const char* V) = delete;
+  // Ambiguous between a number and a character: say which one is meant.
+  Variant(char V) = delete;
+  Variant(wchar_t V) = delete;
+  Variant(char8_t V) = delete;
+  Variant(char32_t V) = delete;
   template <typename T>
   Variant(const T* V) = delete;
   Variant(std::nullptr_t) = delete;
