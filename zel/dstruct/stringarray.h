@@ -45,6 +45,7 @@
 #include <utility>
 #include <vector>
 
+#include "zel/base/types.h"  // TOnPercentDoneEvent
 #include "zel/runtime/classes.h"
 #include "zel/runtime/types.h"
 
@@ -55,8 +56,6 @@ namespace internal {
 class StringPools;
 }
 
-// Progress of a long operation in percent.
-using TOnPercentDoneEvent = std::function<void(TObject* Sender, int32_t PercentDone)>;
 // Lets the caller replace a text by its sort key (OutString arrives holding
 // InString).
 using TBeforeSortExchgEvent =
