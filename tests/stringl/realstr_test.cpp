@@ -95,6 +95,18 @@ TEST(StrReal, NonFinite) {
   EXPECT_EQ(S(-nan, 0, -2), "NaN");
 }
 
+TEST(StrReal, InvalidEncodingsReadAsTheFpuReadsThem) {
+  EXPECT_EQ(S(FromBits(0x3FFF, 0x4000000000000000ull), 0, 2), "NaN");  // unnormal
+  EXPECT_EQ(S(FromBits(0x7FFF, 0), 0, 2), "NaN");                      // pseudo-infinity
+  EXPECT_EQ(S(FromBits(0x7FFF, 0x4000000000000000ull), 0, 2), "NaN");  // pseudo-NaN
+  EXPECT_EQ(S(FromBits(0x7FFF, 0x8000000000000000ull), 0, 2), "Inf");
+  // A pseudo-denormal has the value of the same mantissa at exponent field 1.
+  const long double pseudo = FromBits(0x0000, 0xAA00000001AAAAABull);
+  EXPECT_EQ(S(pseudo, 14, -2), " 4.46529E-4932");
+  volatile long double zero = 0;
+  EXPECT_EQ(S(pseudo + zero, 14, -2), " 4.46529E-4932");
+}
+
 TEST(StrReal, HugeWidthsAndCountsAreClamped) {
   EXPECT_EQ(StrReal(1, 2000000000, 0).size(), size_t(kMaxRealStrWidth));
   EXPECT_EQ(StrReal(1, 2147483647, -2).size(), size_t(kMaxRealStrWidth));

@@ -54,16 +54,20 @@ Decoded Decode(long double v) {
   std::memcpy(&se, bytes + 8, 2);
   Decoded d{Kind::kFinite, (se & 0x8000) != 0, m, 0};
   const int biased = se & 0x7FFF;
-  if (biased == 0x7FFF) {
-    d.kind = (m << 1) == 0 ? Kind::kInf : Kind::kNaN;
+  const bool integer_bit = (m >> 63) != 0;
+  if (biased == 0x7FFF || (biased != 0 && !integer_bit)) {
+    // Infinity has only the integer bit set. Encodings without the integer
+    // bit (pseudo-infinity, pseudo-NaN, unnormals) are invalid operands to
+    // the FPU, which turns them into NaN; so do we.
+    d.kind = biased == 0x7FFF && integer_bit && (m << 1) == 0 ? Kind::kInf : Kind::kNaN;
     return d;
   }
   if (m == 0) {
     d.kind = Kind::kZero;
     return d;
   }
-  // Denormals (biased 0) use the minimum exponent; unnormals are taken at
-  // face value. Either way the mantissa is normalised here.
+  // Denormals and pseudo-denormals (biased 0) use the minimum exponent, as
+  // the FPU does. The mantissa is normalised here.
   d.e = (biased == 0 ? 1 : biased) - 16383 - 63;
   const int lz = __builtin_clzll(m);
   d.m = m << lz;

@@ -26,7 +26,9 @@
 // zero is written without sign, like zero.
 //
 // Non-finite values. NaN is "NaN", infinities are "Inf" and "-Inf", in both
-// forms, right-aligned in the field. They hold no "E", so callers that look
+// forms, right-aligned in the field. The encodings the FPU rejects as invalid
+// operands (unnormals, pseudo-NaN, pseudo-infinity) are written "NaN" as
+// well; pseudo-denormals are read as the FPU reads them. They hold no "E", so callers that look
 // for an exponent leave them alone.
 //
 // Limits. Width and Decimals are clamped to kMaxRealStrWidth (4096): a field
