@@ -28,24 +28,51 @@ inline void StoreBE32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
+// The 80 rounds fully unrolled, the message schedule kept in a rolling
+// window of 16 words, the variables renamed instead of moved each round.
+#define ZEL_SHA1_W(i) \
+  (w[(i)&15] = Rol(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i)&15], 1))
+#define ZEL_SHA1_ROUND(a, b, c, d, e, f, k, wi) \
+  do {                                          \
+    e += Rol(a, 5) + (f) + (k) + (wi);          \
+    b = Rol(b, 30);                             \
+  } while (0)
+#define ZEL_SHA1_F1(b, c, d) ((d) ^ ((b) & ((c) ^ (d))))
+#define ZEL_SHA1_F2(b, c, d) ((b) ^ (c) ^ (d))
+#define ZEL_SHA1_F3(b, c, d) (((b) & (c)) | ((d) & ((b) | (c))))
+#define ZEL_SHA1_FIVE(i, F, k, W)                         \
+  ZEL_SHA1_ROUND(a, b, c, d, e, F(b, c, d), k, W(i));     \
+  ZEL_SHA1_ROUND(e, a, b, c, d, F(a, b, c), k, W(i + 1)); \
+  ZEL_SHA1_ROUND(d, e, a, b, c, F(e, a, b), k, W(i + 2)); \
+  ZEL_SHA1_ROUND(c, d, e, a, b, F(d, e, a), k, W(i + 3)); \
+  ZEL_SHA1_ROUND(b, c, d, e, a, F(c, d, e), k, W(i + 4))
+#define ZEL_SHA1_W0(i) w[i]
+
 void Sha1CompressPortable(uint32_t state[5], const uint8_t* blocks, size_t nblocks) {
   for (; nblocks > 0; --nblocks, blocks += 64) {
-    uint32_t w[80];
+    uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = LoadBE32(blocks + 4 * i);
-    for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    auto step = [&](uint32_t f, uint32_t k, uint32_t wi) {
-      const uint32_t t = Rol(a, 5) + f + e + k + wi;
-      e = d;
-      d = c;
-      c = Rol(b, 30);
-      b = a;
-      a = t;
-    };
-    for (int i = 0; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
-    for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
-    for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
-    for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, w[i]);
+    ZEL_SHA1_FIVE(0, ZEL_SHA1_F1, 0x5A827999u, ZEL_SHA1_W0);
+    ZEL_SHA1_FIVE(5, ZEL_SHA1_F1, 0x5A827999u, ZEL_SHA1_W0);
+    ZEL_SHA1_FIVE(10, ZEL_SHA1_F1, 0x5A827999u, ZEL_SHA1_W0);
+    ZEL_SHA1_ROUND(a, b, c, d, e, ZEL_SHA1_F1(b, c, d), 0x5A827999u, w[15]);
+    ZEL_SHA1_ROUND(e, a, b, c, d, ZEL_SHA1_F1(a, b, c), 0x5A827999u, ZEL_SHA1_W(16));
+    ZEL_SHA1_ROUND(d, e, a, b, c, ZEL_SHA1_F1(e, a, b), 0x5A827999u, ZEL_SHA1_W(17));
+    ZEL_SHA1_ROUND(c, d, e, a, b, ZEL_SHA1_F1(d, e, a), 0x5A827999u, ZEL_SHA1_W(18));
+    ZEL_SHA1_ROUND(b, c, d, e, a, ZEL_SHA1_F1(c, d, e), 0x5A827999u, ZEL_SHA1_W(19));
+    ZEL_SHA1_FIVE(20, ZEL_SHA1_F2, 0x6ED9EBA1u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(25, ZEL_SHA1_F2, 0x6ED9EBA1u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(30, ZEL_SHA1_F2, 0x6ED9EBA1u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(35, ZEL_SHA1_F2, 0x6ED9EBA1u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(40, ZEL_SHA1_F3, 0x8F1BBCDCu, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(45, ZEL_SHA1_F3, 0x8F1BBCDCu, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(50, ZEL_SHA1_F3, 0x8F1BBCDCu, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(55, ZEL_SHA1_F3, 0x8F1BBCDCu, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(60, ZEL_SHA1_F2, 0xCA62C1D6u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(65, ZEL_SHA1_F2, 0xCA62C1D6u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(70, ZEL_SHA1_F2, 0xCA62C1D6u, ZEL_SHA1_W);
+    ZEL_SHA1_FIVE(75, ZEL_SHA1_F2, 0xCA62C1D6u, ZEL_SHA1_W);
     state[0] += a;
     state[1] += b;
     state[2] += c;
@@ -53,6 +80,14 @@ void Sha1CompressPortable(uint32_t state[5], const uint8_t* blocks, size_t nbloc
     state[4] += e;
   }
 }
+
+#undef ZEL_SHA1_W
+#undef ZEL_SHA1_W0
+#undef ZEL_SHA1_ROUND
+#undef ZEL_SHA1_F1
+#undef ZEL_SHA1_F2
+#undef ZEL_SHA1_F3
+#undef ZEL_SHA1_FIVE
 
 void Sha1Compress(uint32_t state[5], const uint8_t* blocks, size_t nblocks) {
 #if defined(__x86_64__) || defined(_M_X64)
