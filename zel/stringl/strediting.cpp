@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "zel/runtime/sysutils.h"
 #include "zel/stringl/charclass.h"
-#include "zel/stringl/internal/casemap.h"
 
 namespace zel {
 
@@ -118,8 +118,8 @@ String CapitalizeString(const String& S) {
 String ChangeCase(const String& S) {
   String r = S;
   for (Char& c : r) {
-    const Char up = internal::UnicodeUpper(c);
-    c = up == c ? internal::UnicodeLower(c) : up;
+    const Char up = AnsiUpperCaseChar(c);
+    c = up == c ? AnsiLowerCaseChar(c) : up;
   }
   return r;
 }

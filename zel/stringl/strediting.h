@@ -58,10 +58,10 @@ ZEL_API String AbbrevString(const String& S, int32_t MaxLen);
 // every other character up to code 127 starts a new word. Characters above 127
 // are never changed ("élan vital" -> "élan Vital").
 ZEL_API String CapitalizeString(const String& S);
-// Swaps the case of every letter with the simple Unicode case mapping (Latin,
-// Greek, Cyrillic); characters without a case pair stay as they are. Used in
-// place of the platform locale's mapping, so the result does not depend on
-// the process locale.
+// Swaps the case of every letter with the runtime's case mapping
+// (AnsiUpperCaseChar / AnsiLowerCaseChar: the one-to-one Unicode mappings of
+// the Basic Multilingual Plane, the same in every process); characters
+// without a one-character case partner ("ß") stay as they are.
 ZEL_API String ChangeCase(const String& S);
 // ä ö ü ß µ -> "ae" "oe" "ue" "ss" "u"; Ä Ö Ü -> "Ae"/"AE", "Oe"/"OE",
 // "Ue"/"UE": lower-case "e" when the next character is "a".."z".
