@@ -231,6 +231,38 @@ TEST(StringArraySort, ProgressHandlerChangingTheGridIsSeenBySort) {
   EXPECT_EQ(orders[0], orders[1]);
 }
 
+TEST(StringArraySort, KeyHandlerInstalledDuringSortIsCalledFromThenOn) {
+  std::mt19937 rng(4);
+  TStringArray base(nullptr);
+  base.Resize(1, 300);
+  for (int r = 1; r <= 300; ++r) base.SetString(1, r, RandomText(rng));
+  std::vector<int> orders[2];
+  long long fetched[2] = {0, 0};
+  for (int pass = 0; pass < 2; ++pass) {
+    TStringArray g(nullptr);
+    g.Assign(&base);
+    if (pass == 1) IdentityKeys(g);
+    int calls = 0;
+    long long& count = fetched[pass];
+    g.SetOnPercentDone([&](zel::TObject*, int32_t) {
+      if (++calls == 4) {
+        count = 0;
+        // Reverses the order of keys: the rest of the sort must use it.
+        g.SetOnBeforeSortExchange([&count](zel::TObject*, const String& in, String& out) {
+          ++count;
+          out.clear();
+          for (char16_t ch : in) out += static_cast<char16_t>(0xFFFF - ch);
+        });
+      }
+    });
+    g.Sort(1, 0, true);
+    orders[pass] = Order(g);
+  }
+  EXPECT_EQ(orders[0], orders[1]);
+  EXPECT_EQ(fetched[0], fetched[1]);
+  EXPECT_GT(fetched[0], 0);
+}
+
 TEST(StringArraySortIndex, SortOrderAccessors) {
   TStringArray g(nullptr);
   Column(g, 1, {u"c", u"a", u"b"});

@@ -255,7 +255,8 @@ class ZEL_API TStringArray : public TComponent {
   // Writes the block for data set DataID at the file's position. CreateHeader
   // writes the XML declaration first. I/O errors raise EInOutError.
   void WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const String& DataID) const;
-  // Creates (or overwrites) FName with the XML declaration and the block.
+  // Creates (or overwrites) FName with the XML declaration and the block;
+  // raises EInOutError when the file cannot be written.
   void SaveAsXMLFile(const String& FName, const String& DataID) const;
   // Reads lines from the file's position up to the first block whose id
   // equals DataID (ASCII case ignored; an empty DataID takes the first block)
@@ -265,7 +266,9 @@ class ZEL_API TStringArray : public TComponent {
   // unescaped "<" or a malformed "&" reference, sizes beyond 2^27 cells). On
   // success the grid takes the file's dimensions, texts and attributes, the
   // sort index is the identity, and OnChange fires once. AllocRowsBy and the
-  // handlers stay. Unknown elements inside the block are skipped.
+  // handlers stay. Unknown elements inside the block are skipped; the block
+  // header must stand on a line of its own, as written. Input/output errors
+  // of the file raise EInOutError, the grid unchanged.
   bool ReadFromOpenXMLFile(TextFile& F, const String& DataID);
   // Opens FName and reads the block as above; false as well when the file
   // cannot be opened or read.
