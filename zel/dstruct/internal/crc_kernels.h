@@ -16,8 +16,8 @@
 namespace zel::internal {
 
 // Dispatching entry points (the fastest path the processor and the
-// cpu-feature switches allow). Cost: about 20 GB/s with PCLMULQDQ, more with
-// VPCLMULQDQ; about 1 byte per cycle on the portable path.
+// cpu-feature switches allow). Cost on a 64 MiB buffer: about 25 GB/s with
+// VPCLMULQDQ (memory speed), 8 GB/s with PCLMULQDQ, 2 GB/s portable.
 ZEL_API uint32_t Crc32Update(uint32_t reg, const uint8_t* data, size_t len);
 ZEL_API uint16_t Crc16Update(uint16_t reg, const uint8_t* data, size_t len);
 
