@@ -24,12 +24,16 @@ constexpr double kMaxDouble = 1.7e308;  // uc_MaxDouble
 constexpr size_t kWriteChunk = 4096;
 constexpr int64_t kBlock = 256;
 
+// Bytes to the characters of the same codes (a loop the compiler vectorises).
+void Widen(Char* __restrict out, const uint8_t* __restrict p, size_t n) {
+  for (size_t i = 0; i < n; ++i) out[i] = p[i];
+}
+
 // Appends bytes as the characters of the same codes.
 void AppendBytes(String& s, const uint8_t* p, size_t n) {
   const size_t at = s.size();
   s.resize(at + n);
-  Char* out = s.data() + at;
-  for (size_t i = 0; i < n; ++i) out[i] = p[i];
+  Widen(s.data() + at, p, n);
 }
 
 void AppendBytes(std::string& s, const uint8_t* p, size_t n) {
@@ -85,29 +89,44 @@ std::string ReadRest(TStream& s) {
   return bytes;
 }
 
+// Index of the first byte of [p, e) equal to a or b, or e - p. Lines are short
+// on average, so an inline 16-byte scan beats a library call.
+size_t FindEither(const uint8_t* p, const uint8_t* e, uint8_t a, uint8_t b) {
+  const uint8_t* q = p;
+#if defined(__SSE2__)
+  const __m128i va = _mm_set1_epi8(static_cast<char>(a));
+  const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
+  while (e - q >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const int m = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)));
+    if (m != 0) return static_cast<size_t>(q - p) + static_cast<size_t>(__builtin_ctz(m));
+    q += 16;
+  }
+#endif
+  for (; q < e; ++q)
+    if (*q == a || *q == b) break;
+  return static_cast<size_t>(q - p);
+}
+
 // Index of the first byte of [p, e) that ends a line in this mode (given the
 // byte before p), or e - p.
 size_t FindLineEnd(int mode, const uint8_t* p, const uint8_t* e, int prev) {
   const size_t n = static_cast<size_t>(e - p);
   switch (mode) {
     case 0:
-    case 1: {
-      const void* hit = std::memchr(p, mode == 0 ? 10 : 13, n);
-      return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : n;
-    }
+      return FindEither(p, e, 10, 10);
+    case 1:
+      return FindEither(p, e, 13, 13);
     case 2:
-      for (size_t i = 0; i < n; ++i)
-        if (p[i] == 10 || p[i] == 13) return i;
-      return n;
+      return FindEither(p, e, 10, 13);
     case 3:
     case 4: {
       const uint8_t first = mode == 3 ? 10 : 13;
       const uint8_t second = mode == 3 ? 13 : 10;
       if (n > 0 && p[0] == second && prev == first) return 0;
       for (size_t i = 1; i < n; ++i) {
-        const void* hit = std::memchr(p + i, second, n - i);
-        if (!hit) return n;
-        i = static_cast<size_t>(static_cast<const uint8_t*>(hit) - p);
+        i += FindEither(p + i, e, second, second);
+        if (i >= n) return n;
         if (p[i - 1] == first) return i;
       }
       return n;
@@ -217,8 +236,24 @@ long double ReadExtendedFromStream(TStream& AStream, bool& Error) {
 
 String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode) {
   EndOfStream = false;
-  String line;
   internal::ByteReader r(AStream);
+  if (!r.Fill()) {
+    EndOfStream = true;
+    return String();
+  }
+  // Usual case: the whole line lies in the first window; it is built at once,
+  // without the removed line-end bytes.
+  const uint8_t* p = r.Cur();
+  size_t take = FindLineEnd(EOLMode, p, r.End(), 0);
+  if (take < static_cast<size_t>(r.End() - p)) {
+    size_t n = ++take;
+    for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
+    r.Skip(take);
+    String line(n, u'\0');
+    Widen(line.data(), p, n);
+    return line;
+  }
+  String line;
   int prev = 0;
   bool ended = false;
   while (!ended) {
@@ -226,9 +261,9 @@ String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode) {
       EndOfStream = true;
       break;
     }
-    const uint8_t* p = r.Cur();
+    p = r.Cur();
     const size_t avail = static_cast<size_t>(r.End() - p);
-    size_t take = FindLineEnd(EOLMode, p, r.End(), prev);
+    take = FindLineEnd(EOLMode, p, r.End(), prev);
     if (take < avail) {
       ++take;  // the byte that ends the line belongs to it
       ended = true;
