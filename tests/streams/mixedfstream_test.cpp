@@ -138,6 +138,45 @@ TEST(HandleStreamWindow, ReadAheadIsInvisible) {
   EXPECT_EQ(f.Seek(0, soEnd), 50010);
 }
 
+// Callers' subclasses that read differently keep being read through Read.
+class ShoutingMemoryStream : public TMemoryStream {
+ public:
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = TMemoryStream::Read(Buffer, Count);
+    auto* p = static_cast<uint8_t*>(Buffer);
+    for (int64_t i = 0; i < n; ++i)
+      if (p[i] >= 'a' && p[i] <= 'z') p[i] = static_cast<uint8_t>(p[i] - 32);
+    return n;
+  }
+};
+
+class CountingFileStream : public TFileStream {
+ public:
+  using TFileStream::TFileStream;
+  int64_t Read(void* Buffer, int64_t Count) override {
+    ++reads;
+    return TFileStream::Read(Buffer, Count);
+  }
+  int reads = 0;
+};
+
+TEST(HandleStreamWindow, CallersSubclassesOverridingReadAreHonoured) {
+  ShoutingMemoryStream m;
+  m.WriteBuffer("abc\ndef", 7);
+  m.SetPosition(0);
+  bool eos = false;
+  EXPECT_EQ(ReadLnStream(m, eos, 0), u"ABC");
+  EXPECT_EQ(m.Position(), 4);
+  EXPECT_EQ(StreamAsByteString(m), u"DEF");
+
+  zel_test::TempDir dir;
+  CountingFileStream f(dir.Write("c.txt", "12 34\n"), fmOpenRead);
+  EXPECT_EQ(ScanStreamDecimal(f), 12);
+  EXPECT_EQ(f.reads, 3);
+  EXPECT_EQ(CountLinesInStream(f), 1);
+  EXPECT_EQ(f.reads, 3 + 4);  // '3', '4', LF, then the end
+}
+
 TEST(HandleStreamWindow, PipesAreNotReadAhead) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <typeinfo>
 
 #include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
@@ -106,11 +107,19 @@ void TMemoryStream::SetSize(int64_t NewSize) {
 }
 
 std::span<const uint8_t> TMemoryStream::DoReadWindow() {
+  // A caller's subclass may read differently: it gets no window.
+  if (typeid(*this) != typeid(TMemoryStream) && typeid(*this) != typeid(TStringStream)) return {};
+  return MemoryWindow();
+}
+
+void TMemoryStream::DoAdvanceWindow(int64_t Count) { AdvanceMemory(Count); }
+
+std::span<const uint8_t> TMemoryStream::MemoryWindow() noexcept {
   if (pos_ >= size_) return {};
   return {data_.data() + pos_, static_cast<size_t>(size_ - pos_)};
 }
 
-void TMemoryStream::DoAdvanceWindow(int64_t Count) {
+void TMemoryStream::AdvanceMemory(int64_t Count) noexcept {
   if (Count > 0) pos_ = std::min(pos_ + Count, std::max(size_, pos_));
 }
 
@@ -169,6 +178,14 @@ int THandleStream::Handle() const noexcept {
 }
 
 std::span<const uint8_t> THandleStream::DoReadWindow() {
+  // A caller's subclass may read differently: it gets no window.
+  if (typeid(*this) != typeid(THandleStream) && typeid(*this) != typeid(TFileStream)) return {};
+  return ReadAheadWindow();
+}
+
+void THandleStream::DoAdvanceWindow(int64_t Count) { AdvanceReadAhead(Count); }
+
+std::span<const uint8_t> THandleStream::ReadAheadWindow() {
   if (ahead_pos_ < ahead_len_)
     return {buf_.get() + ahead_pos_, static_cast<size_t>(ahead_len_ - ahead_pos_)};
   if (handle_ < 0) return {};
@@ -198,7 +215,7 @@ std::span<const uint8_t> THandleStream::DoReadWindow() {
   return {buf_.get(), static_cast<size_t>(n)};
 }
 
-void THandleStream::DoAdvanceWindow(int64_t Count) {
+void THandleStream::AdvanceReadAhead(int64_t Count) {
   if (Count <= 0) return;
   if (ahead_pos_ < ahead_len_) {
     ahead_pos_ += std::min(Count, ahead_len_ - ahead_pos_);

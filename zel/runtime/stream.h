@@ -13,8 +13,13 @@
 // 64 KiB while reading goes on) and keeps Position(), Seek, Read, Write and
 // SetSize exactly on the logical position, as if it had read byte by byte.
 // Other streams show no window (the default), and such parsers fall back to
-// Read. Subclasses may offer a window by overriding DoReadWindow and
-// DoAdvanceWindow.
+// Read, one call per byte. A caller's subclass of these classes may override
+// Read, so the window is shown only to objects whose class is exactly one of
+// the library's (TMemoryStream, TStringStream, THandleStream, TFileStream);
+// a subclass that reads as its base does can offer the window again by
+// overriding DoReadWindow and DoAdvanceWindow with MemoryWindow/AdvanceMemory
+// or ReadAheadWindow/AdvanceReadAhead. Any stream may offer a window of its
+// own the same way.
 #pragma once
 
 #include <cstdint>
@@ -109,6 +114,9 @@ class ZEL_API TMemoryStream : public TStream {
  protected:
   std::span<const uint8_t> DoReadWindow() override;
   void DoAdvanceWindow(int64_t Count) override;
+  // The window over the stored bytes, whatever the class.
+  std::span<const uint8_t> MemoryWindow() noexcept;
+  void AdvanceMemory(int64_t Count) noexcept;
 
  private:
   std::vector<uint8_t> data_;  // capacity; size_ bytes are valid
@@ -137,6 +145,9 @@ class ZEL_API THandleStream : public TStream {
  protected:
   std::span<const uint8_t> DoReadWindow() override;
   void DoAdvanceWindow(int64_t Count) override;
+  // The read-ahead window, whatever the class.
+  std::span<const uint8_t> ReadAheadWindow();
+  void AdvanceReadAhead(int64_t Count);
   // Puts the descriptor's offset back on the logical position and forgets the
   // bytes read ahead.
   void DropReadAhead() const noexcept;

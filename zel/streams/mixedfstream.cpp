@@ -12,6 +12,10 @@ TMixedFStream::~TMixedFStream() = default;
 
 String TMixedFStream::ClassName() const { return u"TMixedFStream"; }
 
+std::span<const uint8_t> TMixedFStream::DoReadWindow() { return ReadAheadWindow(); }
+
+void TMixedFStream::DoAdvanceWindow(int64_t Count) { AdvanceReadAhead(Count); }
+
 bool TMixedFStream::Eos() { return Position() >= Size(); }
 
 void TMixedFStream::Write(const String& AString) { WriteStringStream(*this, AString); }

@@ -54,6 +54,11 @@ class ZEL_API TMixedFStream : public TFileStream {
   double ReadFPNum(bool AllowExp, int32_t DecPChar);
 
   String ClassName() const override;
+
+ protected:
+  // Reads as TFileStream does, so it keeps the file stream's read window.
+  std::span<const uint8_t> DoReadWindow() override;
+  void DoAdvanceWindow(int64_t Count) override;
 };
 
 }  // namespace zel
