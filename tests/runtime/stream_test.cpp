@@ -69,3 +69,18 @@ TEST(Stream, CopyFromWholeSource) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(HandleStream, ReadErrorIsNotEndOfData) {
+  zel_test::TempDir dir;
+  const String name = dir.Write("w.bin", "data");
+  TFileStream writeOnly(name, fmOpenWrite);
+  char buf[4];
+  EXPECT_THROW(writeOnly.Read(buf, 4), EReadError);
+  EXPECT_THROW(writeOnly.ReadWindow(), EReadError);
+}
+
+}  // namespace
+}  // namespace zel

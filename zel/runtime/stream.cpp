@@ -207,6 +207,7 @@ std::span<const uint8_t> THandleStream::ReadAheadWindow() {
   ahead_pos_ = 0;
   if (n <= 0) {
     ahead_len_ = 0;
+    if (n < 0) RaiseReadError();
     return {};
   }
   ahead_len_ = n;
@@ -240,10 +241,17 @@ int64_t THandleStream::Read(void* Buffer, int64_t Count) {
   while (done < Count) {
     const ssize_t n = ::read(handle_, p + done, static_cast<size_t>(Count - done));
     if (n < 0 && errno == EINTR) continue;
+    // A failing device must not look like the end of the data: report the
+    // error, unless bytes already arrived (the next call reports it then).
+    if (n < 0 && done == 0) RaiseReadError();
     if (n <= 0) break;
     done += n;
   }
   return done;
+}
+
+void THandleStream::RaiseReadError() {
+  throw EReadError(u"Stream read error: " + Utf8ToString(std::strerror(errno)));
 }
 
 int64_t THandleStream::Write(const void* Buffer, int64_t Count) {

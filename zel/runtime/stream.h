@@ -125,6 +125,8 @@ class ZEL_API TMemoryStream : public TStream {
 };
 
 // A stream over an open file descriptor that the caller keeps and closes.
+// A failing read (a descriptor not open for reading, a device error) raises
+// EReadError rather than looking like the end of the data.
 // On a regular file the read window reads ahead; Handle() first moves the
 // descriptor's offset back to Position() and drops what was read ahead, so a
 // caller using the descriptor directly sees the logical position.
@@ -164,6 +166,9 @@ class ZEL_API THandleStream : public TStream {
   mutable int64_t ahead_end_ = 0;
   mutable int64_t next_fill_ = 0;  // size of the next read-ahead
   int regular_ = -1;               // -1 unknown, 0 no, 1 a regular file
+
+  // Raises EReadError with the reason errno gives.
+  [[noreturn]] static void RaiseReadError();
 };
 
 // A stream over a named file. Raises EFCreateError ("Cannot create file
