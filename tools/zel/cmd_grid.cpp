@@ -222,16 +222,16 @@ void SortNumeric(TStringArray& g, int32_t prim, int32_t sec, bool asc_prim, bool
   g.SetNrOfColumns(n);
 }
 
-std::pair<int32_t, bool> ParseSortSpec(const std::string& spec, int32_t ncols) {
-  std::string col = spec;
+std::pair<int32_t, bool> ParseSortKey(const std::string& key, int32_t ncols) {
+  std::string col = key;
   bool ascending = true;
-  if (const auto colon = spec.find(':'); colon != std::string::npos) {
-    const std::string dir = spec.substr(colon + 1);
+  if (const auto colon = key.find(':'); colon != std::string::npos) {
+    const std::string dir = key.substr(colon + 1);
     if (dir == "desc")
       ascending = false;
     else if (dir != "asc")
       Fail("sort direction must be asc or desc");
-    col = spec.substr(0, colon);
+    col = key.substr(0, colon);
   }
   int32_t c = 0;
   try {
@@ -374,10 +374,10 @@ int RunGrid(Args& args) {
   ReadTable(name, delim, header, t);
   TStringArray& g = t.grid;
   if (sort) {
-    const auto [prim, asc_prim] = ParseSortSpec(*sort, g.NrOfColumns());
+    const auto [prim, asc_prim] = ParseSortKey(*sort, g.NrOfColumns());
     int32_t sec = 0;
     bool asc_sec = true;
-    if (then) std::tie(sec, asc_sec) = ParseSortSpec(*then, g.NrOfColumns());
+    if (then) std::tie(sec, asc_sec) = ParseSortKey(*then, g.NrOfColumns());
     const bool progress = !quiet && (force_progress || g.NrOfRows() >= kProgressFrom);
     if (progress) AttachProgress(g);
     if (numeric)
@@ -438,6 +438,6 @@ void DemoGrid(std::ostream& out) {
     if (g.GetAsInteger(3, r) > g.GetAsInteger(3, r + 1)) ++inversions;
   out << "ordered by mass, atomic numbers step back " << inversions << " times (Ar/K, Co/Ni)\n";
 }
-ZEL_TOOL_DEMO(40, "string grid (TStringArray)", DemoGrid);
+ZEL_TOOL_DEMO(40, "String grid (TStringArray)", DemoGrid);
 
 }  // namespace
