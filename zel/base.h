@@ -1,8 +1,8 @@
 // Base types, enumerations, name and language tables, errors and module start-up.
 #pragma once
 
-#include "zel/base/errors.h"
 #include "zel/base/csvdelim.h"
+#include "zel/base/errors.h"
 #include "zel/base/htmlentities.h"
 #include "zel/base/langtables.h"
 #include "zel/base/modules.h"

@@ -1,4 +1,5 @@
-// Stream utilities: numbers, lines and strings on byte streams, the XML tag scanner, mixed file streams.
+// Stream utilities: numbers, lines and strings on byte streams, the XML tag scanner, mixed file
+// streams.
 #pragma once
 
 #include "zel/streams/mixedfstream.h"

@@ -69,9 +69,9 @@ std::string SampleDir();
 
 #define ZEL_TOOL_CONCAT_(a, b) a##b
 #define ZEL_TOOL_CONCAT(a, b) ZEL_TOOL_CONCAT_(a, b)
-#define ZEL_TOOL_COMMAND(name, summary, usage, fn)                                   \
-  static const bool ZEL_TOOL_CONCAT(zel_command_registered_, __LINE__) =             \
+#define ZEL_TOOL_COMMAND(name, summary, usage, fn)                       \
+  static const bool ZEL_TOOL_CONCAT(zel_command_registered_, __LINE__) = \
       ::zel_tool::RegisterCommand({#name, summary, usage, fn})
-#define ZEL_TOOL_DEMO(rank, title, fn)                                               \
-  static const bool ZEL_TOOL_CONCAT(zel_demo_registered_, __LINE__) =                \
+#define ZEL_TOOL_DEMO(rank, title, fn)                                \
+  static const bool ZEL_TOOL_CONCAT(zel_demo_registered_, __LINE__) = \
       ::zel_tool::RegisterDemo(rank, title, fn)

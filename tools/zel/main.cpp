@@ -58,7 +58,8 @@ std::optional<std::string> Args::Option(const std::string& name) {
     if (words_[i] == key) {
       if (i + 1 >= words_.size()) Fail("option " + key + " needs a value");
       std::string value = words_[i + 1];
-      words_.erase(words_.begin() + static_cast<long>(i), words_.begin() + static_cast<long>(i) + 2);
+      words_.erase(words_.begin() + static_cast<long>(i),
+                   words_.begin() + static_cast<long>(i) + 2);
       return value;
     }
     if (words_[i].rfind(key + "=", 0) == 0) {
@@ -120,8 +121,7 @@ int RunDemo(Args& args) {
   }
   return 0;
 }
-ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "zel demo",
-                 RunDemo);
+ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "zel demo", RunDemo);
 
 }  // namespace
 

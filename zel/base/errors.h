@@ -6,11 +6,11 @@
 
 namespace zel {
 
-ZEL_DECLARE_EXCEPTION(EZELError, Exception);               // foundation, graphics
-ZEL_DECLARE_EXCEPTION(EZELColArrayError, EZELError);       // colours
-ZEL_DECLARE_EXCEPTION(EZELStringlError, EZELError);        // strings
-ZEL_DECLARE_EXCEPTION(EZELDStructError, EZELError);        // data structures
-ZEL_DECLARE_EXCEPTION(EZELFileSysError, EZELError);        // file system
-ZEL_DECLARE_EXCEPTION(EZELCpuIdError, EZELError);          // CPU identification
+ZEL_DECLARE_EXCEPTION(EZELError, Exception);          // foundation, graphics
+ZEL_DECLARE_EXCEPTION(EZELColArrayError, EZELError);  // colours
+ZEL_DECLARE_EXCEPTION(EZELStringlError, EZELError);   // strings
+ZEL_DECLARE_EXCEPTION(EZELDStructError, EZELError);   // data structures
+ZEL_DECLARE_EXCEPTION(EZELFileSysError, EZELError);   // file system
+ZEL_DECLARE_EXCEPTION(EZELCpuIdError, EZELError);     // CPU identification
 
 }  // namespace zel

@@ -27,11 +27,11 @@ class ZEL_API Exception : public std::exception {
   std::string utf8_;
 };
 
-#define ZEL_DECLARE_EXCEPTION(Name, Base)   \
-  class ZEL_API Name : public Base {        \
-   public:                                  \
-    using Base::Base;                       \
-    ~Name() override;                       \
+#define ZEL_DECLARE_EXCEPTION(Name, Base) \
+  class ZEL_API Name : public Base {      \
+   public:                                \
+    using Base::Base;                     \
+    ~Name() override;                     \
   }
 
 // An input/output failure; ErrorCode() is the operating system's errno value

@@ -23,7 +23,8 @@ double Random() { return static_cast<double>(Step()) / 4294967296.0; }
 
 void Randomize() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
-  RandSeed = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
+  RandSeed =
+      static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count());
 }
 
 }  // namespace zel
