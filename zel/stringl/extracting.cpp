@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "zel/runtime/sysutils.h"
+#include "zel/stringl/searching.h"
 #include "zel/stringl/strediting.h"
 #include "zel/stringl/wordseps.h"
 
@@ -13,20 +14,6 @@ namespace {
 constexpr size_t kMaxTokens = 1000;
 
 String Trimmed(String s, bool trim) { return trim ? StripLTBlanks(s) : s; }
-
-// Every occurrence of `from` replaced by `to`, left to right, non-overlapping.
-String ReplaceAll(const String& s, const String& from, const String& to) {
-  String out;
-  size_t pos = 0;
-  for (size_t f = s.find(from); f != String::npos; f = s.find(from, pos)) {
-    out.append(s, pos, f - pos);
-    out += to;
-    pos = f + from.size();
-  }
-  if (pos == 0) return s;
-  out.append(s, pos, String::npos);
-  return out;
-}
 
 }  // namespace
 
@@ -122,8 +109,8 @@ int32_t Tokenize(const String& Text, const String& Delimiter, Char Escape,
   Tokens.push_back(Text.substr(pos));
   const String esc(1, Escape);
   for (String& t : Tokens) {
-    t = ReplaceAll(t, esc + esc, esc);
-    if (!Delimiter.empty()) t = ReplaceAll(t, esc + Delimiter, Delimiter);
+    t = ReplaceStringInString(t, esc + esc, esc, false);
+    if (!Delimiter.empty()) t = ReplaceStringInString(t, esc + Delimiter, Delimiter, false);
   }
   return static_cast<int32_t>(Tokens.size());
 }
