@@ -8,27 +8,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench_support.h"
 #include "zel/dstruct/ascii85.h"
 #include "zel/dstruct/base64.h"
-#include "zel/platform/cpu_features.h"
 #include "zel/runtime/stream.h"
 
 namespace {
 
-constexpr size_t kSize = size_t{64} << 20;
+using zel_bench::kSize;
+using zel_bench::PathScope;
+using zel_bench::SetBytes;
 
-const std::vector<uint8_t>& Data() {
-  static const std::vector<uint8_t> buf = [] {
-    std::vector<uint8_t> b(kSize);
-    uint32_t x = 12345;
-    for (auto& v : b) {
-      x = x * 1103515245u + 12345u;
-      v = static_cast<uint8_t>(x >> 24);
-    }
-    return b;
-  }();
-  return buf;
-}
+const zel::TBytes& Data() { return zel_bench::RandomBytes(); }
 
 zel::TMemoryStream& DataStream() {
   static zel::TMemoryStream s;
@@ -46,18 +37,6 @@ zel::TMemoryStream& TextStream(bool lines) {
   }
   return t;
 }
-
-void SetBytes(benchmark::State& state) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kSize));
-}
-
-// Arg 0: the fastest path, 1: portable forced.
-struct PathScope {
-  explicit PathScope(const benchmark::State& state) {
-    zel::internal::ForcePortable(state.range(0) == 1);
-  }
-  ~PathScope() { zel::internal::ResetCpuFeatureSwitches(); }
-};
 
 // Arg 1 of the stream benchmarks: line breaks.
 void BM_EncodeBase64(benchmark::State& state) {

@@ -8,40 +8,19 @@
 
 #include <cstdint>
 
+#include "bench_support.h"
 #include "zel/dstruct/crc.h"
 #include "zel/dstruct/internal/crc_tables.h"
 #include "zel/dstruct/sha1.h"
-#include "zel/platform/cpu_features.h"
 #include "zel/runtime/stream.h"
 
 namespace {
 
-constexpr size_t kSize = size_t{64} << 20;
+using zel_bench::kSize;
+using zel_bench::PathScope;
+using zel_bench::SetBytes;
 
-const zel::TBytes& Buffer() {
-  static const zel::TBytes buf = [] {
-    zel::TBytes b(kSize);
-    uint32_t x = 12345;
-    for (auto& v : b) {
-      x = x * 1103515245u + 12345u;
-      v = static_cast<uint8_t>(x >> 24);
-    }
-    return b;
-  }();
-  return buf;
-}
-
-void SetBytes(benchmark::State& state) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(kSize));
-}
-
-// Arg 1 forces the portable path.
-struct PathScope {
-  explicit PathScope(const benchmark::State& state) {
-    zel::internal::ForcePortable(state.range(0) == 1);
-  }
-  ~PathScope() { zel::internal::ResetCpuFeatureSwitches(); }
-};
+const zel::TBytes& Buffer() { return zel_bench::RandomBytes(); }
 
 void BM_CRC32ofBuffer(benchmark::State& state) {
   PathScope path(state);
