@@ -198,13 +198,10 @@ TEST(AutoFormatData, Examples) {
     const char16_t* text;
   };
   const C cases[] = {
-      {0.5, 4, u"0.500"},       {12.5, 4, u"12.50"},
-      {0.05, 4, u"5.000E-02"},  {1234, 4, u"1.234E+03"},
-      {-12.5, 4, u"-12.50"},    {0, 3, u"0.00"},
-      {0, 1, u"0.0"},           {1.5, 1, u"1.5"},
-      {0.1, 4, u"0.100"},  // ln / 2.302585092994046 puts 0.1 just above -1
-      {999.4, 4, u"999.4"},     {1e300, 4, u"**********"},
-      {0.099, 4, u"9.900E-02"},
+      {0.5, 4, u"0.500"},      {12.5, 4, u"12.50"},       {0.05, 4, u"5.000E-02"},
+      {1234, 4, u"1.234E+03"}, {-12.5, 4, u"-12.50"},     {0, 3, u"0.00"},
+      {0, 1, u"0.0"},          {1.5, 1, u"1.5"},          {0.1, 4, u"1.000E-01"},
+      {999.4, 4, u"999.4"},    {1e300, 4, u"**********"}, {0.099, 4, u"9.900E-02"},
   };
   for (const C& c : cases) {
     SCOPED_TRACE(StringToUtf8(c.text));
@@ -218,6 +215,26 @@ TEST(AutoFormatData, Examples) {
   EXPECT_EQ(AutoFormatData(0.05, 4, true), u"5,000E-02");
   EXPECT_EQ(AutoFormatData(kNaN, 4), u"NaN");
   EXPECT_EQ(AutoFormatData(-kInf, 4), u"-Inf");
+}
+
+TEST(AutoFormatData, PowersOfTenSitOnTheSwitchOverPoints) {
+  // log10 of an exact power of ten is integral: 10^(sig-1) and 0.1 are in
+  // exponent form, the powers in between have exactly sig digits.
+  struct C {
+    double v;
+    int sig;
+    const char16_t* text;
+  };
+  const C cases[] = {
+      {10, 3, u"10.0"},         {100, 3, u"1.00E+02"},
+      {1000, 4, u"1.000E+03"},  {1, 4, u"1.000"},
+      {100, 4, u"100.0"},       {0.1, 3, u"1.00E-01"},
+      {-0.01, 3, u"-1.00E-02"}, {1e14, 16, u"100000000000000.0"},
+  };
+  for (const C& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.text));
+    EXPECT_EQ(AutoFormatData(c.v, c.sig), c.text);
+  }
 }
 
 TEST(IntToStrGrouped, Examples) {

@@ -99,8 +99,11 @@ String AutoFormatData(double Value, int32_t Sig) {
   if (Value == 0) {
     t = strff(Value, 1, Sig - 1);
   } else {
+    // The full-precision ln 10, not SigDigStr's shortened constant: with that
+    // one an exact power of ten lands just below its integral logarithm and
+    // gets one digit too many (10 with 3 digits would give "10.00").
     const double lg =
-        static_cast<double>(std::log(std::fabs(static_cast<long double>(Value))) / kLn10);
+        static_cast<double>(std::log(std::fabs(static_cast<long double>(Value))) / std::log(10.0L));
     if (lg >= Sig - 1 || lg <= -1 || std::isnan(lg))
       t = strff(Value, Sig + 6, -2);
     else
