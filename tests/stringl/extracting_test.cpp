@@ -119,6 +119,14 @@ TEST(Tokenize, EscapedDelimiters) {
   EXPECT_EQ(t, (std::vector<String>{u"a\\b"}));
 }
 
+TEST(Tokenize, EscapeSeenOnlyInTheUncutText) {
+  // The delimiter ends with the escape character; the occurrence right behind
+  // the first one has no preceding character of its own, so it splits.
+  std::vector<String> t;
+  EXPECT_EQ(Tokenize(u"a;\\;\\b", u";\\", u'\\', t), 3);
+  EXPECT_EQ(t, (std::vector<String>{u"a", u"", u"b"}));
+}
+
 TEST(CountWords, UsesWordSeps) {
   EXPECT_EQ(CountWords(u"a bc def"), 2);
   EXPECT_EQ(CountWords(u""), 0);

@@ -98,7 +98,10 @@ int32_t Tokenize(const String& Text, const String& Delimiter, Char Escape,
     while (Tokens.size() < kMaxTokens - 1) {
       const size_t f = Text.find(Delimiter, from);
       if (f == String::npos) break;
-      if (f > 0 && Text[f - 1] == Escape) {
+      // The preceding character must belong to the text not yet cut into
+      // tokens: a delimiter right behind the previous one is a split point
+      // even when that one ends with the escape character.
+      if (f > pos && Text[f - 1] == Escape) {
         from = f + 1;
         continue;
       }
