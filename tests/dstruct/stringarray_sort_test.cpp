@@ -157,6 +157,29 @@ TEST(StringArraySort, PercentDoneSequence) {
   }
 }
 
+TEST(StringArraySort, PercentDoneRoundsExactHalvesToEven) {
+  // 27 rows need four gap-1 passes here: the counters after the passes are
+  // 7, 19, 35, ..., 225, 251 of 200 expected comparisons. 251 / 200 * 100 is
+  // exactly 125.5 and goes to 126, though a double quotient gives 125.4999...
+  const int values[] = {8,  19, 9, 11, 16, 2,  22, 23, 4,  18, 6,  12, 0, 14,
+                        13, 5,  1, 26, 20, 21, 15, 7,  17, 25, 24, 3,  10};
+  const std::vector<int> expected = {0, 4, 10, 18, 27, 38, 49, 61, 74, 86, 100, 112, 126, 100};
+  for (bool per_comparison : {false, true}) {
+    SCOPED_TRACE(per_comparison);
+    TStringArray g(nullptr);
+    std::vector<String> texts;
+    for (int v : values) texts.push_back(v < 10 ? u"0" + zel::IntToStr(v) : zel::IntToStr(v));
+    Column(g, 1, texts);
+    if (per_comparison) IdentityKeys(g);
+    std::vector<int> got;
+    g.SetOnPercentDone([&](zel::TObject*, int32_t p) { got.push_back(p); });
+    g.Sort(1, 0, true);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(g.GetString(1, 1), u"00");
+    EXPECT_EQ(g.GetString(1, 27), u"26");
+  }
+}
+
 // Random texts over a small alphabet with case-only duplicates, prefixes of
 // each other, lengths around the 8-character key word and non-ASCII bytes.
 String RandomText(std::mt19937& rng) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -240,6 +241,50 @@ TEST(StringArrayPools, ClearDropsPoolsAndKeepsShape) {
   EXPECT_EQ(g.GetSortOrder(300), 300);
   for (int r = 1; r <= 130; ++r) g.SetString(2, r, Rep('x', 250));
   EXPECT_EQ(g.NumBuffers(), 1);
+}
+
+// Row and column moves store every text as SetString does, so a longer text
+// moved into a cell takes new room and the pools grow as written cell by cell.
+TEST(StringArrayPools, RowAndColumnMovesStoreTextsCellByCell) {
+  const String longer = Rep('x', 250);
+  // Rows alternate "a" and a 250-character text: 25300 bytes in one pool.
+  auto alternating = [&](TStringArray& g) {
+    g.Resize(1, 200);
+    for (int r = 1; r <= 200; ++r) g.SetString(1, r, r % 2 == 1 ? u"a" : longer);
+  };
+  struct Case {
+    const char* what;
+    std::function<void(TStringArray&)> setup, op;
+    int before, after;
+  } cases[] = {
+      // Every long text lands in a cell that held "a": 100 x 251 bytes more.
+      {"InsertRow", alternating, [](TStringArray& g) { g.InsertRow(1); }, 1, 2},
+      {"RemoveRow", alternating, [](TStringArray& g) { g.RemoveRow(1); }, 1, 2},
+      // 200 long texts copied into the new column: 60 fill pool 2, then pools 3 and 4.
+      {"InsertColumn",
+       [&](TStringArray& g) {
+         g.Resize(1, 200);
+         for (int r = 1; r <= 200; ++r) g.SetString(1, r, longer);
+       },
+       [](TStringArray& g) { g.InsertColumn(1); }, 2, 4},
+      {"RemoveColumn",
+       [&](TStringArray& g) {
+         g.Resize(2, 100);
+         for (int r = 1; r <= 100; ++r) {
+           g.SetString(1, r, u"a");
+           g.SetString(2, r, longer);
+         }
+       },
+       [](TStringArray& g) { g.RemoveColumn(1); }, 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TStringArray g(nullptr);
+    c.setup(g);
+    ASSERT_EQ(g.NumBuffers(), c.before);
+    c.op(g);
+    EXPECT_EQ(g.NumBuffers(), c.after);
+  }
 }
 
 // ---- shape -------------------------------------------------------------------

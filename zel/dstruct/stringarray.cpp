@@ -190,6 +190,16 @@ void TStringArray::StoreBytes(int32_t c, int32_t phys, const uint8_t* bytes, uin
   ++mutations_;
 }
 
+void TStringArray::CopyText(int32_t cs, int32_t ps, int32_t cd, int32_t pd) {
+  uint8_t buf[internal::kMaxShortString];
+  uint32_t len = 0;
+  if (const uint8_t* p = CellBytes(cs, ps)) {
+    len = p[0];
+    std::memcpy(buf, p + 1, len);
+  }
+  StoreBytes(cd, pd, buf, len);
+}
+
 String TStringArray::GetString(int32_t c, int32_t r) const {
   if (!ValidCell(c, r)) return String();
   return CellText(c, Phys(r));
@@ -342,19 +352,21 @@ void TStringArray::InsertRow(int32_t r) {
   if (n == std::numeric_limits<int32_t>::max()) return;
   std::vector<int32_t> kept(FSortIx.begin(), FSortIx.begin() + n);
   if (!Resize(FNCol, n + 1) || FNRow != n + 1) return;
-  // Physical rows n..phys move one physical row down. The references move
-  // themselves (no text is copied), and OnChange fires for every cell and
-  // attribute written, as a move cell by cell would do.
+  // Physical rows n..phys move one physical row down, addressed physically
+  // so a sort in force is not scrambled. Texts are stored cell by cell as
+  // SetString stores them (so the pools fill as they would), and OnChange
+  // fires for every cell and attribute written.
+  const uint8_t none = 0;
   for (int32_t p = n; p >= phys; --p) {
     for (int32_t c = 0; c <= FNCol; ++c) {
-      Ref(c, p + 1) = Ref(c, p);
+      CopyText(c, p, c, p + 1);
       Changed();
     }
     FRowAttrib[static_cast<size_t>(p)] = FRowAttrib[static_cast<size_t>(p - 1)];
     Changed();
   }
   for (int32_t c = 0; c <= FNCol; ++c) {
-    Ref(c, phys) = 0;  // the moved text belongs to the row below now
+    StoreBytes(c, phys, &none, 0);
     Changed();
   }
   FRowAttrib[static_cast<size_t>(phys - 1)] = 0;
@@ -374,11 +386,10 @@ void TStringArray::InsertRow(int32_t r) {
 
 void TStringArray::RemoveRow(int32_t r) {
   if (r < 1 || r > FNRow) return;
+  const uint8_t none = 0;
   if (FNRow == 1) {
     for (int32_t c = 0; c <= FNCol; ++c) {
-      const int32_t p = Phys(1);
-      if (p >= 1 && p <= FRAllocated) Ref(c, p) = 0;
-      ++mutations_;
+      StoreBytes(c, Phys(1), &none, 0);  // the empty text, as SetString stores it
       Changed();
     }
     SetRowAttrib(1, 0);
@@ -387,18 +398,17 @@ void TStringArray::RemoveRow(int32_t r) {
   const int32_t phys = Phys(r);
   const int32_t n = FNRow;
   std::vector<int32_t> kept(FSortIx.begin(), FSortIx.begin() + n);
+  // Physical rows phys+1..n move one physical row up, stored cell by cell
+  // as SetString stores them; the shrink then drops physical row n.
   if (phys >= 1 && phys <= n) {
     for (int32_t p = phys; p < n; ++p) {
       for (int32_t c = 0; c <= FNCol; ++c) {
-        Ref(c, p) = Ref(c, p + 1);
+        CopyText(c, p + 1, c, p);
         Changed();
       }
       FRowAttrib[static_cast<size_t>(p - 1)] = FRowAttrib[static_cast<size_t>(p)];
       Changed();
     }
-    // The last physical row now duplicates the one above; drop its references
-    // before the shrink so no two cells share a text.
-    for (int32_t c = 0; c <= FNCol; ++c) Ref(c, n) = 0;
   }
   kept.erase(kept.begin() + (r - 1));
   for (auto& v : kept)
@@ -431,13 +441,15 @@ void TStringArray::InsertColumn(int32_t c) {
   const int32_t old = FNCol;
   if (!Resize(old + 1, FNRow) || FNCol != old + 1) return;
   const int32_t n = FNCol;
+  const uint8_t none = 0;
+  // Texts are stored cell by cell as SetString stores them.
   for (int32_t r = 1; r <= FNRow; ++r) {
     const int32_t p = Phys(r);
     for (int32_t k = n - 1; k >= c; --k) {
-      Ref(k + 1, p) = Ref(k, p);
+      CopyText(k, p, k + 1, p);
       Changed();
     }
-    Ref(c, p) = 0;
+    StoreBytes(c, p, &none, 0);
     Changed();
   }
   for (int32_t k = n - 1; k >= c; --k) SetColAttrib(k + 1, GetColAttrib(k));
@@ -448,23 +460,23 @@ void TStringArray::InsertColumn(int32_t c) {
 void TStringArray::RemoveColumn(int32_t c) {
   if (c < 1 || c > FNCol) return;
   if (FNCol == 1) {
+    const uint8_t none = 0;
     for (int32_t r = 1; r <= FNRow; ++r) {
-      const int32_t p = Phys(r);
-      if (p >= 1 && p <= FRAllocated) Ref(1, p) = 0;
-      ++mutations_;
+      StoreBytes(1, Phys(r), &none, 0);  // the empty text, as SetString stores it
       Changed();
     }
     SetColAttrib(1, 0);
     return;
   }
   const int32_t n = FNCol;
-  // Physical rows 1..NrOfRows hold every visible cell whatever the sort index.
-  for (int32_t p = 1; p <= FNRow; ++p) {
+  // Texts are stored cell by cell as SetString stores them; the Resize below
+  // drops column n.
+  for (int32_t r = 1; r <= FNRow; ++r) {
+    const int32_t p = Phys(r);
     for (int32_t k = c; k < n; ++k) {
-      Ref(k, p) = Ref(k + 1, p);
+      CopyText(k + 1, p, k, p);
       Changed();
     }
-    Ref(n, p) = 0;
   }
   for (int32_t k = c; k < n; ++k) SetColAttrib(k, GetColAttrib(k + 1));
   ++mutations_;

@@ -292,6 +292,9 @@ class ZEL_API TStringArray : public TComponent {
   const uint8_t* CellBytes(int32_t c, int32_t phys) const noexcept;
   String CellText(int32_t c, int32_t phys) const;
   void StoreBytes(int32_t c, int32_t phys, const uint8_t* bytes, uint32_t len);
+  // Stores the text of cell (cs, ps) into cell (cd, pd), both physical rows,
+  // by the same rules as SetString (in place or new room); no Changed.
+  void CopyText(int32_t cs, int32_t ps, int32_t cd, int32_t pd);
   void ResetSortIndex() noexcept;
   bool Reallocate(int32_t Nc, int32_t Nr);
   void SwapContents(TStringArray& other) noexcept;

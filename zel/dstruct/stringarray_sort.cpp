@@ -1,6 +1,5 @@
 // Sorting and searching of TStringArray.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -18,9 +17,15 @@ int64_t NextGap(int64_t g) noexcept {
   return h < 1 ? 1 : h;
 }
 
+// counter / total * 100 rounded to the nearest integer, halves to even. In
+// integers: a double quotient can land just off an exact half (251 / 200 *
+// 100 gives 125.49999...) and round the wrong way.
 int32_t Percent(int64_t counter, int64_t total) noexcept {
-  return static_cast<int32_t>(
-      std::nearbyint(static_cast<double>(counter) / static_cast<double>(total) * 100.0));
+  const int64_t scaled = counter * 100;
+  int64_t q = scaled / total;
+  const int64_t twice_rest = 2 * (scaled % total);
+  if (twice_rest > total || (twice_rest == total && (q & 1) != 0)) ++q;
+  return static_cast<int32_t>(q);
 }
 
 // A sort key fetched and folded once per sort: the byte ranks of the text
