@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -98,6 +99,39 @@ TEST(UniversalConstants, PublishedDecimalValues) {
     SCOPED_TRACE(c.name);
     // The published texts have 19 significant digits: agree to about 1e-18.
     EXPECT_LE(std::fabs(c.value - c.text), std::fabs(c.text) * 1e-18L);
+  }
+}
+
+// The published texts are the stored values rounded to 19 significant
+// digits, so printing a value that way gives its text back digit for digit
+// (uc_lnMinDouble is one unit in the last place away from the value nearest
+// ln(5.0E-324), whose rounding would end in ...7012).
+TEST(UniversalConstants, PublishedTextsAreTheStoredValuesRounded) {
+  struct Text {
+    long double value;
+    const char* text;
+  } cases[] = {
+      {uc_e, "2.718281828459045235"},
+      {uc_etom1, "0.3678794411714423216"},
+      {uc_PiSqr, "9.869604401089358619"},
+      {uc_sqrt2pi, "2.506628274631000502"},
+      {uc_sqrt2pitom1, "0.3989422804014326779"},
+      {uc_GoldenR, "1.618033988749894848"},
+      {uc_lnMinDouble, "-744.4281322176367013"},
+      {uc_lnMaxDouble, "709.7268368932282411"},
+      {uc_lnMinExtended, "-11398.81786156805812"},
+      {uc_lnMaxExtended, "11356.44498882643764"},
+      {uc_lnMaxInt64, "43.66827237527655449"},
+      {uc_lnMinReal, "-88.73610788977535333"},
+      {uc_lnMaxReal, "88.02886178483590639"},
+      {uc_lnMinSingle, "-103.2108640766238914"},
+      {uc_lnMaxSingle, "88.72200896539585170"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char printed[64];
+    std::snprintf(printed, sizeof printed, "%#.19Lg", c.value);
+    EXPECT_STREQ(printed, c.text);
   }
 }
 
