@@ -177,6 +177,32 @@ TEST(HandleStreamWindow, CallersSubclassesOverridingReadAreHonoured) {
   EXPECT_EQ(f.reads, 3 + 4);  // '3', '4', LF, then the end
 }
 
+// A caller's subclass of TMixedFStream that overrides Read is read through it.
+class ShoutingMixedFStream : public TMixedFStream {
+ public:
+  using TMixedFStream::TMixedFStream;
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = TMixedFStream::Read(Buffer, Count);
+    auto* p = static_cast<uint8_t*>(Buffer);
+    for (int64_t i = 0; i < n; ++i)
+      if (p[i] >= 'a' && p[i] <= 'z') p[i] = static_cast<uint8_t>(p[i] - 32);
+    return n;
+  }
+};
+
+TEST(MixedFStream, SubclassOverridingReadIsHonoured) {
+  zel_test::TempDir dir;
+  ShoutingMixedFStream f(dir.Write("s.txt", "abc\nxyz 12\n"), fmOpenRead);
+  EXPECT_EQ(f.ReadLn(0), u"ABC");
+  EXPECT_EQ(f.Position(), 4);
+  bool eos = false;
+  EXPECT_EQ(ReadLnStream(f, eos, 0), u"XYZ 12");
+  f.SetPosition(1);
+  bool err = true;
+  EXPECT_EQ(f.ReadByte(err), 'B');
+  EXPECT_FALSE(err);
+}
+
 TEST(HandleStreamWindow, PipesAreNotReadAhead) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);

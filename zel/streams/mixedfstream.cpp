@@ -1,5 +1,7 @@
 #include "zel/streams/mixedfstream.h"
 
+#include <typeinfo>
+
 #include "zel/streams/internal/byte_reader.h"
 #include "zel/streams/primitives.h"
 
@@ -12,7 +14,12 @@ TMixedFStream::~TMixedFStream() = default;
 
 String TMixedFStream::ClassName() const { return u"TMixedFStream"; }
 
-std::span<const uint8_t> TMixedFStream::DoReadWindow() { return ReadAheadWindow(); }
+std::span<const uint8_t> TMixedFStream::DoReadWindow() {
+  // A caller's subclass may override Read: it gets no window, so its Read
+  // sees every byte, as for the runtime's own stream classes.
+  if (typeid(*this) != typeid(TMixedFStream)) return {};
+  return ReadAheadWindow();
+}
 
 void TMixedFStream::DoAdvanceWindow(int64_t Count) { AdvanceReadAhead(Count); }
 

@@ -56,7 +56,8 @@ class ZEL_API TMixedFStream : public TFileStream {
   String ClassName() const override;
 
  protected:
-  // Reads as TFileStream does, so it keeps the file stream's read window.
+  // Reads as TFileStream does, so it keeps the file stream's read window; a
+  // subclass gets none (it may override Read) unless it offers one itself.
   std::span<const uint8_t> DoReadWindow() override;
   void DoAdvanceWindow(int64_t Count) override;
 };
