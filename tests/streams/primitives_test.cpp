@@ -404,6 +404,18 @@ TEST(ExtractFromStream, RangesInListOrder) {
   }
 }
 
+TEST(ExtractFromStream, SameStreamAppendsTheBytesItHadBefore) {
+  TMemoryStream m;
+  m.WriteBuffer("abcdef", 6);
+  TStringList ranges;
+  ranges.Add(u"1,2");
+  ranges.Add(u"0,1");
+  ranges.Add(u"4,*");
+  ExtractFromStream(m, m, ranges);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(m.Memory()), m.Size()), "abcdefbcaef");
+  EXPECT_EQ(m.Position(), m.Size());
+}
+
 std::string Bytes(TMemoryStream& m) {
   return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
 }

@@ -71,6 +71,24 @@ void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream, const TStrin
     ranges.push_back(r);
   }
   const int64_t size = InStream.Size();
+  if (&InStream == static_cast<TStream*>(&OutStream)) {
+    // One stream as both source and target: the ranges are gathered from the
+    // bytes as they were before anything is appended, so the bytes read are
+    // never the bytes being written.
+    std::string gathered;
+    for (const ByteRange& r : ranges) {
+      if (r.offset >= size) continue;
+      const int64_t count = r.count < 0 ? size - r.offset : std::min(r.count, size - r.offset);
+      if (count <= 0) continue;
+      const size_t at = gathered.size();
+      gathered.resize(at + static_cast<size_t>(count));
+      InStream.SetPosition(r.offset);
+      InStream.ReadBuffer(gathered.data() + at, count);
+    }
+    OutStream.Seek(0, soEnd);
+    OutStream.WriteBuffer(gathered.data(), static_cast<int64_t>(gathered.size()));
+    return;
+  }
   OutStream.Seek(0, soEnd);
   for (const ByteRange& r : ranges) {
     if (r.offset >= size) continue;

@@ -130,6 +130,8 @@ ZEL_API int32_t CountLinesInStream(TStream& AStream);
 // entry raises EConvertError naming it ("Invalid range "x" in extraction
 // list"), before anything is written. InStream is left after the last byte
 // copied (unchanged if nothing was copied); OutStream after what was written.
+// InStream may be OutStream itself: the ranges are then taken from its bytes
+// as they were before the call, and appended to it.
 ZEL_API void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream,
                                const TStringList& Ranges);
 
