@@ -200,36 +200,30 @@ void WriteExtendedToStream(TStream& AStream, long double Value) {
 
 // ---- binary readers ------------------------------------------------------------
 
+namespace {
+// Reads the little-endian image of a T (its first N bytes); a short read sets
+// Error and leaves the bytes that arrived in the low part, the rest zero.
+template <typename T, size_t N = sizeof(T)>
+T ReadValue(TStream& AStream, bool& Error) {
+  std::array<uint8_t, N> buf;
+  Error = !ReadImage(AStream, buf);
+  T v{};  // for Extended, the 6 padding bytes of the in-memory form stay zero
+  std::memcpy(&v, buf.data(), N);
+  return v;
+}
+}  // namespace
+
 int32_t ReadLongintFromStream(TStream& AStream, bool& Error) {
-  std::array<uint8_t, 4> buf;
-  Error = !ReadImage(AStream, buf);
-  int32_t v;
-  std::memcpy(&v, buf.data(), 4);
-  return v;
+  return ReadValue<int32_t>(AStream, Error);
 }
-
 float ReadSingleFromStream(TStream& AStream, bool& Error) {
-  std::array<uint8_t, 4> buf;
-  Error = !ReadImage(AStream, buf);
-  float v;
-  std::memcpy(&v, buf.data(), 4);
-  return v;
+  return ReadValue<float>(AStream, Error);
 }
-
 double ReadDoubleFromStream(TStream& AStream, bool& Error) {
-  std::array<uint8_t, 8> buf;
-  Error = !ReadImage(AStream, buf);
-  double v;
-  std::memcpy(&v, buf.data(), 8);
-  return v;
+  return ReadValue<double>(AStream, Error);
 }
-
 long double ReadExtendedFromStream(TStream& AStream, bool& Error) {
-  std::array<uint8_t, 10> buf;
-  Error = !ReadImage(AStream, buf);
-  long double v = 0;  // the 6 padding bytes of the in-memory form stay zero
-  std::memcpy(&v, buf.data(), 10);
-  return v;
+  return ReadValue<long double, 10>(AStream, Error);
 }
 
 // ---- lines, bytes and texts ----------------------------------------------------
