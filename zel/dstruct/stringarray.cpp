@@ -423,13 +423,7 @@ void TStringArray::CopyRow(int32_t Source, int32_t Target) {
   const int32_t ps = Phys(Source);
   const int32_t pt = Phys(Target);
   for (int32_t c = 0; c <= FNCol; ++c) {
-    uint8_t buf[internal::kMaxShortString];
-    uint32_t len = 0;
-    if (const uint8_t* p = CellBytes(c, ps)) {
-      len = p[0];
-      std::memcpy(buf, p + 1, len);
-    }
-    StoreBytes(c, pt, buf, len);
+    CopyText(c, ps, c, pt);
     Changed();
   }
   SetRowAttrib(Target, GetRowAttrib(Source));
