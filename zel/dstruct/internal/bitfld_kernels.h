@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "zel/runtime/export.h"
+
 namespace zel::internal {
 
 // Number of set bits in one word, without the POPCNT instruction.
@@ -16,11 +18,11 @@ inline uint32_t PopcountPortable(uint64_t x) noexcept {
 
 // Number of set bits in words[0..n): the portable reference and the POPCNT
 // kernel (bitfld_avx2.cpp; every processor with AVX2 has POPCNT).
-uint64_t PopcountWordsPortable(const uint64_t* words, size_t n) noexcept;
+ZEL_API uint64_t PopcountWordsPortable(const uint64_t* words, size_t n) noexcept;
 #if defined(__x86_64__) || defined(_M_X64)
-uint64_t PopcountWordsPopcnt(const uint64_t* words, size_t n) noexcept;
+ZEL_API uint64_t PopcountWordsPopcnt(const uint64_t* words, size_t n) noexcept;
 #endif
 // Dispatches to the fastest of them.
-uint64_t PopcountWords(const uint64_t* words, size_t n) noexcept;
+ZEL_API uint64_t PopcountWords(const uint64_t* words, size_t n) noexcept;
 
 }  // namespace zel::internal
