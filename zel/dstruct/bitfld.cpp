@@ -128,9 +128,15 @@ int32_t TBitFld::CountTrueBits() const noexcept {
 }
 
 int32_t TBitFld::FirstTrueBit() const noexcept {
+  const uint64_t* w = words_.data();
   const size_t n = words_.size();
-  for (size_t i = 0; i < n; ++i)
-    if (words_[i] != 0) return static_cast<int32_t>(i * 64 + std::countr_zero(words_[i]));
+  size_t i = 0;
+  // Eight words at a time until one of them holds a set bit.
+  for (; i + 8 <= n; i += 8)
+    if ((w[i] | w[i + 1] | w[i + 2] | w[i + 3] | w[i + 4] | w[i + 5] | w[i + 6] | w[i + 7]) != 0)
+      break;
+  for (; i < n; ++i)
+    if (w[i] != 0) return static_cast<int32_t>(i * 64 + std::countr_zero(w[i]));
   return -1;
 }
 

@@ -67,20 +67,18 @@ void TRLEncoder::Reset() noexcept {
   closed_ = false;
 }
 
-uint8_t* TRLEncoder::Room(size_t n) {
+uint8_t* TRLEncoder::MakeRoom(size_t n) {
+  const size_t waiting = tail_ - head_;
+  if (head_ > 0) {
+    std::memmove(FBuffer.data(), FBuffer.data() + head_, waiting);
+    head_ = 0;
+    tail_ = waiting;
+  }
   if (FBuffer.size() - tail_ < n) {
-    const size_t waiting = tail_ - head_;
-    if (head_ > 0) {
-      std::memmove(FBuffer.data(), FBuffer.data() + head_, waiting);
-      head_ = 0;
-      tail_ = waiting;
-    }
-    if (FBuffer.size() - tail_ < n) {
-      try {
-        FBuffer.resize(std::max(FBuffer.size() * 2, tail_ + n));
-      } catch (const std::bad_alloc&) {
-        internal::RaiseComponentError(*this, internal::kNotEnoughMemory);
-      }
+    try {
+      FBuffer.resize(std::max(FBuffer.size() * 2, tail_ + n));
+    } catch (const std::bad_alloc&) {
+      internal::RaiseComponentError(*this, internal::kNotEnoughMemory);
     }
   }
   return FBuffer.data() + tail_;
@@ -155,18 +153,31 @@ bool TRLEncoder::Decode(const uint8_t* InBuf, size_t NumBytes) {
   while (p < end) {
     switch (FDecodeSt) {
       case rlData: {
-        const auto* lead =
-            static_cast<const uint8_t*>(std::memchr(p, kLead, static_cast<size_t>(end - p)));
-        const uint8_t* stop = lead != nullptr ? lead : end;
-        const auto n = static_cast<size_t>(stop - p);
-        if (n != 0) {
-          std::memcpy(Room(n), p, n);
-          tail_ += n;
-        }
-        p = stop;
-        if (lead != nullptr) {
-          FDecodeSt = rlLeadin;
-          ++p;
+        // Literal stretches are copied whole and complete triples expanded
+        // on the spot; only a triple cut by the end of the input goes
+        // through the states.
+        for (;;) {
+          const auto* lead = static_cast<const uint8_t*>(
+              *p == kLead ? p : std::memchr(p, kLead, static_cast<size_t>(end - p)));
+          const uint8_t* stop = lead != nullptr ? lead : end;
+          const auto n = static_cast<size_t>(stop - p);
+          if (n != 0) {
+            std::memcpy(Room(n), p, n);
+            tail_ += n;
+          }
+          p = stop;
+          if (lead == nullptr) break;
+          if (end - lead < 3) {
+            FDecodeSt = rlLeadin;
+            ++p;
+            break;
+          }
+          if (const uint8_t count = lead[1]; count != 0) {
+            std::memset(Room(count), lead[2], count);
+            tail_ += count;
+          }
+          p = lead + 3;
+          if (p == end) break;
         }
         break;
       }

@@ -101,7 +101,10 @@ class ZEL_API TRLEncoder : public TComponent {
 
  private:
   // Room for n more bytes at the tail (compacts or grows the buffer).
-  uint8_t* Room(size_t n);
+  uint8_t* Room(size_t n) {
+    return FBuffer.size() - tail_ >= n ? FBuffer.data() + tail_ : MakeRoom(n);
+  }
+  uint8_t* MakeRoom(size_t n);
   void EncodeChunk(const uint8_t* in, size_t n);
   int32_t TakeUpTo(uint8_t* OutBuf) noexcept;
   bool Full() const noexcept { return tail_ - head_ >= static_cast<size_t>(FBufLeng); }
