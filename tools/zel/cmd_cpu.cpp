@@ -102,4 +102,22 @@ ZEL_TOOL_COMMAND(cpu, "identify the processor and measure its clock",
                  "  --no-clock   identify only, do not measure",
                  RunCpu);
 
+void DemoCpu(std::ostream& out) {
+  if (!zel::CPU_IDSupport()) {
+    out << "this processor has no identification instruction\n";
+    return;
+  }
+  const uint32_t sig = zel::CPU_Signature();
+  out << zel::StringToUtf8(zel::CPU_VendorString()) << ", "
+      << zel::StringToUtf8(zel::CPU_MarketName()) << ", family " << zel::CPU_DisplayFamily(sig)
+      << " model " << zel::CPU_DisplayModel(sig) << " stepping " << zel::CPU_Stepping() << ", "
+      << zel::CPU_Count() << " processor(s)\n";
+  char line[80];
+  std::snprintf(line, sizeof line, "clock measured over 100 ms: %.0f MHz\n",
+                static_cast<double>(zel::CPU_Speed(100)));
+  out << line;
+}
+
+ZEL_TOOL_DEMO(90, "CPU identification", DemoCpu);
+
 }  // namespace
