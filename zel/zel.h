@@ -2,6 +2,7 @@
 #pragma once
 
 #include "zel/base.h"
+#include "zel/colors.h"
 #include "zel/cpuid.h"
 #include "zel/dstruct.h"
 #include "zel/filesys.h"
