@@ -6,6 +6,8 @@
 #include "zel/runtime/exception.h"
 #include "zel/runtime/export.h"
 #include "zel/runtime/filemode.h"
+#include "zel/runtime/font.h"
+#include "zel/runtime/graphics_types.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
 #include "zel/runtime/safefile.h"
