@@ -10,6 +10,7 @@
 #include "zel/runtime/graphics_types.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/sysutils.h"
