@@ -2,6 +2,7 @@
 #pragma once
 #include "zel/stringl/charclass.h"
 #include "zel/stringl/extracting.h"
+#include "zel/stringl/grep.h"
 #include "zel/stringl/numformat.h"
 #include "zel/stringl/searching.h"
 #include "zel/stringl/strediting.h"
