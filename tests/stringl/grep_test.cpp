@@ -45,6 +45,7 @@ TEST(TGrep, Matches) {
       {u".", u"", false, 1, false, 0, 0},
       {u"x$", u"x", false, 1, true, 1, 1},
       {u"^", u"", false, 1, true, 1, 1},
+      {u"(", u"", false, 1, true, 1, 0},  // an open group without characters: empty match
       // One "x*" token matches every text whole.
       {u"a*", u"bbb", false, 1, true, 1, 3},
       {u"a*", u"", false, 5, true, 1, 0},

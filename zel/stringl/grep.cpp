@@ -314,6 +314,7 @@ class TGrep::Matcher {
     bool set = false;  // the token starts with a set member
     switch (t.Action) {
       case taNormal:
+        if (t.NumChars == 0) return p;  // an open group without characters
         lit = t.NumChars;
         break;
       case taSet:
