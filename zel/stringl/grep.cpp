@@ -356,6 +356,7 @@ class TGrep::Matcher {
   }
   bool LiteralAt(const TGrepToken& t, Pos q) const {
     const Pos m = t.NumChars;
+    if (m == 0) return true;  // nothing to find stands everywhere
     return q >= 1 && q + m - 1 <= n_ &&
            std::memcmp(s_ + q - 1, t.Params.data() + 1, static_cast<size_t>(m) * sizeof(Char)) == 0;
   }
