@@ -22,6 +22,7 @@
 
 #include "command.h"
 #include "io.h"
+#include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
 #include "zel/stringl/grep.h"
 
@@ -247,3 +248,36 @@ ZEL_TOOL_COMMAND(grep, "print the lines that match a TGrep pattern",
                  "No FILE or \"-\" reads standard input. Exit status 0: a line matched, 1: none,\n"
                  "2: bad pattern or unreadable file.",
                  RunGrep);
+
+namespace {
+
+void DemoGrep(std::ostream& out) {
+  struct Example {
+    const char16_t* pattern;
+    const char16_t* text;
+  };
+  const Example examples[] = {
+      {u"[0-9]+", u"ab123cd"}, {u"(ab)+", u"xababy"}, {u"a.*b", u"axbxb"},
+      {u"^abc", u"xabc"},      {u"c$x", u""},
+  };
+  zel::TGrep grep(nullptr);
+  grep.SetName(u"Grep1");
+  for (const Example& e : examples) {
+    out << "\"" << zel::StringToUtf8(e.pattern) << "\" in \"" << zel::StringToUtf8(e.text)
+        << "\": ";
+    try {
+      grep.SetRegExp(e.pattern);
+      int32_t pos = 0;
+      if (grep.MatchString(e.text, pos))
+        out << "match " << grep.MatchStartPos() << ".." << grep.MatchEndPos() << "\n";
+      else
+        out << "no match\n";
+    } catch (const zel::Exception& ex) {
+      out << ex.what() << "\n";
+    }
+  }
+}
+
+}  // namespace
+
+ZEL_TOOL_DEMO(15, "Pattern matching with TGrep", DemoGrep);
