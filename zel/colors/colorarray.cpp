@@ -11,6 +11,8 @@
 #include "zel/colors/colornames.h"
 #include "zel/colors/internal/colormath.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/safefile.h"
+#include "zel/runtime/stream.h"
 #include "zel/runtime/textfile.h"
 
 namespace zel {
@@ -336,12 +338,14 @@ bool TColorArray::WriteToOpenTextFile(TextFile& F, int32_t FirstElem, int32_t La
 
 bool TColorArray::StoreOnFile(int32_t FirstElem, int32_t LastElem, const String& FileName) const {
   try {
-    TextFile f(FileName);
-    f.Rewrite();
-    if (!WriteToOpenTextFile(f, FirstElem, LastElem)) return false;
-    f.Close();
+    const std::string text = FileText(FirstElem, LastElem);
+    SafeReplaceFile(FileName, [&text](TStream& s) {
+      s.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+    });
     return true;
   } catch (const Exception&) {
+    return false;
+  } catch (const std::bad_alloc&) {
     return false;
   }
 }
