@@ -14,12 +14,13 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-// Spaces trimmed, one "$" allowed first, then hexadecimal digits up to the
+// Spaces trimmed, one "$" allowed first (blanks may follow it), then hexadecimal digits up to the
 // first other character; the last 8 digits count.
 uint32_t Reference(std::u16string_view s) {
   while (!s.empty() && s.front() == u' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == u' ') s.remove_suffix(1);
   if (!s.empty() && s.front() == u'$') s.remove_prefix(1);
+  while (!s.empty() && s.front() == u' ') s.remove_prefix(1);  // blanks after "$" too
   uint64_t v = 0;
   for (char16_t c : s) {
     int d;
