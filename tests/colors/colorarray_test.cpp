@@ -13,6 +13,8 @@
 #include "zel/base/errors.h"
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"
+#include "zel/colors/internal/colorscale.h"
+#include "zel/platform/cpu_features.h"
 #include "zel/runtime/textfile.h"
 
 namespace zel {
@@ -336,6 +338,39 @@ TEST_F(ColorArrayFile, WriteFailuresAreReported) {
   f.Append();
   EXPECT_FALSE(a.WriteToOpenTextFile(f, 1, 3));
   EXPECT_FALSE(a.StoreOnFile(1, 3, u"/dev/full"));
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// The interval-wise fill, portable and AVX2, gives exactly the
+// entry-by-entry results.
+TEST(ColorScale, FastFillMatchesReference) {
+  std::vector<TColor> support(1200);
+  uint32_t x = 99;
+  for (auto& c : support) {
+    x = x * 1103515245u + 12345u;
+    c = x >> 8;
+  }
+  const int64_t sizes[] = {1, 2, 3, 7, 10, 99, 100, 101, 256, 1000, 1023, 4099};
+  const int64_t supports[] = {1, 2, 3, 10, 11, 99, 1000, 1199};
+  const int32_t levels[] = {-3, 0, 1, 2, 4, 7, 100, 5000};
+  for (int64_t n : sizes)
+    for (int64_t h : supports)
+      for (int32_t l : levels) {
+        SCOPED_TRACE(testing::Message() << "n " << n << ", h " << h << ", levels " << l);
+        std::vector<TColor> fast(static_cast<size_t>(n)), ref(static_cast<size_t>(n));
+        internal::FillScaleReference(ref.data(), n, support.data(), h, l);
+        for (bool portable : {false, true}) {
+          internal::ForcePortable(portable);
+          internal::FillScale(fast.data(), n, support.data(), h, l);
+          internal::ForcePortable(false);
+          ASSERT_EQ(fast, ref) << (portable ? "portable" : "fastest");
+        }
+      }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"
 #include "zel/colors/internal/colormath.h"
+#include "zel/colors/internal/colorscale.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
@@ -59,15 +60,6 @@ bool ParseEntry(std::u16string_view line, TColor& value) {
   for (size_t i = pos - 1; i < line.size(); ++i)
     if (!IsBlank(line[i])) return false;
   return true;
-}
-
-// The blend of InterpolateColor, inline for the fill loop.
-inline TColor Blend(TColor c1, TColor c2, double t) noexcept {
-  t = internal::Clamp01(t);
-  const auto ch = [t](int32_t a, int32_t b) { return static_cast<int32_t>(a + (b - a) * t); };
-  return internal::PackRGB(ch(internal::RedOf(c1), internal::RedOf(c2)),
-                           ch(internal::GreenOf(c1), internal::GreenOf(c2)),
-                           ch(internal::BlueOf(c1), internal::BlueOf(c2)));
 }
 
 inline int64_t RoundHalfEven(double x) noexcept {
@@ -169,29 +161,7 @@ void TColorArray::FillByInterpolation(int32_t DiscreteLevels, std::span<const TC
   if (Colors.size() < 2) return;
   // More support colours than any index can reach are never used.
   const int64_t h = static_cast<int64_t>(std::min<size_t>(Colors.size() - 1, INT32_MAX));
-  const int64_t n = FNColors;
-  const double nd = static_cast<double>(n);
-  TColor* out = FColArray.data();
-  const TColor* sup = Colors.data();
-  const auto entry = [&](int64_t k) {
-    // H k and H (k - 1) are exact in 64 bits; their quotients as doubles.
-    // With more support colours than entries the first band (k = 0) would
-    // start before the first colour: keep idx on the support colours.
-    const int64_t idx =
-        std::clamp<int64_t>(static_cast<int64_t>(static_cast<double>(h * (k - 1)) / nd), 0, h - 1);
-    const double t = static_cast<double>(h * k) / nd - static_cast<double>(idx);
-    return Blend(sup[idx], sup[idx + 1], t);
-  };
-  if (DiscreteLevels <= 0) {
-    for (int64_t i = 1; i <= n; ++i) out[i - 1] = entry(i);
-  } else {
-    const double levels = DiscreteLevels;
-    const double step = nd / levels;
-    for (int64_t i = 1; i <= n; ++i) {
-      const int64_t r = RoundHalfEven(static_cast<double>(i) / nd * levels);
-      out[i - 1] = entry(RoundHalfEven(static_cast<double>(r) * step));
-    }
-  }
+  internal::FillScale(FColArray.data(), FNColors, Colors.data(), h, DiscreteLevels);
   Changed();
 }
 
