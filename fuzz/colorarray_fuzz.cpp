@@ -34,7 +34,7 @@ const std::string& ScratchPath(const char* tag) {
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   Check(f != nullptr);
-  Check(std::fwrite(data, 1, size, f) == size);
+  Check(size == 0 || std::fwrite(data, 1, size, f) == size);
   Check(std::fclose(f) == 0);
 }
 

@@ -198,6 +198,7 @@ TEST(ColorArray, CopyFrom) {
     EXPECT_EQ(ev.count, 1);
     dst.CopyFrom(nullptr, 1, 2, 3);
     EXPECT_EQ(ev.count, 1);
+    dst.SetOnChange(nullptr);  // the counter goes out of scope
   }
   // The array as its own source, ranges overlapping both ways.
   src.CopyFrom(&src, 1, 6, 3);
