@@ -62,12 +62,6 @@ bool ParseEntry(std::u16string_view line, TColor& value) {
   return true;
 }
 
-inline int64_t RoundHalfEven(double x) noexcept {
-  const double r = std::nearbyint(x);
-  if (!(r > -9.2e18 && r < 9.2e18)) return r > 0 ? INT64_MAX : (r < 0 ? INT64_MIN : 0);
-  return static_cast<int64_t>(r);
-}
-
 }  // namespace
 
 TColorArray::TColorArray(TComponent* AOwner) : TComponent(AOwner) {
@@ -173,7 +167,7 @@ void TColorArray::LogTransform(double Gamma) {
     const double lnN = std::log(static_cast<double>(n));
     for (int32_t i = 1; i <= n; ++i) {
       const double x = Gamma * std::log(static_cast<double>(i)) * n / lnN + (1 - Gamma) * (i - 1);
-      const int64_t j = std::clamp<int64_t>(RoundHalfEven(x) + 1, 1, n);
+      const int64_t j = std::clamp<int64_t>(internal::RoundHalfEven(x) + 1, 1, n);
       FColArray[static_cast<size_t>(i - 1)] = old[static_cast<size_t>(j - 1)];
     }
   }

@@ -10,12 +10,6 @@ namespace zel::internal {
 
 namespace {
 
-inline int64_t RoundHalfEven(double x) noexcept {
-  const double r = std::nearbyint(x);
-  if (!(r > -9.2e18 && r < 9.2e18)) return r > 0 ? INT64_MAX : (r < 0 ? INT64_MIN : 0);
-  return static_cast<int64_t>(r);
-}
-
 // The blend of InterpolateColor.
 inline TColor Blend(TColor c1, TColor c2, double t) noexcept {
   t = Clamp01(t);
