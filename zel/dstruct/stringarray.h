@@ -213,6 +213,9 @@ class ZEL_API TStringArray : public TComponent {
   int32_t GetSortOrder(int32_t ix) const;
   // Makes position the physical row of logical row ix when both lie in
   // 1..NrOfRows (no check that the index stays a permutation); no OnChange.
+  // Two logical rows may then show the same physical row; RemoveRow keeps
+  // what the remaining rows show, dropping a physical row that no other
+  // logical row shows, and every index entry stays within 1..NrOfRows.
   void SetSortOrder(int32_t ix, int32_t position);
   int32_t SortOrder(int32_t ix) const { return GetSortOrder(ix); }
 
@@ -280,8 +283,12 @@ class ZEL_API TStringArray : public TComponent {
   bool ValidCell(int32_t c, int32_t r) const noexcept {
     return r >= 1 && r <= FNRow && c >= 0 && c <= FNCol;
   }
-  // Physical row (1-based) of a valid logical row.
-  int32_t Phys(int32_t r) const noexcept { return FSortIx[static_cast<size_t>(r - 1)]; }
+  // Physical row (1-based) of a valid logical row; 0 (which every consumer
+  // treats as "no row") should the index ever name a row outside the grid.
+  int32_t Phys(int32_t r) const noexcept {
+    const int32_t p = FSortIx[static_cast<size_t>(r - 1)];
+    return p >= 1 && p <= FNRow ? p : 0;
+  }
   uint32_t& Ref(int32_t c, int32_t phys) noexcept {
     return FPoiArray[static_cast<size_t>(c)][static_cast<size_t>(phys - 1)];
   }

@@ -170,7 +170,8 @@ void TStringArray::Sort(int32_t PrimCol, int32_t SecCol, bool AscendPrim, bool A
           bool out;
           if (c != 0 || SecCol < 1) {
             out = AscendPrim ? c > 0 : c < 0;
-          } else if (!sec_valid) {
+          } else if (!sec_valid || ix[i] < 1 || ix[i] > FRAllocated || ix[i + g] < 1 ||
+                     ix[i + g] > FRAllocated) {
             out = false;
           } else {
             const int c2 = arena.Compare(sec[static_cast<size_t>(ix[i] - 1)],
