@@ -14,6 +14,20 @@
 
 namespace zel {
 
+namespace {
+
+// A position (or the end of a write) that an int64_t cannot hold.
+[[noreturn]] void RaiseOutOfRange() { throw EStreamError(u"Stream position out of range"); }
+
+// Base + Offset, refused when it does not fit.
+int64_t AddPosition(int64_t Base, int64_t Offset) {
+  int64_t r;
+  if (__builtin_add_overflow(Base, Offset, &r)) RaiseOutOfRange();
+  return r;
+}
+
+}  // namespace
+
 // ---- TStream ------------------------------------------------------------------
 
 TStream::~TStream() = default;
@@ -76,11 +90,11 @@ int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
 
 int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
-  const int64_t end = pos_ + Count;
+  const int64_t end = AddPosition(pos_, Count);
   if (end > static_cast<int64_t>(data_.size())) {
     // Grow geometrically so that many small writes stay linear overall.
     size_t cap = std::max<size_t>(data_.size() * 2, 256);
-    data_.resize(std::max(cap, static_cast<size_t>(end)));
+    GuardAllocation([&] { data_.resize(std::max(cap, static_cast<size_t>(end))); });
   }
   if (pos_ > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(pos_ - size_));
   std::memcpy(data_.data() + pos_, Buffer, static_cast<size_t>(Count));
@@ -93,14 +107,15 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t base = 0;
   if (Origin == soCurrent) base = pos_;
   if (Origin == soEnd) base = size_;
-  const int64_t target = base + Offset;
+  const int64_t target = AddPosition(base, Offset);
   pos_ = target < 0 ? 0 : target;
   return pos_;
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) NewSize = 0;
-  if (NewSize > static_cast<int64_t>(data_.size())) data_.resize(static_cast<size_t>(NewSize));
+  if (NewSize > static_cast<int64_t>(data_.size()))
+    GuardAllocation([&] { data_.resize(static_cast<size_t>(NewSize)); });
   if (NewSize > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(NewSize - size_));
   size_ = NewSize;
   if (pos_ > size_) pos_ = size_;
@@ -273,7 +288,7 @@ int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     // Moves inside the bytes read ahead need no system call.
     const int64_t first = ahead_end_ - ahead_len_;
     const int64_t here = first + ahead_pos_;
-    const int64_t target = Origin == soCurrent ? here + Offset : Offset;
+    const int64_t target = Origin == soCurrent ? AddPosition(here, Offset) : Offset;
     if (target >= first && target < ahead_end_) {
       ahead_pos_ = target - first;
       return target;

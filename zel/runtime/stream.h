@@ -3,7 +3,9 @@
 // Counts and positions are 64-bit. Read returns the number of bytes that
 // arrived (0 at the end, never negative); ReadBuffer/WriteBuffer raise
 // EReadError/EWriteError when fewer bytes move than asked. Negative counts
-// move nothing.
+// move nothing. A Seek or Write whose resulting position an int64_t cannot
+// hold raises EStreamError "Stream position out of range" and changes nothing;
+// a memory stream that cannot get the memory it needs raises EOutOfMemory.
 //
 // Read window. Parsers that take one byte at a time (the stream functions of
 // zel/streams) ask the stream for ReadWindow(): a view of bytes at the current

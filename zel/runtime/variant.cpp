@@ -250,16 +250,12 @@ Variant VarArrayCreate(int Lo, int Hi, TVarType VarType) {
   else if (VarType != varVariant)
     element = VarAsType(Variant(0), VarType);
   Variant v;
-  try {
+  GuardAllocation([&] {
     auto data = std::make_unique<internal::VarArrayData>();
     data->lo = Lo;
     data->items.assign(static_cast<size_t>(count), element);
     v.arr_ = std::move(data);
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory(u"Out of memory");
-  } catch (const std::length_error&) {
-    throw EOutOfMemory(u"Out of memory");
-  }
+  });
   v.type_ = static_cast<TVarType>(varArray | VarType);
   return v;
 }
