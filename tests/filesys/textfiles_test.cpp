@@ -1,6 +1,7 @@
 #include "zel/filesys/textfiles.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -160,6 +161,16 @@ TEST(ReadLastNLinesOfTextFile, NBelowOneGivesNoEntriesButCounts) {
     EXPECT_TRUE(ReadLastNLinesOfTextFile(name, bad, n).empty());
     EXPECT_EQ(n, 2);
   }
+}
+
+// INT_MAX entries need some 64 GiB: the runtime's EOutOfMemory, never a bare
+// std::bad_alloc (skipped on machines where the allocation could succeed).
+TEST(ReadLastNLinesOfTextFile, ResultBeyondMemoryRaisesOutOfMemory) {
+  const double ram = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+  if (ram > 40e9) GTEST_SKIP() << "enough memory to build the result";
+  TempDir dir;
+  int32_t n = -1;
+  EXPECT_THROW(ReadLastNLinesOfTextFile(dir.Write("f.txt", "a\nb\n"), INT32_MAX, n), EOutOfMemory);
 }
 
 TEST(ReadLastNLinesOfTextFile, FileFormLeavesFileAtFirstLine) {

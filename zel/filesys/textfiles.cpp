@@ -271,7 +271,8 @@ String ReadStringFromTextFile(const String& FileName, const String& StartTag,
 
 // ---- last lines and counting -------------------------------------------------------
 
-TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) {
+namespace {
+TStrArray LastNLines(TextFile& F, int32_t N, int32_t& NLinesRead) {
   NLinesRead = 0;
   F.Reset();
   if (N < 1) {
@@ -279,9 +280,10 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
     F.Reset();
     return TStrArray();
   }
-  // The ring grows with the lines read, so a large N costs nothing until the
-  // result is built.
+  // The result's N entries are made first, so an N no memory can hold fails
+  // before the file is read; the ring grows with the lines read.
   const auto n = static_cast<size_t>(N);
+  TStrArray result(n);
   TStrArray ring;
   size_t next = 0;
   int64_t count = 0;
@@ -297,7 +299,6 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
   }
   F.Reset();
   NLinesRead = CheckedCount(count);
-  TStrArray result(n);
   if (ring.size() < n) {
     // Fewer lines than N: leading empty entries, then the lines in order.
     std::move(ring.begin(), ring.end(), result.end() - static_cast<ptrdiff_t>(ring.size()));
@@ -305,6 +306,11 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
     for (size_t k = 0; k < n; ++k) result[k] = std::move(ring[(next + k) % n]);
   }
   return result;
+}
+}  // namespace
+
+TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) {
+  return GuardAllocation([&] { return LastNLines(F, N, NLinesRead); });
 }
 
 TStrArray ReadLastNLinesOfTextFile(const String& FileName, int32_t N, int32_t& NLinesRead) {

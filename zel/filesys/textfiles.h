@@ -76,7 +76,8 @@ ZEL_API String ReadStringFromTextFile(const String& FileName, const String& Star
 // NLinesRead receives the number of lines in the file. The file is reset
 // before and after reading, so it stays open at its first line. N < 1 gives
 // an empty array (the lines are still counted). Memory: min(N, lines) lines
-// while reading, plus the N entries of the result.
+// while reading, plus the N entries of the result, which are made first: an N
+// that memory cannot hold raises EOutOfMemory before the file is read.
 ZEL_API TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead);
 // The same on a named file, which is opened and closed again.
 ZEL_API TStrArray ReadLastNLinesOfTextFile(const String& FileName, int32_t N, int32_t& NLinesRead);
