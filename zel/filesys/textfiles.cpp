@@ -17,6 +17,7 @@
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
 #include "zel/streams/primitives.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 namespace {
@@ -24,7 +25,7 @@ namespace {
 // 1-based position of Sub in S; 0 when absent or Sub is empty.
 size_t PosOf(const String& Sub, const String& S) {
   if (Sub.empty()) return 0;
-  const size_t p = S.find(Sub);
+  const size_t p = internal::SubstringSearcher<char16_t>(Sub).Find(S);
   return p == String::npos ? 0 : p + 1;
 }
 
