@@ -190,6 +190,25 @@ TEST(StringArrayXml, DamagedFilesAreRejected) {
   }
 }
 
+// A header's dimensions are bounded by the storage they need, so a file of a
+// few bytes cannot ask for gigabytes; large grids of sensible shape load.
+TEST(StringArrayXml, DimensionsBeyondTheStorageBoundAreRejected) {
+  auto block = [](const char* cols, const char* rows, bool closed) {
+    return std::string("<stringarray sig=\"Zelorbita\" id=\"Data1\" cols=\"") + cols +
+           "\" rows=\"" + rows + "\">\r\n" + (closed ? "</stringarray>\r\n" : "");
+  };
+  ExpectRejected(block("67108863", "1", true), "67108863 columns");
+  ExpectRejected(block("1", "67108863", true), "67108863 rows");
+  ExpectRejected(block("67108863", "1", false), "67108863 columns, truncated");
+  ExpectRejected(block("1", "67108863", false), "67108863 rows, truncated");
+  ExpectRejected(block("2147483647", "2147483647", true), "largest");
+  zel_test::TempDir dir;
+  TStringArray g(nullptr);
+  ASSERT_TRUE(g.LoadFromXMLFile(dir.Write("big.xml", block("3000", "3000", true)), u"Data1"));
+  EXPECT_EQ(g.NrOfColumns(), 3000);
+  EXPECT_EQ(g.NrOfRows(), 3000);
+}
+
 TEST(StringArrayXml, LenientWhereNothingIsLost) {
   zel_test::TempDir dir;
   // Unknown elements are skipped; hexadecimal references and &apos; read.

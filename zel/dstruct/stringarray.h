@@ -266,12 +266,16 @@ class ZEL_API TStringArray : public TComponent {
   // and loads it. False, with the grid unchanged, when no such block exists or
   // it is damaged or truncated (a missing "</stringarray>", an element with a
   // bad or out-of-range column, row or attribute value, a text with an
-  // unescaped "<" or a malformed "&" reference, sizes beyond 2^27 cells). On
-  // success the grid takes the file's dimensions, texts and attributes, the
-  // sort index is the identity, and OnChange fires once. AllocRowsBy and the
-  // handlers stay. Unknown elements inside the block are skipped; the block
-  // header must stand on a line of its own, as written. Input/output errors
-  // of the file raise EInOutError, the grid unchanged.
+  // unescaped "<" or a malformed "&" reference, dimensions whose storage
+  // would exceed 512 MiB: about 4 bytes per cell plus 32 per column, so
+  // 10000 x 10000 loads, 67 million columns do not). The whole block is read
+  // before storage is sized by its dimensions, so a damaged block costs no
+  // more memory than its text. On success the grid takes the file's
+  // dimensions, texts and attributes, the sort index is the identity, and
+  // OnChange fires once. AllocRowsBy and the handlers stay. Unknown elements
+  // inside the block are skipped; the block header must stand on a line of
+  // its own, as written. Input/output errors of the file raise EInOutError,
+  // and memory that cannot be had raises EOutOfMemory, the grid unchanged.
   bool ReadFromOpenXMLFile(TextFile& F, const String& DataID);
   // Opens FName and reads the block as above; false as well when the file
   // cannot be opened or read.
