@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "zel/runtime/utf8.h"
+#include "zel/runtime/filename.h"
 
 namespace zel_test {
 
@@ -23,7 +23,7 @@ TempDir::~TempDir() {
 }
 
 zel::String TempDir::File(const std::string& name) const {
-  return zel::Utf8ToString((path_ / name).string());
+  return zel::PathToFileName((path_ / name).string());
 }
 
 zel::String TempDir::Write(const std::string& name, const std::string& bytes) const {
@@ -33,7 +33,9 @@ zel::String TempDir::Write(const std::string& name, const std::string& bytes) co
 }
 
 std::string TempDir::Read(const zel::String& path) {
-  std::ifstream in(zel::StringToUtf8(path), std::ios::binary);
+  std::string bytes;
+  zel::FileNameToPath(path, bytes);
+  std::ifstream in(bytes, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -10,6 +10,8 @@
 #include <typeinfo>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -147,9 +149,24 @@ void TMemoryStream::Clear() {
 
 void TMemoryStream::LoadFromStream(TStream& Source) {
   Source.SetPosition(0);
-  const int64_t n = Source.Size();
-  SetSize(n);
-  if (n > 0) Source.ReadBuffer(data_.data(), n);
+  // Size() is a first guess only: files of /proc report 0, and a file may
+  // grow or shrink while it is read. Reading goes on to the end of the data.
+  const int64_t guess = std::max<int64_t>(Source.Size(), 0);
+  TMemoryStream loaded;
+  loaded.SetSize(guess);
+  int64_t have = 0;
+  for (;;) {
+    if (have == loaded.size_) {
+      constexpr int64_t kStep = 1 << 16;
+      loaded.SetSize(have + std::max<int64_t>(kStep, have / 2));
+    }
+    const int64_t n = Source.Read(loaded.data_.data() + have, loaded.size_ - have);
+    if (n <= 0) break;
+    have += n;
+  }
+  loaded.SetSize(have);
+  data_.swap(loaded.data_);
+  size_ = have;
   pos_ = 0;
 }
 
@@ -163,8 +180,7 @@ void TMemoryStream::LoadFromFile(const String& FileName) {
 }
 
 void TMemoryStream::SaveToFile(const String& FileName) {
-  TFileStream f(FileName, fmCreate);
-  SaveToStream(f);
+  SafeReplaceFile(FileName, [this](TStream& f) { SaveToStream(f); });
 }
 
 // ---- THandleStream ---------------------------------------------------------------
@@ -320,14 +336,26 @@ void THandleStream::SetSize(int64_t NewSize) {
 
 namespace {
 int OpenFile(const String& name, uint16_t mode) {
-  const std::string path = StringToUtf8(name);
+  std::string path;
+  if (!FileNameToPath(name, path)) return -1;
+  int fd;
   if ((mode & fmCreate) == fmCreate) {
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } else {
+    int flags = O_RDONLY;
+    if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
+    if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
+    fd = ::open(path.c_str(), flags | O_CLOEXEC);
   }
-  int flags = O_RDONLY;
-  if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
-  if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
-  return ::open(path.c_str(), flags | O_CLOEXEC);
+  // A directory opens for reading but holds no bytes: refused like any file
+  // that cannot be opened.
+  struct stat st;
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return fd;
 }
 }  // namespace
 
