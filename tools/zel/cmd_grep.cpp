@@ -177,12 +177,9 @@ class Searcher {
 int RunGrep(Args& args) {
   Options opt;
   std::vector<std::string> operands;
-  bool options_done = false;
-  for (const std::string& w : args.Rest()) {
-    if (options_done || w == "-" || w.empty() || w[0] != '-') {
+  for (const std::string& w : args.OptionWords()) {
+    if (w == "-" || w.empty() || w[0] != '-') {
       operands.push_back(w);
-    } else if (w == "--") {
-      options_done = true;
     } else if (w == "--ignore-case") {
       opt.ignore_case = true;
     } else if (w == "--line-number") {
@@ -209,6 +206,7 @@ int RunGrep(Args& args) {
       }
     }
   }
+  operands.insert(operands.end(), args.Operands().begin(), args.Operands().end());
   if (operands.empty()) Fail("missing PATTERN");
   const std::string pattern = operands.front();
   std::vector<std::string> files(operands.begin() + 1, operands.end());

@@ -28,6 +28,10 @@ class Args {
   std::optional<std::string> Option(const std::string& name);
   // The words that are left, in order (positional arguments), "--" dropped.
   const std::vector<std::string>& Rest() const;
+  // For commands that parse their own short options: the words left before
+  // "--", and the words after it.
+  const std::vector<std::string>& OptionWords() const { return words_; }
+  const std::vector<std::string>& Operands() const { return operands_; }
   // Throws UsageError when an unknown "--option" is left over before "--".
   void RejectUnknownOptions() const;
 
