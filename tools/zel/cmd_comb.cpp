@@ -1,14 +1,20 @@
 // zel comb N K / zel perm N: every combination of K values out of 1..N, or
 // every permutation of 1..N, one per line (values separated by blanks), in
-// the order the library steps through them.
+// the order the library steps through them. Also the demo section of the
+// compact containers.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <ostream>
 #include <string>
 
 #include "command.h"
+#include "zel/dstruct/assocarray.h"
+#include "zel/dstruct/bitfld.h"
 #include "zel/dstruct/combinatorics.h"
+#include "zel/dstruct/rlencoder.h"
+#include "zel/runtime/random.h"
 
 namespace {
 
@@ -75,5 +81,42 @@ int RunPerm(Args& args) {
   return Finish(ok, "perm");
 }
 ZEL_TOOL_COMMAND(perm, "list the permutations of 1..N", "zel perm N", RunPerm);
+
+}  // namespace
+
+namespace {
+
+void DemoContainers(std::ostream& out) {
+  zel::TAssocArray dict(nullptr);
+  dict.AddXMLAttributes(u"Width=\"12,5\" height=\"7 px\" unit=\"mm\"");
+  out << "TAssocArray from attributes: " << dict.NumEntries() << " entries; WIDTH as number "
+      << dict.ResolveAsNumber(u"WIDTH") << ", height as integer " << dict.ResolveAsInt(u"height")
+      << "\n";
+  zel::TBitFld bits(nullptr);
+  bits.SetSize(99);
+  zel::RandSeed = 42;
+  bits.RandomFill(25.0);
+  out << "TBitFld of 100 bits, 25 % filled: " << bits.CountTrueBits() << " set, first at "
+      << bits.FirstTrueBit() << "\n";
+  zel::TRLEncoder rle(nullptr);
+  const zel::TBytes row = {7, 7, 7, 7, 7, 7, 0xA5, 1, 2, 2};
+  rle.Encode(row, static_cast<int32_t>(row.size()));
+  zel::TBytes code;
+  const int32_t n = rle.Finish(code);
+  out << "run-length code of 07 x6, A5, 01, 02 02:";
+  for (int32_t i = 0; i < n; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", unsigned{code[static_cast<size_t>(i)]});
+    out << hex;
+  }
+  out << "\n";
+  zel::TCombination c = zel::FirstCombination(2);
+  out << "combinations of 2 out of 4:";
+  do {
+    out << " " << int{c[1]} << int{c[2]};
+  } while (zel::NextCombination(c, 4));
+  out << "\n";
+}
+ZEL_TOOL_DEMO(45, "Compact containers and combinations", DemoContainers);
 
 }  // namespace
