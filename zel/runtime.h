@@ -8,6 +8,7 @@
 #include "zel/runtime/filemode.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
+#include "zel/runtime/registry.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/sysutils.h"
