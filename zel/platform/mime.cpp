@@ -228,10 +228,12 @@ class LinuxMimeDatabase final : public MimeDatabase {
                 if (std::string cmd = ExecOf(data, id); !cmd.empty()) return cmd;
         continue;
       }
-      for (const std::string& id : DesktopFilesIn(apps)) {
+      std::vector<std::pair<std::string, std::string>> files;
+      DesktopFilesIn(apps, "", files);
+      for (const auto& [id, path] : files) {
         if (removed.count(id)) continue;
         std::vector<std::pair<std::string, std::string>> entry;
-        if (!ReadGroup(apps + "/" + id, "Desktop Entry", entry)) continue;
+        if (!ReadGroup(path, "Desktop Entry", entry)) continue;
         for (const auto& [key, value] : entry)
           if (key == "MimeType" && ListContains(value, mime_type))
             if (std::string cmd = ExecOf(data, id); !cmd.empty()) return cmd;
@@ -241,18 +243,28 @@ class LinuxMimeDatabase final : public MimeDatabase {
   }
 
  private:
-  static std::vector<std::string> DesktopFilesIn(const std::string& dir) {
-    std::vector<std::string> ids;
-    if (DIR* d = opendir(dir.c_str())) {
-      while (const struct dirent* e = readdir(d)) {
-        const std::string name = e->d_name;
-        if (name.size() > 8 && name.compare(name.size() - 8, 8, ".desktop") == 0)
-          ids.push_back(name);
+  // The desktop entries below a folder as (id, path below the folder); an
+  // entry in a subfolder has the id "<subfolder>-<name>".
+  static void DesktopFilesIn(const std::string& dir, const std::string& prefix,
+                             std::vector<std::pair<std::string, std::string>>& found,
+                             int depth = 0) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    std::vector<std::string> names;
+    while (const struct dirent* e = readdir(d)) names.emplace_back(e->d_name);
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "/" + name;
+      if (name.size() > 8 && name.compare(name.size() - 8, 8, ".desktop") == 0 && IsFile(path)) {
+        found.emplace_back(prefix + name, path);
+      } else if (depth < 4) {
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+          DesktopFilesIn(path, prefix + name + "-", found, depth + 1);
       }
-      closedir(d);
     }
-    std::sort(ids.begin(), ids.end());
-    return ids;
   }
 
   // The Exec line of an installed, visible desktop entry; empty otherwise.
