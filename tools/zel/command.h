@@ -15,7 +15,8 @@
 
 namespace zel_tool {
 
-// The words after the subcommand name.
+// The words after the subcommand name. A word "--" ends the options: the
+// words after it are positional even when they start with '-'.
 class Args {
  public:
   explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
@@ -25,12 +26,16 @@ class Args {
   // Removes "--name VALUE" or "--name=VALUE"; empty when absent. Throws
   // UsageError when the value is missing.
   std::optional<std::string> Option(const std::string& name);
-  // The words that are left, in order (positional arguments).
-  const std::vector<std::string>& Rest() const { return words_; }
+  // The words that are left, in order (positional arguments), without the
+  // "--" that ended the options.
+  std::vector<std::string> Rest() const;
   // Throws UsageError when an unknown "--option" is left over.
   void RejectUnknownOptions() const;
 
  private:
+  // The end of the options: the first "--", or the end of the words.
+  std::vector<std::string>::iterator OptionsEnd();
+
   std::vector<std::string> words_;
 };
 

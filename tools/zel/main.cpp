@@ -43,20 +43,32 @@ std::vector<Demo> Demos() {
 
 void Fail(const std::string& message) { throw UsageError{message}; }
 
+std::vector<std::string>::iterator Args::OptionsEnd() {
+  return std::find(words_.begin(), words_.end(), "--");
+}
+
+std::vector<std::string> Args::Rest() const {
+  std::vector<std::string> rest = words_;
+  if (auto it = std::find(rest.begin(), rest.end(), "--"); it != rest.end()) rest.erase(it);
+  return rest;
+}
+
 bool Args::Flag(const std::string& name, const std::string& short_name) {
-  auto it = std::find_if(words_.begin(), words_.end(), [&](const std::string& w) {
+  const auto end = OptionsEnd();
+  auto it = std::find_if(words_.begin(), end, [&](const std::string& w) {
     return w == "--" + name || (!short_name.empty() && w == "-" + short_name);
   });
-  if (it == words_.end()) return false;
+  if (it == end) return false;
   words_.erase(it);
   return true;
 }
 
 std::optional<std::string> Args::Option(const std::string& name) {
   const std::string key = "--" + name;
-  for (size_t i = 0; i < words_.size(); ++i) {
+  const size_t end = static_cast<size_t>(OptionsEnd() - words_.begin());
+  for (size_t i = 0; i < end; ++i) {
     if (words_[i] == key) {
-      if (i + 1 >= words_.size()) Fail("option " + key + " needs a value");
+      if (i + 1 >= end) Fail("option " + key + " needs a value");
       std::string value = words_[i + 1];
       words_.erase(words_.begin() + static_cast<long>(i),
                    words_.begin() + static_cast<long>(i) + 2);
@@ -72,9 +84,11 @@ std::optional<std::string> Args::Option(const std::string& name) {
 }
 
 void Args::RejectUnknownOptions() const {
-  for (const auto& w : words_)
-    if (w.size() > 1 && w[0] == '-' && w != "-" && !(w[1] >= '0' && w[1] <= '9') && w[1] != '.')
+  for (const auto& w : words_) {
+    if (w == "--") break;
+    if (w.size() > 1 && w[0] == '-' && !(w[1] >= '0' && w[1] <= '9') && w[1] != '.')
       Fail("unknown option " + w);
+  }
 }
 
 std::string SampleDir() {
@@ -147,7 +161,14 @@ int main(int argc, char** argv) {
   }
   try {
     Args args(std::move(words));
-    return it->run(args);
+    const int status = it->run(args);
+    // A full disk or a closed pipe shows only when the output is flushed.
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "zel " << name << ": standard output: write error\n";
+      return 1;
+    }
+    return status;
   } catch (const UsageError& e) {
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;

@@ -148,7 +148,7 @@ bool TRegistry::Open(const String& Key, bool CanCreate, bool ReadOnly) {
     if (CanCreate) {
       store.CreateKey(database_, path);
     } else if (!store.KeyExists(database_, path)) {
-      last_error_ = u"key \"" + Key + u"\" does not exist";
+      last_error_ = u"no such key";
       return false;
     }
   } catch (const Exception& e) {
