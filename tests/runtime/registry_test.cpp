@@ -152,7 +152,14 @@ TEST(TRegistryTest, DeleteKeyTakesTheSubtreeOnly) {
   // A recreated key starts empty: the old values went with the old key.
   ASSERT_TRUE(reg.OpenKey(u"\\A\\B", true));
   EXPECT_FALSE(reg.ValueExists(u"v"));
-  EXPECT_TRUE(reg.DeleteValue(u"") == false);
+  EXPECT_FALSE(reg.DeleteValue(u""));
+  // A key deleted by someone else takes no more values (no orphans).
+  TRegistry other;
+  ASSERT_TRUE(other.DeleteKey(u"A"));
+  const std::string msg = Message([&] { reg.WriteString(u"late", u"x"); });
+  EXPECT_EQ(msg.rfind("Failed to set data for 'late': ", 0), 0u) << msg;
+  EXPECT_NE(msg.find("the key does not exist"), std::string::npos) << msg;
+  EXPECT_FALSE(other.KeyExists(u"A\\B"));
 }
 
 TEST(TRegistryTest, ErrorTexts) {

@@ -30,7 +30,8 @@ String DefaultText(TRegistry& Reg) {
 String GetRegValue(HKEY Root, const String& Key, const String& ValueName) {
   Reg reg(Root);
   TRegValue v;
-  if (!reg.r.OpenKeyReadOnly(Key) || !reg.r.ReadValue(ValueName, v)) return String();
+  // Opening the key first would only tell what the lookup tells anyway.
+  if (!reg.r.ReadKeyValue(Key, ValueName, v)) return String();
   switch (v.DataType) {
     case rdString:
     case rdExpandString:

@@ -39,11 +39,11 @@ CREATE TABLE keys(
 CREATE INDEX keys_by_parent ON keys(parent, name);
 INSERT INTO keys(id, parent, name, path) VALUES(1, NULL, '', '');
 CREATE TABLE vals(
-  key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+  path TEXT NOT NULL COLLATE NOCASE REFERENCES keys(path) ON DELETE CASCADE,
   name TEXT NOT NULL COLLATE NOCASE,
   type INTEGER NOT NULL,
   data,
-  PRIMARY KEY(key, name)) WITHOUT ROWID;
+  PRIMARY KEY(path, name)) WITHOUT ROWID;
 )sql";
 
 // Prepared statements kept per database, by index.
@@ -64,13 +64,13 @@ enum Stmt {
 
 constexpr std::array<const char*, kStmtCount> kStmtText = {
     "SELECT id FROM keys WHERE path=?1",
-    "SELECT v.type, v.data FROM keys k JOIN vals v ON v.key=k.id WHERE k.path=?1 AND v.name=?2",
-    "INSERT INTO vals(key, name, type, data) SELECT id, ?2, ?3, ?4 FROM keys WHERE path=?1 "
-    "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data",
-    "DELETE FROM vals WHERE key=(SELECT id FROM keys WHERE path=?1) AND name=?2",
+    "SELECT type, data FROM vals WHERE path=?1 AND name=?2",
+    "INSERT INTO vals(path, name, type, data) VALUES(?1, ?2, ?3, ?4) "
+    "ON CONFLICT(path, name) DO UPDATE SET type=excluded.type, data=excluded.data",
+    "DELETE FROM vals WHERE path=?1 AND name=?2",
     "SELECT c.name FROM keys p JOIN keys c ON c.parent=p.id WHERE p.path=?1 "
     "ORDER BY c.name COLLATE NOCASE",
-    "SELECT v.name FROM keys k JOIN vals v ON v.key=k.id WHERE k.path=?1 ORDER BY v.name",
+    "SELECT name FROM vals WHERE path=?1 ORDER BY name",
     "INSERT INTO keys(parent, name, path) VALUES(?1, ?2, ?3) ON CONFLICT(path) DO NOTHING",
     // Everything whose path starts with "<key>\" sorts between "<key>\" and
     // "<key>]" (']' follows '\'), also under the path's NOCASE collation.
@@ -190,7 +190,9 @@ class Connection {
     const int primary = rc & 0xFF;
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT || primary == SQLITE_CANTOPEN)
       broken_ = true;
-    std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    std::string reason = rc == SQLITE_CONSTRAINT_FOREIGNKEY ? "the key does not exist"
+                         : db_                              ? sqlite3_errmsg(db_)
+                                                            : sqlite3_errstr(rc);
     if (primary == SQLITE_BUSY) reason += " (another process kept the store busy)";
     throw ERegistryException(Utf8ToString(path_ + ": " + reason));
   }
@@ -388,10 +390,7 @@ class LinuxConfigStore final : public ConfigStore {
           q.Blob(4, value.bytes);
           break;
       }
-      q.Next();
-      if (c->Changes() == 0)
-        throw ERegistryException(
-            Utf8ToString(c->Path() + ": key \"" + std::string(key) + "\" does not exist"));
+      q.Next();  // a key deleted meanwhile fails the foreign key
       return true;
     });
   }

@@ -256,9 +256,21 @@ bool TRegistry::ReadValue(const String& Name, TRegValue& Value) {
     last_error_ = u"no key is open";
     return false;
   }
+  return ReadAt(current_utf8_, Name, Value);
+}
+
+bool TRegistry::ReadKeyValue(const String& Key, const String& Name, TRegValue& Value) {
+  Value = TRegValue();
+  last_error_.clear();
+  std::string path;
+  if (database_.empty() || !Resolve(Key, path)) return false;
+  return ReadAt(path, Name, Value);
+}
+
+bool TRegistry::ReadAt(const std::string& Path, const String& Name, TRegValue& Value) {
   std::optional<StoreValue> v;
   try {
-    v = platform::Store().ReadValue(database_, current_utf8_, StringToUtf8(Name));
+    v = platform::Store().ReadValue(database_, Path, StringToUtf8(Name));
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;

@@ -128,8 +128,13 @@ class ZEL_API TRegistry : public TObject {
   bool DeleteValue(const String& Name);
   // rdUnknown when the value does not exist.
   TRegDataType GetDataType(const String& Name);
-  // Reads a value in one step; false when it does not exist.
+  // Reads a value of the open key in one step; false when it does not exist.
   bool ReadValue(const String& Name, TRegValue& Value);
+  // Reads a value of the key Key (absolute with a leading '\', otherwise
+  // relative to the open key) without opening it: one lookup, for callers
+  // that need nothing else from the key. False when the key or the value does
+  // not exist.
+  bool ReadKeyValue(const String& Key, const String& Name, TRegValue& Value);
 
   String ReadString(const String& Name);  // string or expandable string
   int32_t ReadInteger(const String& Name);
@@ -152,6 +157,7 @@ class ZEL_API TRegistry : public TObject {
   // The absolute store path of Key ("" = root); false when Key is invalid.
   bool Resolve(const String& Key, std::string& Path) const;
   bool Open(const String& Key, bool CanCreate, bool ReadOnly);
+  bool ReadAt(const std::string& Path, const String& Name, TRegValue& Value);
   void Write(const String& Name, int32_t Type, int Form, int64_t Integer, std::string Bytes);
   [[noreturn]] void InvalidType(const String& Name);
 
