@@ -4,12 +4,12 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "command.h"
 #include "zel/filesys/sysinfo.h"
 #include "zel/platform/network.h"
+#include "zel/platform/process.h"
 #include "zel/platform/store.h"
 #include "zel/runtime/utf8.h"
 
@@ -49,7 +49,7 @@ int RunSysinfo(zel_tool::Args& args) {
   else
     out << "memory:              not available\n";
   out << "memory used here:    " << zel::GetMemoryUsed() << " bytes\n"
-      << "processors:          " << std::thread::hardware_concurrency() << "\n";
+      << "processors:          " << zel::platform::Process().ProcessorCount() << "\n";
   for (int kind : {1, 2}) {
     zel::String address;
     const int32_t status = zel::GetMacAddress(kind, address);
