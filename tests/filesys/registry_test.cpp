@@ -5,6 +5,7 @@
 
 #include "gtest/gtest.h"
 #include "support/scoped_env.h"
+#include "zel/platform/store.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
 
@@ -30,6 +31,18 @@ void Populate() {
   zel::TStringList multi;
   multi.Add(u"a");
   reg.WriteMultiString(u"multi", multi);
+  // Written by another program: a type code this version does not know, and
+  // an integer type whose data is text.
+  auto& store = zel::platform::Store();
+  zel::platform::StoreValue odd;
+  odd.type = 42;
+  odd.form = zel::platform::StoreValue::kBytes;
+  odd.bytes = "?";
+  store.WriteValue("current_user", "Software\\zel\\Values", "odd", odd);
+  odd.type = zel::rdInteger;
+  odd.form = zel::platform::StoreValue::kText;
+  odd.bytes = "12";
+  store.WriteValue("current_user", "Software\\zel\\Values", "mismatch", odd);
 }
 
 TEST(RegistryFunctionsTest, ReadersByType) {
@@ -52,6 +65,8 @@ TEST(RegistryFunctionsTest, ReadersByType) {
       {u"int", u"-42", -42, -42, false},
       {u"bin", u"ERROR (unknown type)", 0, 0, false},
       {u"multi", u"", 0, 0, false},
+      {u"odd", u"ERROR (unknown type)", 0, 0, false},
+      {u"mismatch", u"ERROR (unknown type)", 0, 0, false},
       {u"missing", u"", 0, 0, false},
   };
   for (const auto& c : cases) {

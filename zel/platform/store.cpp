@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,11 +79,6 @@ constexpr std::array<const char*, kStmtCount> kStmtText = {
     "ROLLBACK",
 };
 
-// Bumped in a child after fork(): connections inherited from the parent are
-// then abandoned, never used or closed, as SQLite requires.
-std::atomic<uint32_t> fork_generation{0};
-void OnFork() { fork_generation.fetch_add(1, std::memory_order_relaxed); }
-
 std::string HomeDirectory() {
   if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
   struct passwd pw;
@@ -108,7 +102,7 @@ bool MakeDirectories(const std::string& dir) {
 // One open database with its statements.
 class Connection {
  public:
-  Connection(std::string path, uint32_t generation) : path_(std::move(path)), gen_(generation) {}
+  explicit Connection(std::string path) : path_(std::move(path)) {}
   ~Connection() {
     for (sqlite3_stmt* s : stmts_) sqlite3_finalize(s);
     if (db_) sqlite3_close_v2(db_);
@@ -117,7 +111,6 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   const std::string& Path() const { return path_; }
-  uint32_t Generation() const { return gen_; }
 
   // Opens the file (which must exist) and checks or lays out the schema.
   void Open() {
@@ -214,7 +207,6 @@ class Connection {
   }
 
   std::string path_;
-  uint32_t gen_;
   sqlite3* db_ = nullptr;
   std::array<sqlite3_stmt*, kStmtCount> stmts_{};
   bool broken_ = false;
@@ -281,7 +273,10 @@ std::string_view LastName(std::string_view key) {
 
 class LinuxConfigStore final : public ConfigStore {
  public:
-  LinuxConfigStore() { pthread_atfork(nullptr, nullptr, &OnFork); }
+  // No SQLite state may cross fork(): the databases are closed just before
+  // every fork and opened again on their next use, in parent and child alike.
+  // Holding the lock across the fork keeps other threads out meanwhile.
+  LinuxConfigStore() { pthread_atfork(&BeforeFork, &AfterFork, &AfterFork); }
 
   bool KeyExists(std::string_view database, std::string_view key) override {
     return Locked(database, false, key.empty(), [&](Connection* c) {
@@ -456,18 +451,11 @@ class LinuxConfigStore final : public ConfigStore {
   }
 
   Connection* Open(std::string_view database, bool create) {
-    const uint32_t gen = fork_generation.load(std::memory_order_relaxed);
     const std::string path = DatabaseFile(database);
     auto it = conns_.find(database);
     if (it != conns_.end()) {
-      if (it->second->Generation() != gen) {
-        (void)it->second.release();  // inherited across fork(): abandon
-        conns_.erase(it);
-      } else if (it->second->Path() == path) {
-        return it->second.get();
-      } else {
-        conns_.erase(it);
-      }
+      if (it->second->Path() == path) return it->second.get();
+      conns_.erase(it);
     }
     if (path.empty()) throw ERegistryException(u"configuration store: no folder (HOME is not set)");
     struct stat st;
@@ -481,7 +469,7 @@ class LinuxConfigStore final : public ConfigStore {
     } else if (!S_ISREG(st.st_mode)) {
       throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
     }
-    auto conn = std::make_unique<Connection>(path, gen);
+    auto conn = std::make_unique<Connection>(path);
     conn->Open();
     Connection* raw = conn.get();
     conns_.emplace(std::string(database), std::move(conn));
@@ -492,9 +480,25 @@ class LinuxConfigStore final : public ConfigStore {
     throw ERegistryException(Utf8ToString(path + ": " + std::strerror(err)));
   }
 
+  static void BeforeFork();
+  static void AfterFork();
+
   std::mutex mu_;
   std::map<std::string, std::unique_ptr<Connection>, std::less<>> conns_;
 };
+
+LinuxConfigStore& TheLinuxStore() {
+  static LinuxConfigStore store;
+  return store;
+}
+
+void LinuxConfigStore::BeforeFork() {
+  LinuxConfigStore& s = TheLinuxStore();
+  s.mu_.lock();
+  s.conns_.clear();
+}
+
+void LinuxConfigStore::AfterFork() { TheLinuxStore().mu_.unlock(); }
 
 BackendSlot<ConfigStore>& Slot() {
   static BackendSlot<ConfigStore> slot(&LinuxStore);
@@ -515,10 +519,7 @@ std::string StoreDirectory() {
   return home.empty() ? home : home + "/.config/zel";
 }
 
-ConfigStore& LinuxStore() {
-  static LinuxConfigStore store;
-  return store;
-}
+ConfigStore& LinuxStore() { return TheLinuxStore(); }
 
 ConfigStore& Store() { return Slot().Get(); }
 

@@ -41,8 +41,9 @@
 // Cost. Each database stays open, with its prepared statements, from its
 // first use to the end of the process (or until the folder changes); a read is
 // one indexed lookup. The Linux store serialises its calls with a mutex, so
-// it may be used from several threads; a child process made with fork() opens
-// its own connections instead of sharing its parent's.
+// it may be used from several threads. It closes its databases just before
+// every fork() (reopening them on their next use), so parent and child never
+// share an open connection.
 #pragma once
 
 #include <cstdint>
