@@ -10,11 +10,17 @@
 // print as they are, integers in decimal, binary data as hexadecimal bytes,
 // multi-strings one text per line. The store lives in $ZEL_STORE_DIR, else
 // $XDG_CONFIG_HOME/zel.
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "zel/filesys/registry.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/registry.h"
 #include "zel/runtime/sysutils.h"
@@ -230,3 +236,41 @@ ZEL_TOOL_COMMAND(reg, "read and write the configuration store (the registry)",
                  "  ROOT: HKCU (default), HKCR, HKLM, HKU, HKCC\n"
                  "  TYPE: string (default), expand, integer, binary (hex bytes), multi",
                  RunReg);
+
+namespace {
+
+// Runs in a store of its own in a temporary folder, so the user's
+// configuration is never touched.
+void DemoReg(std::ostream& out) {
+  std::string dir = (std::filesystem::temp_directory_path() / "zel-demo-XXXXXX").string();
+  if (!mkdtemp(dir.data())) {
+    out << "no temporary folder for the demo store\n";
+    return;
+  }
+  const char* old = std::getenv("ZEL_STORE_DIR");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  setenv("ZEL_STORE_DIR", dir.c_str(), 1);
+  const zel::String key = u"Software\\zel\\Demo";
+  zel::SetRegValue(0, key, u"ratio", u"3,5");
+  zel::SetRegValue(0, key, u"count", u" -12 items");
+  zel::SetRegValue(0, key, u"enabled", u"TRUE");
+  out << "GetRegValueAsDouble(ratio \"3,5\") = " << zel::GetRegValueAsDouble(0, key, u"ratio")
+      << ", GetRegValueAsInt(count \" -12 items\") = " << zel::GetRegValueAsInt(0, key, u"count")
+      << ", GetRegValueAsBoolean(enabled \"TRUE\") = "
+      << (zel::GetRegValueAsBoolean(0, key, u"enabled") ? "true" : "false") << "\n";
+  zel::TStringList names;
+  out << "GetAllRegValueNames: " << zel::GetAllRegValueNames(0, key, names) << " values ("
+      << zel::StringToUtf8(names[0]) << ", " << zel::StringToUtf8(names[1]) << ", "
+      << zel::StringToUtf8(names[2]) << "), GetRegValue of a missing value: \""
+      << zel::StringToUtf8(zel::GetRegValue(0, key, u"missing")) << "\"\n";
+  if (saved)
+    setenv("ZEL_STORE_DIR", saved->c_str(), 1);
+  else
+    unsetenv("ZEL_STORE_DIR");
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+}
+
+ZEL_TOOL_DEMO(65, "Registry values in the configuration store", DemoReg);
+
+}  // namespace

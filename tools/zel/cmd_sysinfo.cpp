@@ -11,6 +11,7 @@
 #include "zel/platform/network.h"
 #include "zel/platform/process.h"
 #include "zel/platform/store.h"
+#include "zel/runtime/random.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -76,3 +77,29 @@ int RunSysinfo(zel_tool::Args& args) {
 
 ZEL_TOOL_COMMAND(sysinfo, "directories, memory, processors and network adapters", "zel sysinfo",
                  RunSysinfo);
+
+namespace {
+
+void DemoSysinfo(std::ostream& out) {
+  uint64_t total = 0, available = 0;
+  zel::GetMemoryStatus(total, available);
+  zel::String address;
+  zel::GetMacAddress(1, address);
+  out << "temporary directory " << zel::StringToUtf8(zel::GetTempDir()) << ", memory "
+      << total / (1024 * 1024) << " MiB (" << available / (1024 * 1024)
+      << " MiB available), wired adapter " << zel::StringToUtf8(address) << "\n"
+      << "GetEnviroVar(\"path\") finds PATH: "
+      << (zel::GetEnviroVar(u"path").empty() ? "no" : "yes") << "\n";
+  for (int32_t length : {4, 9, 14}) {
+    zel::RandSeed = 2024;
+    out << "InventPassword(" << length
+        << ") with RandSeed 2024: " << zel::StringToUtf8(zel::InventPassword(length))
+        << ", mixed and special: ";
+    zel::RandSeed = 2024;
+    out << zel::StringToUtf8(zel::InventPassword(length, true, true)) << "\n";
+  }
+}
+
+ZEL_TOOL_DEMO(70, "System information and passwords", DemoSysinfo);
+
+}  // namespace
