@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -243,6 +244,29 @@ TEST(TRegistryReliabilityTest, TwoWritersLoseNothing) {
     EXPECT_EQ(reg.ReadInteger(zel::Utf8ToString("last" + std::to_string(k))), kWrites - 1);
   }
   EXPECT_EQ(IntegrityCheck(store.File("current_user")), "ok");
+}
+
+// Threads with objects of their own share the process's store.
+TEST(TRegistryReliabilityTest, ThreadsShareTheStore) {
+  zel_test::TempStore store;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      TRegistry w;
+      w.OpenKey(u"Threads", true);
+      for (int i = 0; i < 200; ++i) {
+        const String n = zel::Utf8ToString(std::to_string(t) + "-" + std::to_string(i));
+        w.WriteInteger(n, i);
+        (void)w.ReadInteger(n);
+      }
+    });
+  for (auto& th : threads) th.join();
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKeyReadOnly(u"Threads"));
+  zel::TStringList names;
+  reg.GetValueNames(names);
+  EXPECT_EQ(names.Count(), 800);
+  EXPECT_EQ(reg.ReadInteger(u"3-199"), 199);
 }
 
 // A writer killed at an arbitrary moment leaves every committed value.

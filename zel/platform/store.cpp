@@ -224,7 +224,7 @@ class Query {
   Query& operator=(const Query&) = delete;
 
   Query& Text(int i, std::string_view v) {
-    sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+    Check(sqlite3_bind_text64(s_, i, v.data(), v.size(), SQLITE_STATIC, SQLITE_UTF8));
     return *this;
   }
   Query& Int(int i, int64_t v) {
@@ -232,10 +232,14 @@ class Query {
     return *this;
   }
   Query& Blob(int i, std::string_view v) {
-    sqlite3_bind_blob(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+    Check(sqlite3_bind_blob64(s_, i, v.data(), v.size(), SQLITE_STATIC));
     return *this;
   }
   bool Next() { return c_.Step(s_); }
+  // A text or value beyond SQLite's length limit (SQLITE_TOOBIG) raises.
+  void Check(int rc) {
+    if (rc != SQLITE_OK) c_.Fail(rc);
+  }
   sqlite3_stmt* Raw() const { return s_; }
   std::string ColumnText(int i) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_blob(s_, i));
