@@ -5,6 +5,7 @@
 
 #include "gtest/gtest.h"
 #include "support/scoped_env.h"
+#include "zel/platform/mime.h"
 #include "zel/platform/store.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
@@ -138,7 +139,9 @@ class ProgAssocTest : public ::testing::Test {
   void SetUp() override {
     Write("data/mime/globs2",
           "# comment\n50:text/x-zel:*.zel\n80:text/x-zel-hi:*.ZEL\n"
-          "50:text/x-cs:*.Cs:cs\n50:text/x-none:*.none\n50:image/x-wild:*.p?g\n");
+          "50:text/x-cs:*.Cs:cs\n50:text/x-none:*.none\n50:image/x-wild:*.p?g\n"
+          "50:text/x-upper:*.Q:cs\n50:text/x-upper:*.Q\n50:text/x-lower:*.q:cs\n"
+          "50:text/x-lower:*.q\n");
     Write("home/mime/globs2", "50:text/x-zel-hi:__NOGLOBS__\n");
     Write("config/mimeapps.list",
           "[Added Associations]\ntext/x-zel=gone.desktop;\n"
@@ -182,6 +185,20 @@ TEST_F(ProgAssocTest, FromTheDesktopDatabase) {
   for (const auto& c : cases) {
     SCOPED_TRACE(zel::StringToUtf8(c.ext));
     EXPECT_EQ(zel::GetProgAssoc(c.ext), c.command);
+  }
+}
+
+TEST_F(ProgAssocTest, TypeOfExtension) {
+  const struct {
+    const char* ext;
+    const char* type;
+  } cases[] = {{"q", "text/x-lower"},   {"Q", "text/x-upper"},  // the exact case first
+               {"zel", "text/x-zel"},   {"ZEL", "text/x-zel"},  // *.ZEL's type is cleared
+               {"zEl", "text/x-zel"},   {"cS", ""},
+               {"none", "text/x-none"}, {"", ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ext);
+    EXPECT_EQ(zel::platform::Mime().TypeOfExtension(c.ext), c.type);
   }
 }
 

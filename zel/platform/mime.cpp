@@ -125,8 +125,10 @@ class LinuxMimeDatabase final : public MimeDatabase {
  public:
   std::string TypeOfExtension(std::string_view extension) override {
     if (extension.empty()) return {};
-    std::string best;
-    int best_weight = -1;
+    // A pattern equal to the extension as written beats one that matches
+    // only without regard to case; then the weight decides.
+    std::string best, best_exact;
+    int best_weight = -1, best_exact_weight = -1;
     std::set<std::string> no_globs;  // types cleared by a folder of higher precedence
     for (const std::string& dir : DataDirs()) {
       std::set<std::string> cleared_here;
@@ -165,15 +167,19 @@ class LinuxMimeDatabase final : public MimeDatabase {
         if (ext.find_first_of("*?[") != std::string_view::npos) continue;
         bool cs = false;
         for (const std::string& flag : Split(flags, ',')) cs = cs || flag == "cs";
-        if (cs ? ext != extension : !EqualNoCase(ext, extension)) continue;
-        if (weight > best_weight) {
+        if (ext == extension) {
+          if (weight > best_exact_weight) {
+            best_exact_weight = weight;
+            best_exact = type;
+          }
+        } else if (!cs && EqualNoCase(ext, extension) && weight > best_weight) {
           best_weight = weight;
           best = type;
         }
       }
       no_globs.insert(cleared_here.begin(), cleared_here.end());
     }
-    return best;
+    return best_exact.empty() ? best : best_exact;
   }
 
   std::string OpenCommand(std::string_view mime_type) override {
@@ -269,7 +275,8 @@ class LinuxMimeDatabase final : public MimeDatabase {
 
   // The Exec line of an installed, visible desktop entry; empty otherwise.
   static std::string ExecOf(const std::vector<std::string>& data, const std::string& id) {
-    if (id.empty() || id.find('/') != std::string::npos || id == "." || id == "..") return {};
+    if (id.empty() || id.find('/') != std::string::npos || id.find("..") != std::string::npos)
+      return {};
     std::vector<std::string> rel{id};
     for (size_t dash = id.find('-'); dash != std::string::npos; dash = id.find('-', dash + 1)) {
       std::string r = rel.back();

@@ -8,14 +8,14 @@
 //           (/usr/local/share:/usr/share);
 //   config: $XDG_CONFIG_HOME (~/.config), then $XDG_CONFIG_DIRS (/etc/xdg).
 // Type of an extension: the "*.<ext>" patterns of <data>/mime/globs2 (or the
-// older globs, weight 50), compared without regard to ASCII case unless the
-// pattern is marked case-sensitive; the highest weight wins, then the pattern
-// found first. A type that a folder of higher precedence marks __NOGLOBS__
-// takes no patterns from folders of lower precedence.
-// Program of a type: the first installed entry of [Default Applications] in
-// the mimeapps.list files (<desktop>-mimeapps.list first, for every name in
-// $XDG_CURRENT_DESKTOP) of the config folders and then of <data>/applications;
-// failing that, the first of [Added Associations], then of each
+// older globs, weight 50). Patterns equal to the extension as written come
+// first; only without one of those, patterns that match without regard to
+// ASCII case and are not marked case-sensitive count. Among them the highest
+// weight wins, then the pattern found first. A type that a folder of higher precedence marks
+// __NOGLOBS__ takes no patterns from folders of lower precedence. Program of a type: the first
+// installed entry of [Default Applications] in the mimeapps.list files (<desktop>-mimeapps.list
+// first, for every name in $XDG_CURRENT_DESKTOP) of the config folders and then of
+// <data>/applications; failing that, the first of [Added Associations], then of each
 // <data>/applications/mimeinfo.cache (or, where a folder has no cache, of its
 // .desktop files' MimeType lines), skipping [Removed Associations]. A desktop
 // entry "vendor-app.desktop" is also looked for as vendor/app.desktop; a
