@@ -43,32 +43,32 @@ std::vector<Demo> Demos() {
 
 void Fail(const std::string& message) { throw UsageError{message}; }
 
-std::vector<std::string>::iterator Args::OptionsEnd() {
-  return std::find(words_.begin(), words_.end(), "--");
+Args::Args(std::vector<std::string> words) {
+  const auto end = std::find(words.begin(), words.end(), "--");
+  words_.assign(words.begin(), end);
+  if (end != words.end()) operands_.assign(end + 1, words.end());
 }
 
-std::vector<std::string> Args::Rest() const {
-  std::vector<std::string> rest = words_;
-  if (auto it = std::find(rest.begin(), rest.end(), "--"); it != rest.end()) rest.erase(it);
-  return rest;
+const std::vector<std::string>& Args::Rest() const {
+  rest_ = words_;
+  rest_.insert(rest_.end(), operands_.begin(), operands_.end());
+  return rest_;
 }
 
 bool Args::Flag(const std::string& name, const std::string& short_name) {
-  const auto end = OptionsEnd();
-  auto it = std::find_if(words_.begin(), end, [&](const std::string& w) {
+  auto it = std::find_if(words_.begin(), words_.end(), [&](const std::string& w) {
     return w == "--" + name || (!short_name.empty() && w == "-" + short_name);
   });
-  if (it == end) return false;
+  if (it == words_.end()) return false;
   words_.erase(it);
   return true;
 }
 
 std::optional<std::string> Args::Option(const std::string& name) {
   const std::string key = "--" + name;
-  const size_t end = static_cast<size_t>(OptionsEnd() - words_.begin());
-  for (size_t i = 0; i < end; ++i) {
+  for (size_t i = 0; i < words_.size(); ++i) {
     if (words_[i] == key) {
-      if (i + 1 >= end) Fail("option " + key + " needs a value");
+      if (i + 1 >= words_.size()) Fail("option " + key + " needs a value");
       std::string value = words_[i + 1];
       words_.erase(words_.begin() + static_cast<long>(i),
                    words_.begin() + static_cast<long>(i) + 2);
@@ -84,11 +84,9 @@ std::optional<std::string> Args::Option(const std::string& name) {
 }
 
 void Args::RejectUnknownOptions() const {
-  for (const auto& w : words_) {
-    if (w == "--") break;
-    if (w.size() > 1 && w[0] == '-' && !(w[1] >= '0' && w[1] <= '9') && w[1] != '.')
+  for (const auto& w : words_)
+    if (w.size() > 1 && w[0] == '-' && w != "-" && !(w[1] >= '0' && w[1] <= '9') && w[1] != '.')
       Fail("unknown option " + w);
-  }
 }
 
 std::string SampleDir() {
