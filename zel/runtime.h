@@ -11,6 +11,7 @@
 #include "zel/runtime/graphics_types.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
+#include "zel/runtime/registry.h"
 #include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/stringlist.h"
