@@ -170,6 +170,8 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
     std::string real;
     if (fs.RealPath(dst, real) == 0) dst = real;
   }
+  // A read-only file is not replaced, as it could not be opened for writing.
+  if (ds.kind == FileKind::kRegular && (ds.mode & S_IWUSR) == 0) return finish(kNoDest);
   const bool direct = ds.kind == FileKind::kOther;
   Fd out;
   std::string temp;

@@ -82,8 +82,7 @@ bool ReadOnly(const FileStatus& st) { return (st.mode & S_IWUSR) == 0; }
 
 String DelTree(const std::string& dir) {
   auto& fs = platform::Files();
-  std::vector<DirEntry> entries;
-  fs.List(dir, entries);
+  const std::vector<DirEntry> entries = SortedList(dir);
   for (const auto& e : entries) {
     const std::string name = dir + e.name;
     if (e.kind == FileKind::kDirectory) {

@@ -100,7 +100,8 @@ inline constexpr int64_t kCopyBlockSize = int64_t{4} << 20;
 //      bits dropped); without it an existing destination keeps its mode and a
 //      new one gets 0666 less the umask.
 // Status: 0 success, -1 source cannot be opened, -2 destination (or its
-// temporary) cannot be created or put in place, -3 write error (a full
+// temporary) cannot be created or put in place, or the destination is a
+// read-only file (which is never replaced), -3 write error (a full
 // disk), -4 read error, -5 aborted by AbortAnyFileCopying (the destination
 // is then untouched, not left half-written).
 ZEL_API int32_t FileCopyFeedBk(const String& Source, const String& Destination, bool CopyAttributes,
