@@ -74,12 +74,13 @@ bool WriteSideError(int err) {
 // A fresh name for the temporary next to `dest`.
 std::string TempNameFor(const std::string& dest) {
   static std::atomic<uint64_t> counter{0};
+  static const uint64_t kPid = static_cast<uint64_t>(::getpid());
   const size_t slash = dest.find_last_of('/');
   const std::string dir = slash == std::string::npos ? "" : dest.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? dest : dest.substr(slash + 1);
   if (base.size() > 200) base.resize(200);  // room for the suffix within NAME_MAX
   uint64_t x = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               (static_cast<uint64_t>(::getpid()) << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
+               (kPid << 32) ^ (++counter * 0x9E3779B97F4A7C15ull);
   static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string suffix;
   for (int i = 0; i < 6; ++i) {
@@ -165,8 +166,8 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
   // Where the bytes go: through a symbolic link to the file it names, into
   // a device or pipe directly, else into a temporary renamed at the end.
   FileStatus dl;
-  fs.Status(dst, false, dl);
-  if (dl.kind == FileKind::kSymlink && ds.kind != FileKind::kMissing) {
+  if (ds.kind != FileKind::kMissing && fs.Status(dst, false, dl) == 0 &&
+      dl.kind == FileKind::kSymlink) {
     std::string real;
     if (fs.RealPath(dst, real) == 0) dst = real;
   }

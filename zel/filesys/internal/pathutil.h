@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 
+#include "zel/runtime/export.h"
 #include "zel/runtime/types.h"
 
 namespace zel::internal {
@@ -23,7 +24,7 @@ std::string WithSlash(std::string dir);
 // Matches a name against a mask of "*" (any run) and "?" (one character),
 // ignoring case by the runtime's simple case mapping. "*.*" matches every
 // name, with or without a dot, as masks have always done.
-bool MatchMask(const String& name, const String& mask);
-bool HasWildcards(const String& mask);
+ZEL_API bool MatchMask(const String& name, const String& mask);
+ZEL_API bool HasWildcards(const String& mask);
 
 }  // namespace zel::internal
