@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -152,6 +153,10 @@ class FullDisk : public zel::platform::LinuxFileSystem {
     if (deny_create) return EACCES;
     return LinuxFileSystem::CreateNew(path, mode, fd);
   }
+  int Reserve(int fd, uint64_t size) override {
+    return static_cast<int64_t>(size) > reserve_room ? ENOSPC : LinuxFileSystem::Reserve(fd, size);
+  }
+  int64_t reserve_room = INT64_MAX;
   int CopyRange(int in, int out, size_t len, size_t& copied) override {
     if (room <= 0) return ENOSPC;
     const int err = LinuxFileSystem::CopyRange(in, out, std::min<size_t>(len, room), copied);
@@ -170,6 +175,10 @@ TEST(FileCopyTest, FailuresAndAbortLeaveTheDestinationAsItWas) {
     ScopedBackend<zel::platform::FileSystem> guard(&disk, &zel::platform::SetFilesBackend);
     disk.room = zel::kCopyBlockSize;  // the second block does not fit
     EXPECT_EQ(zel::FileCopyFeedBk(src, dst, false, nullptr), -3);
+    Calls calls;
+    disk.reserve_room = zel::kCopyBlockSize;  // found before anything is written
+    EXPECT_EQ(zel::FileCopyFeedBk64(src, dst, false, Recorder(calls)), -3);
+    EXPECT_EQ(calls, (Calls{{0, 3 * zel::kCopyBlockSize / 2}, {0, 3 * zel::kCopyBlockSize / 2}}));
     disk.deny_create = true;
     EXPECT_EQ(zel::FileCopyFeedBk(src, dst, false, nullptr), -2);
   }
@@ -410,6 +419,49 @@ TEST(RecycleBinTest, MovesToTheFreedesktopTrash) {
       info.size(),
       std::string("[Trash Info]\nPath=" + encoded + "\nDeletionDate=2026-01-01T00:00:00\n").size());
   EXPECT_EQ(zel_test::TempDir::Read(U(trash / "files" / "c.txt.2")), "second");
+}
+
+}  // namespace
+
+namespace {
+
+// Permission errors as an unprivileged user meets them (the tests may run as
+// root, who is never refused).
+class Refusing : public zel::platform::LinuxFileSystem {
+ public:
+  std::string refused;  // names ending in this are refused
+  bool Hit(const std::string& path) const {
+    return path.size() >= refused.size() &&
+           path.compare(path.size() - refused.size(), refused.size(), refused) == 0;
+  }
+  int Unlink(const std::string& path) override {
+    return Hit(path) ? EACCES : LinuxFileSystem::Unlink(path);
+  }
+  int RenameNoReplace(const std::string& from, const std::string& to) override {
+    return Hit(from) ? EACCES : LinuxFileSystem::RenameNoReplace(from, to);
+  }
+  int OpenRead(const std::string& path, int& fd) override {
+    fd = -1;
+    return Hit(path) ? EACCES : LinuxFileSystem::OpenRead(path, fd);
+  }
+};
+
+TEST(PermissionTest, RefusalsAreReportedNotSkippedSilently) {
+  zel_test::TempDir dir;
+  const fs::path t = dir.Path() / "t";
+  fs::create_directories(t / "sub");
+  std::ofstream(t / "sub" / "locked") << "l";
+  std::ofstream(t / "free") << "f";
+  Refusing refusing;
+  refusing.refused = "locked";
+  ScopedBackend<zel::platform::FileSystem> guard(&refusing, &zel::platform::SetFilesBackend);
+  EXPECT_EQ(S(zel::DelDirTree(U(t))), (t / "sub" / "locked").string());
+  EXPECT_EQ(zel::DeleteFiles(U(t / "sub") + u"/*"), 0);
+  EXPECT_TRUE(fs::exists(t / "sub" / "locked"));
+  EXPECT_THROW(zel::SetAllFilenameCase(U(t / "sub") + u"/*", true), zel::EInOutError);
+  EXPECT_EQ(zel::FileCopyFeedBk(U(t / "sub" / "locked"), U(t / "copy"), false, nullptr), -1);
+  EXPECT_FALSE(fs::exists(t / "copy"));
+  EXPECT_EQ(zel::CopyFileTree64(U(t), U(dir.Path() / "t2"), false, nullptr), 1);
 }
 
 }  // namespace

@@ -182,7 +182,14 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
                        : CreateTemp(dst, copy_attributes || keep_mode ? 0600 : 0666, temp, out.fd);
   if (cerr != 0) return finish(kNoDest);
 
-  int32_t status = MoveData(in.fd, out.fd, size, total, feedback);
+  // Large files get their space first: a full disk is then found before a
+  // byte is written, and the file system can lay the file out in one piece.
+  int32_t status = kOk;
+  if (!direct && size >= kCopyBlockSize) {
+    const int err = fs.Reserve(out.fd, static_cast<uint64_t>(size));
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG) status = kWriteError;
+  }
+  if (status == kOk) status = MoveData(in.fd, out.fd, size, total, feedback);
   if (status == kOk && !direct) {
     const uint32_t mode = copy_attributes ? ((ss.mode & 0777) | S_IWUSR) : ds.mode;
     if ((copy_attributes || keep_mode) && fs.SetMode(out.fd, mode) != 0) status = kWriteError;

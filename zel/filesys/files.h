@@ -33,9 +33,11 @@
 // is a symbolic link receives the copy at the file it points to, so the
 // link stays; a device or pipe is written directly. The data moves inside
 // the kernel (copy_file_range) in blocks of kCopyBlockSize, with read and
-// write as the fallback between file systems that cannot do that; nothing
-// is flushed to the disk on the way (the kernel writes it back as for any
-// file). Copying a file onto itself, under whatever name (a "." element, a
+// write as the fallback between file systems that cannot do that. Files of
+// kCopyBlockSize bytes or more get their disk space reserved first
+// (fallocate), so a disk too full for them is found before anything is
+// written. Nothing is flushed to the disk on the way (the kernel writes it
+// back as for any file). Copying a file onto itself, under whatever name (a "." element, a
 // hard link, a symbolic link), does nothing and returns 0: the two names are
 // compared by device and inode, not as text.
 //

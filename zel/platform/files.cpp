@@ -219,6 +219,14 @@ int LinuxFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {
   }
 }
 
+int LinuxFileSystem::Reserve(int fd, uint64_t size) {
+  if (size > static_cast<uint64_t>(INT64_MAX)) return EFBIG;
+  for (;;) {
+    if (::fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
 int LinuxFileSystem::SetMode(int fd, uint32_t mode) {
   return ::fchmod(fd, static_cast<mode_t>(mode & 07777)) == 0 ? 0 : errno;
 }

@@ -84,6 +84,10 @@ class ZEL_API FileSystem {
   // the end of the file. ENOSYS, EXDEV, EINVAL or EOPNOTSUPP on the first
   // call mean "not possible between these two files": use Read and Write.
   virtual int CopyRange(int in, int out, size_t len, size_t& copied) = 0;
+  // Allocates `size` bytes of disk space for the file up front, so a disk
+  // too full for it is found before anything is written (ENOSPC).
+  // EOPNOTSUPP where the file system cannot do it.
+  virtual int Reserve(int fd, uint64_t size) = 0;
   virtual int SetMode(int fd, uint32_t mode) = 0;
   // Access and modification times; a null pointer leaves that time alone.
   virtual int SetTimes(int fd, const FileTimeSpec* access, const FileTimeSpec* modify) = 0;
@@ -103,7 +107,7 @@ class ZEL_API FileSystem {
 };
 
 // The Linux implementation: statx (for the creation time), getdents through
-// opendir, copy_file_range, renameat2 and utimensat.
+// opendir, copy_file_range, fallocate, renameat2 and utimensat.
 class ZEL_API LinuxFileSystem : public FileSystem {
  public:
   int Status(const std::string& path, bool follow, FileStatus& out) override;
@@ -119,6 +123,7 @@ class ZEL_API LinuxFileSystem : public FileSystem {
   int Read(int fd, void* buf, size_t len, size_t& got) override;
   int Write(int fd, const void* buf, size_t len) override;
   int CopyRange(int in, int out, size_t len, size_t& copied) override;
+  int Reserve(int fd, uint64_t size) override;
   int SetMode(int fd, uint32_t mode) override;
   int SetTimes(int fd, const FileTimeSpec* access, const FileTimeSpec* modify) override;
   int SetTimes(const std::string& path, const FileTimeSpec* access,
