@@ -2,8 +2,11 @@
 #pragma once
 
 #include "zel/base.h"
+#include "zel/colors.h"
+#include "zel/cpuid.h"
 #include "zel/dstruct.h"
 #include "zel/filesys.h"
+#include "zel/platform.h"
 #include "zel/runtime.h"
 #include "zel/streams.h"
 #include "zel/stringl.h"

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "zel/runtime/classes.h"
+#include "zel/runtime/graphics_types.h"
 #include "zel/runtime/types.h"
 #include "zel/runtime/variant.h"
 
@@ -170,9 +171,8 @@ enum TMouseActMode : uint8_t {
 };
 enum TZoomState : uint8_t { zsNormal, zsDrawWin };
 
-// Enumerations of the graphics runtime that the name tables index.
-enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
-enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+// TAlignment and TFontStyle, which the name tables index too, belong to the
+// graphics runtime (zel/runtime/graphics_types.h).
 
 // ---- callbacks and events ---------------------------------------------------------
 

@@ -1,18 +1,44 @@
 // How the library reaches the operating system: one narrow interface per
 // concern, one Linux implementation of each, and a switch for tests.
 //
-// Every concern (files and times, drives, trash, configuration store, process
-// and priorities, system information, dialogs, graphics) is an abstract class
-// in its own header under zel/platform/, with
+// The concerns, one header each under zel/platform/:
+//   process.h    processor count, saving / raising / restoring the scheduling
+//                priorities, the millisecond tick counter (CPU identification);
+//   processor.h  the identification instruction (CPUID), whether it exists,
+//                and the time-stamp counter (CPU identification);
+//   files.h      file attributes, creation / access / write times (files);
+//   drives.h     drives as the mount points of the mount table (files);
+//   trash.h      moving files to the desktop's trash (files);
+//   store.h      the persistent configuration store that stands in for a
+//                registry (registry and system information);
+//   environment.h, sysinfo.h, network.h  the environment block, the system
+//                directories and memory figures, network adapters;
+//   graphics and dialogs: fonts, bitmaps, printing and the save dialog.
+// Besides these, cpu_features.h detects instruction sets once for the
+// library's kernel dispatch (it is not a backend: it can only be narrowed),
+// and read_file.h reads a whole file in blocks for checksums.
+//
+// Every concern is an abstract class in its own header, with
 //   - `Linux<Concern>()`: the process's real implementation (a function-local
-//     static, built on first use);
+//     static, built on first use), an instance of a public class so that a
+//     substitute can derive from it and override one operation;
 //   - `<Concern>()` (for example `platform::Files()`): the implementation in
 //     force, which is what the modules call;
 //   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the Linux one)
 //     and returns the previous one.
+// The modules never call the operating system themselves for a concern that
+// has an interface here; they call `<Concern>()`.
+//
 // Tests substitute a failing or scripted implementation for a scope with
 // ScopedBackend, typically a subclass of the Linux one that overrides a single
-// operation (a write that reports ENOSPC, a dialog that answers "cancel").
+// operation (a write that reports ENOSPC, a dialog that answers "cancel",
+// priorities that may not be raised, a tick counter that a test advances):
+//   struct NoRaise : LinuxProcessServices {
+//     bool RaisePriorities() override { return false; }
+//   } no_raise;
+//   ScopedBackend<ProcessServices> guard(&no_raise, &SetProcessBackend);
+// The substitute must outlive the guard; the guard puts the previous backend
+// back when the scope ends, also when a test assertion leaves it early.
 //
 // The switch is process-wide and not synchronised: install backends before
 // other threads use the library, as tests do.

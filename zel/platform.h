@@ -1,0 +1,9 @@
+// The narrow interfaces through which the library reaches the processor and
+// the operating system, one header per concern (see zel/platform/backend.h).
+#pragma once
+
+#include "zel/platform/backend.h"
+#include "zel/platform/cpu_features.h"
+#include "zel/platform/process.h"
+#include "zel/platform/processor.h"
+#include "zel/platform/read_file.h"

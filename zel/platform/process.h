@@ -1,0 +1,106 @@
+// The running process as the operating system sees it: how many processors
+// it may run on, its scheduling priority, and a millisecond tick counter.
+//
+// The clock measurement of the CPU identification module uses all three: it
+// raises the priority so that nothing else runs while it counts processor
+// cycles against the tick counter, and puts the priority back afterwards.
+//
+// On Linux:
+//   - ProcessorCount() is the number of processors online
+//     (sysconf(_SC_NPROCESSORS_ONLN)), what /proc/cpuinfo lists; at least 1.
+//   - Scheduling priority belongs to each thread, not to the process, so the
+//     priority operations act on the calling thread (the one that measures)
+//     and leave the rest of the process alone. A snapshot holds the thread's
+//     nice value and its scheduling policy with its static priority.
+//     RaisePriorities() asks for the lowest nice value the thread may take
+//     (-20, or the floor RLIMIT_NICE allows) and for the first-in-first-out
+//     real-time policy at its lowest real-time priority: enough for no
+//     ordinary task to preempt the thread, while the kernel's own real-time
+//     threads (interrupt handlers, watchdogs) still run, and the kernel's
+//     real-time throttling still bounds a long spin. Whatever the thread is
+//     not permitted is left as it was; that is not an error.
+//     RestorePriorities() puts the policy back first, then the nice value.
+//   - TickCount() counts milliseconds of the monotonic clock (time since
+//     boot, unaffected by changes of the wall clock); it is 64 bits wide and
+//     does not wrap.
+//
+// The backend in force is Process(); tests install another one with
+// SetProcessBackend or ScopedBackend (see backend.h), for instance one whose
+// priorities cannot be raised or whose tick counter the test advances.
+#pragma once
+
+#include <cstdint>
+
+#include "zel/platform/backend.h"
+#include "zel/runtime/export.h"
+
+namespace zel::platform {
+
+// The scheduling state that SavePriorities() records and RestorePriorities()
+// puts back. The fields are the Linux implementation's; a substitute backend
+// may use them as it likes.
+struct PrioritySnapshot {
+  int nice = 0;         // nice value, -20 (highest priority) .. 19
+  int policy = 0;       // scheduling policy (SCHED_OTHER, SCHED_FIFO, ...)
+  int rt_priority = 0;  // static priority of a real-time policy, else 0
+  bool operator==(const PrioritySnapshot&) const = default;
+};
+
+class ZEL_API ProcessServices {
+ public:
+  virtual ~ProcessServices();
+
+  // Number of processors the operating system reports (at least 1).
+  virtual int ProcessorCount() = 0;
+
+  // The current priorities of the calling thread.
+  virtual PrioritySnapshot SavePriorities() = 0;
+  // Raises the calling thread's priorities as far as permitted (real-time
+  // where allowed); true when anything was raised, false when nothing was
+  // permitted. Never raises an exception.
+  virtual bool RaisePriorities() = 0;
+  // Puts back what SavePriorities() returned: the thread's policy first,
+  // then its nice value. Never raises an exception.
+  virtual void RestorePriorities(const PrioritySnapshot& saved) = 0;
+
+  // Milliseconds since an arbitrary fixed start, monotonic.
+  virtual uint64_t TickCount() = 0;
+};
+
+// The Linux implementation described above.
+class ZEL_API LinuxProcessServices : public ProcessServices {
+ public:
+  int ProcessorCount() override;
+  PrioritySnapshot SavePriorities() override;
+  bool RaisePriorities() override;
+  void RestorePriorities(const PrioritySnapshot& saved) override;
+  uint64_t TickCount() override;
+};
+
+// The process's one LinuxProcessServices.
+ZEL_API ProcessServices& LinuxProcess();
+// The implementation in force (the Linux one unless a test installed another).
+ZEL_API ProcessServices& Process();
+// Installs `backend` (nullptr: the Linux one); returns the previous one.
+ZEL_API ProcessServices* SetProcessBackend(ProcessServices* backend);
+
+// Saves the calling thread's priorities, raises them as far as permitted, and
+// restores them when the guard goes out of scope, also when an exception
+// passes. Uses the backend in force when the guard is made.
+class ZEL_API RaisedPriorities {
+ public:
+  RaisedPriorities();
+  ~RaisedPriorities();
+  RaisedPriorities(const RaisedPriorities&) = delete;
+  RaisedPriorities& operator=(const RaisedPriorities&) = delete;
+
+  // True when anything could be raised.
+  bool Raised() const { return raised_; }
+
+ private:
+  ProcessServices& process_;
+  PrioritySnapshot saved_;
+  bool raised_;
+};
+
+}  // namespace zel::platform
