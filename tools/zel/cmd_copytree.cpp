@@ -12,7 +12,6 @@
 #include <string>
 
 #include "command.h"
-#include "positional.h"
 #include "zel/filesys/files.h"
 #include "zel/platform/files.h"
 #include "zel/runtime/utf8.h"
@@ -72,10 +71,9 @@ struct Progress {
 };
 
 int RunCopyTree(zel_tool::Args& args) {
-  auto [options, after] = zel_tool::SplitAtDoubleDash(args);
-  const bool quiet = options.Flag("quiet", "q");
-  options.RejectUnknownOptions();
-  const auto names = zel_tool::Operands(options, after);
+  const bool quiet = args.Flag("quiet", "q");
+  args.RejectUnknownOptions();
+  const auto& names = args.Rest();
   if (names.size() != 2) zel_tool::Fail("give a source and a destination folder");
   const std::string& src = names[0];
   zel::platform::FileStatus st;

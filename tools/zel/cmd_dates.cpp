@@ -5,7 +5,6 @@
 #include <string>
 
 #include "command.h"
-#include "positional.h"
 #include "zel/filesys/files.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
@@ -17,9 +16,8 @@ std::string Stamp(zel::TDateTime t) {
 }
 
 int RunDates(zel_tool::Args& args) {
-  auto [options, after] = zel_tool::SplitAtDoubleDash(args);
-  options.RejectUnknownOptions();
-  const auto names = zel_tool::Operands(options, after);
+  args.RejectUnknownOptions();
+  const auto& names = args.Rest();
   if (names.empty()) zel_tool::Fail("name at least one file");
   int status = 0;
   for (const auto& name : names) {

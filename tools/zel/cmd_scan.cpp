@@ -6,7 +6,6 @@
 #include <string>
 
 #include "command.h"
-#include "positional.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
 #include "zel/runtime/stringlist.h"
@@ -15,11 +14,10 @@
 namespace {
 
 int RunScan(zel_tool::Args& args) {
-  auto [options, after] = zel_tool::SplitAtDoubleDash(args);
-  const bool recurse = options.Flag("recurse", "r");
-  const bool count_only = options.Flag("count", "c");
-  options.RejectUnknownOptions();
-  const auto names = zel_tool::Operands(options, after);
+  const bool recurse = args.Flag("recurse", "r");
+  const bool count_only = args.Flag("count", "c");
+  args.RejectUnknownOptions();
+  const auto& names = args.Rest();
   if (names.size() != 1) zel_tool::Fail("give one mask");
   const zel::String mask = zel::Utf8ToString(names[0]);
   const zel::String folder = zel::ExtractFilePath(mask);

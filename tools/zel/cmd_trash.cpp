@@ -7,7 +7,6 @@
 #include <string>
 
 #include "command.h"
-#include "positional.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
@@ -17,10 +16,9 @@
 namespace {
 
 int RunTrash(zel_tool::Args& args) {
-  auto [options, after] = zel_tool::SplitAtDoubleDash(args);
-  const bool verbose = options.Flag("verbose", "v");
-  options.RejectUnknownOptions();
-  const auto names = zel_tool::Operands(options, after);
+  const bool verbose = args.Flag("verbose", "v");
+  args.RejectUnknownOptions();
+  const auto& names = args.Rest();
   if (names.empty()) zel_tool::Fail("name at least one file");
   int status = 0;
   for (const auto& name : names) {

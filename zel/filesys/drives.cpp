@@ -8,6 +8,7 @@
 #include "zel/filesys/paths.h"
 #include "zel/platform/drives.h"
 #include "zel/platform/files.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/utf8.h"
 
@@ -94,7 +95,7 @@ bool MountOf(const String& path, platform::MountEntry& out) {
 
 void BuildDriveList(TStringList& List) {
   List.Clear();
-  for (const auto& m : DriveMounts()) List.Add(Utf8ToString(m.mount_point));
+  for (const auto& m : DriveMounts()) List.Add(PathToFileName(m.mount_point));
 }
 
 bool DiskIsReadOnly(uint8_t Drive) {

@@ -18,6 +18,8 @@
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -55,11 +57,6 @@ struct Fd {
   ~Fd() {
     if (fd >= 0) platform::Files().Close(fd);
   }
-  int Release() {
-    const int f = fd;
-    fd = -1;
-    return f;
-  }
 };
 
 [[noreturn]] void RaiseIo(const char* what, const String& name, int err) {
@@ -88,16 +85,6 @@ std::string TempNameFor(const std::string& dest) {
     x /= 36;
   }
   return dir + "." + base + ".zel-" + suffix;
-}
-
-// Creates the temporary for `dest` exclusively.
-int CreateTemp(const std::string& dest, uint32_t mode, std::string& temp, int& fd) {
-  int err = EEXIST;
-  for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    temp = TempNameFor(dest);
-    err = platform::Files().CreateNew(temp, mode, fd);
-  }
-  return err;
 }
 
 // Moves the bytes; returns a status.
@@ -138,6 +125,7 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
   g_abort.store(false);
   auto& fs = platform::Files();
   const std::string src = internal::NativePath(source);
+  if (src.empty()) RaiseIo("Cannot open file", source, source.empty() ? ENOENT : EINVAL);
   std::string dst = internal::NativePath(destination);
   FileStatus ds;
   fs.Status(dst, true, ds);
@@ -163,45 +151,31 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
   Fd in;
   if (fs.OpenRead(src, in.fd) != 0) return finish(kNoSource);
 
-  // Where the bytes go: through a symbolic link to the file it names, into
-  // a device or pipe directly, else into a temporary renamed at the end.
-  FileStatus dl;
-  if (ds.kind != FileKind::kMissing && fs.Status(dst, false, dl) == 0 &&
-      dl.kind == FileKind::kSymlink) {
-    std::string real;
-    if (fs.RealPath(dst, real) == 0) dst = real;
-  }
-  // A read-only file is not replaced, as it could not be opened for writing.
+  // A read-only file is not replaced, as it could not be opened for writing
+  // (whoever runs the copy).
   if (ds.kind == FileKind::kRegular && (ds.mode & S_IWUSR) == 0) return finish(kNoDest);
-  const bool direct = ds.kind == FileKind::kOther;
-  Fd out;
-  std::string temp;
-  const bool keep_mode = !copy_attributes && ds.kind == FileKind::kRegular;
-  const int cerr = direct
-                       ? fs.OpenTruncate(dst, out.fd)
-                       : CreateTemp(dst, copy_attributes || keep_mode ? 0600 : 0666, temp, out.fd);
-  if (cerr != 0) return finish(kNoDest);
+  // The runtime's safe replacement: a temporary beside the destination
+  // renamed over it on commit, links followed, devices written directly.
+  int cerr = 0;
+  TSafeFileStream out(PathToFileName(dst), cerr);
+  if (dst.empty() || cerr != 0) return finish(kNoDest);
+  const int fd = out.Handle();
+  const bool direct = out.WritesDirectly();
 
   // Large files get their space first: a full disk is then found before a
   // byte is written, and the file system can lay the file out in one piece.
   int32_t status = kOk;
   if (!direct && size >= kCopyBlockSize) {
-    const int err = fs.Reserve(out.fd, static_cast<uint64_t>(size));
+    const int err = fs.Reserve(fd, static_cast<uint64_t>(size));
     if (err == ENOSPC || err == EDQUOT || err == EFBIG) status = kWriteError;
   }
-  if (status == kOk) status = MoveData(in.fd, out.fd, size, total, feedback);
+  if (status == kOk) status = MoveData(in.fd, fd, size, total, feedback);
   if (status == kOk && !direct) {
-    const uint32_t mode = copy_attributes ? ((ss.mode & 0777) | S_IWUSR) : ds.mode;
-    if ((copy_attributes || keep_mode) && fs.SetMode(out.fd, mode) != 0) status = kWriteError;
+    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | S_IWUSR) != 0) status = kWriteError;
+    if (status == kOk) fs.SetTimes(fd, nullptr, &ss.modify);
   }
-  if (status == kOk && !direct) fs.SetTimes(out.fd, nullptr, &ss.modify);
-  const int close_err = fs.Close(out.Release());
-  if (status == kOk && close_err != 0) status = kWriteError;
-  if (!direct) {
-    if (status == kOk && fs.Rename(temp, dst) != 0) status = kNoDest;
-    if (status != kOk) fs.Unlink(temp);
-  }
-  return finish(status);
+  if (status == kOk && out.TryCommit() != 0) status = kWriteError;
+  return finish(status);  // without a commit the temporary is removed
 }
 
 // Makes `dir` and every missing parent; true when it exists afterwards.
@@ -268,9 +242,9 @@ struct TreeWalk {
           break;
         }
         case FileKind::kRegular: {
-          tree.current = Utf8ToString(d);
+          tree.current = PathToFileName(d);
           ++tree.count;
-          const int32_t status = CopyOne(Utf8ToString(s), tree.current, copy_attributes,
+          const int32_t status = CopyOne(PathToFileName(s), tree.current, copy_attributes,
                                          [&tree](int64_t b, int64_t n) {
                                            tree.last_bytes = b;
                                            tree.last_size = n;
@@ -283,7 +257,7 @@ struct TreeWalk {
           break;
         }
         case FileKind::kSymlink:
-          tree.current = Utf8ToString(d);
+          tree.current = PathToFileName(d);
           ++tree.count;
           tree.last_bytes = tree.last_size = 0;
           if (!CopyLink(s, d)) ++failures;

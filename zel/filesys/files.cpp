@@ -16,6 +16,7 @@
 #include "zel/platform/files.h"
 #include "zel/platform/trash.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
@@ -54,18 +55,19 @@ std::vector<const DirEntry*> Matching(const std::vector<DirEntry>& entries, cons
   std::vector<const DirEntry*> out;
   if (internal::HasWildcards(mask)) {
     for (const auto& e : entries) {
-      if (internal::MatchMask(Utf8ToString(e.name), mask)) out.push_back(&e);
+      if (internal::MatchMask(PathToFileName(e.name), mask)) out.push_back(&e);
     }
     return out;
   }
-  const std::string exact = StringToUtf8(mask);
+  std::string exact;
+  if (!FileNameToPath(mask, exact)) return out;
   for (const auto& e : entries) {
     if (e.name == exact) out.push_back(&e);
   }
   if (!out.empty()) return out;
   const String folded = AnsiUpperCase(mask);
   for (const auto& e : entries) {
-    if (AnsiUpperCase(Utf8ToString(e.name)) == folded) out.push_back(&e);
+    if (AnsiUpperCase(PathToFileName(e.name)) == folded) out.push_back(&e);
   }
   return out;
 }
@@ -92,10 +94,10 @@ String DelTree(const std::string& dir) {
     }
     FileStatus st;
     if (e.kind == FileKind::kRegular && fs.Status(name, false, st) == 0 && ReadOnly(st))
-      return Utf8ToString(name);
-    if (fs.Unlink(name) != 0) return Utf8ToString(name);
+      return PathToFileName(name);
+    if (fs.Unlink(name) != 0) return PathToFileName(name);
   }
-  if (fs.RemoveDir(dir) != 0) return Utf8ToString(dir);
+  if (fs.RemoveDir(dir) != 0) return PathToFileName(dir);
   return String();
 }
 
@@ -109,7 +111,7 @@ int32_t ForEachPlainFile(const String& mask, Action action) {
   int32_t count = 0;
   for (const DirEntry* e : Matching(entries, ExtractFileName(mask))) {
     if (e->name[0] == '.' || Resolved(folder, *e) == FileKind::kDirectory) continue;
-    if (action(dir_part + Utf8ToString(e->name), folder + e->name, *e)) ++count;
+    if (action(dir_part + PathToFileName(e->name), folder + e->name, *e)) ++count;
   }
   return count;
 }
@@ -121,13 +123,13 @@ void Scan(const String& dir_part, const String& name_part, bool recurse, TString
   const std::vector<DirEntry> entries = SortedList(folder);
   for (const DirEntry* e : Matching(entries, name_part)) {
     if (Resolved(folder, *e) == FileKind::kDirectory) continue;
-    if (list != nullptr) list->Add(dir_part + Utf8ToString(e->name));
+    if (list != nullptr) list->Add(dir_part + PathToFileName(e->name));
     ++count;
   }
   if (!recurse) return;
   for (const auto& e : entries) {
     if (e.kind == FileKind::kDirectory)
-      Scan(dir_part + Utf8ToString(e.name) + SepFor(dir_part), name_part, true, list, feedback,
+      Scan(dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part, true, list, feedback,
            count);
   }
 }
@@ -136,11 +138,11 @@ String Detect(const String& dir_part, const String& name_part) {
   const std::string folder = FolderOf(dir_part);
   const std::vector<DirEntry> entries = SortedList(folder);
   for (const DirEntry* e : Matching(entries, name_part)) {
-    if (Resolved(folder, *e) == FileKind::kRegular) return dir_part + Utf8ToString(e->name);
+    if (Resolved(folder, *e) == FileKind::kRegular) return dir_part + PathToFileName(e->name);
   }
   for (const auto& e : entries) {
     if (e.kind != FileKind::kDirectory) continue;
-    String r = Detect(dir_part + Utf8ToString(e.name) + SepFor(dir_part), name_part);
+    String r = Detect(dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part);
     if (!r.empty()) return r;
   }
   return String();
@@ -151,12 +153,14 @@ void SetCase(const String& dir_part, const String& name_part, bool upper) {
   const std::string folder = FolderOf(dir_part);
   const std::vector<DirEntry> entries = SortedList(folder);
   for (const DirEntry* e : Matching(entries, name_part)) {
-    const String old_name = Utf8ToString(e->name);
+    const String old_name = PathToFileName(e->name);
     const String new_name = upper ? AnsiUpperCase(old_name) : AnsiLowerCase(old_name);
     String now = old_name;
     if (new_name != old_name) {
       const std::string from = folder + e->name;
-      const std::string to = folder + StringToUtf8(new_name);
+      std::string to;
+      FileNameToPath(new_name, to);
+      to = folder + to;
       int err = fs.RenameNoReplace(from, to);
       if (err == EEXIST) {
         // Taken by a different entry: leave this one. A file system that
@@ -208,7 +212,7 @@ String DelDirTree(const String& Directory) {
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   FileStatus st;
   if (fs.Status(dir, false, st) == 0 && st.kind == FileKind::kSymlink) {
-    return fs.Unlink(dir) == 0 ? String() : Utf8ToString(dir);
+    return fs.Unlink(dir) == 0 ? String() : PathToFileName(dir);
   }
   return DelTree(internal::WithSlash(dir));
 }

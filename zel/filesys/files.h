@@ -26,12 +26,14 @@
 // it (including on a read-only mount).
 //
 // Copies. A copy never damages its source and never leaves a half-written
-// file under the destination's name: it writes a new file under a temporary
-// name (".NAME.zel-XXXXXX") in the destination's folder and renames it over
-// the destination when complete; on failure or abort the temporary is
-// removed and an existing destination stays as it was. A destination that
-// is a symbolic link receives the copy at the file it points to, so the
-// link stays; a device or pipe is written directly. The data moves inside
+// file under the destination's name: it writes through the runtime's safe
+// replacement (zel/runtime/safefile.h), a new file under a temporary name in
+// the destination's folder renamed over the destination when complete; on
+// failure or abort the temporary is removed and an existing destination
+// stays as it was. A destination that is a symbolic link receives the copy
+// at the file it points to, so the link stays; a device or pipe is written
+// directly; an existing destination keeps its mode (unless CopyAttributes)
+// and is flushed to the disk before the rename. The data moves inside
 // the kernel (copy_file_range) in blocks of kCopyBlockSize, with read and
 // write as the fallback between file systems that cannot do that. Files of
 // kCopyBlockSize bytes or more get their disk space reserved first

@@ -5,6 +5,7 @@
 
 #include "zel/filesys/internal/pathutil.h"
 #include "zel/platform/files.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
 
@@ -32,7 +33,9 @@ size_t ExtStart(const String& path) {
 std::string NativePath(const String& path) {
   String p = path;
   std::replace(p.begin(), p.end(), u'\\', u'/');
-  return StringToUtf8(p);
+  std::string out;
+  FileNameToPath(p, out);  // a name holding U+0000 becomes "", which names no file
+  return out;
 }
 
 std::string WithSlash(std::string dir) {
@@ -86,7 +89,7 @@ String ExpandFileName(const String& FileName) {
   if (p.empty() || p[0] != u'/') {
     std::string cwd;
     if (platform::Files().CurrentDir(cwd) != 0) return p;
-    p = Utf8ToString(cwd) + u"/" + p;
+    p = PathToFileName(cwd) + u"/" + p;
   }
   const bool trailing = p.back() == u'/' && p.size() > 1;
   std::vector<String> parts;
@@ -173,20 +176,20 @@ String DOSToWinPath(const String& Path) {
       platform::Files().List(result.empty() ? "/" : result, entries);
       std::sort(entries.begin(), entries.end(),
                 [](const auto& a, const auto& b) { return a.name < b.name; });
-      const String want = AnsiUpperCase(Utf8ToString(element));
+      const String want = AnsiUpperCase(PathToFileName(element));
       for (const auto& e : entries) {
-        if (AnsiUpperCase(Utf8ToString(e.name)) == want) {
+        if (AnsiUpperCase(PathToFileName(e.name)) == want) {
           found = e.name;
           break;
         }
       }
     }
-    if (found.empty()) return Utf8ToString(result + full.substr(i - 1) + (trailing ? "/" : ""));
+    if (found.empty()) return PathToFileName(result + full.substr(i - 1) + (trailing ? "/" : ""));
     result += "/" + found;
     i = j + 1;
   }
   if (result.empty()) return u"/";
-  return Utf8ToString(trailing ? result + "/" : result);
+  return PathToFileName(trailing ? result + "/" : result);
 }
 
 bool IsFN83CompliantPath(const String& Path) {

@@ -164,20 +164,6 @@ int LinuxFileSystem::OpenRead(const std::string& path, int& fd) {
   return fd < 0 ? errno : 0;
 }
 
-int LinuxFileSystem::CreateNew(const std::string& path, uint32_t mode, int& fd) {
-  fd = -1;
-  if (BadPath(path)) return ENOENT;
-  fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-  return fd < 0 ? errno : 0;
-}
-
-int LinuxFileSystem::OpenTruncate(const std::string& path, int& fd) {
-  fd = -1;
-  if (BadPath(path)) return ENOENT;
-  fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
-  return fd < 0 ? errno : 0;
-}
-
 int LinuxFileSystem::Close(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
 
 int LinuxFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {

@@ -70,10 +70,6 @@ class ZEL_API FileSystem {
   virtual int CurrentDir(std::string& out) = 0;
 
   virtual int OpenRead(const std::string& path, int& fd) = 0;
-  // Creates a new file (never opens an existing one) for writing.
-  virtual int CreateNew(const std::string& path, uint32_t mode, int& fd) = 0;
-  // Opens an existing file for writing and empties it (devices, pipes).
-  virtual int OpenTruncate(const std::string& path, int& fd) = 0;
   virtual int Close(int fd) = 0;
   // Reads up to `len` bytes; `got` = 0 at the end of the file.
   virtual int Read(int fd, void* buf, size_t len, size_t& got) = 0;
@@ -117,8 +113,6 @@ class ZEL_API LinuxFileSystem : public FileSystem {
   int RealPath(const std::string& path, std::string& out) override;
   int CurrentDir(std::string& out) override;
   int OpenRead(const std::string& path, int& fd) override;
-  int CreateNew(const std::string& path, uint32_t mode, int& fd) override;
-  int OpenTruncate(const std::string& path, int& fd) override;
   int Close(int fd) override;
   int Read(int fd, void* buf, size_t len, size_t& got) override;
   int Write(int fd, const void* buf, size_t len) override;

@@ -16,7 +16,8 @@ size_t NameStart(const String& path);
 // Index of the dot that starts the extension of the name part, or npos.
 size_t ExtStart(const String& path);
 
-// The path as the file system takes it: "\" becomes "/", UTF-8.
+// The path as the file system takes it: "\" becomes "/", then the runtime's
+// FileNameToPath; "" (which names no file) for a name holding U+0000.
 std::string NativePath(const String& path);
 // "/" appended unless the text is empty or already ends with a separator.
 std::string WithSlash(std::string dir);
