@@ -457,3 +457,25 @@ TEST(PermissionTest, RefusalsAreReportedNotSkippedSilently) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileMaskTest, NamesThatAreNotUtf8StayUsable) {
+  zel_test::TempDir dir;
+  const std::string raw = dir.Path().string() + "/bad\xff name.txt";
+  std::ofstream(raw) << "bytes";
+  zel::TStringList list;
+  zel::ScanFilesToStrList(U(dir.Path()) + u"/*.TXT", false, &list, nullptr);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_NE(list[0].find(u'\xDCFF'), zel::String::npos);
+  EXPECT_EQ(zel::FileCopyFeedBk(list[0], dir.File("copy"), false, nullptr), 0);
+  EXPECT_EQ(zel_test::TempDir::Read(dir.File("copy")), "bytes");
+  try {  // a name holding U+0000 names no file, not the file "a"
+    zel::FileCopyFeedBk(String(u"a\0b", 3), dir.File("x"), false, nullptr);
+    ADD_FAILURE() << "no exception";
+  } catch (const zel::EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), EINVAL);
+  }
+}
+
+}  // namespace
