@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <ostream>
 #include <string>
 
 #include "command.h"
+#include "zel/filesys/drives.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
 #include "zel/runtime/stringlist.h"
@@ -46,5 +48,32 @@ ZEL_TOOL_COMMAND(scan, "list the files matching a mask",
                  "  shell leaves it alone. The name matches without regard to case; names are\n"
                  "  printed as stored. -r searches the folders below too; -c prints the count.",
                  RunScan);
+
+// A tour of the path functions and a scan of the bundled sample data.
+void DemoPaths(std::ostream& out) {
+  auto u8 = [](const zel::String& s) { return zel::StringToUtf8(s); };
+  const zel::String path = u"C:\\dir1\\dir2\\file.txt";
+  out << "AbridgeFilePath(\"" << u8(path) << "\", 20)  = " << u8(zel::AbridgeFilePath(path, 20))
+      << "\n";
+  out << "AbridgeFilePath(\"" << u8(path) << "\", 16)  = " << u8(zel::AbridgeFilePath(path, 16))
+      << "\n";
+  out << "StripExtension(\"/home/ann/b.tar.gz\")       = "
+      << u8(zel::StripExtension(u"/home/ann/b.tar.gz")) << "\n";
+  out << "StripExtension(\"/home/ann/.bashrc\")        = "
+      << u8(zel::StripExtension(u"/home/ann/.bashrc")) << "  (a hidden name, no extension)\n";
+  out << "InsertBeforeFileExt(\"_v2\", \"data.tar.gz\") = "
+      << u8(zel::InsertBeforeFileExt(u"_v2", u"data.tar.gz")) << "\n";
+  out << "ParentDir(\"a/b/c\")                         = " << u8(zel::ParentDir(u"a/b/c")) << "\n";
+  out << "IsDOS83Path(\"C:\\LONGNAME1\\X.TXT\")          = "
+      << (zel::IsDOS83Path(u"C:\\LONGNAME1\\X.TXT") ? "TRUE" : "FALSE") << "\n";
+  const std::string sample = zel_tool::SampleDir();
+  out << "CountFiles(\"<samples>/*.*\")                = "
+      << zel::CountFiles(zel::Utf8ToString(sample + "/*.*"), true, nullptr) << "\n";
+  out << "free space where the samples are           = "
+      << static_cast<long long>(zel::DiskFreeExtended(zel::Utf8ToString(sample)) / 1048576)
+      << " MiB\n";
+}
+
+ZEL_TOOL_DEMO(65, "Paths, file names and folders", DemoPaths);
 
 }  // namespace
