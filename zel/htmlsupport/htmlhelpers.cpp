@@ -32,26 +32,30 @@ int HexValue(Char C) noexcept {
   return C - u'a' + 10;  // callers test IsHexChar first
 }
 
-// One left-to-right decoding pass of URLDecode.
-String DecodeOnce(const String& S) {
+// One left-to-right decoding pass of URLDecode over S into Out. Returns
+// whether Out holds a "%" (only then can a second pass change anything).
+bool DecodeOnce(const String& S, String& Out) {
   const size_t n = S.size();
-  size_t pct = S.find(u'%');
-  if (pct == String::npos) return S;
-  String out;
-  out.reserve(n);
-  size_t from = 0;
-  while (pct != String::npos) {
-    if (pct + 2 < n && IsHexChar(S[pct + 1]) && IsHexChar(S[pct + 2])) {
-      out.append(S, from, pct - from);
-      out.push_back(static_cast<Char>(HexValue(S[pct + 1]) * 16 + HexValue(S[pct + 2])));
-      from = pct + 3;
-      pct = S.find(u'%', from);
+  Out.resize(n);
+  Char* out = Out.data();
+  const Char* s = S.data();
+  size_t k = 0;
+  bool percent = false;
+  for (size_t i = 0; i < n;) {
+    const Char c = s[i];
+    if (c == u'%' && i + 2 < n && IsHexChar(s[i + 1]) && IsHexChar(s[i + 2])) {
+      const Char v = static_cast<Char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+      out[k++] = v;
+      percent |= v == u'%';
+      i += 3;
     } else {
-      pct = S.find(u'%', pct + 1);
+      out[k++] = c;
+      percent |= c == u'%';
+      ++i;
     }
   }
-  out.append(S, from, String::npos);
-  return out;
+  Out.resize(k);
+  return percent;
 }
 
 void AppendDecimal(String& Out, uint32_t V) {
@@ -115,10 +119,18 @@ void AppendEntity(String& Out, Char C) {
 }  // namespace
 
 int32_t CountWordsHTML(const String& Text, bool SkipNumbers, bool& InTag) {
+  // The separators as a byte table: one load per character instead of a bit
+  // test through the set.
+  std::array<uint8_t, 256> sep;
+  for (size_t c = 0; c < 256; ++c) sep[c] = WordSeps[c];
   int32_t count = 0;
   size_t word_len = 0;
   Char first = 0;
   bool in_tag = InTag;
+  const auto end_word = [&] {
+    if (word_len >= 2 && !(SkipNumbers && IsDigit(first))) ++count;
+    word_len = 0;
+  };
   for (const Char c : Text) {
     if (c == u'<') {
       in_tag = true;
@@ -128,15 +140,14 @@ int32_t CountWordsHTML(const String& Text, bool SkipNumbers, bool& InTag) {
       if (c != u'>') continue;
       in_tag = false;
     }
-    if (IsWordSep(c)) {
-      if (word_len >= 2 && !(SkipNumbers && IsDigit(first))) ++count;
-      word_len = 0;
+    if (c < 256 && sep[c]) {
+      end_word();
     } else {
       if (word_len == 0) first = c;
       ++word_len;
     }
   }
-  if (word_len >= 2 && !(SkipNumbers && IsDigit(first))) ++count;
+  end_word();
   InTag = in_tag;
   return count;
 }
@@ -163,21 +174,31 @@ String ExtractHTTPPath(const String& URL) {
 }
 
 String URLEncode(const String& S) {
-  String out;
-  out.reserve(S.size() + S.size() / 8);
+  const auto encoded = [](Char c) { return c < 128 && kUrlEncoded[c]; };
+  size_t extra = 0;
+  for (const Char c : S) extra += encoded(c) ? 2 : 0;
+  String out(S.size() + extra, u'\0');
+  Char* o = out.data();
   for (const Char c : S) {
-    if (c < 128 && kUrlEncoded[c]) {
-      out.push_back(u'%');
-      out.push_back(kHexDigits[c >> 4]);
-      out.push_back(kHexDigits[c & 15]);
+    if (encoded(c)) {
+      *o++ = u'%';
+      *o++ = kHexDigits[c >> 4];
+      *o++ = kHexDigits[c & 15];
     } else {
-      out.push_back(c);
+      *o++ = c;
     }
   }
   return out;
 }
 
-String URLDecode(const String& S) { return DecodeOnce(DecodeOnce(S)); }
+String URLDecode(const String& S) {
+  if (S.find(u'%') == String::npos) return S;
+  String once;
+  if (!DecodeOnce(S, once)) return once;
+  String twice;
+  DecodeOnce(once, twice);
+  return twice;
+}
 
 String AnsiToHTMLEntity(Char C) {
   String out;
