@@ -61,7 +61,7 @@ String HtmlText(size_t n) {
   return zel::Utf8ToString(s);
 }
 
-// A template with a special tag about every 80 characters.
+// A template with three special tags in every line of about 72 characters.
 String TemplateText(size_t n) {
   std::mt19937 rng(5);
   std::string s;
