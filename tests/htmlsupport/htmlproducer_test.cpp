@@ -136,6 +136,21 @@ TEST(THtmlProducer, Files) {
   EXPECT_EQ(zel_test::TempDir::Read(out), "\xc3\xa9\xe2\x82\xac");
 }
 
+TEST(THtmlProducer, HandlerChangingTheProducerAffectsTheNextConvert) {
+  zel::THtmlProducer p(nullptr);
+  p.SetTemplate(u"<#a> and <#b> and more text");
+  int calls = 0;
+  p.SetOnHTMLTag([&](zel::TObject*, const String&, const String&, String& r) {
+    ++calls;
+    p.SetTemplate(u"");
+    p.SetOnHTMLTag(nullptr);
+    r = u"x";
+  });
+  EXPECT_EQ(p.Convert(), u"x and x and more text");
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(p.Convert(), u"");
+}
+
 TEST(THtmlProducer, HandlerExceptionKeepsPreviousResult) {
   zel::THtmlProducer p(nullptr);
   p.SetTemplate(u"ok");

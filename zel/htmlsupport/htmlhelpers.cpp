@@ -123,7 +123,7 @@ int32_t CountWordsHTML(const String& Text, bool SkipNumbers, bool& InTag) {
   // test through the set.
   std::array<uint8_t, 256> sep;
   for (size_t c = 0; c < 256; ++c) sep[c] = WordSeps[c];
-  int32_t count = 0;
+  int64_t count = 0;  // a text of more than 6 G characters could pass 2^31 words
   size_t word_len = 0;
   Char first = 0;
   bool in_tag = InTag;
@@ -149,7 +149,7 @@ int32_t CountWordsHTML(const String& Text, bool SkipNumbers, bool& InTag) {
   }
   end_word();
   InTag = in_tag;
-  return count;
+  return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
 }
 
 String ExtractHTTPPath(const String& URL) {

@@ -56,7 +56,10 @@ void THtmlProducer::ReadTemplateFromStream(TStream& AStream) {
 }
 
 String THtmlProducer::Convert() {
-  const String& t = FTemplate;
+  // The handler may set a new template or handler while it runs; this
+  // conversion keeps working on the ones it started with.
+  const String t = FTemplate;
+  const TOnHTMLTagEvent handler = FOnHTMLTag;
   const size_t n = t.size();
   String out;
   out.reserve(n);
@@ -77,7 +80,7 @@ String THtmlProducer::Convert() {
     while (pe > pb && t[pe - 1] == u' ') --pe;
     const String params(t, pb, pe - pb);
     String replacement(t, p, tag_end - p);
-    if (FOnHTMLTag) FOnHTMLTag(this, name, params, replacement);
+    if (handler) handler(this, name, params, replacement);
     out += replacement;
     from = tag_end;
     p = from < n ? t.find(u"<#", from) : String::npos;

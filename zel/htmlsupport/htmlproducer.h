@@ -85,7 +85,8 @@ class ZEL_API THtmlProducer : public TComponent {
 
   // Converts Template (see above), stores the result in ConvertedHTML and
   // returns it. Exceptions from the handler pass to the caller and leave
-  // ConvertedHTML as it was.
+  // ConvertedHTML as it was. A handler that changes Template or OnHTMLTag
+  // affects the next Convert, not the one running.
   String Convert();
 
   // A new string stream holding ConvertedHTML as UTF-16LE, positioned at 0.
