@@ -241,6 +241,7 @@ TEST(ConvertHTMLBodyToText, KeepsTextAndBreaks) {
       {u"<h1>Title</h1>\n<div>one</div><div>two</div>", u"Title\n\none\ntwo"},
       {u"<a href=\"x>y\">link</a> text", u"link text"},
       {u"<html><head><title>T</title></head><body><p>B</p></body></html>", u"B"},
+      {u"<head><title>T</title><meta x><body>B", u"B"},  // head end tag left out
       {u"   ", u""},
       {u"", u""},
       {u"<", u"<"},

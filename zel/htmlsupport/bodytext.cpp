@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "zel/htmlsupport/htmlhelpers.h"
 #include "zel/htmlsupport/internal/htmlscan.h"
@@ -127,12 +128,39 @@ class TextWriter {
   bool space_ = false;
 };
 
+// Remembers where the end tag of each dropped element kind was found, so a
+// search is not repeated over the same text: after a head that the body
+// ended, the next head reuses the "</head" found before (or its absence).
+class EndTagCache {
+ public:
+  size_t Find(std::u16string_view s, size_t from, std::u16string_view name) {
+    for (Entry& e : entries_) {
+      if (e.name != name) continue;
+      if (from >= e.from && (e.at == std::u16string_view::npos || e.at >= from)) return e.at;
+      e.from = from;
+      e.at = internal::FindTag(s, from, name);
+      return e.at;
+    }
+    entries_.push_back({String(name), from, internal::FindTag(s, from, name)});
+    return entries_.back().at;
+  }
+
+ private:
+  struct Entry {
+    String name;
+    size_t from;
+    size_t at;
+  };
+  std::vector<Entry> entries_;  // one per name searched: at most six
+};
+
 }  // namespace
 
 String ConvertHTMLBodyToText(const String& S, bool CRLF) {
   const std::u16string_view s(S);
   const size_t n = s.size();
   TextWriter w(CRLF);
+  EndTagCache end_tags;
   int pre_depth = 0;
   bool skip_first_lf = false;  // a line end right after <pre> is not content
   size_t i = 0;
@@ -202,8 +230,14 @@ String ConvertHTMLBodyToText(const String& S, bool CRLF) {
               // Everything up to the element's end tag goes, markup included.
               String close_name(u"/");
               close_name.append(name_buf, len);
-              const size_t close = internal::FindTag(s, i, close_name);
-              i = close == std::u16string_view::npos ? n : internal::SkipTag(s, close);
+              const size_t close = end_tags.Find(s, i, close_name);
+              // The head's end tag may be left out: the body then ends it.
+              const size_t body =
+                  close_name == u"/head" ? end_tags.Find(s, i, u"body") : std::u16string_view::npos;
+              if (body < close)
+                i = body;
+              else
+                i = close == std::u16string_view::npos ? n : internal::SkipTag(s, close);
             }
             break;
         }

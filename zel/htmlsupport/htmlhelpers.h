@@ -127,7 +127,8 @@ ZEL_API String ExtractHTMLBody(const String& S);
 //    are removed; quoted attribute values may hold ">". A "<" that starts no
 //    tag (not followed by a letter, "/", "!" or "?") is ordinary text.
 //  - The contents of script, style, head, title and template elements are
-//    dropped up to their end tag (to the end of the text when it is missing).
+//    dropped up to their end tag (to the end of the text when it is missing;
+//    a head also ends at a "<body" tag).
 //  - Runs of white space (blank, tab, CR, LF, form feed) become one blank;
 //    inside pre elements white space is kept and every line end is written
 //    as the chosen line end.
