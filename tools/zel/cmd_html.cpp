@@ -12,7 +12,7 @@
 // Files are read as UTF-8 (Windows-1252 when they are not valid UTF-8) and
 // output is UTF-8. Percent escapes stand for character codes, not bytes: "é"
 // stays "é" when encoded, and "%C3%A9" decodes to the two characters "Ã©".
-// "--" ends the options.
+// "--" ends the options: "zel html urlencode -- -x" encodes "-x".
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -68,45 +68,10 @@ zel::String ReadText(const std::string& name) {
   return zel::DecodeText8(bytes);
 }
 
-// Options before "--" (removed from the list), operands after.
-struct Words {
-  std::vector<std::string> operands;
-  std::vector<std::string> options;
-};
-
-Words Split(const std::vector<std::string>& rest) {
-  Words w;
-  bool options_end = false;
-  for (const auto& word : rest) {
-    if (!options_end && word == "--") {
-      options_end = true;
-    } else if (!options_end && word.size() > 1 && word[0] == '-') {
-      w.options.push_back(word);
-    } else {
-      w.operands.push_back(word);
-    }
-  }
-  return w;
-}
-
-bool TakeOption(Words& w, const std::string& name) {
-  for (auto it = w.options.begin(); it != w.options.end(); ++it) {
-    if (*it == name) {
-      w.options.erase(it);
-      return true;
-    }
-  }
-  return false;
-}
-
-void NoMoreOptions(const Words& w) {
-  if (!w.options.empty()) Fail("unknown option " + w.options.front());
-}
-
 // The single input operand, "-" when there is none.
-std::string OneInput(const Words& w) {
-  if (w.operands.size() > 1) Fail("expected one file name");
-  return w.operands.empty() ? "-" : w.operands[0];
+std::string OneInput(const std::vector<std::string>& operands) {
+  if (operands.size() > 1) Fail("expected one file name");
+  return operands.empty() ? "-" : operands[0];
 }
 
 int Finish() {
@@ -118,23 +83,20 @@ int Finish() {
   return 0;
 }
 
-int RunCodec(Words& w, bool encode) {
-  NoMoreOptions(w);
-  if (w.operands.size() > 1) Fail("expected one text (quote it) or none");
-  const bool from_stdin = w.operands.empty() || w.operands[0] == "-";
-  const zel::String in = from_stdin ? ReadText("-") : zel::Utf8ToString(w.operands[0]);
+int RunCodec(const std::vector<std::string>& operands, bool encode) {
+  if (operands.size() > 1) Fail("expected one text (quote it) or none");
+  const bool from_stdin = operands.empty() || operands[0] == "-";
+  const zel::String in = from_stdin ? ReadText("-") : zel::Utf8ToString(operands[0]);
   std::cout << zel::StringToUtf8(encode ? zel::URLEncode(in) : zel::URLDecode(in));
   if (!from_stdin) std::cout << "\n";
   return Finish();
 }
 
-int RunRender(Words& w) {
-  const bool escape = TakeOption(w, "--escape");
-  NoMoreOptions(w);
-  if (w.operands.empty()) Fail("missing the template file");
+int RunRender(const std::vector<std::string>& operands, bool escape) {
+  if (operands.empty()) Fail("missing the template file");
   std::map<zel::String, zel::String> values;
-  for (size_t i = 1; i < w.operands.size(); ++i) {
-    const std::string& pair = w.operands[i];
+  for (size_t i = 1; i < operands.size(); ++i) {
+    const std::string& pair = operands[i];
     const size_t eq = pair.find('=');
     if (eq == std::string::npos || eq == 0) Fail("expected NAME=VALUE, not '" + pair + "'");
     zel::String name = zel::Utf8ToString(pair.substr(0, eq));
@@ -145,7 +107,7 @@ int RunRender(Words& w) {
     values[name] = escape ? zel::MakeStringHTMLCompatible(value) : value;
   }
   zel::THtmlProducer producer(nullptr);
-  producer.SetTemplate(ReadText(w.operands[0]));
+  producer.SetTemplate(ReadText(operands[0]));
   producer.SetOnHTMLTag(
       [&values](zel::TObject*, const zel::String& name, const zel::String&, zel::String& out) {
         if (const auto it = values.find(name); it != values.end()) out = it->second;
@@ -155,30 +117,37 @@ int RunRender(Words& w) {
 }
 
 int RunHtml(zel_tool::Args& args) {
-  Words w = Split(args.Rest());
-  if (w.operands.empty()) Fail("missing action (urlencode, urldecode, words, text, render)");
-  const std::string action = w.operands.front();
-  w.operands.erase(w.operands.begin());
+  const bool skip_numbers = args.Flag("skip-numbers");
+  const bool crlf = args.Flag("crlf");
+  const bool escape = args.Flag("escape");
+  args.RejectUnknownOptions();
+  std::vector<std::string> operands = args.Rest();
+  if (operands.empty()) Fail("missing action (urlencode, urldecode, words, text, render)");
+  const std::string action = operands.front();
+  operands.erase(operands.begin());
+  const auto only = [&](bool given, const char* option, const char* owner) {
+    if (given && action != owner) Fail(std::string(option) + " applies to " + owner + " only");
+  };
+  only(skip_numbers, "--skip-numbers", "words");
+  only(crlf, "--crlf", "text");
+  only(escape, "--escape", "render");
   try {
-    if (action == "urlencode" || action == "urldecode") return RunCodec(w, action == "urlencode");
+    if (action == "urlencode" || action == "urldecode")
+      return RunCodec(operands, action == "urlencode");
     if (action == "words") {
-      const bool skip = TakeOption(w, "--skip-numbers");
-      NoMoreOptions(w);
-      const zel::String text = ReadText(OneInput(w));
+      const zel::String text = ReadText(OneInput(operands));
       bool in_tag = false;
-      std::cout << zel::CountWordsHTML(text, skip, in_tag) << "\n";
+      std::cout << zel::CountWordsHTML(text, skip_numbers, in_tag) << "\n";
       return Finish();
     }
     if (action == "text") {
-      const bool crlf = TakeOption(w, "--crlf");
-      NoMoreOptions(w);
-      const zel::String text = ReadText(OneInput(w));
+      const zel::String text = ReadText(OneInput(operands));
       const zel::String plain = zel::ConvertHTMLBodyToText(zel::ExtractHTMLBody(text), crlf);
       std::cout << zel::StringToUtf8(plain);
       if (!plain.empty()) std::cout << (crlf ? "\r\n" : "\n");
       return Finish();
     }
-    if (action == "render") return RunRender(w);
+    if (action == "render") return RunRender(operands, escape);
   } catch (const InputError& e) {
     std::cerr << "zel html: " << e.name << ": " << e.reason << "\n";
     return 1;
