@@ -4,6 +4,7 @@
 
 #include "zel/base/crosshair.h"
 #include "zel/base/csvdelim.h"
+#include "zel/base/drawing.h"
 #include "zel/base/dtlabel.h"
 #include "zel/base/errors.h"
 #include "zel/base/htmlentities.h"

@@ -3,11 +3,14 @@
 #pragma once
 
 #include "zel/runtime/classes.h"
+#include "zel/runtime/bitmap.h"
+#include "zel/runtime/canvas.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/export.h"
 #include "zel/runtime/filemode.h"
 #include "zel/runtime/font.h"
 #include "zel/runtime/graphics_types.h"
+#include "zel/runtime/printer.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
 #include "zel/runtime/safefile.h"
