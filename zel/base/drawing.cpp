@@ -12,6 +12,11 @@ namespace zel {
 
 namespace {
 
+// Positions are brought into the canvas's coordinate range first, so the
+// offsets of the shapes cannot overflow; the canvas clips what lies outside.
+constexpr int32_t kFar = int32_t{1} << 24;
+int32_t Near(int32_t v) { return std::clamp(v, -kFar, kFar); }
+
 // Rows Y-3..Y+3 of the pixel-pattern marks, bit 6 = column X-3.
 struct Pattern {
   uint8_t rows[7];
@@ -270,6 +275,10 @@ void DrawRectangle(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t 
 
 void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int32_t Left, int32_t Top, int32_t Right,
                int32_t Bottom, TColor C1, TColor C2, TColor C3, TColor C4, TColor C5) {
+  Left = Near(Left);
+  Top = Near(Top);
+  Right = Near(Right);
+  Bottom = Near(Bottom);
   TColor a, b, c, d;
   switch (static_cast<uint8_t>(Style) % 128) {
     case fsSimple:
@@ -318,6 +327,8 @@ Char MarkCharacter(uint8_t Mark) noexcept {
 }
 
 void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t Mark, int32_t X, int32_t Y) {
+  X = Near(X);
+  Y = Near(Y);
   if (Mark < kMarkShapeCount) {
     DrawShape(Canvas, Mark, X, Y);
     return;

@@ -36,7 +36,7 @@ class SizedFace;
 
 // The process's glyph cache. Everything is done under Lock(); the returned
 // references stay valid while the lock is held.
-class GlyphCache {
+class ZEL_API GlyphCache {
  public:
   static GlyphCache& Instance();
 
@@ -63,6 +63,6 @@ class GlyphCache {
 };
 
 // Decodes UTF-16 to code points (an unpaired surrogate becomes U+FFFD).
-std::u32string ToCodePoints(const String& Text);
+ZEL_API std::u32string ToCodePoints(const String& Text);
 
 }  // namespace zel::internal
