@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stream.h"
+#include "zel/runtime/utf8.h"
 
 namespace zel {
 namespace {
@@ -57,6 +58,23 @@ TEST(BitmapPng, RoundTripKeepsEveryPixel) {
   TBitmap b;
   b.LoadFromFile(dir.File("a.png"));
   EXPECT_EQ(b.Canvas().Pixels(1, 0), 0x123456u);
+}
+
+TEST(BitmapPng, ReadsOtherPixelFormats) {
+  struct Case {
+    const char* file;
+    uint32_t first, second;  // pixels (0, 0) and (1, 0)
+  } cases[] = {
+      {"palette_3x2.png", 0xFFFF0000u, 0x8000FF00u},  // palette with transparency
+      {"grey16_2x2.png", 0xFF000000u, 0xFFFFFFFFu},   // 16-bit grey
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TBitmap b;
+    b.LoadFromFile(Utf8ToString(std::string(ZEL_GRAPHICS_DATA) + "/" + c.file));
+    EXPECT_EQ(b.ScanLine(0)[0], c.first);
+    EXPECT_EQ(b.ScanLine(0)[1], c.second);
+  }
 }
 
 TEST(BitmapPng, DamagedDataRaisesAndLeavesTheBitmap) {

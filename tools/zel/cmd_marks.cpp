@@ -8,10 +8,16 @@
 // "-" writes to standard output. Exit status 0 when the file was written, 1
 // when it could not be (reported as "zel marks: FILE: reason"), 2 for a usage
 // error.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "command.h"
 #include "zel/base/drawing.h"
@@ -19,6 +25,7 @@
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/printer.h"
+#include "zel/runtime/stream.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
 
@@ -100,13 +107,13 @@ void DrawSheet(zel::TCanvas& c, const Layout& l, int x0, int y0) {
 constexpr int kSheetWidth = kColumns * kCell + 16;
 constexpr int kSheetHeight = 18 + 4 * kCell + 8 + 18 + kCell + 8 + 18 + 32 + 24 + 8;
 
-void WritePng(const String& file) {
-  zel::TBitmap sheet(kSheetWidth, kSheetHeight);
-  sheet.Canvas().Brush().SetColor(zel::clWhite);
-  sheet.Canvas().FillRect(sheet.Canvas().ClipRect());
-  DrawSheet(sheet.Canvas(), Layout{1}, 8, 8);
-  sheet.SaveToFile(file);
+std::unique_ptr<zel::TBitmap> Sheet() {
+  auto sheet = std::make_unique<zel::TBitmap>(kSheetWidth, kSheetHeight);
+  DrawSheet(sheet->Canvas(), Layout{1}, 8, 8);
+  return sheet;
 }
+
+void WritePng(const String& file) { Sheet()->SaveToFile(file); }
 
 void WritePdf(const String& file) {
   zel::TPrinter printer;
@@ -133,12 +140,38 @@ int RunMarks(Args& args) {
     name = rest[0];
   }
   if (name.empty()) Fail("the output file name is empty");
-  const String file = zel::Utf8ToString(name == "-" ? "/dev/stdout" : name);
   try {
-    if (pdf)
-      WritePdf(file);
-    else
-      WritePng(file);
+    if (name == "-") {
+      // Standard output may be a pipe: the PNG is written to it directly, the
+      // PDF is printed to a temporary file first and then copied.
+      zel::THandleStream out(1);
+      if (pdf) {
+        // A private folder, so nobody can plant a file under the name.
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zel-marks-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+          throw zel::EInOutError(u"Cannot create a temporary folder", errno);
+        const std::filesystem::path folder = pattern;
+        try {
+          const String tmp = zel::Utf8ToString((folder / "sheet.pdf").string());
+          WritePdf(tmp);
+          zel::TFileStream in(tmp, zel::fmOpenRead);
+          out.CopyFrom(in, 0);
+        } catch (...) {
+          std::error_code ignored;
+          std::filesystem::remove_all(folder, ignored);
+          throw;
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+      } else {
+        Sheet()->SaveToStream(out);
+      }
+    } else if (pdf) {
+      WritePdf(zel::Utf8ToString(name));
+    } else {
+      WritePng(zel::Utf8ToString(name));
+    }
   } catch (const zel::Exception& e) {
     std::cerr << "zel marks: " << name << ": " << e.what() << "\n";
     return 1;
