@@ -28,7 +28,7 @@ const FcChar8* U8(const std::string& s) { return reinterpret_cast<const FcChar8*
 
 // fontconfig's best match for the request, after the configuration's and the
 // default substitutions; nullptr when fontconfig has nothing.
-Pattern Match(const FontRequest& request) {
+Pattern Match(FcConfig* config, const FontRequest& request) {
   Pattern pattern(FcPatternCreate());
   if (!pattern) return nullptr;
   FcPatternAddString(pattern.get(), FC_FAMILY, U8(request.family));
@@ -37,18 +37,25 @@ Pattern Match(const FontRequest& request) {
   if (request.fixed_pitch) FcPatternAddInteger(pattern.get(), FC_SPACING, FC_MONO);
   // Only outline fonts and bitmap fonts that fontconfig offers are used; the
   // drawing library renders whichever file the match names.
-  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
-  return Pattern(FcFontMatch(nullptr, pattern.get(), &result));
+  return Pattern(FcFontMatch(config, pattern.get(), &result));
 }
 
 }  // namespace
 
 FontServices::~FontServices() = default;
 
+LinuxFontServices::LinuxFontServices() : config_(FcInitLoadConfigAndFonts()) {}
+
+LinuxFontServices::~LinuxFontServices() {
+  if (config_ != nullptr) FcConfigDestroy(static_cast<FcConfig*>(config_));
+}
+
 bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
-  const Pattern match = Match(request);
+  if (config_ == nullptr) return false;
+  const Pattern match = Match(static_cast<FcConfig*>(config_), request);
   if (!match) return false;
   FcChar8* file = nullptr;
   if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr)
@@ -67,7 +74,7 @@ bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
 }
 
 bool LinuxFontServices::IsInstalled(const std::string& family) {
-  if (family.empty()) return false;
+  if (family.empty() || config_ == nullptr) return false;
   Pattern pattern(FcPatternCreate());
   if (!pattern) return false;
   FcPatternAddString(pattern.get(), FC_FAMILY, U8(family));
@@ -75,13 +82,14 @@ bool LinuxFontServices::IsInstalled(const std::string& family) {
       FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)));
   if (!objects) return false;
   std::unique_ptr<FcFontSet, FontSetDeleter> fonts(
-      FcFontList(nullptr, pattern.get(), objects.get()));
+      FcFontList(static_cast<FcConfig*>(config_), pattern.get(), objects.get()));
   return fonts && fonts->nfont > 0;
 }
 
 std::string LinuxFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
-  const Pattern match = Match(FontRequest{family, false, false, false});
+  const Pattern match =
+      Match(static_cast<FcConfig*>(config_), FontRequest{family, false, false, false});
   if (!match) return {};
   FcChar8* format = nullptr;
   if (FcPatternGetString(match.get(), FC_FONTFORMAT, 0, &format) != FcResultMatch ||

@@ -64,13 +64,23 @@ class ZEL_API FontServices {
   virtual int32_t ScreenPixelsPerInch() = 0;
 };
 
-// The fontconfig implementation described above.
+// The fontconfig implementation described above. Each instance loads its own
+// fontconfig configuration (the system's and the user's font settings, read
+// once) and releases it when destroyed.
 class ZEL_API LinuxFontServices : public FontServices {
  public:
+  LinuxFontServices();
+  ~LinuxFontServices() override;
+  LinuxFontServices(const LinuxFontServices&) = delete;
+  LinuxFontServices& operator=(const LinuxFontServices&) = delete;
+
   bool FindFace(const FontRequest& request, FontFace& face) override;
   bool IsInstalled(const std::string& family) override;
   std::string FontFormat(const std::string& family) override;
   int32_t ScreenPixelsPerInch() override;
+
+ private:
+  void* config_;  // FcConfig*, nullptr when fontconfig could not load one
 };
 
 // The process's one LinuxFontServices.
