@@ -35,8 +35,6 @@ Pattern Match(FcConfig* config, const FontRequest& request) {
   FcPatternAddInteger(pattern.get(), FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern.get(), FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   if (request.fixed_pitch) FcPatternAddInteger(pattern.get(), FC_SPACING, FC_MONO);
-  // Only outline fonts and bitmap fonts that fontconfig offers are used; the
-  // drawing library renders whichever file the match names.
   FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
@@ -47,15 +45,21 @@ Pattern Match(FcConfig* config, const FontRequest& request) {
 
 FontServices::~FontServices() = default;
 
-LinuxFontServices::LinuxFontServices() : config_(FcInitLoadConfigAndFonts()) {}
+LinuxFontServices::LinuxFontServices() = default;
+
+void* LinuxFontServices::Config() {
+  std::call_once(loaded_, [this] { config_ = FcInitLoadConfigAndFonts(); });
+  return config_;
+}
 
 LinuxFontServices::~LinuxFontServices() {
   if (config_ != nullptr) FcConfigDestroy(static_cast<FcConfig*>(config_));
 }
 
 bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
-  if (config_ == nullptr) return false;
-  const Pattern match = Match(static_cast<FcConfig*>(config_), request);
+  auto* config = static_cast<FcConfig*>(Config());
+  if (config == nullptr) return false;
+  const Pattern match = Match(config, request);
   if (!match) return false;
   FcChar8* file = nullptr;
   if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || file == nullptr)
@@ -74,7 +78,8 @@ bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
 }
 
 bool LinuxFontServices::IsInstalled(const std::string& family) {
-  if (family.empty() || config_ == nullptr) return false;
+  auto* config = static_cast<FcConfig*>(Config());
+  if (family.empty() || config == nullptr) return false;
   Pattern pattern(FcPatternCreate());
   if (!pattern) return false;
   FcPatternAddString(pattern.get(), FC_FAMILY, U8(family));
@@ -82,14 +87,14 @@ bool LinuxFontServices::IsInstalled(const std::string& family) {
       FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)));
   if (!objects) return false;
   std::unique_ptr<FcFontSet, FontSetDeleter> fonts(
-      FcFontList(static_cast<FcConfig*>(config_), pattern.get(), objects.get()));
+      FcFontList(config, pattern.get(), objects.get()));
   return fonts && fonts->nfont > 0;
 }
 
 std::string LinuxFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
   const Pattern match =
-      Match(static_cast<FcConfig*>(config_), FontRequest{family, false, false, false});
+      Match(static_cast<FcConfig*>(Config()), FontRequest{family, false, false, false});
   if (!match) return {};
   FcChar8* format = nullptr;
   if (FcPatternGetString(match.get(), FC_FONTFORMAT, 0, &format) != FcResultMatch ||

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "zel/platform/backend.h"
@@ -66,7 +67,7 @@ class ZEL_API FontServices {
 
 // The fontconfig implementation described above. Each instance loads its own
 // fontconfig configuration (the system's and the user's font settings, read
-// once) and releases it when destroyed.
+// once, on the first font query) and releases it when destroyed.
 class ZEL_API LinuxFontServices : public FontServices {
  public:
   LinuxFontServices();
@@ -80,7 +81,9 @@ class ZEL_API LinuxFontServices : public FontServices {
   int32_t ScreenPixelsPerInch() override;
 
  private:
-  void* config_;  // FcConfig*, nullptr when fontconfig could not load one
+  void* Config();  // FcConfig*, nullptr when fontconfig could not load one
+  std::once_flag loaded_;
+  void* config_ = nullptr;
 };
 
 // The process's one LinuxFontServices.
