@@ -1,5 +1,6 @@
 // Base types, enumerations, name and language tables, errors and module start-up,
-// and the persistent settings of text labels, crosshairs and date/time labels.
+// the persistent settings of text labels, crosshairs and date/time labels, and
+// the drawing helpers (frames, marks).
 #pragma once
 
 #include "zel/base/crosshair.h"

@@ -1,5 +1,6 @@
 // The runtime services every zel module builds on: types, text encodings,
-// exceptions, the object model, streams, conversions and the random generator.
+// exceptions, the object model, streams, conversions and the random generator,
+// and the graphics runtime (bitmaps, canvases, the printer).
 #pragma once
 
 #include "zel/runtime/classes.h"
