@@ -9,6 +9,7 @@
 #include "zel/runtime/exception.h"
 #include "zel/runtime/export.h"
 #include "zel/runtime/filemode.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/font.h"
 #include "zel/runtime/graphics_types.h"
 #include "zel/runtime/printer.h"

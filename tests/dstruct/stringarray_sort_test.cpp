@@ -483,3 +483,88 @@ TEST(StringArrayFind, SortedColumnSearch) {
 }
 
 }  // namespace
+
+// An index with repeated entries (SetSortOrder does not ask for a
+// permutation): row removal and insertion keep every entry within
+// 1..NrOfRows, never touch storage beyond the grid, and keep what the other
+// rows show.
+TEST(StringArraySortIndex, RepeatedEntriesStayInsideTheGrid) {
+  auto in_grid = [](const TStringArray& g) {
+    for (int r = 1; r <= g.NrOfRows(); ++r) {
+      const int p = g.GetSortOrder(r);
+      if (p < 1 || p > g.NrOfRows()) return false;
+    }
+    return true;
+  };
+  {
+    SCOPED_TRACE("remove twice, insert twice");
+    TStringArray g(nullptr);
+    g.SetAllocRowsBy(1);
+    g.Resize(2, 4);
+    Column(g, 1, {u"a", u"b", u"c", u"d"});
+    for (int r = 1; r <= 3; ++r) g.SetSortOrder(r, 4);
+    EXPECT_EQ(Visible(g, 1), (std::vector<String>{u"d", u"d", u"d", u"d"}));
+    g.RemoveRow(1);
+    EXPECT_TRUE(in_grid(g));
+    g.RemoveRow(1);
+    EXPECT_TRUE(in_grid(g));
+    EXPECT_EQ(Visible(g, 1), (std::vector<String>{u"d", u"d"}));
+    g.InsertRow(1);
+    g.InsertRow(2);
+    EXPECT_TRUE(in_grid(g));
+    EXPECT_EQ(Visible(g, 1), (std::vector<String>{u"", u"", u"d", u"d"}));
+  }
+  {
+    SCOPED_TRACE("remove, insert, sort");
+    TStringArray g(nullptr);
+    g.Resize(2, 3);
+    Column(g, 1, {u"x", u"y", u"z"});
+    Column(g, 2, {u"1", u"2", u"3"});
+    g.SetSortOrder(1, 3);
+    g.RemoveRow(1);
+    EXPECT_TRUE(in_grid(g));
+    EXPECT_EQ(Visible(g, 1), (std::vector<String>{u"y", u"z"}));
+    g.InsertRow(1);
+    g.Sort(1, 2, true, true);
+    EXPECT_TRUE(in_grid(g));
+    EXPECT_EQ(Visible(g, 1), (std::vector<String>{u"", u"y", u"z"}));
+  }
+  // Random edits against a model of the visible texts.
+  std::mt19937 rng(11);
+  TStringArray g(nullptr);
+  g.SetAllocRowsBy(1);
+  g.Resize(1, 6);
+  std::vector<String> model;
+  for (int r = 1; r <= 6; ++r) g.SetString(1, r, Tagged(u'r', r));
+  for (int step = 0; step < 400; ++step) {
+    SCOPED_TRACE(step);
+    const int n = g.NrOfRows();
+    auto pick = [&] { return std::uniform_int_distribution<int>(1, n)(rng); };
+    switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+      case 0:
+        g.SetSortOrder(pick(), pick());
+        break;
+      case 1:
+        if (n > 1) {
+          const int r = pick();
+          model = Visible(g, 1);
+          g.RemoveRow(r);
+          model.erase(model.begin() + (r - 1));
+          ASSERT_EQ(Visible(g, 1), model);
+        }
+        break;
+      case 2:
+        if (n < 12) {
+          const int r = pick();
+          model = Visible(g, 1);
+          g.InsertRow(r);
+          model.insert(model.begin() + (r - 1), String());
+          ASSERT_EQ(Visible(g, 1), model);
+        }
+        break;
+      default:
+        g.Sort(1, 1, step % 2 == 0, true);
+    }
+    ASSERT_TRUE(in_grid(g));
+  }
+}

@@ -1,11 +1,14 @@
 // TStringArray: the XML form, round trips and damaged input.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 #include "support/temp_dir.h"
 #include "zel/dstruct/stringarray.h"
+#include "zel/runtime/exception.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
@@ -190,6 +193,25 @@ TEST(StringArrayXml, DamagedFilesAreRejected) {
   }
 }
 
+// A header's dimensions are bounded by the storage they need, so a file of a
+// few bytes cannot ask for gigabytes; large grids of sensible shape load.
+TEST(StringArrayXml, DimensionsBeyondTheStorageBoundAreRejected) {
+  auto block = [](const char* cols, const char* rows, bool closed) {
+    return std::string("<stringarray sig=\"Zelorbita\" id=\"Data1\" cols=\"") + cols +
+           "\" rows=\"" + rows + "\">\r\n" + (closed ? "</stringarray>\r\n" : "");
+  };
+  ExpectRejected(block("67108863", "1", true), "67108863 columns");
+  ExpectRejected(block("1", "67108863", true), "67108863 rows");
+  ExpectRejected(block("67108863", "1", false), "67108863 columns, truncated");
+  ExpectRejected(block("1", "67108863", false), "67108863 rows, truncated");
+  ExpectRejected(block("2147483647", "2147483647", true), "largest");
+  zel_test::TempDir dir;
+  TStringArray g(nullptr);
+  ASSERT_TRUE(g.LoadFromXMLFile(dir.Write("big.xml", block("3000", "3000", true)), u"Data1"));
+  EXPECT_EQ(g.NrOfColumns(), 3000);
+  EXPECT_EQ(g.NrOfRows(), 3000);
+}
+
 TEST(StringArrayXml, LenientWhereNothingIsLost) {
   zel_test::TempDir dir;
   // Unknown elements are skipped; hexadecimal references and &apos; read.
@@ -201,6 +223,33 @@ TEST(StringArrayXml, LenientWhereNothingIsLost) {
   ASSERT_TRUE(g.LoadFromXMLFile(path, u"DATA1"));
   EXPECT_EQ(g.GetString(0, 1), u"title'");
   EXPECT_EQ(g.GetString(2, 2), u"x\"y&z>");
+}
+
+// Saving replaces the file safely: a write that fails midway (a file-size
+// limit stands for a full disk) raises and keeps the previous file; a name
+// holding U+0000 is refused instead of saving to the name before it.
+TEST(StringArrayXml, FailedSaveKeepsThePreviousFile) {
+  zel_test::TempDir dir;
+  const String name = dir.Write("grid.xml", "previous");
+  TStringArray g(nullptr);
+  g.Resize(3, 200);
+  g.Fill(u"a text long enough to pass the limit");
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit old_limit;
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit limit = old_limit;
+  limit.rlim_cur = 4096;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_THROW(g.SaveAsXMLFile(name, u"id"), zel::EInOutError);
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(zel_test::TempDir::Read(name), "previous");
+  EXPECT_THROW(g.SaveAsXMLFile(name + String(u"\0.xml", 5), u"id"), zel::EInOutError);
+  EXPECT_EQ(zel_test::TempDir::Read(name), "previous");
+  g.SaveAsXMLFile(name, u"id");
+  TStringArray back(nullptr);
+  ASSERT_TRUE(back.LoadFromXMLFile(name, u"id"));
+  EXPECT_EQ(Snapshot(back), Snapshot(g));
 }
 
 TEST(StringArrayXml, MissingFileIsFalse) {

@@ -1,9 +1,12 @@
 #include "zel/filesys/textfiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -84,6 +87,22 @@ TEST(AppendToTextFile, CreatesThenAppends) {
 TEST(AppendToTextFile, UnwritablePlaceRaises) {
   TempDir dir;
   EXPECT_EQ(IoCode([&] { AppendToTextFile(dir.File("no/such/dir.txt"), u"x"); }), ENOENT);
+  // A file that exists but cannot be opened for appending: that failure is
+  // reported, not a creation that was never needed.
+  std::filesystem::create_directory(dir.Path() / "folder");
+  try {
+    AppendToTextFile(dir.File("folder"), u"x");
+    ADD_FAILURE() << "appended to a folder";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), EISDIR);
+    EXPECT_EQ(e.Message().rfind(u"Cannot open file \"", 0), 0u) << StringToUtf8(e.Message());
+  }
+  if (::geteuid() != 0) {
+    const String ro = dir.Write("ro.txt", "keep\r\n");
+    ::chmod(StringToUtf8(ro).c_str(), 0444);
+    EXPECT_EQ(IoCode([&] { AppendToTextFile(ro, u"x"); }), EACCES);
+    EXPECT_EQ(TempDir::Read(ro), "keep\r\n");
+  }
 }
 
 TEST(ClearTextFile, LeavesOneLineEnd) {
@@ -160,6 +179,16 @@ TEST(ReadLastNLinesOfTextFile, NBelowOneGivesNoEntriesButCounts) {
     EXPECT_TRUE(ReadLastNLinesOfTextFile(name, bad, n).empty());
     EXPECT_EQ(n, 2);
   }
+}
+
+// INT_MAX entries need some 64 GiB: the runtime's EOutOfMemory, never a bare
+// std::bad_alloc (skipped on machines where the allocation could succeed).
+TEST(ReadLastNLinesOfTextFile, ResultBeyondMemoryRaisesOutOfMemory) {
+  const double ram = static_cast<double>(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+  if (ram > 40e9) GTEST_SKIP() << "enough memory to build the result";
+  TempDir dir;
+  int32_t n = -1;
+  EXPECT_THROW(ReadLastNLinesOfTextFile(dir.Write("f.txt", "a\nb\n"), INT32_MAX, n), EOutOfMemory);
 }
 
 TEST(ReadLastNLinesOfTextFile, FileFormLeavesFileAtFirstLine) {
@@ -387,7 +416,18 @@ TEST(EnsureCRLFInFile, Cases) {
       {"\r", "\r\n"},
       {"A\r\r", "A\r\n\r"},
       {"x\xC3\xA9\ry", "x\xC3\xA9\r\ny"},
-      {"\xE9\r", "\xC3\xA9\r\n"},  // Windows-1252 in, UTF-8 out
+      {"\xE9\r", "\xE9\r\n"},            // Windows-1252 stays Windows-1252
+      {"a\x80\xFF\r", "a\x80\xFF\r\n"},  // any byte is copied as it is
+      // UTF-16 and UTF-32 are repaired in their own units and byte order.
+      {std::string("\xFF\xFE"
+                   "a\0\r\0b\0\r\0",
+                   10),
+       std::string("\xFF\xFE"
+                   "a\0\r\0\n\0b\0\r\0\n\0",
+                   14)},
+      {std::string("\xFE\xFF\0a\0\r\0\r\0\n", 10), std::string("\xFE\xFF\0a\0\r\0\n\0\r\0\n", 12)},
+      {std::string("\xFF\xFE\0\0\r\0\0\0", 8), std::string("\xFF\xFE\0\0\r\0\0\0\n\0\0\0", 12)},
+      {std::string("\xFF\xFE\r\0\x0D", 5), std::string("\xFF\xFE\r\0\n\0\x0D", 7)},
   };
   TempDir dir;
   for (const auto& c : cases) {
@@ -439,6 +479,51 @@ TEST(FilterCopyTextFile, Cases) {
     const String out = dir.File("out.txt");
     EXPECT_EQ(FilterCopyTextFile(dir.Write("in.txt", c.in), out, c.drop), 0);
     EXPECT_EQ(TempDir::Read(out), c.out);
+  }
+}
+
+TEST(FilterCopyTextFile, BytesAndUnitsAreKept) {
+  TempDir dir;
+  const String out = dir.File("out.txt");
+  EXPECT_EQ(FilterCopyTextFile(dir.Write("in.txt", "\xE9t\xE9\nx\ny\xFF\r"), out, {2}), 0);
+  EXPECT_EQ(TempDir::Read(out), "\xE9t\xE9\r\ny\xFF\r\n");
+  const std::string utf16(
+      "\xFF\xFE"
+      "a\0\n\0b\0\r\0\n\0c\0",
+      14);
+  EXPECT_EQ(FilterCopyTextFile(dir.Write("in16.txt", utf16), out, {1}), 0);
+  EXPECT_EQ(TempDir::Read(out), std::string("\xFF\xFE"
+                                            "b\0\r\0\n\0c\0\r\0\n\0",
+                                            14));
+}
+
+// The in-place repairs replace the file safely: its mode, a symbolic link to
+// it and its hard links stay as they were; only the contents change.
+TEST(TextFileRepairs, InPlaceRepairsKeepWhatTheFileWas) {
+  namespace fs = std::filesystem;
+  const std::vector<std::pair<const char*, std::function<void(const String&)>>> repairs = {
+      {"EnsureCRLFInFile", [](const String& f) { EnsureCRLFInFile(f, f); }},
+      {"FilterCopyTextFile", [](const String& f) { ASSERT_EQ(FilterCopyTextFile(f, f, {9}), 0); }},
+  };
+  for (const auto& [what, repair] : repairs) {
+    SCOPED_TRACE(what);
+    for (const fs::perms mode : {fs::perms(0600), fs::perms(0755), fs::perms(0640)}) {
+      TempDir dir;
+      const String name = dir.Write("f.txt", "a\rb\r");
+      fs::permissions(dir.Path() / "f.txt", mode);
+      repair(name);
+      EXPECT_EQ(TempDir::Read(name), "a\r\nb\r\n");
+      EXPECT_EQ(fs::status(dir.Path() / "f.txt").permissions(), mode);
+    }
+    TempDir dir;
+    dir.Write("real.txt", "a\rb\r");
+    fs::create_symlink("real.txt", dir.Path() / "link.txt");
+    fs::create_hard_link(dir.Path() / "real.txt", dir.Path() / "hard.txt");
+    repair(dir.File("link.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.txt"));
+    EXPECT_EQ(TempDir::Read(dir.File("hard.txt")), "a\r\nb\r\n");
+    EXPECT_EQ(fs::hard_link_count(dir.Path() / "real.txt"), 2u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
   }
 }
 

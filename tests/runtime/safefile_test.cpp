@@ -1,5 +1,6 @@
 #include "zel/runtime/safefile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,10 +8,16 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/stringlist.h"
+#include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -141,6 +148,137 @@ TEST(SafeFile, UnusableTargetsRaiseCreateError) {
       EXPECT_EQ(e.Message().rfind(u"Cannot create file \"" + dir.File(name) + u"\". ", 0), 0u);
     }
   }
+}
+
+// Runs `fn` with a file-size limit, so writes fail midway as on a full disk.
+void WithFileSizeLimit(rlim_t bytes, const std::function<void()>& fn) {
+  auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit old_limit;
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit limit = old_limit;
+  limit.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  fn();
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+}
+
+// Every whole-file save of the runtime replaces the file safely: a failure
+// midway raises and leaves the previous contents, and no temporary behind.
+TEST(SafeFile, SavesThatFailMidwayKeepThePreviousFile) {
+  const std::string big(8192, 'z');
+  const std::vector<std::pair<const char*, std::function<void(const String&)>>> savers = {
+      {"TMemoryStream::SaveToFile",
+       [&](const String& name) {
+         zel::TMemoryStream ms;
+         ms.WriteBuffer(big.data(), static_cast<int64_t>(big.size()));
+         ms.SaveToFile(name);
+       }},
+      {"TStringList::SaveToFile",
+       [&](const String& name) {
+         zel::TStringList list;
+         for (int i = 0; i < 100; ++i) list.Add(zel::Utf8ToString(big.substr(0, 100)));
+         list.SaveToFile(name);
+       }},
+      {"TextFile::Rewrite",
+       [&](const String& name) {
+         zel::TextFile f(name);
+         f.Rewrite();
+         f.WriteLn(zel::Utf8ToString(big));
+         f.Close();
+       }},
+  };
+  for (const auto& [what, save] : savers) {
+    SCOPED_TRACE(what);
+    TempDir dir;
+    const String name = dir.Write("f", "precious");
+    ::chmod(zel::StringToUtf8(name).c_str(), 0600);
+    WithFileSizeLimit(1024, [&] { EXPECT_ANY_THROW(save(name)); });
+    EXPECT_EQ(TempDir::Read(name), "precious");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    save(name);  // and without the limit it works, keeping the mode
+    EXPECT_GT(TempDir::Read(name).size(), 1024u);
+    EXPECT_EQ(ModeOf(dir.Path() / "f"), 0600u);
+  }
+}
+
+// A TextFile abandoned while an exception is on its way keeps the old file.
+TEST(SafeFile, TextFileAbandonedByAnErrorKeepsTheOldContents) {
+  TempDir dir;
+  const String name = dir.Write("t", "old\r\n");
+  try {
+    zel::TextFile f(name);
+    f.Rewrite();
+    f.WriteLn(u"half");
+    throw std::runtime_error("writer failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(TempDir::Read(name), "old\r\n");
+  {
+    zel::TextFile f(name);
+    f.Rewrite();
+    f.WriteLn(u"new");
+  }  // destroyed normally: written
+  EXPECT_EQ(TempDir::Read(name), "new\r\n");
+}
+
+// The temporary of an existing private file is never readable by others.
+TEST(SafeFile, TemporaryOfAPrivateFileIsPrivate) {
+  TempDir dir;
+  const String name = dir.Write("secret", "old");
+  ::chmod(zel::StringToUtf8(name).c_str(), 0600);
+  TSafeFileStream s(name);
+  struct stat st;
+  ASSERT_EQ(::fstat(s.Handle(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A name that stands for an open descriptor is written, not replaced, also
+// when the descriptor is a pipe or a redirected regular file.
+TEST(SafeFile, DescriptorNamesAreWrittenDirectly) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const String pipe_name = zel::Utf8ToString("/proc/self/fd/" + std::to_string(fds[1]));
+  {
+    TSafeFileStream s(pipe_name);
+    EXPECT_TRUE(s.WritesDirectly());
+    s.WriteBuffer("via pipe", 8);
+    s.Commit();
+  }
+  ::close(fds[1]);
+  char buf[16] = {};
+  EXPECT_EQ(::read(fds[0], buf, sizeof buf), 8);
+  ::close(fds[0]);
+
+  TempDir dir;
+  const String file = dir.Write("out", "old");
+  const int fd = ::open(zel::StringToUtf8(file).c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  struct stat before;
+  ::fstat(fd, &before);
+  zel::SafeReplaceFile(zel::Utf8ToString("/proc/self/fd/" + std::to_string(fd)),
+                       [](zel::TStream& s) { s.WriteBuffer("new", 3); });
+  struct stat after;
+  ASSERT_EQ(::stat(zel::StringToUtf8(file).c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, written in place
+  EXPECT_EQ(TempDir::Read(file), "new");
+  ::close(fd);
+}
+
+// Directories are no files: opening one for a stream is refused; loading
+// reads to the end of the data whatever size the file reports.
+TEST(FileStreams, DirectoriesRefusedAndLoadsReadToTheEnd) {
+  TempDir dir;
+  EXPECT_THROW(zel::TFileStream(zel::PathToFileName(dir.Path().string()), zel::fmOpenRead),
+               zel::EFOpenError);
+  zel::TMemoryStream ms;
+  EXPECT_THROW(ms.LoadFromFile(zel::PathToFileName(dir.Path().string())), zel::EFOpenError);
+  ms.LoadFromFile(u"/proc/self/status");  // reports size 0
+  ASSERT_GT(ms.Size(), 20);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.Memory()), 5), "Name:");
+  zel::TStringList list;
+  list.LoadFromFile(u"/proc/self/status");
+  EXPECT_GT(list.Count(), 5);
 }
 
 }  // namespace

@@ -30,6 +30,33 @@ TEST(MemoryStream, WritingPastTheEndZeroFillsTheGap) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(ms.Memory()), 4), std::string("\0\0\0x", 4));
 }
 
+// Positions whose end an int64_t cannot hold are refused with the stream
+// error instead of wrapping around; sizes no memory can hold raise
+// EOutOfMemory.
+TEST(MemoryStream, PositionsBeyondTheRangeAreRefused) {
+  constexpr int64_t kMax = INT64_MAX;
+  TMemoryStream ms;
+  ms.WriteBuffer("abc", 3);
+  EXPECT_EQ(ms.Seek(kMax, soBeginning), kMax);
+  EXPECT_THROW(ms.Write("x", 1), EStreamError);
+  EXPECT_EQ(ms.Size(), 3);
+  EXPECT_THROW(ms.Seek(1, soCurrent), EStreamError);
+  EXPECT_THROW(ms.Seek(kMax, soEnd), EStreamError);
+  EXPECT_EQ(ms.Seek(INT64_MIN, soCurrent), 0);  // below the start: the start
+  ms.SetPosition(kMax / 2);
+  EXPECT_THROW(ms.Write("x", 1), EOutOfMemory);
+  EXPECT_THROW(ms.SetSize(kMax), EOutOfMemory);
+  EXPECT_EQ(ms.Size(), 3);
+
+  zel_test::TempDir dir;
+  TFileStream f(dir.Write("f", std::string(10000, 'a')), fmOpenRead);
+  char buf[4];
+  f.ReadBuffer(buf, 4);
+  ASSERT_FALSE(f.ReadWindow().empty());  // read ahead: Seek works on the buffer
+  EXPECT_THROW(f.Seek(kMax, soCurrent), EStreamError);
+  EXPECT_EQ(f.Position(), 4);
+}
+
 TEST(FileStream, CreateReadAndOpenErrors) {
   zel_test::TempDir dir;
   const String name = dir.File("a.bin");

@@ -120,6 +120,26 @@ TEST(Variant, FailedConversionsRaise) {
   EXPECT_THROW(VarArrayCreate(0, 1, varInteger).AsString(), EVariantError);
 }
 
+// Text naming a value beyond the target's range is a failed conversion, not
+// infinity; values at the edge of the range still convert.
+TEST(Variant, TextBeyondTheRangeOfTheTargetRaises) {
+  try {
+    Variant(u"1e999").AsDouble();
+    FAIL();
+  } catch (const EVariantError& e) {
+    EXPECT_EQ(e.Message(), u"Could not convert variant of type (UnicodeString) into type (Double)");
+  }
+  EXPECT_THROW(Variant(u"-1e309").AsDouble(), EVariantError);
+  EXPECT_THROW(Variant(u"1e999").AsDateTime(), EVariantError);
+  EXPECT_THROW(VarAsType(Variant(u"1e999"), varDouble), EVariantError);
+  EXPECT_THROW(VarAsType(Variant(u"1e39"), varSingle), EVariantError);
+  EXPECT_THROW(VarAsType(Variant(1e300), varSingle), EVariantError);
+  EXPECT_EQ(Variant(u"1.7976931348623157e308").AsDouble(), 1.7976931348623157e308);
+  EXPECT_EQ(Variant(u"1e-999").AsDouble(), 0.0);
+  EXPECT_EQ(VarAsType(Variant(u"3e38"), varSingle), Variant(3e38f));
+  EXPECT_TRUE(std::isinf(Variant(HUGE_VAL).AsDouble()));
+}
+
 TEST(Variant, VarAsTypeRanges) {
   EXPECT_EQ(VarAsType(Variant(255), varByte).AsInteger(), 255);
   EXPECT_EQ(VarAsType(Variant(-128), varShortInt).AsInteger(), -128);

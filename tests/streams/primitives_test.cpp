@@ -1,13 +1,16 @@
 #include "zel/streams/primitives.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 #include <random>
 
 #include "stream_kinds.h"
+#include "zel/runtime/exception.h"
 #include "zel/runtime/stringlist.h"
+#include "zel/streams/xmltag.h"
 
 namespace zel {
 namespace {
@@ -465,6 +468,53 @@ TEST(SearchAndReplace, Variants) {
   TMemoryStream o;
   SearchAndReplace(w, o, u"\u20ac", u"E", false, 0, 0, u"", nullptr);
   EXPECT_EQ(Bytes(o), "\xac");
+}
+
+// A pipe cannot go back: ReadStreamUntil takes nothing beyond the delimiter
+// from it, so a second search finds what follows; ReadStreamUntilTagList,
+// which must give the tag back, refuses it before reading. A stream that
+// reports a position but does not return to it raises too.
+TEST(StreamsThatCannotGoBack, NothingIsLostWithoutAWord) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const std::string data = std::string(600, 'x') + "AbC" + std::string(300, 'y') + "abc!";
+  ASSERT_EQ(::write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  ::close(fds[1]);
+  {
+    THandleStream pipe(fds[0]);
+    int32_t found = -1;
+    EXPECT_EQ(ReadStreamUntil(pipe, u"abc", found), S(std::string(600, 'x') + "AbC"));
+    EXPECT_EQ(found, 0);
+    EXPECT_EQ(ReadStreamUntil(pipe, u"aBc", found), S(std::string(300, 'y') + "abc"));
+    EXPECT_EQ(found, 0);
+    int32_t index = 0;
+    EXPECT_THROW(ReadStreamUntilTagList(pipe, {u"a"}, index), EStreamError);
+    EXPECT_EQ(ReadStreamUntil(pipe, u"zz", found), u"!");
+    EXPECT_EQ(found, -1);
+  }
+  ::close(fds[0]);
+
+  // Reports positions, but Seek leaves it where it is.
+  class Forgetful : public TMemoryStream {
+   public:
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+      if (Origin == soBeginning && Offset < TMemoryStream::Seek(0, soCurrent))
+        return TMemoryStream::Seek(0, soCurrent);
+      return TMemoryStream::Seek(Offset, Origin);
+    }
+  };
+  Forgetful f;
+  f.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  f.TMemoryStream::Seek(0, soBeginning);
+  int32_t found = -1;
+  EXPECT_THROW(ReadStreamUntil(f, u"abc", found), EStreamError);
+  f.TMemoryStream::Seek(0, soBeginning);
+  const std::string xml = "text <b>bold</b>";
+  Forgetful g;
+  g.WriteBuffer(xml.data(), static_cast<int64_t>(xml.size()));
+  g.TMemoryStream::Seek(0, soBeginning);
+  int32_t index = -1;
+  EXPECT_THROW(ReadStreamUntilTagList(g, {u"b"}, index), EStreamError);
 }
 
 }  // namespace

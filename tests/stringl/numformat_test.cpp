@@ -283,6 +283,29 @@ TEST(TimeString, AllFormats) {
   EXPECT_EQ(TimeString(kInf, 4), u"1000000000000:00");
 }
 
+// Hundredths are cut from the decimal value written, not from its binary
+// approximation (4.35 is 4.34999... in binary).
+TEST(TimeString, HundredthsOfTheDecimalValue) {
+  const struct {
+    double seconds;
+    const char16_t* want;
+  } cases[] = {{4.35, u"00:00:04.35"},
+               {0.29, u"00:00:00.29"},
+               {4.359, u"00:00:04.35"},
+               {0.07, u"00:00:00.07"},
+               {1.1, u"00:00:01.10"},
+               {59.999, u"00:00:59.99"},
+               {3599.99, u"00:59:59.99"},
+               {86399.57, u"23:59:59.57"},
+               {1e-300, u"00:00:00.00"},
+               {0.5, u"00:00:00.50"},
+               {3600.0 * 100 + 0.01, u"100:00:00.01"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    EXPECT_EQ(TimeString(c.seconds, 0), c.want);
+  }
+}
+
 TEST(SortableNumericString, Columns) {
   EXPECT_EQ(SortableNumericString(u"  3.25 ", u'.', 4), u"  3.25");
   EXPECT_EQ(SortableNumericString(u"123.5", u'.', 4), u"123.5");

@@ -3,9 +3,39 @@
 #include <gtest/gtest.h>
 
 #include "zel/runtime/utf8.h"
+#include "zel/stringl/extracting.h"
 
 namespace zel {
 namespace {
+
+// The case a naive search takes O(text x pattern) for: a text of "a" and a
+// pattern "a...ab" (there 10^6 x 5*10^4 steps, minutes). Every search
+// function takes it in linear time with the results of a plain search.
+TEST(SubstringSearchFunctions, PeriodicTextAndPatternInLinearTime) {
+  const String text(1000000, u'a');
+  String pattern(50000, u'a');
+  String hit = pattern;
+  pattern.back() = u'b';
+  EXPECT_EQ(CountStringInString(pattern, text, true), 0);
+  EXPECT_EQ(CountStringInString(pattern, text, false), 0);
+  EXPECT_EQ(NumberedPos(pattern, text, 1, 1, false), 0);
+  EXPECT_EQ(NumberedPosBw(pattern, text, 1000000, 1, true), 0);
+  EXPECT_EQ(PosLast(pattern, text), 0);
+  EXPECT_TRUE(ReplaceStringInString(text, pattern, u"x", false) == text);
+  std::vector<String> tokens;
+  EXPECT_EQ(Tokenize(text, pattern, tokens), 1);
+  EXPECT_EQ(Tokenize(text, pattern, u'\\', tokens), 1);
+  EXPECT_EQ(ExtractAfterTrigger(text, pattern, false), u"");
+  // Periodic patterns that do occur, overlapping and not.
+  EXPECT_EQ(CountStringInString(hit, text, true), 20);
+  EXPECT_EQ(NumberedPos(hit, text, 2, 3, false), 100002);
+  EXPECT_EQ(NumberedPosBw(hit, text, 1000000, 2, false), 900001);
+  EXPECT_EQ(PosLast(hit, text), 950001);
+  EXPECT_TRUE(ReplaceStringInString(text, hit, u"", false).empty());
+  EXPECT_EQ(Tokenize(text, hit, tokens), 21);
+  EXPECT_EQ(Tokenize(text + u"\\" + hit, hit, u'\\', tokens), 21);
+  EXPECT_TRUE(tokens.back() == hit);  // the escape is taken out
+}
 
 TEST(NumberedPos, Examples) {
   struct C {

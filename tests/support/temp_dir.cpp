@@ -7,7 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "zel/runtime/utf8.h"
+#include "zel/runtime/filename.h"
 
 namespace zel_test {
 
@@ -23,7 +23,7 @@ TempDir::~TempDir() {
 }
 
 zel::String TempDir::File(const std::string& name) const {
-  return zel::Utf8ToString((path_ / name).string());
+  return zel::PathToFileName((path_ / name).string());
 }
 
 zel::String TempDir::Write(const std::string& name, const std::string& bytes) const {
@@ -33,8 +33,23 @@ zel::String TempDir::Write(const std::string& name, const std::string& bytes) co
 }
 
 std::string TempDir::Read(const zel::String& path) {
-  std::ifstream in(zel::StringToUtf8(path), std::ios::binary);
+  std::string bytes;
+  zel::FileNameToPath(path, bytes);
+  std::ifstream in(bytes, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace zel_test
+
+// Tests check that allocations no memory can satisfy surface as EOutOfMemory.
+// Under AddressSanitizer such a request must fail the way it does in a plain
+// build (operator new raising std::bad_alloc) rather than end the process; this
+// file is linked into every test binary that uses temporary files.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ZEL_TEST_ASAN)
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif

@@ -31,6 +31,8 @@
 #include "command.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
@@ -114,7 +116,7 @@ struct Table {
 // Reads FILE into the table: data line k goes to row k, its line number to
 // column 0.
 void ReadTable(const std::string& name, std::optional<char16_t> delim, bool header, Table& t) {
-  const String fname = zel::Utf8ToString(name);
+  const String fname = zel::PathToFileName(name);
   {
     std::ifstream probe(name, std::ios::binary);
     if (!probe) Fail("cannot open " + name);
@@ -295,18 +297,19 @@ void PrintAligned(std::ostream& out, const Table& t, bool numbers) {
 }
 
 void WriteDelimited(const std::string& name, const Table& t) {
-  const std::string tmp = name + ".zel-grid-tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) Fail("cannot write " + name);
-    const char* eol = t.crlf ? "\r\n" : "\n";
-    if (!t.titles.empty()) out << zel::StringToUtf8(JoinFields(t.titles, t.delim)) << eol;
-    for (int32_t r = 1; r <= t.grid.NrOfRows(); ++r)
-      out << zel::StringToUtf8(JoinFields(RowFields(t.grid, r), t.delim)) << eol;
-    out.close();
-    if (!out) Fail("cannot write " + name);
+  const char* eol = t.crlf ? "\r\n" : "\n";
+  std::string text;
+  if (!t.titles.empty()) text += zel::StringToUtf8(JoinFields(t.titles, t.delim)) + eol;
+  for (int32_t r = 1; r <= t.grid.NrOfRows(); ++r)
+    text += zel::StringToUtf8(JoinFields(RowFields(t.grid, r), t.delim)) + eol;
+  // Replaced as a whole: a failure keeps the previous file.
+  try {
+    zel::SafeReplaceFile(zel::PathToFileName(name), [&](zel::TStream& out) {
+      out.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+    });
+  } catch (const zel::Exception&) {
+    Fail("cannot write " + name);
   }
-  std::filesystem::rename(tmp, name);
 }
 
 int RunFind(Args& args) {
@@ -387,7 +390,7 @@ int RunGrid(Args& args) {
     if (progress) std::cerr << "\n";
   }
   if (xml)
-    g.SaveAsXMLFile(zel::Utf8ToString(*xml),
+    g.SaveAsXMLFile(zel::PathToFileName(*xml),
                     zel::Utf8ToString(std::filesystem::path(name).stem().string()));
   if (in_place)
     WriteDelimited(name, t);

@@ -21,6 +21,7 @@
 #include "zel/base/nametables.h"
 #include "zel/base/textlabel.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
@@ -85,7 +86,7 @@ int RunLabel(Args& args) {
   zel::TCustomTextLabel label;
   bool found = false;
   try {
-    zel::TextFile f(zel::Utf8ToString(name == "-" ? "/dev/stdin" : name));
+    zel::TextFile f(zel::PathToFileName(name == "-" ? "/dev/stdin" : name));
     f.Reset();
     found = label.ReadFromOpenXMLFile(f, id);
     f.Close();
@@ -117,7 +118,7 @@ void DemoLabel(std::ostream& out) {
   const std::string path = zel_tool::SampleDir() + "/labels.xml";
   zel::TCustomTextLabel label;
   try {
-    zel::TextFile f(zel::Utf8ToString(path));
+    zel::TextFile f(zel::PathToFileName(path));
     f.Reset();
     if (!label.ReadFromOpenXMLFile(f, u"peak")) {
       out << "labels.xml holds no block \"peak\"\n";

@@ -19,6 +19,7 @@
 #include "zel/dstruct/sha1.h"
 #include "zel/platform/cpu_features.h"
 #include "zel/platform/read_file.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -107,7 +108,7 @@ int RunSum(Args& args) {
     const bool ok = name == "-"
                         ? SumStdin(summer)
                         : zel::internal::ReadFileInBlocks(
-                              zel::Utf8ToString(name),
+                              zel::PathToFileName(name),
                               [&summer](const uint8_t* d, size_t n) { summer.Update(d, n); });
     if (!ok) {
       std::cerr << "zel sum: " << name << ": " << (name == "-" ? "read error" : Reason(name))

@@ -15,6 +15,7 @@
 #include "command.h"
 #include "zel/filesys/textfiles.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
@@ -89,12 +90,12 @@ int RunText(Args& args) {
   const std::string& action = rest[0];
   if (action == "type") {
     const std::string file = OneFile(rest, 1);
-    std::cout << TypeName(zel::CheckTextFileType(zel::Utf8ToString(file))) << "\n";
+    std::cout << TypeName(zel::CheckTextFileType(zel::PathToFileName(file))) << "\n";
     return 0;
   }
   if (action == "lines") {
     const std::string file = OneFile(rest, 1);
-    std::cout << zel::CountLinesInTextFile(zel::Utf8ToString(file), nullptr) << "\n";
+    std::cout << zel::CountLinesInTextFile(zel::PathToFileName(file), nullptr) << "\n";
     return 0;
   }
   if (action == "tail") {
@@ -118,7 +119,7 @@ int RunText(Args& args) {
   }
   if (action == "header") {
     const std::string file = OneFile(rest, 1);
-    return PrintHeader(std::cout, zel::Utf8ToString(file)) == zel::ascOK ? 0 : 1;
+    return PrintHeader(std::cout, zel::PathToFileName(file)) == zel::ascOK ? 0 : 1;
   }
   if (action == "crlf") {
     if (rest.size() != 2 && rest.size() != 3) Fail("expected an input and an optional output file");
@@ -128,7 +129,7 @@ int RunText(Args& args) {
   }
   if (action == "words") {
     const std::string file = OneFile(rest, 1);
-    zel::TextFile f(zel::Utf8ToString(file));
+    zel::TextFile f(zel::PathToFileName(file));
     f.Reset();
     int64_t count = 0;
     for (;;) {

@@ -349,7 +349,7 @@ void TStringArray::InsertRow(int32_t r) {
   if (r < 1 || r > FNRow) return;
   const int32_t phys = Phys(r);
   const int32_t n = FNRow;
-  if (n == std::numeric_limits<int32_t>::max()) return;
+  if (phys < 1 || n == std::numeric_limits<int32_t>::max()) return;
   std::vector<int32_t> kept(FSortIx.begin(), FSortIx.begin() + n);
   if (!Resize(FNCol, n + 1) || FNRow != n + 1) return;
   // Physical rows n..phys move one physical row down, addressed physically
@@ -395,24 +395,34 @@ void TStringArray::RemoveRow(int32_t r) {
     SetRowAttrib(1, 0);
     return;
   }
-  const int32_t phys = Phys(r);
   const int32_t n = FNRow;
   std::vector<int32_t> kept(FSortIx.begin(), FSortIx.begin() + n);
-  // Physical rows phys+1..n move one physical row up, stored cell by cell
+  int32_t drop = Phys(r);
+  kept.erase(kept.begin() + (r - 1));
+  // The physical row that goes is the removed row's own, unless another
+  // logical row still shows it (an index set through SetSortOrder need not be
+  // a permutation): then one that no remaining row shows goes instead, so
+  // every remaining row keeps its contents and all entries stay within
+  // 1..NrOfRows. With n - 1 entries over n physical rows one is always free.
+  std::vector<bool> shown(static_cast<size_t>(n) + 1, false);
+  for (const int32_t v : kept)
+    if (v >= 1 && v <= n) shown[static_cast<size_t>(v)] = true;
+  if (drop < 1 || shown[static_cast<size_t>(drop)]) {
+    drop = n;
+    while (drop > 1 && shown[static_cast<size_t>(drop)]) --drop;
+  }
+  // Physical rows drop+1..n move one physical row up, stored cell by cell
   // as SetString stores them; the shrink then drops physical row n.
-  if (phys >= 1 && phys <= n) {
-    for (int32_t p = phys; p < n; ++p) {
-      for (int32_t c = 0; c <= FNCol; ++c) {
-        CopyText(c, p + 1, c, p);
-        Changed();
-      }
-      FRowAttrib[static_cast<size_t>(p - 1)] = FRowAttrib[static_cast<size_t>(p)];
+  for (int32_t p = drop; p < n; ++p) {
+    for (int32_t c = 0; c <= FNCol; ++c) {
+      CopyText(c, p + 1, c, p);
       Changed();
     }
+    FRowAttrib[static_cast<size_t>(p - 1)] = FRowAttrib[static_cast<size_t>(p)];
+    Changed();
   }
-  kept.erase(kept.begin() + (r - 1));
   for (auto& v : kept)
-    if (v > phys) --v;
+    if (v > drop) --v;
   if (!Resize(FNCol, n - 1)) return;
   std::copy(kept.begin(), kept.end(), FSortIx.begin());
   ++mutations_;

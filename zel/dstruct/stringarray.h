@@ -213,6 +213,9 @@ class ZEL_API TStringArray : public TComponent {
   int32_t GetSortOrder(int32_t ix) const;
   // Makes position the physical row of logical row ix when both lie in
   // 1..NrOfRows (no check that the index stays a permutation); no OnChange.
+  // Two logical rows may then show the same physical row; RemoveRow keeps
+  // what the remaining rows show, dropping a physical row that no other
+  // logical row shows, and every index entry stays within 1..NrOfRows.
   void SetSortOrder(int32_t ix, int32_t position);
   int32_t SortOrder(int32_t ix) const { return GetSortOrder(ix); }
 
@@ -263,12 +266,16 @@ class ZEL_API TStringArray : public TComponent {
   // and loads it. False, with the grid unchanged, when no such block exists or
   // it is damaged or truncated (a missing "</stringarray>", an element with a
   // bad or out-of-range column, row or attribute value, a text with an
-  // unescaped "<" or a malformed "&" reference, sizes beyond 2^27 cells). On
-  // success the grid takes the file's dimensions, texts and attributes, the
-  // sort index is the identity, and OnChange fires once. AllocRowsBy and the
-  // handlers stay. Unknown elements inside the block are skipped; the block
-  // header must stand on a line of its own, as written. Input/output errors
-  // of the file raise EInOutError, the grid unchanged.
+  // unescaped "<" or a malformed "&" reference, dimensions whose storage
+  // would exceed 512 MiB: about 4 bytes per cell plus 32 per column, so
+  // 10000 x 10000 loads, 67 million columns do not). The whole block is read
+  // before storage is sized by its dimensions, so a damaged block costs no
+  // more memory than its text. On success the grid takes the file's
+  // dimensions, texts and attributes, the sort index is the identity, and
+  // OnChange fires once. AllocRowsBy and the handlers stay. Unknown elements
+  // inside the block are skipped; the block header must stand on a line of
+  // its own, as written. Input/output errors of the file raise EInOutError,
+  // and memory that cannot be had raises EOutOfMemory, the grid unchanged.
   bool ReadFromOpenXMLFile(TextFile& F, const String& DataID);
   // Opens FName and reads the block as above; false as well when the file
   // cannot be opened or read.
@@ -280,8 +287,12 @@ class ZEL_API TStringArray : public TComponent {
   bool ValidCell(int32_t c, int32_t r) const noexcept {
     return r >= 1 && r <= FNRow && c >= 0 && c <= FNCol;
   }
-  // Physical row (1-based) of a valid logical row.
-  int32_t Phys(int32_t r) const noexcept { return FSortIx[static_cast<size_t>(r - 1)]; }
+  // Physical row (1-based) of a valid logical row; 0 (which every consumer
+  // treats as "no row") should the index ever name a row outside the grid.
+  int32_t Phys(int32_t r) const noexcept {
+    const int32_t p = FSortIx[static_cast<size_t>(r - 1)];
+    return p >= 1 && p <= FNRow ? p : 0;
+  }
   uint32_t& Ref(int32_t c, int32_t phys) noexcept {
     return FPoiArray[static_cast<size_t>(c)][static_cast<size_t>(phys - 1)];
   }

@@ -7,6 +7,7 @@
 #include "zel/dstruct/internal/stringpool.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/sysutils.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 
@@ -170,7 +171,8 @@ void TStringArray::Sort(int32_t PrimCol, int32_t SecCol, bool AscendPrim, bool A
           bool out;
           if (c != 0 || SecCol < 1) {
             out = AscendPrim ? c > 0 : c < 0;
-          } else if (!sec_valid) {
+          } else if (!sec_valid || ix[i] < 1 || ix[i] > FRAllocated || ix[i + g] < 1 ||
+                     ix[i + g] > FRAllocated) {
             out = false;
           } else {
             const int c2 = arena.Compare(sec[static_cast<size_t>(ix[i] - 1)],
@@ -283,12 +285,13 @@ bool TStringArray::FindCellImpl(const String& FindStr, bool MatchCase, int32_t C
   if (ColLow > ColHigh) std::swap(ColLow, ColHigh);
   if (RowLow > RowHigh) std::swap(RowLow, RowHigh);
   if (!Exact && wanted.empty()) return false;
+  const internal::SubstringSearcher<char16_t> searcher(wanted);
   for (int32_t r = RowLow; r <= RowHigh; ++r) {
     const int32_t p = Phys(r);
     for (int32_t c = ColLow; c <= ColHigh; ++c) {
       String text = CellText(c, p);
       if (!MatchCase) text = LowerCase(text);
-      if (Exact ? text == wanted : text.find(wanted) != String::npos) {
+      if (Exact ? text == wanted : searcher.Find(text) != String::npos) {
         Col = c;
         row = r;
         return true;

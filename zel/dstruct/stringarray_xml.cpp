@@ -1,5 +1,6 @@
 // XML persistence of TStringArray (the layout is described in stringarray.h).
 #include <cstdint>
+#include <vector>
 
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
@@ -11,7 +12,30 @@ namespace zel {
 
 namespace {
 
-constexpr int64_t kMaxLoadCells = int64_t{1} << 27;
+// The most storage a grid read from a file may need (cell references of every
+// column, sort index and attributes of every row). The file's header alone
+// sets the dimensions, so without a bound a few bytes could ask for
+// gigabytes.
+constexpr int64_t kMaxLoadBytes = int64_t{1} << 29;
+
+// Storage of a cols x rows grid allocated in steps of AllocRowsBy rows, as
+// Resize lays it out, with each column's vector counted at 32 bytes of
+// bookkeeping.
+int64_t GridBytes(int64_t cols, int64_t rows, int32_t alloc_rows_by) {
+  const int64_t step = alloc_rows_by < 1 ? 1 : alloc_rows_by;
+  const int64_t cap = (rows + step - 1) / step * step;
+  return (cols + 1) * (cap * 4 + 32) + cap * 5 + cols;
+}
+
+// An element of the block, kept until the whole block has been read.
+struct CellEntry {
+  int32_t c, r;
+  String text;
+};
+struct AttribEntry {
+  int32_t index;
+  Byte value;
+};
 
 String Escape(const String& s) {
   String out;
@@ -178,46 +202,58 @@ bool TStringArray::ReadFromOpenXMLFile(TextFile& F, const String& DataID) {
   }
   int64_t cols = 0, rows = 0;
   if (!Attrib(attribs, u"cols", INT32_MAX, cols) || !Attrib(attribs, u"rows", INT32_MAX, rows) ||
-      cols < 1 || rows < 1 || (cols + 1) * rows > kMaxLoadCells)
+      cols < 1 || rows < 1 || GridBytes(cols, rows, FAllocRowsBy) > kMaxLoadBytes)
     return false;
 
-  // 2. The elements, into a fresh grid, so a damaged block changes nothing.
-  TStringArray fresh(nullptr);
-  fresh.SetAllocRowsBy(FAllocRowsBy);
-  if (!fresh.Resize(static_cast<int32_t>(cols), static_cast<int32_t>(rows))) return false;
-  static const std::vector<String> kTags = {u"cell",         u"rowattrib", u"colattrib",
-                                            u"/stringarray", u"",          u"*"};
-  String contents, text;
-  for (;;) {
-    const int32_t tag = ReadNextTagInTextFile(F, kTags, attribs, contents);
-    int64_t c = 0, r = 0, v = 0;
-    switch (tag) {
-      case 0:  // cell
-        if (!Attrib(attribs, u"c", cols, c) || !Attrib(attribs, u"r", rows, r) || r < 1 ||
-            !Unescape(contents, text))
+  // 2. The elements, gathered before any storage is sized by the header, so a
+  //    damaged or truncated block costs no more than the file holds and
+  //    changes nothing.
+  return GuardAllocation([&] {
+    std::vector<CellEntry> cells;
+    std::vector<AttribEntry> row_attribs, col_attribs;
+    static const std::vector<String> kTags = {u"cell",         u"rowattrib", u"colattrib",
+                                              u"/stringarray", u"",          u"*"};
+    String contents, text;
+    for (bool done = false; !done;) {
+      const int32_t tag = ReadNextTagInTextFile(F, kTags, attribs, contents);
+      int64_t c = 0, r = 0, v = 0;
+      switch (tag) {
+        case 0:  // cell
+          if (!Attrib(attribs, u"c", cols, c) || !Attrib(attribs, u"r", rows, r) || r < 1 ||
+              !Unescape(contents, text))
+            return false;
+          cells.push_back({static_cast<int32_t>(c), static_cast<int32_t>(r), text});
+          break;
+        case 1:  // rowattrib
+          if (!Attrib(attribs, u"r", rows, r) || r < 1 || !Attrib(attribs, u"val", 255, v))
+            return false;
+          row_attribs.push_back({static_cast<int32_t>(r), static_cast<Byte>(v)});
+          break;
+        case 2:  // colattrib
+          if (!Attrib(attribs, u"c", cols, c) || c < 1 || !Attrib(attribs, u"val", 255, v))
+            return false;
+          col_attribs.push_back({static_cast<int32_t>(c), static_cast<Byte>(v)});
+          break;
+        case 3:  // end of the block
+          done = true;
+          break;
+        case 4:  // end of the file (or a tag without a name): truncated or damaged
           return false;
-        fresh.SetString(static_cast<int32_t>(c), static_cast<int32_t>(r), text);
-        break;
-      case 1:  // rowattrib
-        if (!Attrib(attribs, u"r", rows, r) || r < 1 || !Attrib(attribs, u"val", 255, v))
-          return false;
-        fresh.SetRowAttrib(static_cast<int32_t>(r), static_cast<Byte>(v));
-        break;
-      case 2:  // colattrib
-        if (!Attrib(attribs, u"c", cols, c) || c < 1 || !Attrib(attribs, u"val", 255, v))
-          return false;
-        fresh.SetColAttrib(static_cast<int32_t>(c), static_cast<Byte>(v));
-        break;
-      case 3:  // end of the block
-        SwapContents(fresh);
-        Changed();
-        return true;
-      case 4:  // end of the file (or a tag without a name): truncated or damaged
-        return false;
-      default:  // an element this version does not know
-        break;
+        default:  // an element this version does not know
+          break;
+      }
     }
-  }
+    // 3. The grid, in the order the elements came (a later one wins).
+    TStringArray fresh(nullptr);
+    fresh.SetAllocRowsBy(FAllocRowsBy);
+    if (!fresh.Resize(static_cast<int32_t>(cols), static_cast<int32_t>(rows))) return false;
+    for (const CellEntry& e : cells) fresh.SetString(e.c, e.r, e.text);
+    for (const AttribEntry& e : row_attribs) fresh.SetRowAttrib(e.index, e.value);
+    for (const AttribEntry& e : col_attribs) fresh.SetColAttrib(e.index, e.value);
+    SwapContents(fresh);
+    Changed();
+    return true;
+  });
 }
 
 bool TStringArray::LoadFromXMLFile(const String& FName, const String& DataID) {

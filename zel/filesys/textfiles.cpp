@@ -1,22 +1,25 @@
 #include "zel/filesys/textfiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <random>
 #include <string_view>
+#include <vector>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
 #include "zel/streams/primitives.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 namespace {
@@ -24,7 +27,7 @@ namespace {
 // 1-based position of Sub in S; 0 when absent or Sub is empty.
 size_t PosOf(const String& Sub, const String& S) {
   if (Sub.empty()) return 0;
-  const size_t p = S.find(Sub);
+  const size_t p = internal::SubstringSearcher<char16_t>(Sub).Find(S);
   return p == String::npos ? 0 : p + 1;
 }
 
@@ -53,48 +56,141 @@ struct CloseGuard {
   }
 };
 
-// Where a copy from In to Out is written: Out itself, or, when both names
-// denote the same file, a temporary file beside it that replaces Out at the
-// end, so the input is not truncated before it is read.
-class OutputTarget {
- public:
-  OutputTarget(const String& In, const String& Out) : out_(Out), write_(Out) {
-    std::error_code ec;
-    const std::filesystem::path in_path(StringToUtf8(In));
-    const std::filesystem::path out_path(StringToUtf8(Out));
-    if (std::filesystem::equivalent(in_path, out_path, ec) && !ec) {
-      std::random_device rd;
-      const std::string suffix = ".zel-tmp-" + std::to_string(rd());
-      write_ = Out + Utf8ToString(suffix);
-      replace_ = true;
-    }
-  }
-  ~OutputTarget() {
-    if (replace_ && !done_) {
-      std::error_code ec;
-      std::filesystem::remove(std::filesystem::path(StringToUtf8(write_)), ec);
-    }
-  }
-  OutputTarget(const OutputTarget&) = delete;
-  OutputTarget& operator=(const OutputTarget&) = delete;
+// ---- raw text: code units as the file stores them ----------------------------
 
-  const String& WriteName() const { return write_; }
-  // Moves the temporary file onto the output; raises EInOutError on failure.
-  void Commit() {
-    if (!replace_) return;
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(StringToUtf8(write_)),
-                            std::filesystem::path(StringToUtf8(out_)), ec);
-    if (ec) RaiseIo("Cannot rename file", write_, ec.value());
-    done_ = true;
+// The width and byte order of a file's code units, from its mark: FF FE 00 00
+// and 00 00 FE FF 32-bit, FF FE and FE FF 16-bit (as CheckTextFileType tells
+// them apart), anything else bytes.
+struct UnitFormat {
+  size_t width = 1;
+  bool big_endian = false;
+};
+
+UnitFormat DetectUnits(const uint8_t* p, size_t n) {
+  auto starts = [&](std::initializer_list<uint8_t> mark) {
+    return n >= mark.size() && std::equal(mark.begin(), mark.end(), p);
+  };
+  if (starts({0xFF, 0xFE, 0x00, 0x00})) return {4, false};
+  if (starts({0x00, 0x00, 0xFE, 0xFF})) return {4, true};
+  if (starts({0xFF, 0xFE})) return {2, false};
+  if (starts({0xFE, 0xFF})) return {2, true};
+  return {1, false};
+}
+
+// Reads a file's code units without decoding them; bytes that do not fill a
+// last unit are left for Tail().
+class UnitReader {
+ public:
+  UnitReader(int fd, const String& name) : fd_(fd), name_(name), buf_(1 << 16) {
+    Have(4);
+    format_ = DetectUnits(buf_.data() + pos_, end_ - pos_);
+  }
+  UnitFormat Format() const { return format_; }
+
+  bool Next(uint32_t& u) {
+    const size_t w = format_.width;
+    if (Have(w) < w) return false;
+    const uint8_t* p = buf_.data() + pos_;
+    u = 0;
+    for (size_t i = 0; i < w; ++i)
+      u |= static_cast<uint32_t>(format_.big_endian ? p[i] : p[w - 1 - i]) << (8 * (w - 1 - i));
+    pos_ += w;
+    return true;
+  }
+  // The bytes after the last whole unit.
+  std::string Tail() {
+    Have(format_.width);
+    return std::string(reinterpret_cast<const char*>(buf_.data() + pos_), end_ - pos_);
   }
 
  private:
-  String out_;
-  String write_;
-  bool replace_ = false;
-  bool done_ = false;
+  size_t Have(size_t n) {
+    while (end_ - pos_ < n && !eof_) {
+      std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+      end_ -= pos_;
+      pos_ = 0;
+      const ssize_t got = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        RaiseIo("Cannot read file", name_, errno);
+      }
+      if (got == 0) eof_ = true;
+      end_ += static_cast<size_t>(got);
+    }
+    return end_ - pos_;
+  }
+
+  int fd_;
+  const String& name_;
+  std::vector<uint8_t> buf_;
+  size_t pos_ = 0, end_ = 0;
+  bool eof_ = false;
+  UnitFormat format_;
 };
+
+// Writes code units in a given format to a descriptor, buffered; failures
+// are kept as an errno value for the caller to report its own way.
+class UnitWriter {
+ public:
+  UnitWriter(int fd, UnitFormat format) : fd_(fd), format_(format) {}
+  void Unit(uint32_t u) {
+    const size_t w = format_.width;
+    for (size_t i = 0; i < w; ++i) {
+      const size_t shift = 8 * (format_.big_endian ? w - 1 - i : i);
+      out_.push_back(static_cast<char>((u >> shift) & 0xFF));
+    }
+    if (out_.size() >= (1 << 16)) Flush();
+  }
+  void Bytes(const std::string& b) { out_ += b; }
+  // 0, or the errno value of the first failed write.
+  int Flush() {
+    size_t done = 0;
+    while (error_ == 0 && done < out_.size()) {
+      const ssize_t n = ::write(fd_, out_.data() + done, out_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0)
+        error_ = n < 0 ? errno : EIO;
+      else
+        done += static_cast<size_t>(n);
+    }
+    out_.clear();
+    return error_;
+  }
+
+ private:
+  int fd_;
+  UnitFormat format_;
+  std::string out_;
+  int error_ = 0;
+};
+
+// Opens a file for reading its raw bytes; -1 with errno set when it cannot
+// be opened or is a directory.
+int OpenRaw(const String& name) {
+  std::string path;
+  if (!FileNameToPath(name, path)) return -1;
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  struct stat st;
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return fd;
+}
+
+struct FdGuard {
+  int fd;
+  ~FdGuard() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+constexpr uint32_t kCR = 13;
+constexpr uint32_t kLF = 10;
 
 String TrimBlanks(const String& S) {
   size_t a = 0;
@@ -158,8 +254,9 @@ int32_t ScanCountAndSkipLine(TStream& AStream) {
 // ---- encoding -------------------------------------------------------------------
 
 TTextfileType CheckTextFileType(const String& FileName) {
-  const std::string path = StringToUtf8(FileName);
-  int fd;
+  std::string path;
+  int fd = -1;
+  if (!FileNameToPath(FileName, path)) RaiseIo("Cannot open file", FileName, errno);
   do {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
@@ -195,10 +292,13 @@ TTextfileType CheckTextFileType(const String& FileName) {
 // ---- appending and clearing ---------------------------------------------------
 
 namespace {
+// A missing file is created; any other failure to open it (no permission,
+// a read-only file, a folder) is the error reported.
 void OpenForAppend(TextFile& f) {
   try {
     f.Append();
-  } catch (const EInOutError&) {
+  } catch (const EInOutError& e) {
+    if (e.ErrorCode() != ENOENT) throw;
     f.Rewrite();
   }
 }
@@ -271,7 +371,8 @@ String ReadStringFromTextFile(const String& FileName, const String& StartTag,
 
 // ---- last lines and counting -------------------------------------------------------
 
-TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) {
+namespace {
+TStrArray LastNLines(TextFile& F, int32_t N, int32_t& NLinesRead) {
   NLinesRead = 0;
   F.Reset();
   if (N < 1) {
@@ -279,9 +380,10 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
     F.Reset();
     return TStrArray();
   }
-  // The ring grows with the lines read, so a large N costs nothing until the
-  // result is built.
+  // The result's N entries are made first, so an N no memory can hold fails
+  // before the file is read; the ring grows with the lines read.
   const auto n = static_cast<size_t>(N);
+  TStrArray result(n);
   TStrArray ring;
   size_t next = 0;
   int64_t count = 0;
@@ -297,7 +399,6 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
   }
   F.Reset();
   NLinesRead = CheckedCount(count);
-  TStrArray result(n);
   if (ring.size() < n) {
     // Fewer lines than N: leading empty entries, then the lines in order.
     std::move(ring.begin(), ring.end(), result.end() - static_cast<ptrdiff_t>(ring.size()));
@@ -305,6 +406,11 @@ TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) 
     for (size_t k = 0; k < n; ++k) result[k] = std::move(ring[(next + k) % n]);
   }
   return result;
+}
+}  // namespace
+
+TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead) {
+  return GuardAllocation([&] { return LastNLines(F, N, NLinesRead); });
 }
 
 TStrArray ReadLastNLinesOfTextFile(const String& FileName, int32_t N, int32_t& NLinesRead) {
@@ -391,78 +497,66 @@ int32_t ReadHeaderOfASC(TStream& AStream, String& Comment, int32_t& Count1, int3
 // ---- copying -------------------------------------------------------------------------
 
 void EnsureCRLFInFile(const String& InFile, const String& OutFile) {
-  TextFile in(InFile);
-  in.Reset();
-  CloseGuard in_guard{in};
-  OutputTarget target(InFile, OutFile);
-  TextFile out(target.WriteName());
-  out.Rewrite();
-  CloseGuard out_guard{out};
-  while (!in.Eof()) {
-    const Char c = in.ReadChar();
-    out.Write(c);
-    if (c != u'\r') continue;
-    const Char next = in.Eof() ? u'\n' : in.ReadChar();
-    if (next != u'\n') out.Write(u'\n');
-    out.Write(next);
+  FdGuard in{OpenRaw(InFile)};
+  if (in.fd < 0) RaiseIo("Cannot open file", InFile, errno);
+  UnitReader reader(in.fd, InFile);
+  int err = 0;
+  TSafeFileStream out(OutFile, err);
+  if (err != 0) RaiseIo("Cannot create file", OutFile, err);
+  UnitWriter writer(out.Handle(), reader.Format());
+  uint32_t c = 0;
+  while (reader.Next(c)) {
+    writer.Unit(c);
+    if (c != kCR) continue;
+    uint32_t next = kLF;
+    const bool more = reader.Next(next);
+    if (!more || next != kLF) writer.Unit(kLF);
+    if (more) writer.Unit(next);
   }
-  out.Close();
-  in.Close();
-  target.Commit();
+  writer.Bytes(reader.Tail());
+  if ((err = writer.Flush()) != 0) RaiseIo("Cannot write file", OutFile, err);
+  if ((err = out.TryCommit()) != 0) RaiseIo("Cannot write file", OutFile, err);
 }
 
 int32_t FilterCopyTextFile(const String& InFile, const String& OutFile,
                            const TIntArray& DropLines) {
-  TextFile in(InFile);
-  try {
-    in.Reset();
-  } catch (const EInOutError&) {
-    return -1;
-  }
-  CloseGuard in_guard{in};
+  FdGuard in{OpenRaw(InFile)};
+  if (in.fd < 0) return -1;
+  UnitReader reader(in.fd, InFile);
   TIntArray drop(DropLines);
   std::sort(drop.begin(), drop.end());
-  int32_t status = 0;
-  {
-    OutputTarget target(InFile, OutFile);
-    TextFile out(target.WriteName());
-    CloseGuard out_guard{out};
-    int64_t number = 0;
-    try {
-      out.Rewrite();
-    } catch (const EInOutError&) {
-      status = -2;
+  int err = 0;
+  TSafeFileStream out(OutFile, err);
+  if (err != 0) return -2;
+  const UnitFormat format = reader.Format();
+  UnitWriter writer(out.Handle(), format);
+  uint32_t c = 0;
+  bool more = reader.Next(c);
+  if (more && format.width > 1 && c == 0xFEFF) {
+    writer.Unit(c);  // the byte-order mark belongs to the file, not to line 1
+    more = reader.Next(c);
+  }
+  int64_t number = 0;
+  while (more) {
+    // One line: up to CR (with a following LF), LF, or the end of the file.
+    ++number;
+    const bool keep = number > std::numeric_limits<int32_t>::max() ||
+                      !std::binary_search(drop.begin(), drop.end(), static_cast<int32_t>(number));
+    while (more && c != kCR && c != kLF) {
+      if (keep) writer.Unit(c);
+      more = reader.Next(c);
     }
-    while (status == 0 && !in.Eof()) {
-      String line = in.ReadLn();  // a read failure raises to the caller
-      ++number;
-      if (number <= std::numeric_limits<int32_t>::max() &&
-          std::binary_search(drop.begin(), drop.end(), static_cast<int32_t>(number))) {
-        continue;
-      }
-      try {
-        out.WriteLn(line);
-      } catch (const EInOutError&) {
-        status = -2;
-      }
-    }
-    if (status == 0) {
-      try {
-        out.Close();
-      } catch (const EInOutError&) {
-        status = -2;
-      }
-    }
-    if (status == 0) {
-      in.Close();
-      try {
-        target.Commit();
-      } catch (const EInOutError&) {
-        status = -2;
-      }
+    const bool cr = more && c == kCR;
+    more = more && reader.Next(c);
+    if (cr && more && c == kLF) more = reader.Next(c);
+    if (keep) {
+      writer.Unit(kCR);
+      writer.Unit(kLF);
     }
   }
-  return status;
+  writer.Bytes(reader.Tail());
+  if (writer.Flush() != 0 || out.TryCommit() != 0) return -2;
+  return 0;
 }
 
 // ---- searching ------------------------------------------------------------------------

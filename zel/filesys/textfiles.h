@@ -54,7 +54,9 @@ enum TTextfileType : uint8_t {
 ZEL_API TTextfileType CheckTextFileType(const String& FileName);
 
 // Appends the line (or each line of the list, in order) to the file; a file
-// that cannot be opened for appending (usually: it does not exist) is created.
+// that does not exist is created. Any other failure to open it (a read-only
+// file, no permission, a folder) raises EInOutError "Cannot open file ..."
+// with that reason.
 ZEL_API void AppendToTextFile(const String& FileName, const String& Line);
 ZEL_API void AppendToTextFile(const String& FileName, const TStringList& Lines);
 
@@ -76,7 +78,8 @@ ZEL_API String ReadStringFromTextFile(const String& FileName, const String& Star
 // NLinesRead receives the number of lines in the file. The file is reset
 // before and after reading, so it stays open at its first line. N < 1 gives
 // an empty array (the lines are still counted). Memory: min(N, lines) lines
-// while reading, plus the N entries of the result.
+// while reading, plus the N entries of the result, which are made first: an N
+// that memory cannot hold raises EOutOfMemory before the file is read.
 ZEL_API TStrArray ReadLastNLinesOfTextFile(TextFile& F, int32_t N, int32_t& NLinesRead);
 // The same on a named file, which is opened and closed again.
 ZEL_API TStrArray ReadLastNLinesOfTextFile(const String& FileName, int32_t N, int32_t& NLinesRead);
@@ -127,16 +130,23 @@ ZEL_API int32_t ReadHeaderOfASC(TStream& AStream, String& Comment, int32_t& Coun
 // Copies InFile to OutFile character by character, writing a LF after every
 // CR that is not followed by one (a CR at the very end gets one too). A LF
 // without CR before it is copied as it is, and the character written after an
-// inserted LF is not examined again: CR CR A becomes CR LF CR A. The output is
-// UTF-8 (see above). OutFile may name the same file as InFile: the copy is
-// then made in a temporary file that replaces the input at the end.
+// inserted LF is not examined again: CR CR A becomes CR LF CR A. Only line
+// ends change: every other byte is copied as it is (no decoding, so
+// Windows-1252 stays Windows-1252), and a file marked as UTF-16 or UTF-32
+// (FF FE, FE FF, FF FE 00 00, 00 00 FE FF) is repaired in its own code units
+// and byte order. OutFile is replaced through TSafeFileStream (mode, owner and
+// links kept, nothing changed on failure), so it may name the same file as
+// InFile.
 ZEL_API void EnsureCRLFInFile(const String& InFile, const String& OutFile);
 
 // Copies InFile to OutFile line by line, leaving out every line whose 1-based
-// number is in DropLines. Returns 0 on success, -1 when InFile cannot be
-// opened (OutFile is then not touched), -2 when OutFile cannot be created,
-// written or closed. A read failure of InFile raises EInOutError. OutFile may
-// name the same file as InFile (see EnsureCRLFInFile). Cost: O(lines x
+// number is in DropLines. Lines are split as TextFile reads them; each kept
+// line is copied byte for byte (in its own code units for a file marked as
+// UTF-16 or UTF-32, whose mark is kept) and ended with CR LF. Returns 0 on
+// success, -1 when InFile cannot be opened (OutFile is then not touched), -2
+// when OutFile cannot be created, written or closed (it then keeps its
+// previous contents). A read failure of InFile raises EInOutError. OutFile is
+// replaced as by EnsureCRLFInFile and may name InFile. Cost: O(lines x
 // log(entries)).
 ZEL_API int32_t FilterCopyTextFile(const String& InFile, const String& OutFile,
                                    const TIntArray& DropLines);

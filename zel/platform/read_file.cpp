@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "zel/runtime/utf8.h"
+#include "zel/runtime/filename.h"
 
 namespace zel::internal {
 namespace {
@@ -25,8 +25,8 @@ struct FdCloser {
 
 bool ReadFileInBlocks(const String& name,
                       const std::function<void(const uint8_t* data, size_t len)>& consume) {
-  const std::string path = StringToUtf8(name);
-  if (path.empty() || path.find('\0') != std::string::npos) return false;
+  std::string path;
+  if (!FileNameToPath(name, path) || path.empty()) return false;
   FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return false;
   struct stat st {};

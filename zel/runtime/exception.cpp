@@ -29,4 +29,6 @@ EVariantError::~EVariantError() = default;
 EListError::~EListError() = default;
 ERegistryException::~ERegistryException() = default;
 
+void RaiseOutOfMemory() { throw EOutOfMemory(u"Out of memory"); }
+
 }  // namespace zel

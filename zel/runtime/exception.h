@@ -7,7 +7,10 @@
 #pragma once
 
 #include <exception>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "zel/runtime/types.h"
 
@@ -58,5 +61,24 @@ ZEL_DECLARE_EXCEPTION(ERangeError, Exception);
 ZEL_DECLARE_EXCEPTION(EVariantError, Exception);
 ZEL_DECLARE_EXCEPTION(EListError, Exception);
 ZEL_DECLARE_EXCEPTION(ERegistryException, Exception);
+
+// Raises EOutOfMemory "Out of memory".
+[[noreturn]] ZEL_API void RaiseOutOfMemory();
+
+// Runs Body and returns what it returns. An allocation that fails inside it
+// (std::bad_alloc, or std::length_error from a container asked for more than
+// it can ever hold) leaves as EOutOfMemory, so callers of the library meet
+// the runtime's error and never a bare std::bad_alloc. Public functions whose
+// memory grows with their input run their work through it.
+template <class Body>
+decltype(auto) GuardAllocation(Body&& body) {
+  try {
+    return std::forward<Body>(body)();
+  } catch (const std::bad_alloc&) {
+    RaiseOutOfMemory();
+  } catch (const std::length_error&) {
+    RaiseOutOfMemory();
+  }
+}
 
 }  // namespace zel

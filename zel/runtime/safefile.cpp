@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -36,7 +37,11 @@ std::string BaseName(const std::string& path) {
 
 // Follows symbolic links from `path` to the file they finally name (which
 // need not exist yet). Gives up after 40 links, as the kernel does (ELOOP).
-bool ResolveLinks(std::string& path, int& err) {
+// `via_proc` tells whether the chain went through /proc (/dev/stdout is a
+// link to /proc/self/fd/1): such a name stands for an open descriptor, whose
+// file must be written, not replaced under it.
+bool ResolveLinks(std::string& path, bool& via_proc, int& err) {
+  via_proc = path.rfind("/proc/", 0) == 0;
   for (int hops = 0; hops < 40; ++hops) {
     std::string buf(4096, '\0');
     const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
@@ -47,13 +52,14 @@ bool ResolveLinks(std::string& path, int& err) {
       buf = (dir == "/" ? "/" : dir + "/") + buf;
     }
     path = std::move(buf);
+    if (path.rfind("/proc/", 0) == 0) via_proc = true;
   }
   err = ELOOP;
   return false;
 }
 
-// ".name.tmp-XXXXXX" beside the target, created exclusively.
-int CreateTemporary(const std::string& target, std::string& temp_path) {
+// ".name.tmp-XXXXXX" beside the target, created exclusively with `mode`.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& temp_path) {
   static constexpr char kAlphabet[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   const std::string dir = DirName(target);
@@ -65,7 +71,7 @@ int CreateTemporary(const std::string& target, std::string& temp_path) {
     }
     std::string name = prefix;
     for (unsigned char b : random) name += kAlphabet[b % (sizeof kAlphabet - 1)];
-    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) {
       temp_path = std::move(name);
       return fd;
@@ -111,44 +117,72 @@ bool CopyInto(int from, int to) {
 }  // namespace
 
 TSafeFileStream::TSafeFileStream(const String& FileName) : THandleStream(-1), file_name_(FileName) {
-  target_ = StringToUtf8(FileName);
-  int err = 0;
-  if (!ResolveLinks(target_, err)) RaiseCreate(file_name_, err);
+  const int err = Open();
+  if (err != 0) RaiseCreate(file_name_, err);
+}
+
+TSafeFileStream::TSafeFileStream(const String& FileName, int& ErrorCode)
+    : THandleStream(-1), file_name_(FileName) {
+  ErrorCode = Open();
+}
+
+int TSafeFileStream::Open() {
+  // A name with U+0000 would be cut short by the system: refused.
+  if (!FileNameToPath(file_name_, target_)) return EINVAL;
+  const std::string given = target_;
 
   struct stat st;
-  if (::stat(target_.c_str(), &st) == 0) {
+  const bool exists = ::stat(given.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) return EISDIR;
+  bool via_proc = false;
+  int err = 0;
+  if (!ResolveLinks(target_, via_proc, err)) return err;
+  if (exists && (!S_ISREG(st.st_mode) || via_proc)) {
+    // Devices, FIFOs, terminals, sockets, and names of open descriptors
+    // (/dev/stdout, also when it is redirected to a file): written as they
+    // are, through the name given (the system follows its links).
+    mode_ = Mode::kDirect;
+    do {
+      handle_ = ::open(given.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    } while (handle_ < 0 && errno == EINTR);
+    return handle_ < 0 ? errno : 0;
+  }
+  if (exists) {
     existed_ = true;
-    if (S_ISDIR(st.st_mode)) RaiseCreate(file_name_, EISDIR);
-    if (!S_ISREG(st.st_mode)) {
-      // Devices, FIFOs, terminals, sockets: write to them as they are.
-      mode_ = Mode::kDirect;
-      handle_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-      if (handle_ < 0) RaiseCreate(file_name_, errno);
-      return;
-    }
     // A file the caller may not write stays as it is, as an in-place write
     // would have been refused.
-    if (::access(target_.c_str(), W_OK) != 0) RaiseCreate(file_name_, errno);
+    if (::access(target_.c_str(), W_OK) != 0) return errno;
     if (st.st_nlink > 1) mode_ = Mode::kRewriteInPlace;
   }
 
-  handle_ = CreateTemporary(target_, temp_);
+  // The temporary of an existing file is readable by its owner only until it
+  // has the file's mode and owner, so no one else can open it in between and
+  // read the new contents of a private file. A new file gets 0666 less the
+  // umask, as any newly created file does.
+  handle_ = CreateTemporary(target_, existed_ ? 0600 : 0666, temp_);
   if (handle_ < 0) {
     err = errno;
     // A folder that refuses new files may still hold a writable file.
     if (existed_ && (err == EACCES || err == EPERM)) {
       mode_ = Mode::kRewriteInPlace;
       handle_ = ::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-      if (handle_ >= 0) return;
+      if (handle_ >= 0) return 0;
       err = errno;
     }
-    RaiseCreate(file_name_, err);
+    return err;
   }
   if (existed_) {
-    // The new file looks like the old one: permissions, and owner where allowed.
+    // The new file looks like the old one: owner where allowed, permissions.
     (void)::fchown(handle_, st.st_uid, st.st_gid);
-    ::fchmod(handle_, st.st_mode & 07777);
+    if (::fchmod(handle_, st.st_mode & 07777) != 0) {
+      err = errno;
+      Discard();
+      ::close(handle_);
+      handle_ = -1;
+      return err;
+    }
   }
+  return 0;
 }
 
 TSafeFileStream::~TSafeFileStream() {
@@ -165,40 +199,55 @@ void TSafeFileStream::Discard() noexcept {
   }
 }
 
-void TSafeFileStream::FailCommit(int err) {
-  Discard();
-  if (handle_ >= 0) {
-    ::close(handle_);
-    handle_ = -1;
-  }
-  throw EWriteError(u"Cannot write file \"" + file_name_ + u"\". " + Reason(err));
+void TSafeFileStream::Commit() {
+  const int err = TryCommit();
+  if (err != 0) throw EWriteError(u"Cannot write file \"" + file_name_ + u"\". " + Reason(err));
 }
 
-void TSafeFileStream::Commit() {
-  if (committed_) return;
+int TSafeFileStream::TryCommit() noexcept {
+  if (committed_) return 0;
+  if (handle_ < 0) return EBADF;
   const int fd = Handle();  // settles any read-ahead on the logical position
+  auto fail = [&](int err) {
+    Discard();
+    if (handle_ >= 0) ::close(handle_);
+    handle_ = -1;
+    return err;
+  };
   switch (mode_) {
     case Mode::kDirect:
       break;
     case Mode::kReplace:
-      if (existed_ && ::fsync(fd) != 0) FailCommit(errno);
+      if (existed_ && ::fsync(fd) != 0) return fail(errno);
       break;
     case Mode::kRewriteInPlace: {
       const int target = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-      if (target < 0) FailCommit(errno);
+      if (target < 0) return fail(errno);
       const bool ok = CopyInto(fd, target);
       const int err = errno;
-      if (::close(target) != 0 && ok) FailCommit(errno);
-      if (!ok) FailCommit(err);
+      if (::close(target) != 0 && ok) return fail(errno);
+      if (!ok) return fail(err);
       break;
     }
   }
   handle_ = -1;
-  if (::close(fd) != 0) FailCommit(errno);
-  if (mode_ == Mode::kReplace && ::rename(temp_.c_str(), target_.c_str()) != 0) FailCommit(errno);
-  if (mode_ == Mode::kReplace) temp_.clear();
+  if (::close(fd) != 0) return fail(errno);
+  if (mode_ == Mode::kReplace) {
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) return fail(errno);
+    temp_.clear();
+    if (existed_) {
+      // The rename itself reaches the disk with the folder (best effort:
+      // the contents are in place whatever this gives).
+      const int dir = ::open(DirName(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+      }
+    }
+  }
   Discard();
   committed_ = true;
+  return 0;
 }
 
 void SafeReplaceFile(const String& FileName, const std::function<void(TStream&)>& Write) {

@@ -24,8 +24,14 @@
 //     contents are complete, so all its names keep sharing one file. Only a
 //     failure during that final copy (a full disk when the file grows) can
 //     leave it damaged; the error is raised.
-//   - A target that is not a regular file (/dev/null, /dev/stdout, a FIFO, a
-//     terminal) is opened and written directly; it is never replaced.
+//   - A target that is not a regular file (/dev/null, a FIFO, a terminal), and
+//     a name that stands for an open descriptor (/dev/stdout, /proc/self/fd/N,
+//     even when redirected to a regular file), is opened and written
+//     directly; it is never replaced.
+//   - The temporary of an existing file is created readable by its owner
+//     only and takes the file's mode and owner before anything is written.
+//   - The name becomes a path through FileNameToPath: a name holding U+0000
+//     is refused (EINVAL) instead of naming a shorter path.
 //   - When the target's folder does not let us create the temporary but the
 //     existing file itself is writable, the file is rewritten in place as with
 //     hard links.
@@ -48,6 +54,10 @@ class ZEL_API TSafeFileStream : public THandleStream {
  public:
   // Opens the temporary (or, for devices and FIFOs, the target itself).
   explicit TSafeFileStream(const String& FileName);
+  // The same without raising: ErrorCode receives 0, or the errno value that
+  // the create error would report (EINVAL for a name holding U+0000), and the
+  // stream then writes nothing (Handle() < 0).
+  TSafeFileStream(const String& FileName, int& ErrorCode);
   // Without Commit(): removes the temporary; the target is untouched.
   ~TSafeFileStream() override;
 
@@ -57,6 +67,9 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // Makes the written contents the file's contents. Raises EWriteError on
   // failure, after removing the temporary. Calling it twice does nothing.
   void Commit();
+  // Commit without raising: 0, or the errno value of the failure (the
+  // temporary is then removed and the target left as it was).
+  int TryCommit() noexcept;
 
   bool Committed() const noexcept { return committed_; }
   const String& FileName() const noexcept { return file_name_; }
@@ -69,8 +82,8 @@ class ZEL_API TSafeFileStream : public THandleStream {
  private:
   enum class Mode : uint8_t { kReplace, kRewriteInPlace, kDirect };
 
+  int Open();  // 0 or errno
   void Discard() noexcept;
-  [[noreturn]] void FailCommit(int err);
 
   String file_name_;
   std::string target_;  // the path finally written (symbolic links resolved)

@@ -10,9 +10,25 @@
 #include <typeinfo>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
+
+namespace {
+
+// A position (or the end of a write) that an int64_t cannot hold.
+[[noreturn]] void RaiseOutOfRange() { throw EStreamError(u"Stream position out of range"); }
+
+// Base + Offset, refused when it does not fit.
+int64_t AddPosition(int64_t Base, int64_t Offset) {
+  int64_t r;
+  if (__builtin_add_overflow(Base, Offset, &r)) RaiseOutOfRange();
+  return r;
+}
+
+}  // namespace
 
 // ---- TStream ------------------------------------------------------------------
 
@@ -76,11 +92,11 @@ int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
 
 int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
-  const int64_t end = pos_ + Count;
+  const int64_t end = AddPosition(pos_, Count);
   if (end > static_cast<int64_t>(data_.size())) {
     // Grow geometrically so that many small writes stay linear overall.
     size_t cap = std::max<size_t>(data_.size() * 2, 256);
-    data_.resize(std::max(cap, static_cast<size_t>(end)));
+    GuardAllocation([&] { data_.resize(std::max(cap, static_cast<size_t>(end))); });
   }
   if (pos_ > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(pos_ - size_));
   std::memcpy(data_.data() + pos_, Buffer, static_cast<size_t>(Count));
@@ -93,14 +109,15 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t base = 0;
   if (Origin == soCurrent) base = pos_;
   if (Origin == soEnd) base = size_;
-  const int64_t target = base + Offset;
+  const int64_t target = AddPosition(base, Offset);
   pos_ = target < 0 ? 0 : target;
   return pos_;
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) NewSize = 0;
-  if (NewSize > static_cast<int64_t>(data_.size())) data_.resize(static_cast<size_t>(NewSize));
+  if (NewSize > static_cast<int64_t>(data_.size()))
+    GuardAllocation([&] { data_.resize(static_cast<size_t>(NewSize)); });
   if (NewSize > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(NewSize - size_));
   size_ = NewSize;
   if (pos_ > size_) pos_ = size_;
@@ -132,9 +149,24 @@ void TMemoryStream::Clear() {
 
 void TMemoryStream::LoadFromStream(TStream& Source) {
   Source.SetPosition(0);
-  const int64_t n = Source.Size();
-  SetSize(n);
-  if (n > 0) Source.ReadBuffer(data_.data(), n);
+  // Size() is a first guess only: files of /proc report 0, and a file may
+  // grow or shrink while it is read. Reading goes on to the end of the data.
+  const int64_t guess = std::max<int64_t>(Source.Size(), 0);
+  TMemoryStream loaded;
+  loaded.SetSize(guess);
+  int64_t have = 0;
+  for (;;) {
+    if (have == loaded.size_) {
+      constexpr int64_t kStep = 1 << 16;
+      loaded.SetSize(have + std::max<int64_t>(kStep, have / 2));
+    }
+    const int64_t n = Source.Read(loaded.data_.data() + have, loaded.size_ - have);
+    if (n <= 0) break;
+    have += n;
+  }
+  loaded.SetSize(have);
+  data_.swap(loaded.data_);
+  size_ = have;
   pos_ = 0;
 }
 
@@ -148,8 +180,7 @@ void TMemoryStream::LoadFromFile(const String& FileName) {
 }
 
 void TMemoryStream::SaveToFile(const String& FileName) {
-  TFileStream f(FileName, fmCreate);
-  SaveToStream(f);
+  SafeReplaceFile(FileName, [this](TStream& f) { SaveToStream(f); });
 }
 
 // ---- THandleStream ---------------------------------------------------------------
@@ -273,7 +304,7 @@ int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     // Moves inside the bytes read ahead need no system call.
     const int64_t first = ahead_end_ - ahead_len_;
     const int64_t here = first + ahead_pos_;
-    const int64_t target = Origin == soCurrent ? here + Offset : Offset;
+    const int64_t target = Origin == soCurrent ? AddPosition(here, Offset) : Offset;
     if (target >= first && target < ahead_end_) {
       ahead_pos_ = target - first;
       return target;
@@ -305,14 +336,26 @@ void THandleStream::SetSize(int64_t NewSize) {
 
 namespace {
 int OpenFile(const String& name, uint16_t mode) {
-  const std::string path = StringToUtf8(name);
+  std::string path;
+  if (!FileNameToPath(name, path)) return -1;
+  int fd;
   if ((mode & fmCreate) == fmCreate) {
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  } else {
+    int flags = O_RDONLY;
+    if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
+    if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
+    fd = ::open(path.c_str(), flags | O_CLOEXEC);
   }
-  int flags = O_RDONLY;
-  if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
-  if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
-  return ::open(path.c_str(), flags | O_CLOEXEC);
+  // A directory opens for reading but holds no bytes: refused like any file
+  // that cannot be opened.
+  struct stat st;
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return fd;
 }
 }  // namespace
 

@@ -3,7 +3,9 @@
 // Counts and positions are 64-bit. Read returns the number of bytes that
 // arrived (0 at the end, never negative); ReadBuffer/WriteBuffer raise
 // EReadError/EWriteError when fewer bytes move than asked. Negative counts
-// move nothing.
+// move nothing. A Seek or Write whose resulting position an int64_t cannot
+// hold raises EStreamError "Stream position out of range" and changes nothing;
+// a memory stream that cannot get the memory it needs raises EOutOfMemory.
 //
 // Read window. Parsers that take one byte at a time (the stream functions of
 // zel/streams) ask the stream for ReadWindow(): a view of bytes at the current
@@ -104,9 +106,13 @@ class ZEL_API TMemoryStream : public TStream {
   uint8_t* Memory() noexcept { return data_.data(); }
   void Clear();
 
+  // Loads the whole of Source from its start: reads to the end of the data
+  // (Size() is only a first guess: files of /proc report 0).
   void LoadFromStream(TStream& Source);
   void SaveToStream(TStream& Dest);
   void LoadFromFile(const String& FileName);
+  // Replaces the file through TSafeFileStream: a failure raises and keeps
+  // the previous file.
   void SaveToFile(const String& FileName);
 
   String ClassName() const override;
@@ -173,7 +179,11 @@ class ZEL_API THandleStream : public TStream {
 
 // A stream over a named file. Raises EFCreateError ("Cannot create file
 // "<name>". <reason>") or EFOpenError ("Cannot open file "<name>".
-// <reason>") when the file cannot be created or opened.
+// <reason>") when the file cannot be created or opened; a directory is
+// refused with EISDIR, and a name holding U+0000 with EINVAL (names become
+// paths through FileNameToPath). fmCreate truncates an existing file at once:
+// to replace a whole file so that a failure keeps the old one, write through
+// TSafeFileStream (as SaveToFile does).
 class ZEL_API TFileStream : public THandleStream {
  public:
   TFileStream(const String& AFileName, uint16_t Mode);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
@@ -174,14 +175,16 @@ String DecodeFileText(std::string_view bytes) {
 }  // namespace
 
 void TStringList::LoadFromStream(TStream& Stream) {
-  std::string bytes;
-  char buf[65536];
-  for (;;) {
-    const int64_t got = Stream.Read(buf, sizeof buf);
-    if (got <= 0) break;
-    bytes.append(buf, static_cast<size_t>(got));
-  }
-  SetText(DecodeFileText(bytes));
+  GuardAllocation([&] {
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+      const int64_t got = Stream.Read(buf, sizeof buf);
+      if (got <= 0) break;
+      bytes.append(buf, static_cast<size_t>(got));
+    }
+    SetText(DecodeFileText(bytes));
+  });
 }
 
 void TStringList::SaveToStream(TStream& Stream) const {
@@ -195,8 +198,7 @@ void TStringList::LoadFromFile(const String& FileName) {
 }
 
 void TStringList::SaveToFile(const String& FileName) const {
-  TFileStream fs(FileName, fmCreate);
-  SaveToStream(fs);
+  SafeReplaceFile(FileName, [this](TStream& fs) { SaveToStream(fs); });
 }
 
 void TStringList::Assign(const TPersistent* Source) {

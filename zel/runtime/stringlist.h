@@ -10,8 +10,10 @@
 // with a byte order mark are recognised); bytes that are not valid UTF-8 are
 // read as Windows-1252 so files from code-page systems load unchanged.
 // SaveToFile writes UTF-8 without byte order mark, every line ending in
-// CR LF. Missing or unreadable files raise the file stream's EFOpenError /
-// EFCreateError.
+// CR LF, replacing the file through TSafeFileStream (a failure raises and
+// keeps the previous file). Missing or unreadable files raise the file
+// stream's EFOpenError / EFCreateError; memory that cannot be had raises
+// EOutOfMemory.
 //
 // Comparison: with CaseSensitive() false (the default) IndexOf and Sort fold
 // case with AnsiLowerCase; otherwise they compare code units. Sort is stable.

@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 #if defined(__SSE2__)
@@ -116,6 +119,10 @@ TextFile::TextFile() = default;
 TextFile::TextFile(const String& FileName) { Assign(FileName); }
 
 TextFile::~TextFile() {
+  if (IsOpen() && safe_ && std::uncaught_exceptions() > unwinding_) {
+    CloseFd(false);  // abandoned on the way out of an error: the old contents stay
+    return;
+  }
   if (IsOpen()) {
     try {
       Close();
@@ -148,7 +155,8 @@ namespace {
 void TextFile::Open(int flags, TTextFileState state, const char* what) {
   if (!assigned_) RaiseRuntime("File not assigned", name_, kIoFileNotAssigned);
   if (IsOpen()) Close();
-  const std::string path = StringToUtf8(name_);
+  std::string path;
+  if (!FileNameToPath(name_, path)) RaiseOs(what, errno);
   int fd;
   do {
     fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
@@ -159,6 +167,10 @@ void TextFile::Open(int flags, TTextFileState state, const char* what) {
     ::close(fd);
     RaiseOs(what, EISDIR);
   }
+  Start(fd, state);
+}
+
+void TextFile::Start(int fd, TTextFileState state) {
   fd_ = fd;
   state_ = state;
   pos_ = end_ = 0;
@@ -188,7 +200,16 @@ void TextFile::Reset() {
   Open(O_RDONLY, tfsInput, "Cannot open file");
 }
 
-void TextFile::Rewrite() { Open(O_WRONLY | O_CREAT | O_TRUNC, tfsOutput, "Cannot create file"); }
+void TextFile::Rewrite() {
+  if (!assigned_) RaiseRuntime("File not assigned", name_, kIoFileNotAssigned);
+  if (IsOpen()) Close();
+  int err = 0;
+  auto safe = std::make_unique<TSafeFileStream>(name_, err);
+  if (err != 0) RaiseOs("Cannot create file", err);
+  safe_ = std::move(safe);
+  unwinding_ = std::uncaught_exceptions();
+  Start(safe_->Handle(), tfsOutput);
+}
 
 void TextFile::Append() { Open(O_WRONLY | O_APPEND, tfsOutput, "Cannot open file"); }
 
@@ -203,6 +224,13 @@ void TextFile::CloseFd(bool report) {
   buf_.shrink_to_fit();
   out_.clear();
   high_ = 0;
+  if (safe_) {
+    // The replacement takes the place of the file only on a reported close.
+    const int err = report ? safe_->TryCommit() : 0;
+    safe_.reset();
+    if (err != 0) RaiseOs("Cannot write file", err);
+    return;
+  }
   // close() is not retried on EINTR: on Linux the descriptor is gone anyway.
   if (::close(fd) != 0 && report) RaiseOs("Cannot close file", errno);
 }

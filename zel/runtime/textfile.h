@@ -38,11 +38,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "zel/runtime/types.h"
 
 namespace zel {
+
+class TSafeFileStream;
 
 // Longest run of bytes that is decoded as a unit (see above).
 inline constexpr size_t kTextDecodePiece = 32 * 1024;
@@ -62,7 +65,9 @@ class ZEL_API TextFile {
   // Same as TextFile() followed by Assign(FileName).
   explicit TextFile(const String& FileName);
   // Closes the file if it is open; buffered output is written, but errors at
-  // this point cannot be reported (call Close to see them).
+  // this point cannot be reported (call Close to see them). A file opened by
+  // Rewrite that is destroyed while an exception is on its way is abandoned:
+  // the file keeps its previous contents.
   ~TextFile();
 
   TextFile(const TextFile&) = delete;
@@ -73,7 +78,11 @@ class ZEL_API TextFile {
   // Opens the file for reading at its start; an open file is closed and
   // reopened (an input file simply rewinds).
   void Reset();
-  // Creates the file, or truncates an existing one, and opens it for writing.
+  // Creates the file, or replaces an existing one, and opens it for writing.
+  // The new contents go to a temporary file that replaces the old one when
+  // Close succeeds (see TSafeFileStream: mode, owner and links are kept,
+  // devices and FIFOs are written directly), so a failure on the way (a full
+  // disk) leaves the previous contents in place and raises.
   void Rewrite();
   // Opens an existing file for writing at its end (fails if it is missing).
   void Append();
@@ -137,6 +146,7 @@ class ZEL_API TextFile {
   void AppendUtf8(const Char* s, size_t n);
   void FlushBuffer();
   void CloseFd(bool report);
+  void Start(int fd, TTextFileState state);
 
   String name_;
   bool assigned_ = false;
@@ -157,6 +167,10 @@ class ZEL_API TextFile {
   // Output.
   std::string out_;
   Char high_ = 0;  // a high surrogate waiting for its low half
+  // The replacement a Rewrite writes to (fd_ is its descriptor), and how many
+  // exceptions were in flight when it began.
+  std::unique_ptr<TSafeFileStream> safe_;
+  int unwinding_ = 0;
 };
 
 }  // namespace zel

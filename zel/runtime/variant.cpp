@@ -1,6 +1,7 @@
 #include "zel/runtime/variant.h"
 
 #include <cmath>
+#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
@@ -250,16 +251,12 @@ Variant VarArrayCreate(int Lo, int Hi, TVarType VarType) {
   else if (VarType != varVariant)
     element = VarAsType(Variant(0), VarType);
   Variant v;
-  try {
+  GuardAllocation([&] {
     auto data = std::make_unique<internal::VarArrayData>();
     data->lo = Lo;
     data->items.assign(static_cast<size_t>(count), element);
     v.arr_ = std::move(data);
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory(u"Out of memory");
-  } catch (const std::length_error&) {
-    throw EOutOfMemory(u"Out of memory");
-  }
+  });
   v.type_ = static_cast<TVarType>(varArray | VarType);
   return v;
 }
@@ -370,9 +367,25 @@ uint64_t Variant::AsUInt64() const {
   return static_cast<uint64_t>(r);
 }
 
-double Variant::AsDouble() const { return static_cast<double>(AsNumber("Double")); }
+double Variant::AsDouble() const { return AsFinite<double>("Double"); }
 
-TDateTime Variant::AsDateTime() const { return static_cast<TDateTime>(AsNumber("Date")); }
+TDateTime Variant::AsDateTime() const { return AsFinite<TDateTime>("Date"); }
+
+template <class Real>
+Real Variant::AsFinite(const char* Target) const {
+  // Text can name values beyond the target's range ("1e999"); they are a
+  // failed conversion, not infinity. Infinity held as a number stays.
+  // The limit is the largest value plus half its spacing: from there on the
+  // value rounds to infinity.
+  constexpr Real kMax = std::numeric_limits<Real>::max();
+  const long double limit =
+      static_cast<long double>(kMax) +
+      (static_cast<long double>(kMax) - static_cast<long double>(std::nextafter(kMax, Real(0)))) /
+          2;
+  const long double v = AsNumber(Target);
+  if (std::isfinite(v) && std::fabs(v) >= limit) CastError(Target);
+  return static_cast<Real>(v);
+}
 
 bool Variant::AsBoolean() const {
   if (type_ == varBoolean) return num_.b;
@@ -434,7 +447,7 @@ Variant VarAsType(const Variant& V, TVarType VarType) {
     }
     return r;
   }
-  if (VarType == varSingle) return Variant(static_cast<float>(V.AsDouble()));
+  if (VarType == varSingle) return Variant(V.AsFinite<float>("Single"));
   if (VarType == varDouble) return Variant(V.AsDouble());
   if (VarType == varDate) return VarFromDateTime(V.AsDateTime());
   if (VarType == varBoolean) return Variant(V.AsBoolean());

@@ -28,7 +28,8 @@
 // reads as 0 / "" / false, null raises EVariantError, numbers convert between
 // each other (floating to integer rounds halves to even and raises
 // EVariantError when out of range), strings are parsed as numbers with "."
-// as decimal point and raise EVariantError when they are not numbers,
+// as decimal point and raise EVariantError when they are not numbers or
+// name a finite value beyond the target type's range ("1e999" as Double),
 // Booleans read as 1 / 0 and as "True" / "False". Arrays convert to nothing
 // but themselves.
 //
@@ -145,6 +146,9 @@ class ZEL_API Variant {
   void SetInt(TVarType Type, int64_t V) noexcept;
   [[noreturn]] void CastError(const char* Target) const;
   long double AsNumber(const char* Target) const;
+  // AsNumber in Real's range (a finite value beyond it raises CastError).
+  template <class Real>
+  Real AsFinite(const char* Target) const;
 
   TVarType type_ = varEmpty;
   union {

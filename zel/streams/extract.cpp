@@ -7,6 +7,7 @@
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/streams/primitives.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 
@@ -118,13 +119,15 @@ void SearchAndReplace(TMemoryStream& InStream, TMemoryStream& OutStream, const S
       std::transform(search.begin(), search.end(), search.begin(), FoldByte);
       std::transform(end_mark.begin(), end_mark.end(), end_mark.begin(), FoldByte);
     }
+    const internal::SubstringSearcher<char> find_search(search);
+    const internal::SubstringSearcher<char> find_end(end_mark);
     int64_t replaced = 0;
     while (i < in.size() && (MaxCount <= 0 || replaced < MaxCount)) {
-      const size_t at = hay.find(search, i);
+      const size_t at = find_search.Find(hay, i);
       if (at == std::string::npos) break;
       size_t stop = at + search.size();
       if (!end_mark.empty()) {
-        const size_t e = hay.find(end_mark, stop);
+        const size_t e = find_end.Find(hay, stop);
         if (e == std::string::npos) break;  // no later match can be closed either
         stop = e + end_mark.size();
       }

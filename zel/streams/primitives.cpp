@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +16,8 @@
 
 #include "zel/runtime/exception.h"
 #include "zel/streams/internal/byte_reader.h"
+#include "zel/streams/internal/seek_back.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 
@@ -114,9 +117,12 @@ size_t FindLineEnd(int mode, const uint8_t* p, const uint8_t* e, int prev) {
   const size_t n = static_cast<size_t>(e - p);
   switch (mode) {
     case 0:
-      return FindEither(p, e, 10, 10);
-    case 1:
-      return FindEither(p, e, 13, 13);
+    case 1: {
+      // One byte to find: the C library's memchr uses the widest vectors the
+      // processor has.
+      const void* hit = std::memchr(p, mode == 0 ? 10 : 13, n);
+      return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : n;
+    }
     case 2:
       return FindEither(p, e, 10, 13);
     case 3:
@@ -230,25 +236,33 @@ long double ReadExtendedFromStream(TStream& AStream, bool& Error) {
 
 String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode) {
   EndOfStream = false;
-  internal::ByteReader r(AStream);
-  if (!r.Fill()) {
-    EndOfStream = true;
-    return String();
-  }
-  // Usual case: the whole line lies in the first window; it is built at once,
-  // without the removed line-end bytes.
-  const uint8_t* p = r.Cur();
-  size_t take = FindLineEnd(EOLMode, p, r.End(), 0);
-  if (take < static_cast<size_t>(r.End() - p)) {
-    size_t n = ++take;
-    for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
-    r.Skip(take);
-    String line(n, u'\0');
-    Widen(line.data(), p, n);
-    return line;
+  // Usual case: the whole line lies in the stream's current window; it is
+  // built at once from the bytes, without the removed line-end bytes, and the
+  // stream advanced past it (no byte reader needed).
+  const std::span<const uint8_t> w = AStream.ReadWindow();
+  if (!w.empty()) {
+    const uint8_t* p = w.data();
+    size_t take = FindLineEnd(EOLMode, p, p + w.size(), 0);
+    if (take < w.size()) {
+      size_t n = ++take;
+      for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
+      String line(p, p + n);
+      AStream.AdvanceWindow(static_cast<int64_t>(take));
+      return line;
+    }
   }
   String line;
   int prev = 0;
+  if (!w.empty()) {
+    const uint8_t* p = w.data();
+    // No line end in this window: all of it belongs to the line.
+    AppendBytes(line, p, w.size());
+    prev = p[w.size() - 1];
+    AStream.AdvanceWindow(static_cast<int64_t>(w.size()));
+  }
+  internal::ByteReader r(AStream);
+  const uint8_t* p = nullptr;
+  size_t take = 0;
   bool ended = false;
   while (!ended) {
     if (!r.Fill()) {
@@ -305,11 +319,44 @@ String StreamAsByteString(TStream& AStream) {
   return s;
 }
 
+namespace {
+
+// ReadStreamUntil on a stream that cannot go back: one byte at a time, so
+// nothing after the delimiter is taken from the stream. The delimiter is
+// followed through its failure function (Knuth-Morris-Pratt), so the scan
+// stays linear.
+String ReadUntilByByte(TStream& AStream, const String& delim, int32_t& Found) {
+  std::vector<size_t> fail(delim.size() + 1, 0);
+  for (size_t i = 1, k = 0; i < delim.size(); ++i) {
+    while (k > 0 && delim[i] != delim[k]) k = fail[k];
+    if (delim[i] == delim[k]) ++k;
+    fail[i + 1] = k;
+  }
+  String text;
+  internal::ByteReader r(AStream);
+  size_t matched = 0;
+  for (int b = r.Next(); b >= 0; b = r.Next()) {
+    text.push_back(static_cast<Char>(b));
+    const Char c = AsciiLower(static_cast<Char>(b));
+    while (matched > 0 && c != delim[matched]) matched = fail[matched];
+    if (c == delim[matched]) ++matched;
+    if (matched == delim.size()) {
+      Found = 0;
+      break;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
 String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found) {
   Found = -1;
   String delim = Delimiter;
   for (Char& c : delim) c = AsciiLower(c);
   const int64_t start = AStream.Position();
+  if (start < 0 && !delim.empty()) return ReadUntilByByte(AStream, delim, Found);
+  const internal::SubstringSearcher<char16_t> searcher(delim);
   String text;          // as read
   String lower;         // the same, lower-cased
   size_t searched = 0;  // occurrences starting before this index were looked for
@@ -325,7 +372,7 @@ String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found
     lower.resize(text.size());
     for (size_t i = at; i < text.size(); ++i) lower[i] = AsciiLower(text[i]);
     if (!delim.empty()) {
-      hit = lower.find(delim, searched);
+      hit = searcher.Find(lower, searched);
       if (hit != String::npos) break;
       if (lower.size() >= delim.size()) searched = lower.size() - delim.size() + 1;
     }
@@ -334,7 +381,8 @@ String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found
   if (hit == String::npos) return text;  // not found: the rest of the stream, position at its end
   Found = 0;
   text.resize(hit + delim.size());
-  AStream.SetPosition(start + static_cast<int64_t>(text.size()));
+  // The bytes read beyond the delimiter go back to the stream.
+  internal::SeekBack(AStream, start + static_cast<int64_t>(text.size()));
   return text;
 }
 

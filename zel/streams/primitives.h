@@ -91,7 +91,11 @@ ZEL_API String StreamAsByteString(TStream& AStream);
 // compared without regard to case) and returns that text as read, Found = 0,
 // the position just after the delimiter. Found is set to -1 first; when the
 // delimiter does not occur (or is empty) Found stays -1, the result is the
-// whole rest of the stream and the position is at its end.
+// whole rest of the stream and the position is at its end. Blocks read past
+// the delimiter are given back by moving the position; a stream that cannot
+// go back (a pipe: Position() < 0) is read one byte at a time instead, so
+// nothing after the delimiter is taken from it, and a stream that reports a
+// position but does not return to it raises EStreamError.
 ZEL_API String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found);
 
 // Reads a signed decimal integer: skips blanks, LF and CR, takes one optional

@@ -4,6 +4,7 @@
 
 #include "zel/runtime/textfile.h"
 #include "zel/streams/internal/byte_reader.h"
+#include "zel/streams/internal/seek_back.h"
 #include "zel/stringl/internal/xmltag_scan.h"
 
 namespace zel {
@@ -146,7 +147,9 @@ bool ScanStreamForXMLTag(TStream& AStream, const String& Tag, String& Attributes
 String ReadStreamUntilTagList(TStream& AStream, const std::vector<String>& TagList,
                               int32_t& TagIndex) {
   TagIndex = -1;
+  // The tag found is read and then given back, which a pipe cannot do.
   const int64_t start = AStream.Position();
+  if (start < 0) throw EStreamError(internal::kCannotGoBack);
   String before;
   String tag;
   StreamSource src(AStream);
@@ -156,7 +159,7 @@ String ReadStreamUntilTagList(TStream& AStream, const std::vector<String>& TagLi
     if (it != TagList.end()) {
       TagIndex = static_cast<int32_t>(it - TagList.begin());
       src.reader.Release();
-      AStream.SetPosition(start + static_cast<int64_t>(before.size()));
+      internal::SeekBack(AStream, start + static_cast<int64_t>(before.size()));
       return before;
     }
     before.push_back(u'<');

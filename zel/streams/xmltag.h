@@ -81,7 +81,10 @@ ZEL_API bool ScanStreamForXMLTag(TStream& AStream, const String& Tag, String& At
 // the entry's index and the stream is left at the '<', so ReadNextTagInStream
 // reads that element next. When no listed tag follows, TagIndex is -1, the
 // result is the rest of the stream and the position is at its end. Skipped
-// comments and declarations are part of the returned text.
+// comments and declarations are part of the returned text. The tag found is
+// read and then given back, so the stream must be able to go back: one that
+// cannot (a pipe: Position() < 0) raises EStreamError before anything is
+// read, as does one that does not return to the position asked for.
 ZEL_API String ReadStreamUntilTagList(TStream& AStream, const std::vector<String>& TagList,
                                       int32_t& TagIndex);
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "zel/runtime/sysutils.h"
+#include "zel/stringl/internal/substring_search.h"
 #include "zel/stringl/searching.h"
 #include "zel/stringl/strediting.h"
 #include "zel/stringl/wordseps.h"
@@ -15,15 +16,21 @@ constexpr size_t kMaxTokens = 1000;
 
 String Trimmed(String s, bool trim) { return trim ? StripLTBlanks(s) : s; }
 
+// First occurrence of Sub in Text at or after From (npos when Sub is empty).
+size_t FindOnce(const String& Text, const String& Sub, size_t From = 0) {
+  if (Sub.empty()) return String::npos;
+  return internal::SubstringSearcher<char16_t>(Sub).Find(Text, From);
+}
+
 }  // namespace
 
 String ExtractAfterTrigger(const String& Text, const String& Trigger, bool Trim) {
-  const size_t f = Trigger.empty() ? String::npos : Text.find(Trigger);
+  const size_t f = FindOnce(Text, Trigger);
   return f == String::npos ? String() : Trimmed(Text.substr(f + Trigger.size()), Trim);
 }
 
 String ExtractBeforeTrigger(const String& Text, const String& Trigger, bool Trim) {
-  const size_t f = Trigger.empty() ? String::npos : Text.find(Trigger);
+  const size_t f = FindOnce(Text, Trigger);
   return f == String::npos ? String() : Trimmed(Text.substr(0, f), Trim);
 }
 
@@ -31,7 +38,7 @@ void SplitString(const String& Text, const String& Delimiter, bool Trim, String&
                  String& After) {
   Before.clear();
   After.clear();
-  const size_t f = Delimiter.empty() ? String::npos : Text.find(Delimiter);
+  const size_t f = FindOnce(Text, Delimiter);
   if (f == String::npos) return;
   Before = Trimmed(Text.substr(0, f), Trim);
   After = Trimmed(Text.substr(f + Delimiter.size()), Trim);
@@ -63,15 +70,16 @@ String ExtractWordFromString(const String& Text, int32_t Pos, int32_t& WordStart
 String ExtractSubString(const String& Text, int32_t Index, const String& Delimiter) {
   if (Index < 0 || Text.empty()) return String();
   if (Delimiter.empty()) return Index == 0 ? Text : String();
+  const internal::SubstringSearcher<char16_t> searcher(Delimiter);
   size_t pos = 0;
   for (int32_t i = 0; i < Index; ++i) {
-    const size_t f = Text.find(Delimiter, pos);
+    const size_t f = searcher.Find(Text, pos);
     if (f == String::npos) return String();
     pos = f + Delimiter.size();
   }
   if (pos >= Text.size()) return String();
   if (LowerCase(Text.substr(pos, Delimiter.size())) == LowerCase(Delimiter)) return String();
-  const size_t end = Text.find(Delimiter, pos + 1);
+  const size_t end = searcher.Find(Text, pos + 1);
   return Text.substr(pos, end == String::npos ? String::npos : end - pos);
 }
 
@@ -79,8 +87,9 @@ int32_t Tokenize(const String& Text, const String& Delimiter, std::vector<String
   Tokens.clear();
   size_t pos = 0;
   if (!Delimiter.empty()) {
-    for (size_t f = Text.find(Delimiter); f != String::npos && Tokens.size() < kMaxTokens - 1;
-         f = Text.find(Delimiter, pos)) {
+    const internal::SubstringSearcher<char16_t> searcher(Delimiter);
+    for (size_t f = searcher.Find(Text); f != String::npos && Tokens.size() < kMaxTokens - 1;
+         f = searcher.Find(Text, pos)) {
       Tokens.push_back(Text.substr(pos, f - pos));
       pos = f + Delimiter.size();
     }
@@ -94,20 +103,23 @@ int32_t Tokenize(const String& Text, const String& Delimiter, Char Escape,
   Tokens.clear();
   size_t pos = 0;
   if (!Delimiter.empty()) {
+    // Every occurrence, overlapping ones included, in one linear pass: one
+    // after an escaped occurrence may begin inside it.
     size_t from = 0;
-    while (Tokens.size() < kMaxTokens - 1) {
-      const size_t f = Text.find(Delimiter, from);
-      if (f == String::npos) break;
+    internal::SubstringSearcher<char16_t>(Delimiter).ForEachMatch(Text, [&](size_t f) {
+      if (Tokens.size() >= kMaxTokens - 1) return false;
+      if (f < from) return true;
       // The preceding character must belong to the text not yet cut into
       // tokens: a delimiter right behind the previous one is a split point
       // even when that one ends with the escape character.
       if (f > pos && Text[f - 1] == Escape) {
         from = f + 1;
-        continue;
+        return true;
       }
       Tokens.push_back(Text.substr(pos, f - pos));
       pos = from = f + Delimiter.size();
-    }
+      return true;
+    });
   }
   Tokens.push_back(Text.substr(pos));
   const String esc(1, Escape);

@@ -1,7 +1,9 @@
 #include "zel/stringl/numformat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "zel/runtime/realstr.h"
 #include "zel/stringl/strediting.h"
@@ -148,13 +150,20 @@ String TimeString(double Seconds, uint8_t Format) {
   constexpr double kMaxSeconds = 3.6e15;
   if (!(Seconds >= 0)) Seconds = 0;
   if (Seconds > kMaxSeconds) Seconds = kMaxSeconds;
-  const double hd = std::trunc(Seconds / 3600);
-  const int64_t h = static_cast<int64_t>(hd);
-  const double md = std::trunc((Seconds - hd * 3600) / 60);
-  const int64_t m = std::max<int64_t>(static_cast<int64_t>(md), 0);
-  const int64_t s =
-      std::max<int64_t>(static_cast<int64_t>(std::trunc(Seconds - hd * 3600 - md * 60)), 0);
-  const int64_t c = static_cast<int64_t>(std::trunc((Seconds - std::trunc(Seconds)) * 100));
+  // The shortest decimal text that reads back as Seconds is the value the
+  // caller wrote (4.35, not 4.3499999999999996447...): whole seconds and
+  // hundredths are cut from that text, so 4.35 shows .35 and 4.359 too.
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof buf, Seconds, std::chars_format::fixed);
+  const std::string_view text(buf, static_cast<size_t>(res.ptr - buf));
+  const size_t point = std::min(text.find('.'), text.size());
+  int64_t whole = 0;
+  for (size_t i = 0; i < point; ++i) whole = whole * 10 + (text[i] - '0');
+  int64_t c = 0;
+  for (size_t i = point + 1; i < point + 3; ++i) c = c * 10 + (i < text.size() ? text[i] - '0' : 0);
+  const int64_t h = whole / 3600;
+  const int64_t m = whole % 3600 / 60;
+  const int64_t s = whole % 60;
   auto two = [](int64_t v) {
     String t = StrReal(static_cast<long double>(v), 2, 0);
     if (t[0] == u' ') t[0] = u'0';

@@ -85,7 +85,9 @@ ZEL_API String BoolToStr(bool Flag, int32_t Style);
 //   6 and more: "".
 // Negative and NaN durations count as 0. Hours are written in full; they are
 // not wrapped at 65536. Durations above 3.6e15 s (10^12 hours), infinity
-// included, are taken as 3.6e15 s.
+// included, are taken as 3.6e15 s. Seconds and hundredths are cut from the
+// shortest decimal form of Seconds (the value as written), so 4.35 shows
+// "04.35" and 4.359 "04.35", never a hundredth less through binary rounding.
 ZEL_API String TimeString(double Seconds, uint8_t Format);
 
 // Text without leading and trailing blanks, with blanks in front so that its

@@ -7,18 +7,22 @@
 #include "zel/runtime/sysutils.h"
 #include "zel/stringl/charclass.h"
 #include "zel/stringl/internal/search_util.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel {
 
 using std::u16string_view;
+using Searcher = internal::SubstringSearcher<char16_t>;
+using BackwardSearcher = internal::SubstringSearcher<char16_t, true>;
 
 int32_t NumberedPos(const String& Sub, const String& Text, int32_t Start, int32_t N,
                     bool IgnoreCase) {
   if (N <= 0 || Sub.empty()) return 0;
   const internal::Folded sub(Sub, IgnoreCase), text(Text, IgnoreCase);
+  const Searcher searcher(sub.view());
   size_t from = Start < 1 ? 0 : static_cast<size_t>(Start) - 1;
   for (;;) {
-    const size_t f = text.view().find(sub.view(), from);
+    const size_t f = searcher.Find(text.view(), from);
     if (f == u16string_view::npos) return 0;
     if (--N == 0) return static_cast<int32_t>(f + 1);
     from = f + Sub.size();
@@ -30,19 +34,22 @@ int32_t NumberedPosBw(const String& Sub, const String& Text, int32_t Start, int3
   if (N <= 0 || Sub.empty() || Text.empty()) return 0;
   const internal::Folded sub(Sub, IgnoreCase), text(Text, IgnoreCase);
   const size_t start = static_cast<size_t>(std::clamp<int64_t>(Start, 1, Text.size()));
-  u16string_view window = text.view().substr(0, start);
+  const BackwardSearcher searcher(sub.view());
+  size_t end = start;
   for (;;) {
-    const size_t f = window.rfind(sub.view());
+    const size_t f = searcher.FindLast(text.view(), end);
     if (f == u16string_view::npos) return 0;
     if (--N == 0) return static_cast<int32_t>(f + 1);
-    window = window.substr(0, f);
+    end = f;
   }
 }
 
 int32_t PosLast(const String& Sub, const String& Text) {
   if (Sub.empty()) return 0;
+  const Searcher searcher(Sub);
   size_t last = u16string_view::npos;
-  for (size_t f = Text.find(Sub); f != String::npos; f = Text.find(Sub, f + Sub.size())) last = f;
+  for (size_t f = searcher.Find(Text); f != String::npos; f = searcher.Find(Text, f + Sub.size()))
+    last = f;
   return last == u16string_view::npos ? 0 : static_cast<int32_t>(last + 1);
 }
 
@@ -62,9 +69,10 @@ int32_t StringIx(const String& Text, bool CaseSensitive, const std::vector<Strin
 int32_t CountStringInString(const String& Sub, const String& Text, bool CaseSensitive) {
   if (Sub.empty()) return 0;
   const internal::Folded sub(Sub, !CaseSensitive), text(Text, !CaseSensitive);
+  const Searcher searcher(sub.view());
   int32_t n = 0;
-  for (size_t f = text.view().find(sub.view()); f != u16string_view::npos;
-       f = text.view().find(sub.view(), f + Sub.size()))
+  for (size_t f = searcher.Find(text.view()); f != u16string_view::npos;
+       f = searcher.Find(text.view(), f + Sub.size()))
     ++n;
   return n;
 }
@@ -82,10 +90,11 @@ String ReplaceStringInString(const String& Text, const String& OldStr, const Str
   // Searching the unchanged rest of the folded text behind each occurrence is
   // the same as searching behind the inserted text of the result.
   const internal::Folded text(Text, IgnoreCase), old(OldStr, IgnoreCase);
+  const Searcher searcher(old.view());
   String out;
   size_t from = 0;
-  for (size_t f = text.view().find(old.view()); f != u16string_view::npos;
-       f = text.view().find(old.view(), from)) {
+  for (size_t f = searcher.Find(text.view()); f != u16string_view::npos;
+       f = searcher.Find(text.view(), from)) {
     out.append(Text, from, f - from);
     out += NewStr;
     from = f + OldStr.size();
