@@ -88,7 +88,9 @@ void FeatColumn::AppendTo(String& Out, size_t I) const {
   const uint8_t t = tag_[I];
   const uint64_t p = payload_[I];
   if (t <= 8) {
-    for (size_t k = 0; k < t; ++k) Out += static_cast<Char>((p >> (8 * k)) & 0xFF);
+    const size_t old = Out.size();
+    Out.resize(old + t);
+    for (size_t k = 0; k < t; ++k) Out[old + k] = static_cast<Char>((p >> (8 * k)) & 0xFF);
     return;
   }
   if (t == kTagExt) {
@@ -105,7 +107,9 @@ void FeatColumn::AppendTo(String& Out, size_t I) const {
     std::memcpy(&d, &p, sizeof d);
     n = FormatCanonicalDouble(d, buf);
   }
-  for (size_t k = 0; k < n; ++k) Out += static_cast<Char>(buf[k]);
+  const size_t old = Out.size();
+  Out.resize(old + n);
+  for (size_t k = 0; k < n; ++k) Out[old + k] = static_cast<Char>(buf[k]);
 }
 
 void FeatColumn::Release(size_t I) noexcept {

@@ -22,11 +22,16 @@ constexpr std::array<const char16_t*, 7> kKeys = {u"fplfeatnum", u"fplfeatname",
 // Cells the value section may create beyond 64 per value it holds.
 constexpr int64_t kCellAllowance = int64_t{1} << 24;
 constexpr int64_t kCellsPerValue = 64;
+// Cells reserved ahead of the values (the rest grows as values arrive).
+constexpr int64_t kReserveAllowance = int64_t{1} << 20;
 
 void AppendInt(String& s, int64_t v) {
   char buf[24];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  for (const char* p = buf; p < r.ptr; ++p) s += static_cast<Char>(*p);
+  const size_t old = s.size();
+  s.resize(old + static_cast<size_t>(r.ptr - buf));
+  Char* d = s.data() + old;
+  for (const char* p = buf; p < r.ptr; ++p) *d++ = static_cast<Char>(*p);
 }
 
 std::u16string_view TrimBlanks(std::u16string_view s) {
@@ -201,7 +206,8 @@ class FeatureMatrixLoader {
         if (col.Capacity() == 0) {
           // First value of this feature: room for all objects when the budget
           // allows it, so the column grows once.
-          const int64_t room = std::min<int64_t>(no, std::max<int64_t>(need, budget - reserved));
+          const int64_t ahead = kReserveAllowance + kCellsPerValue * values - reserved;
+          const int64_t room = std::min<int64_t>(no, std::max<int64_t>(need, ahead));
           reserved += room;
           col.Reserve(static_cast<size_t>(room));
         }
@@ -284,19 +290,28 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& F) const {
   F.WriteLn(line);
   size_t objects = 0;  // objects up to the last one holding a value
   for (const auto& c : FFeatVals) objects = std::max(objects, c.Cells());
+  // Value lines go out in chunks of many lines, each ended by CR LF as
+  // WriteLn ends it.
+  constexpr size_t kChunk = 1 << 15;
+  line.clear();
+  line.reserve(kChunk + 256);
   for (size_t o = 0; o < objects; ++o) {
     for (size_t f = 0; f < FFeatVals.size(); ++f) {
       const auto& col = FFeatVals[f];
       if (col.IsEmpty(o)) continue;
-      line.clear();
       AppendInt(line, static_cast<int64_t>(f) + 1);
       line += u' ';
       AppendInt(line, static_cast<int64_t>(o) + 1);
       line += u' ';
       col.AppendTo(line, o);
-      F.WriteLn(line);
+      line += u"\r\n";
+    }
+    if (line.size() >= kChunk) {
+      F.Write(line);
+      line.clear();
     }
   }
+  F.Write(line);
   F.WriteLn(u"#featend");
 }
 
