@@ -11,11 +11,13 @@
 // accessors:
 //   integer text   not empty; one character must be a digit; otherwise a
 //                  "+", "-" or digit followed by digits only (no blanks)
-//   float text     an optional run of blanks, an optional sign, digits with
-//                  at most one ".", an optional exponent ("E"/"e", sign,
-//                  digits, at most 4200); reading stops at the first other
-//                  character, so "1.5abc" passes the check (reading it as a
-//                  number then raises the conversion error); "" fails
+//   float text     the number scanner of the stream primitives run over the
+//                  text: blanks, an optional sign, digits with at most one
+//                  ".", then optionally "E"/"e", a sign and digits (an
+//                  exponent above 4200 fails). The number may end at any
+//                  other character, so "1.5abc" and "1E" pass (reading them
+//                  as numbers raises the conversion error), while
+//                  "1.5.3", "1e 5", "abc", "-" and "" fail
 //   tri-state text "true", "false" or "" in any letter case
 // Typed reads convert with the runtime: integers as 64-bit decimals (a text
 // beyond the 64-bit range raises EConvertError), floating-point values with
