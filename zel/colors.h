@@ -2,5 +2,6 @@
 // colour array component.
 #pragma once
 
+#include "zel/colors/colorarray.h"
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"

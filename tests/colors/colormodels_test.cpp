@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -269,6 +270,24 @@ TEST(ColorModels, AgreesWithPythonColorsys) {
     }
   }
   EXPECT_GT(count, 2800);
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// Channel fractions come from a table; they must be the quotients a
+// division gives, for every channel and for values outside 0..255.
+TEST(ColorModels, ChannelFractionsAreQuotients) {
+  for (int v = -300; v <= 600; ++v) {
+    double h, s, x;
+    RGBtoHSV(v, 0, 0, h, s, x);
+    ASSERT_EQ(x, std::max(v, 0) / 255.0) << v;
+    RGBtoHSL(0, 0, v, h, s, x);
+    ASSERT_EQ(x, std::clamp(v / 255.0, 0.0, 1.0) / 2) << v;
+  }
 }
 
 }  // namespace

@@ -59,11 +59,12 @@ TEST(ColorNames, HexForm) {
     std::u16string_view text;
     TColor want;
   } cases[] = {
-      {u"$FF", 255},   {u"FF", 255},     {u"  ff  ", 255},
-      {u"xyz", 0},     {u"12G4", 0x12},  {u"123456789", 0x23456789},
-      {u"", 0},        {u"   ", 0},      {u"$", 0},
-      {u"  $ff", 255}, {u"$$FF", 0},     {u"FF000005", 0xFF000005u},
-      {u"\tFF", 0},    {u"ff ee", 0xFF}, {u"-1", 0},
+      {u"$FF", 255},   {u"FF", 255},    {u"  ff  ", 255},
+      {u"xyz", 0},     {u"12G4", 0x12}, {u"123456789", 0x23456789},
+      {u"", 0},        {u"   ", 0},     {u"$", 0},
+      {u"  $ff", 255}, {u"$$FF", 0},    {u"FF000005", 0xFF000005u},
+      {u"\tFF", 0},    {u"$  ff", 255}, {u"ff ee", 0xFF},
+      {u"-1", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(StringToUtf8(String(c.text)));

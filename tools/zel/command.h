@@ -15,23 +15,30 @@
 
 namespace zel_tool {
 
-// The words after the subcommand name.
+// The words after the subcommand name. A word "--" ends the options: the
+// words after it are positional arguments even when they start with "-".
 class Args {
  public:
-  explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
+  explicit Args(std::vector<std::string> words);
 
   // Removes "--name" (or "-n") if present; true when it was.
   bool Flag(const std::string& name, const std::string& short_name = "");
   // Removes "--name VALUE" or "--name=VALUE"; empty when absent. Throws
   // UsageError when the value is missing.
   std::optional<std::string> Option(const std::string& name);
-  // The words that are left, in order (positional arguments).
-  const std::vector<std::string>& Rest() const { return words_; }
-  // Throws UsageError when an unknown "--option" is left over.
+  // The words that are left, in order (positional arguments), "--" dropped.
+  const std::vector<std::string>& Rest() const;
+  // For commands that parse their own short options: the words left before
+  // "--", and the words after it.
+  const std::vector<std::string>& OptionWords() const { return words_; }
+  const std::vector<std::string>& Operands() const { return operands_; }
+  // Throws UsageError when an unknown "--option" is left over before "--".
   void RejectUnknownOptions() const;
 
  private:
-  std::vector<std::string> words_;
+  std::vector<std::string> words_;     // before "--"
+  std::vector<std::string> operands_;  // after "--"
+  mutable std::vector<std::string> rest_;
 };
 
 struct UsageError {

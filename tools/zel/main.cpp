@@ -43,6 +43,18 @@ std::vector<Demo> Demos() {
 
 void Fail(const std::string& message) { throw UsageError{message}; }
 
+Args::Args(std::vector<std::string> words) {
+  const auto end = std::find(words.begin(), words.end(), "--");
+  words_.assign(words.begin(), end);
+  if (end != words.end()) operands_.assign(end + 1, words.end());
+}
+
+const std::vector<std::string>& Args::Rest() const {
+  rest_ = words_;
+  rest_.insert(rest_.end(), operands_.begin(), operands_.end());
+  return rest_;
+}
+
 bool Args::Flag(const std::string& name, const std::string& short_name) {
   auto it = std::find_if(words_.begin(), words_.end(), [&](const std::string& w) {
     return w == "--" + name || (!short_name.empty() && w == "-" + short_name);
@@ -147,7 +159,14 @@ int main(int argc, char** argv) {
   }
   try {
     Args args(std::move(words));
-    return it->run(args);
+    const int status = it->run(args);
+    // A full disk or a closed pipe shows only when the output is flushed.
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "zel " << name << ": standard output: write error\n";
+      return 1;
+    }
+    return status;
   } catch (const UsageError& e) {
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;

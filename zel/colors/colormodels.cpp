@@ -1,6 +1,7 @@
 #include "zel/colors/colormodels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "zel/colors/internal/colormath.h"
@@ -17,6 +18,19 @@ using internal::RedOf;
 using internal::RoundChannel;
 
 namespace {
+
+// c / 255 for every channel value, divided once at compile time (the same
+// correctly rounded quotients the division gives at run time).
+constexpr std::array<double, 256> kChannelFraction = [] {
+  std::array<double, 256> t{};
+  for (int i = 0; i < 256; ++i) t[static_cast<size_t>(i)] = i / 255.0;
+  return t;
+}();
+
+// v / 255 for any integer v.
+inline double Fraction(int32_t v) noexcept {
+  return (v & ~0xFF) == 0 ? kChannelFraction[static_cast<size_t>(v)] : v / 255.0;
+}
 
 // A hue in 0 <= h < 360. In-range hues pass unchanged; others are brought in
 // by whole turns, which for hues within one turn of the range gives the same
@@ -127,9 +141,9 @@ TColor AdjustColorIntSat(TColor Color, double SatChange, double IntChange) {
 // ---- HSL ----
 
 void RGBtoHSL(int32_t R, int32_t G, int32_t B, double& H, double& S, double& L) {
-  const double r = Clamp01(R / 255.0);
-  const double g = Clamp01(G / 255.0);
-  const double b = Clamp01(B / 255.0);
+  const double r = Clamp01(Fraction(R));
+  const double g = Clamp01(Fraction(G));
+  const double b = Clamp01(Fraction(B));
   const double mx = std::max({r, g, b});
   const double mn = std::min({r, g, b});
   const double delta = mx - mn;
@@ -181,7 +195,7 @@ void RGBtoHSV(int32_t R, int32_t G, int32_t B, double& H, double& S, double& V) 
   int32_t mx, mn;
   int imax;
   MaxMin(R, G, B, mx, imax, mn);
-  V = mx / 255.0;
+  V = Fraction(mx);
   if (mx == 0) {
     S = 0;
     H = 0;

@@ -117,9 +117,12 @@ size_t FindLineEnd(int mode, const uint8_t* p, const uint8_t* e, int prev) {
   const size_t n = static_cast<size_t>(e - p);
   switch (mode) {
     case 0:
-      return FindEither(p, e, 10, 10);
-    case 1:
-      return FindEither(p, e, 13, 13);
+    case 1: {
+      // One byte to find: the C library's memchr uses the widest vectors the
+      // processor has.
+      const void* hit = std::memchr(p, mode == 0 ? 10 : 13, n);
+      return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : n;
+    }
     case 2:
       return FindEither(p, e, 10, 13);
     case 3:
@@ -233,25 +236,33 @@ long double ReadExtendedFromStream(TStream& AStream, bool& Error) {
 
 String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode) {
   EndOfStream = false;
-  internal::ByteReader r(AStream);
-  if (!r.Fill()) {
-    EndOfStream = true;
-    return String();
-  }
-  // Usual case: the whole line lies in the first window; it is built at once,
-  // without the removed line-end bytes.
-  const uint8_t* p = r.Cur();
-  size_t take = FindLineEnd(EOLMode, p, r.End(), 0);
-  if (take < static_cast<size_t>(r.End() - p)) {
-    size_t n = ++take;
-    for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
-    r.Skip(take);
-    String line(n, u'\0');
-    Widen(line.data(), p, n);
-    return line;
+  // Usual case: the whole line lies in the stream's current window; it is
+  // built at once from the bytes, without the removed line-end bytes, and the
+  // stream advanced past it (no byte reader needed).
+  const std::span<const uint8_t> w = AStream.ReadWindow();
+  if (!w.empty()) {
+    const uint8_t* p = w.data();
+    size_t take = FindLineEnd(EOLMode, p, p + w.size(), 0);
+    if (take < w.size()) {
+      size_t n = ++take;
+      for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
+      String line(p, p + n);
+      AStream.AdvanceWindow(static_cast<int64_t>(take));
+      return line;
+    }
   }
   String line;
   int prev = 0;
+  if (!w.empty()) {
+    const uint8_t* p = w.data();
+    // No line end in this window: all of it belongs to the line.
+    AppendBytes(line, p, w.size());
+    prev = p[w.size() - 1];
+    AStream.AdvanceWindow(static_cast<int64_t>(w.size()));
+  }
+  internal::ByteReader r(AStream);
+  const uint8_t* p = nullptr;
+  size_t take = 0;
   bool ended = false;
   while (!ended) {
     if (!r.Fill()) {

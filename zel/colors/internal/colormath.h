@@ -35,6 +35,14 @@ inline int32_t RoundChannel(double x) noexcept {
   return static_cast<int32_t>((x + kMagic) - kMagic);
 }
 
+// Nearest integer, halves to even, limited to the int64_t range (not a
+// number gives 0).
+inline int64_t RoundHalfEven(double x) noexcept {
+  const double r = std::nearbyint(x);
+  if (!(r > -9.2e18 && r < 9.2e18)) return r > 0 ? INT64_MAX : (r < 0 ? INT64_MIN : 0);
+  return static_cast<int64_t>(r);
+}
+
 // x - trunc(x), keeping the sign of x.
 inline double FracOf(double x) noexcept { return x - std::trunc(x); }
 

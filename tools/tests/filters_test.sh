@@ -1,0 +1,42 @@
+#!/bin/sh
+# Tool test of zel grep, zel uu and zel scramble/unscramble: exit statuses,
+# output, and zel uu output read back by the system's uudecode (skipped when
+# sharutils is not installed). Usage: filters_test.sh path/to/zel
+set -u
+ZEL=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1: expected [$2], got [$3]"
+    fail=1
+  fi
+}
+
+printf 'hello world\nfoo BAR\r\nabc123\nno\n' > "$T/in.txt"
+out=$("$ZEL" grep -n -i 'bar$' "$T/in.txt"); check "grep -n -i output" "$(printf '2:foo BAR\r')" "$out"
+"$ZEL" grep o "$T/in.txt" > /dev/null; check "grep match status" 0 $?
+"$ZEL" grep zzz "$T/in.txt" > /dev/null; check "grep no-match status" 1 $?
+err=$("$ZEL" grep '[]' "$T/in.txt" 2>&1 > /dev/null); check "grep bad pattern status" 2 $?
+check "grep bad pattern message" "zel grep: error in regular expression - empty set" "$err"
+"$ZEL" grep x "$T/missing" 2> /dev/null; check "grep missing file status" 2 $?
+out=$("$ZEL" grep -c '[0-9]+' - < "$T/in.txt"); check "grep -c" 1 "$out"
+out=$(printf 'a-n\n' | "$ZEL" grep -- -n); check "grep after --" "a-n" "$out"
+
+head -c 3000 /dev/urandom > "$T/r.bin"
+"$ZEL" uu -d < /dev/null > /dev/null 2>&1; check "uu -d of nothing" 1 $?
+"$ZEL" uu "$T/r.bin" > "$T/r.uu"; check "uu status" 0 $?
+"$ZEL" uu -d "$T/r.uu" > "$T/back.bin"; check "uu -d status" 0 $?
+cmp -s "$T/r.bin" "$T/back.bin"; check "uu round trip" 0 $?
+if command -v uudecode > /dev/null 2>&1; then
+  uudecode -o "$T/sys.bin" "$T/r.uu"; check "uudecode status" 0 $?
+  cmp -s "$T/r.bin" "$T/sys.bin"; check "uudecode reads zel uu" 0 $?
+else
+  echo "uudecode not installed: skipping the uudecode check"
+fi
+
+"$ZEL" scramble --seed 7 < "$T/r.bin" | "$ZEL" unscramble --seed 7 > "$T/un.bin"
+cmp -s "$T/r.bin" "$T/un.bin"; check "scramble round trip" 0 $?
+"$ZEL" scramble --seed nine < /dev/null 2> /dev/null; check "scramble bad seed" 2 $?
+exit $fail

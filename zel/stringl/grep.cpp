@@ -1,0 +1,664 @@
+#include "zel/stringl/grep.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "zel/base/errors.h"
+#include "zel/runtime/sysutils.h"
+#include "zel/runtime/textfile.h"
+#include "zel/stringl/internal/find_unit.h"
+
+namespace zel {
+
+namespace {
+
+constexpr Char kMember = u'*';
+constexpr Char kBlank = u' ';
+constexpr int32_t kMaxLiteral = 255;
+
+int HexDigit(Char c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// Replaces each "\#HH" not preceded by a backslash by the character with the
+// code HH: of the (at most) two characters after "#", leading blanks and one
+// "$" are skipped and hexadecimal digits read up to the first other character
+// ("\#4g" is code 4, an empty number code 0); all of "\#" and those two
+// characters are replaced. The character produced is not scanned again.
+String ExpandHexEscapes(const String& p) {
+  String out;
+  out.reserve(p.size());
+  size_t i = 0;
+  while (i < p.size()) {
+    if (p[i] != u'\\' || i + 1 >= p.size() || p[i + 1] != u'#') {
+      out.push_back(p[i++]);
+      continue;
+    }
+    if (!out.empty() && out.back() == u'\\') {
+      out += u"\\#";
+      i += 2;
+      continue;
+    }
+    const size_t end = std::min(i + 4, p.size());
+    size_t k = i + 2;
+    while (k < end && p[k] == u' ') ++k;
+    if (k < end && p[k] == u'$') ++k;
+    int value = 0;
+    for (; k < end && HexDigit(p[k]) >= 0; ++k) value = value * 16 + HexDigit(p[k]);
+    out.push_back(static_cast<Char>(value));
+    i = end;
+  }
+  return out;
+}
+
+// The state machine that reads a pattern into tokens.
+class Compiler {
+ public:
+  Compiler(TRegExp& tokens, std::array<bool, kMaxRegExpTokens + 1>& high, int32_t& count)
+      : tok_(tokens), high_(high), nr_(count) {}
+
+  int32_t Run(const String& pat);
+
+ private:
+  enum State { S0, S1, S2, S3, S4, S5, S6, S7 };
+
+  TGrepToken& Cur() { return tok_[static_cast<size_t>(nr_)]; }
+
+  bool New(TGrepTokenAct action) {
+    if (nr_ >= kMaxRegExpTokens) return false;
+    ++nr_;
+    Cur().Action = action;
+    return true;
+  }
+  int32_t NewLiteral(Char c) {
+    if (!New(taNormal)) return grepTooManyTokens;
+    Cur().NumChars = 1;
+    Cur().Params[1] = c;
+    return 0;
+  }
+  int32_t NewSet() {
+    if (!New(taSet)) return grepTooManyTokens;
+    Cur().NumChars = -1;
+    Cur().Params.fill(kBlank);
+    negate_ = false;
+    has_last_ = false;
+    return 0;
+  }
+  int32_t Append(Char c) {
+    TGrepToken& t = Cur();
+    if (nr_ > 0 && t.Action == taNormal && t.NumChars < kMaxLiteral) {
+      t.Params[static_cast<size_t>(++t.NumChars)] = c;
+      return 0;
+    }
+    return NewLiteral(c);
+  }
+  int32_t AddToGroup(Char c) {
+    TGrepToken& t = Cur();
+    if (t.NumChars >= kMaxLiteral) return grepGroupTooLong;
+    t.Params[static_cast<size_t>(++t.NumChars)] = c;
+    return 0;
+  }
+  int32_t Element(Char c) {
+    if (c > 255) return grepSetAbove255;
+    Cur().Params[c] = kMember;
+    last_ = c;
+    has_last_ = true;
+    return 0;
+  }
+  void CloseSet() {
+    if (negate_) {
+      for (Char& e : Cur().Params) e = e == kMember ? kBlank : kMember;
+      high_[static_cast<size_t>(nr_)] = true;
+    }
+    negate_ = false;
+  }
+  // Applies a quantifier to the current token; `group` keeps a literal whole.
+  int32_t Quantify(TGrepTokenAct q, bool group) {
+    TGrepToken& t = Cur();
+    switch (t.Action) {
+      case taNormal:
+        if (group || t.NumChars == 1) {
+          t.Action = q;
+          return 0;
+        } else {
+          if (nr_ >= kMaxRegExpTokens) return grepTooManyTokens;
+          const Char c = t.Params[static_cast<size_t>(t.NumChars)];
+          t.Params[static_cast<size_t>(t.NumChars--)] = 0;
+          New(q);
+          Cur().NumChars = 1;
+          Cur().Params[1] = c;
+          return 0;
+        }
+      case taAnyByte:
+        t.Action = q;
+        t.NumChars = 0;
+        return 0;
+      case taSet:
+        t.Action = q;
+        t.NumChars = -1;
+        return 0;
+      default:
+        return 9;
+    }
+  }
+
+  TRegExp& tok_;
+  std::array<bool, kMaxRegExpTokens + 1>& high_;
+  int32_t& nr_;
+  bool negate_ = false;
+  bool has_last_ = false;
+  Char last_ = 0;
+};
+
+TGrepTokenAct QuantifierOf(Char c) { return c == u'*' ? taMult0 : c == u'+' ? taMult1 : taOpti; }
+
+bool IsQuantifier(Char c) { return c == u'*' || c == u'+' || c == u'?'; }
+
+int32_t Compiler::Run(const String& pat) {
+  State st = S0;
+  size_t i = 0;
+  while (i < pat.size()) {
+    Char c = pat[i++];
+    bool esc = false;
+    if (c == u'\\') {
+      if (i >= pat.size()) return grepTrailingBackslash;
+      c = pat[i++];
+      esc = true;
+    }
+    int32_t err = 0;
+    switch (st) {
+      case S0:
+      case S1:
+      case S4:
+      case S6: {
+        // The four states after an item (or before the first) share most moves.
+        const bool quant = !esc && IsQuantifier(c);
+        if (st == S0) {
+          if (!esc && (c == u'$' || quant)) return 1;
+        } else if (quant) {
+          err = Quantify(QuantifierOf(c), st == S6);
+          break;
+        }
+        if (esc) {
+          err = st == S1 ? Append(c) : NewLiteral(c);
+          st = S1;
+          break;
+        }
+        switch (c) {
+          case u'$':
+            if (!New(taEol)) return grepTooManyTokens;
+            st = S7;
+            break;
+          case u'(':
+            if (!New(taNormal)) return grepTooManyTokens;
+            st = S5;
+            break;
+          case u')':
+            return 8;
+          case u'.':
+            if (!New(taAnyByte)) return grepTooManyTokens;
+            st = S1;
+            break;
+          case u'[':
+            err = NewSet();
+            st = S2;
+            break;
+          case u']':
+            return 6;
+          case u'^':
+            if (st != S0) return 2;
+            if (!New(taBol)) return grepTooManyTokens;
+            st = S1;
+            break;
+          case u'-':
+            if (st == S4) return 7;
+            [[fallthrough]];
+          default:
+            err = st == S1 ? Append(c) : NewLiteral(c);
+            st = S1;
+            break;
+        }
+        break;
+      }
+      case S2:
+        if (!esc && c == u']') return 4;
+        if (!esc && c == u'-') return 7;
+        if (!esc && c == u'^') {
+          negate_ = true;
+        } else {
+          err = Element(c);
+        }
+        st = S3;
+        break;
+      case S3:
+        if (esc) {
+          err = Element(c);
+        } else if (c == u']') {
+          CloseSet();
+          st = S4;
+        } else if (c == u'^') {
+          return 5;
+        } else if (c == u'-') {
+          if (!has_last_) return 7;
+          if (i >= pat.size()) return 0;  // the pattern ends inside the set
+          const Char d = pat[i++];
+          if (d > 255) return grepSetAbove255;
+          const Char lo = std::min(last_, d), hi = std::max(last_, d);
+          for (int code = lo; code <= hi; ++code) Cur().Params[static_cast<size_t>(code)] = kMember;
+          last_ = lo;
+        } else {
+          err = Element(c);
+        }
+        break;
+      case S5:
+        if (!esc && c == u')') {
+          if (Cur().NumChars == 0) return grepEmptyGroup;
+          st = S6;
+        } else if (!esc && c == u'^') {
+          return 2;
+        } else {
+          err = AddToGroup(c);
+        }
+        break;
+      case S7:
+        return 3;
+    }
+    if (err != 0) return err;
+  }
+  return 0;
+}
+
+using Pos = int64_t;
+
+}  // namespace
+
+// ---- matching ------------------------------------------------------------------
+
+// One search over one text: the recursive token procedure, the skipping scan
+// for the first token, and the memory of failed (token, position) pairs that
+// keeps backtracking patterns polynomial.
+class TGrep::Matcher {
+ public:
+  Matcher(TGrep& g, std::u16string_view text)
+      : g_(g),
+        tok_(g.tokens_),
+        s_(text.data()),
+        n_(static_cast<Pos>(text.size())),
+        last_(g.nr_tokens_),
+        budget_(16 * n_ + 100000) {}
+
+  bool Try(int k, Pos p) {
+    const bool memo = p <= n_ + 1 && (memo_on_ || ++steps_ > budget_);
+    if (memo) {
+      if (!memo_on_) StartMemo();
+      if (Failed(k, p)) return false;
+    }
+    const bool ok = TryToken(k, p);
+    if (!ok && memo) MarkFailed(k, p);
+    return ok;
+  }
+
+  // The first position >= p, up to `last`, at which token 1 can pass its own
+  // test; last + 1 when there is none.
+  Pos NextCandidate(Pos p, Pos last) const {
+    const TGrepToken& t = tok_[1];
+    const Pos none = last + 1;
+    int32_t lit = 0;   // length of a literal the token starts with
+    bool set = false;  // the token starts with a set member
+    switch (t.Action) {
+      case taNormal:
+        if (t.NumChars == 0) return p;  // an open group without characters
+        lit = t.NumChars;
+        break;
+      case taSet:
+        set = true;
+        break;
+      case taAnyByte:
+        return p <= n_ ? p : none;
+      case taMult1:
+        if (t.NumChars == 0) return p <= n_ ? p : none;
+        set = t.NumChars < 0;
+        lit = std::max(t.NumChars, 0);
+        break;
+      default:
+        return p;
+    }
+    const Pos stop = std::min(last, n_);  // the token needs a character at p
+    if (p > stop) return none;
+    if (set) {
+      const bool high = g_.high_member_[1];
+      for (Pos q = p; q <= stop; ++q) {
+        const Char c = s_[q - 1];
+        if (c < 256 ? t.Params[c] == kMember : high) return q;
+      }
+      return none;
+    }
+    if (lit == 0) return p;
+    const Pos q =
+        internal::FindLiteral(s_ + p - 1, s_ + n_, t.Params.data() + 1, static_cast<size_t>(lit));
+    return q < 0 || p + q > stop ? none : p + q;
+  }
+
+  Pos End() const { return end_; }
+
+ private:
+  bool Member(int k, Pos q) const {
+    const Char c = s_[q - 1];
+    return c < 256 ? tok_[static_cast<size_t>(k)].Params[c] == kMember
+                   : g_.high_member_[static_cast<size_t>(k)];
+  }
+  bool LiteralAt(const TGrepToken& t, Pos q) const {
+    const Pos m = t.NumChars;
+    if (m == 0) return true;  // nothing to find stands everywhere
+    return q >= 1 && q + m - 1 <= n_ &&
+           std::memcmp(s_ + q - 1, t.Params.data() + 1, static_cast<size_t>(m) * sizeof(Char)) == 0;
+  }
+  // Does the operand of quantified token k stand at q?
+  bool OperandAt(int k, Pos q) const {
+    const TGrepToken& t = tok_[static_cast<size_t>(k)];
+    if (t.NumChars > 0) return LiteralAt(t, q);
+    if (q < 1 || q > n_) return false;
+    return t.NumChars == 0 || Member(k, q);
+  }
+  static Pos OperandLen(const TGrepToken& t) { return t.NumChars > 0 ? t.NumChars : 1; }
+
+  bool TryToken(int k, Pos p) {
+    TGrepToken& t = tok_[static_cast<size_t>(k)];
+    switch (t.Action) {
+      case taNormal:
+        if (!LiteralAt(t, p)) return false;
+        break;
+      case taAnyByte:
+        if (p < 1 || p > n_) return false;
+        break;
+      case taEol:
+        if (p != n_ + 1 || k != last_) return false;
+        break;
+      case taBol:
+        if (p != 1) return false;
+        break;
+      case taSet:
+        if (p < 1 || p > n_ || !Member(k, p)) return false;
+        break;
+      case taMult1:
+        if (!OperandAt(k, p)) return false;
+        break;
+      case taMult0:
+      case taOpti:
+        break;
+    }
+    t.ValidFrom = static_cast<int32_t>(p);
+    const Pos len = OperandLen(t);
+    if (k < last_) {
+      switch (t.Action) {
+        case taNormal:
+          return Try(k + 1, p + t.NumChars);
+        case taAnyByte:
+        case taSet:
+          return Try(k + 1, p + 1);
+        case taBol:
+          return Try(k + 1, 1);
+        case taEol:
+          return false;
+        case taMult0:
+        case taMult1:
+          // Shortest first: the rest is tried before each further repetition.
+          for (Pos q = t.Action == taMult0 ? p : p + len;; q += len) {
+            if (Try(k + 1, q)) return true;
+            if (!OperandAt(k, q)) return false;
+          }
+        case taOpti:
+          if (Try(k + 1, p)) return true;
+          return OperandAt(k, p) && Try(k + 1, p + len);
+      }
+      return false;
+    }
+    // The last token: it takes as much as it can.
+    switch (t.Action) {
+      case taNormal:
+        end_ = p + t.NumChars - 1;
+        break;
+      case taAnyByte:
+      case taSet:
+        end_ = p;
+        break;
+      case taEol:
+        end_ = n_;
+        break;
+      case taBol:
+        end_ = 1;
+        break;
+      case taMult0:
+      case taMult1:
+        if (t.NumChars == 0) {
+          end_ = n_;
+        } else {
+          Pos q = t.Action == taMult0 ? p : p + len;
+          while (OperandAt(k, q)) q += len;
+          end_ = q - 1;
+        }
+        break;
+      case taOpti:
+        if (t.NumChars == 0)
+          end_ = p <= n_ ? p : n_;
+        else
+          end_ = OperandAt(k, p) ? p + len - 1 : p - 1;
+        break;
+    }
+    return true;
+  }
+
+  // Failed pairs: a bit table of up to 32 MiB, beyond that a hash set of at
+  // most kMaxSparse pairs (emptied when full, like a cache).
+  static constexpr size_t kMaxSparse = size_t{1} << 22;
+  void StartMemo() {
+    memo_on_ = true;
+    const uint64_t bits = static_cast<uint64_t>(last_ + 1) * static_cast<uint64_t>(n_ + 2);
+    if (bits <= (uint64_t{1} << 28)) dense_.assign((bits + 63) / 64, 0);
+  }
+  uint64_t Key(int k, Pos p) const {
+    return static_cast<uint64_t>(k) * static_cast<uint64_t>(n_ + 2) + static_cast<uint64_t>(p);
+  }
+  bool Failed(int k, Pos p) const {
+    const uint64_t key = Key(k, p);
+    if (!dense_.empty()) return (dense_[key >> 6] >> (key & 63)) & 1;
+    return sparse_.count(key) != 0;
+  }
+  void MarkFailed(int k, Pos p) {
+    const uint64_t key = Key(k, p);
+    if (!dense_.empty()) {
+      dense_[key >> 6] |= uint64_t{1} << (key & 63);
+      return;
+    }
+    if (sparse_.size() >= kMaxSparse) sparse_.clear();  // memory stays bounded
+    sparse_.insert(key);
+  }
+
+  TGrep& g_;
+  TRegExp& tok_;
+  const Char* s_;
+  Pos n_;
+  int last_;
+  Pos end_ = 0;
+  Pos steps_ = 0;
+  Pos budget_;
+  bool memo_on_ = false;
+  std::vector<uint64_t> dense_;
+  std::unordered_set<uint64_t> sparse_;
+};
+
+// ---- TGrep ---------------------------------------------------------------------
+
+TGrep::TGrep(TComponent* AOwner) : TComponent(AOwner) {}
+
+TGrep::~TGrep() = default;
+
+String TGrep::ClassName() const { return u"TGrep"; }
+
+String TGrep::ErrorText(int32_t Code) {
+  switch (Code) {
+    case 0:
+      return u"no errors";
+    case 1:
+      return u"reg.exp. must not start with $, *, ?, or +";
+    case 2:
+      return u"circumflex not allowed here";
+    case 3:
+      return u"no character allowed after end of line";
+    case 4:
+      return u"empty set";
+    case 5:
+      return u"circumflex has to be quoted in set";
+    case 6:
+      return u"mismatch of set brackets";
+    case 7:
+      return u"minus not allowed here";
+    case 8:
+      return u"mismatch of group brackets";
+    case 9:
+      return u"*, ?, + have to be applied to groups or sets only";
+    case grepEmptyGroup:
+      return u"empty group";
+    case grepTooManyTokens:
+      return u"reg.exp. too long (more than 64 tokens)";
+    case grepTrailingBackslash:
+      return u"backslash at the end of the reg.exp.";
+    case grepSetAbove255:
+      return u"set element above character code 255";
+    case grepGroupTooLong:
+      return u"group longer than 255 characters";
+    default:
+      return String();
+  }
+}
+
+void TGrep::SetRegExp(const String& Value) {
+  regexp_ = Value;
+  CompileRegExp(Value);
+  if (stop_on_error_ && last_error_ > 0)
+    throw EZELStringlError(u"Component \"" + Name() + u"\": error in regular expression - " +
+                           ErrorText(last_error_));
+}
+
+void TGrep::SetIgnoreCase(bool Value) {
+  ignore_case_ = Value;
+  CompileRegExp(regexp_);
+}
+
+int32_t TGrep::CompileRegExp(const String& Pattern) {
+  last_error_ = 0;
+  // Escapes first, folding after: an escape that yields an upper-case letter
+  // then matches under IgnoreCase like the letter itself.
+  String pat = ExpandHexEscapes(Pattern);
+  if (ignore_case_) pat = LowerCase(pat);
+  for (TGrepToken& t : tokens_) t = TGrepToken{};
+  high_member_.fill(false);
+  nr_tokens_ = 0;
+  last_error_ = Compiler(tokens_, high_member_, nr_tokens_).Run(pat);
+  return last_error_;
+}
+
+TGrepToken TGrep::GetRegExpToken(int32_t Index) const {
+  if (Index > nr_tokens_) Index = nr_tokens_;
+  if (Index < 1) Index = 1;
+  return tokens_[static_cast<size_t>(Index)];
+}
+
+bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
+  if (nr_tokens_ == 0) return false;
+  if (Text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2))
+    throw EZELStringlError(u"Component \"" + Name() + u"\": text too long for matching");
+  const Pos n = static_cast<Pos>(Text.size());
+  if (nr_tokens_ == 1 && tokens_[1].Action == taMult0) {
+    if (n != 0 && n < search_start_pos_) return false;
+    MatchPos = match_start_pos_ = 1;
+    match_end_pos_ = static_cast<int32_t>(n);
+    return true;
+  }
+  String folded;
+  std::u16string_view text = Text;
+  if (ignore_case_) {
+    folded = LowerCase(Text);
+    text = folded;
+  }
+  Matcher m(*this, text);
+  const Pos start = std::max<Pos>(search_start_pos_, 1);
+  bool found = false;
+  if (tokens_[1].Action == taBol) {
+    found = m.Try(1, start);
+  } else {
+    const Pos last = std::max(start + 1, n);
+    for (Pos p = start; p <= last; ++p) {
+      p = m.NextCandidate(p, last);
+      if (p > last) break;
+      if (m.Try(1, p)) {
+        found = true;
+        break;
+      }
+    }
+  }
+  if (!found) return false;
+  MatchPos = match_start_pos_ = tokens_[1].ValidFrom;
+  match_end_pos_ = static_cast<int32_t>(m.End());
+  return true;
+}
+
+void TGrep::PrintRegExp(const String& FileName) const {
+  auto members = [](const TGrepToken& t) {
+    String s;
+    for (size_t c = 0; c < 256; ++c)
+      if (t.Params[c] == kMember) s.push_back(static_cast<Char>(c));
+    return s;
+  };
+  auto literal = [](const TGrepToken& t) {
+    return String(t.Params.data() + 1, static_cast<size_t>(std::max(t.NumChars, 0)));
+  };
+  TextFile f(FileName);
+  f.Rewrite();
+  for (int k = 1; k <= nr_tokens_; ++k) {
+    const TGrepToken& t = tokens_[static_cast<size_t>(k)];
+    String line;
+    switch (t.Action) {
+      case taNormal:
+        line = u" taNormal: " + literal(t);
+        break;
+      case taAnyByte:
+        line = u"taAnyByte: ";
+        break;
+      case taEol:
+        line = u"    taEol: ";
+        break;
+      case taBol:
+        line = u"    taBol: ";
+        break;
+      case taSet:
+        line = u"    taSet: " + members(t);
+        break;
+      case taMult0:
+      case taMult1:
+      case taOpti:
+        line = t.Action == taMult0   ? u"  taMult0: "
+               : t.Action == taMult1 ? u"  taMult1: "
+                                     : u"   taOpti: ";
+        if (t.NumChars < 0)
+          line += u"(set) " + members(t);
+        else if (t.NumChars > 0)
+          line += u"(string) " + literal(t);
+        else
+          line += u"(anychar) ";
+        break;
+    }
+    f.WriteLn(line);
+  }
+  f.WriteLn(ErrorText(last_error_));
+  f.Close();
+}
+
+}  // namespace zel
