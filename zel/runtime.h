@@ -15,6 +15,7 @@
 #include "zel/runtime/printer.h"
 #include "zel/runtime/random.h"
 #include "zel/runtime/realstr.h"
+#include "zel/runtime/registry.h"
 #include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/stringlist.h"

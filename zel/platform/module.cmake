@@ -1,3 +1,7 @@
+# The configuration store keeps its databases with SQLite.
+find_package(SQLite3 REQUIRED)
+target_link_libraries(zel PRIVATE SQLite::SQLite3)
+
 # Graphics services of the platform layer: fontconfig finds the fonts, cairo
 # writes the printer's PDF documents.
 find_package(PkgConfig REQUIRED)

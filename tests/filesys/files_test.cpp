@@ -1,0 +1,481 @@
+#include "zel/filesys/files.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "zel/platform/backend.h"
+#include "zel/platform/files.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/stringlist.h"
+#include "zel/runtime/sysutils.h"
+#include "zel/runtime/utf8.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zel::String;
+using zel::platform::ScopedBackend;
+using Calls = std::vector<std::pair<int64_t, int64_t>>;
+
+String U(const fs::path& p) { return zel::Utf8ToString(p.string()); }
+std::string S(const String& s) { return zel::StringToUtf8(s); }
+
+// Names of the entries of a folder, sorted.
+std::vector<std::string> Names(const fs::path& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+zel::TFileCopyFeedBack64 Recorder(Calls& calls) {
+  return [&calls](int64_t b, int64_t n) { calls.emplace_back(b, n); };
+}
+
+TEST(FileCopyTest, FeedbackSequencesFollowTheBlocks) {
+  zel_test::TempDir dir;
+  const int64_t block = zel::kCopyBlockSize;
+  struct {
+    int64_t size;
+    Calls want;
+  } const cases[] = {
+      {0, {{0, 0}, {0, 0}, {0, 0}}},
+      {20000, {{0, 20000}, {0, 20000}, {20000, 20000}}},
+      {block, {{0, block}, {0, block}, {block, block}, {block, block}}},
+      {block + 1, {{0, block + 1}, {0, block + 1}, {block, block + 1}, {block + 1, block + 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    std::string bytes(static_cast<size_t>(c.size), '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const String src = dir.Write("src", bytes);
+    Calls calls;
+    EXPECT_EQ(zel::FileCopyFeedBk64(src, dir.File("dst"), false, Recorder(calls)), 0);
+    EXPECT_EQ(calls, c.want);
+    EXPECT_EQ(zel_test::TempDir::Read(dir.File("dst")), bytes);
+  }
+  // The 32-bit form reports the same values.
+  std::vector<std::pair<int32_t, int32_t>> narrow;
+  EXPECT_EQ(zel::FileCopyFeedBk(dir.File("src"), dir.File("again"), false,
+                                [&narrow](int32_t b, int32_t n) { narrow.emplace_back(b, n); }),
+            0);
+  EXPECT_EQ(narrow.size(), 4u);
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"again", "dst", "src"}));
+}
+
+TEST(FileCopyTest, IntoFolderKeepsTimeAndOptionallyMode) {
+  zel_test::TempDir dir;
+  fs::create_directory(dir.Path() / "into");
+  const String src = dir.Write("-rf with space ü.txt", "data");
+  ::chmod(S(src).c_str(), 0541);
+  const struct timespec times[2] = {{1000000000, 0}, {1234567890, 500000000}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, S(src).c_str(), times, 0), 0);
+  EXPECT_EQ(zel::FileCopyFeedBk(src, U(dir.Path() / "into"), true, nullptr), 0);
+  const fs::path copy = dir.Path() / "into" / "-rf with space ü.txt";
+  EXPECT_EQ(zel_test::TempDir::Read(U(copy)), "data");
+  struct stat st {};
+  ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0741u);  // owner write added
+  EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 500000000);
+  // Without attributes an existing destination keeps its mode.
+  const String old = dir.Write("old", "previous contents");
+  ::chmod(S(old).c_str(), 0640);
+  EXPECT_EQ(zel::FileCopyFeedBk(src, old, false, nullptr), 0);
+  ASSERT_EQ(::stat(S(old).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(zel_test::TempDir::Read(old), "data");
+}
+
+TEST(FileCopyTest, OntoItselfUnderAnyNameLeavesTheSourceIntact) {
+  zel_test::TempDir dir;
+  const String src = dir.Write("f", "precious");
+  fs::create_hard_link(dir.Path() / "f", dir.Path() / "hard");
+  fs::create_symlink(dir.Path() / "f", dir.Path() / "soft");
+  const String names[] = {src, U(dir.Path() / "." / "f"), U(dir.Path() / "hard"),
+                          U(dir.Path() / "soft"), U(dir.Path())};
+  for (const auto& name : names) {
+    SCOPED_TRACE(S(name));
+    Calls calls;
+    EXPECT_EQ(zel::FileCopyFeedBk64(src, name, true, Recorder(calls)), 0);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(zel_test::TempDir::Read(src), "precious");
+  }
+  EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"f", "hard", "soft"}));
+}
+
+TEST(FileCopyTest, StatusesAndTheMissingSource) {
+  zel_test::TempDir dir;
+  const String src = dir.Write("src", "abc");
+  try {
+    zel::FileCopyFeedBk(dir.File("missing"), dir.File("x"), false, nullptr);
+    ADD_FAILURE() << "no exception";
+  } catch (const zel::EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOENT);
+  }
+  EXPECT_THROW(zel::FileCopyFeedBk(U(dir.Path()), dir.File("x"), false, nullptr), zel::EInOutError);
+  EXPECT_EQ(zel::FileCopyFeedBk(src, dir.File("no/such/dir/x"), false, nullptr), -2);
+  // A read-only destination is not replaced; a read-only source is copied.
+  const String ro = dir.Write("ro", "keep");
+  ::chmod(S(ro).c_str(), 0444);
+  EXPECT_EQ(zel::FileCopyFeedBk(src, ro, false, nullptr), -2);
+  EXPECT_EQ(zel_test::TempDir::Read(ro), "keep");
+  EXPECT_EQ(zel::FileCopyFeedBk(ro, dir.File("from-ro"), false, nullptr), 0);
+  EXPECT_EQ(zel_test::TempDir::Read(dir.File("from-ro")), "keep");
+  // Writing through a symbolic link keeps the link.
+  fs::create_symlink("from-ro", dir.Path() / "link");
+  EXPECT_EQ(zel::FileCopyFeedBk(src, dir.File("link"), false, nullptr), 0);
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link"));
+  EXPECT_EQ(zel_test::TempDir::Read(dir.File("from-ro")), "abc");
+}
+
+// A disk that fills up after `room` bytes.
+class FullDisk : public zel::platform::LinuxFileSystem {
+ public:
+  int64_t room = 0;
+  int Reserve(int fd, uint64_t size) override {
+    return static_cast<int64_t>(size) > reserve_room ? ENOSPC : LinuxFileSystem::Reserve(fd, size);
+  }
+  int64_t reserve_room = INT64_MAX;
+  int CopyRange(int in, int out, size_t len, size_t& copied) override {
+    if (room <= 0) return ENOSPC;
+    const int err = LinuxFileSystem::CopyRange(in, out, std::min<size_t>(len, room), copied);
+    room -= static_cast<int64_t>(copied);
+    return err;
+  }
+};
+
+TEST(FileCopyTest, FailuresAndAbortLeaveTheDestinationAsItWas) {
+  zel_test::TempDir dir;
+  const String src = dir.Write("src", std::string(3 * zel::kCopyBlockSize / 2, 'x'));
+  const String dst = dir.Write("dst", "old contents");
+  const std::vector<std::string> before = Names(dir.Path());
+  FullDisk disk;
+  {
+    ScopedBackend<zel::platform::FileSystem> guard(&disk, &zel::platform::SetFilesBackend);
+    disk.room = zel::kCopyBlockSize;  // the second block does not fit
+    EXPECT_EQ(zel::FileCopyFeedBk(src, dst, false, nullptr), -3);
+    Calls calls;
+    disk.reserve_room = zel::kCopyBlockSize;  // found before anything is written
+    EXPECT_EQ(zel::FileCopyFeedBk64(src, dst, false, Recorder(calls)), -3);
+    EXPECT_EQ(calls, (Calls{{0, 3 * zel::kCopyBlockSize / 2}, {0, 3 * zel::kCopyBlockSize / 2}}));
+  }
+  Calls calls;
+  EXPECT_EQ(zel::FileCopyFeedBk64(src, dst, false,
+                                  [&calls](int64_t b, int64_t n) {
+                                    calls.emplace_back(b, n);
+                                    if (b > 0) zel::AbortAnyFileCopying();
+                                  }),
+            -5);
+  EXPECT_EQ(calls.size(), 4u);  // (0, n) (0, n) (block, n), stop, (total, n)
+  EXPECT_EQ(zel_test::TempDir::Read(dst), "old contents");
+  EXPECT_EQ(Names(dir.Path()), before);  // no temporary left behind
+  // A new copy clears the flag again.
+  EXPECT_EQ(zel::FileCopyFeedBk(src, dst, false, nullptr), 0);
+  EXPECT_EQ(zel_test::TempDir::Read(dst).size(), 3 * zel::kCopyBlockSize / 2);
+}
+
+TEST(CopyFileTreeTest, CopiesTreesLinksAndOddNames) {
+  zel_test::TempDir dir;
+  const fs::path src = dir.Path() / "src";
+  fs::create_directories(src / "sub dir" / "ärger");
+  fs::create_directories(src / "Empty");
+  std::ofstream(src / "-leading dash") << "1";
+  std::ofstream(src / "sub dir" / "b file") << "22";
+  std::ofstream(src / "sub dir" / "ärger" / "ç.txt") << "333";
+  fs::create_symlink("../-leading dash", src / "sub dir" / "link");
+  fs::create_symlink("/etc", src / "outside");
+  std::vector<std::string> names;
+  std::vector<int32_t> counts;
+  zel::CopyFileTree(U(src), U(dir.Path() / "dst"), false,
+                    [&](int32_t, int32_t, const String& name, int32_t n) {
+                      if (names.empty() || names.back() != S(name)) names.push_back(S(name));
+                      counts.push_back(n);
+                    });
+  const fs::path dst = dir.Path() / "dst";
+  EXPECT_EQ(Names(dst), (std::vector<std::string>{"-leading dash", "Empty", "outside", "sub dir"}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(dst / "sub dir" / "ärger" / "ç.txt")), "333");
+  EXPECT_EQ(fs::read_symlink(dst / "sub dir" / "link"), "../-leading dash");
+  EXPECT_EQ(fs::read_symlink(dst / "outside"), "/etc");
+  EXPECT_EQ(names.size(), 5u);
+  EXPECT_EQ(names.front(), (dst / "-leading dash").string());
+  EXPECT_EQ(counts.back(), 5);
+}
+
+TEST(CopyFileTreeTest, SameFolderAndFolderInsideItself) {
+  zel_test::TempDir dir;
+  const fs::path a = dir.Path() / "a";
+  fs::create_directories(a / "x");
+  std::ofstream(a / "x" / "f") << "f";
+  fs::create_symlink(a, dir.Path() / "alias");
+  EXPECT_EQ(zel::CopyFileTree64(U(a), U(dir.Path() / "alias"), false, nullptr), 0);
+  EXPECT_EQ(Names(a), (std::vector<std::string>{"x"}));
+  // Folders that differ only in case are different folders here.
+  EXPECT_EQ(zel::CopyFileTree64(U(a), U(dir.Path() / "A"), false, nullptr), 0);
+  EXPECT_EQ(zel_test::TempDir::Read(U(dir.Path() / "A" / "x" / "f")), "f");
+  // A destination inside the source is not copied into itself.
+  EXPECT_EQ(zel::CopyFileTree64(U(a), U(a / "copy"), false, nullptr), 0);
+  EXPECT_EQ(Names(a / "copy"), (std::vector<std::string>{"x"}));
+  EXPECT_EQ(Names(a / "copy" / "x"), (std::vector<std::string>{"f"}));
+  // Abort from the feedback stops the walk.
+  int files = 0;
+  for (int i = 0; i < 5; ++i) std::ofstream(a / ("n" + std::to_string(i))) << i;
+  zel::CopyFileTree64(U(a), U(dir.Path() / "partial"), false,
+                      [&files](int64_t, int64_t, const String&, int32_t n) {
+                        files = n;
+                        zel::AbortAnyFileCopying();
+                      });
+  EXPECT_EQ(files, 1);
+  EXPECT_LE(Names(dir.Path() / "partial").size(), 1u);
+}
+
+TEST(DelDirTreeTest, NeverFollowsLinksAndStopsAtReadOnlyFiles) {
+  zel_test::TempDir dir;
+  const fs::path keep = dir.Path() / "keep";
+  fs::create_directories(keep);
+  std::ofstream(keep / "precious") << "p";
+  const fs::path tree = dir.Path() / "tree";
+  fs::create_directories(tree / "a" / "b");
+  std::ofstream(tree / "a" / "b" / "file") << "x";
+  fs::create_symlink(keep, tree / "a" / "link-to-keep");
+  fs::create_symlink(keep / "precious", tree / "file-link");
+  fs::create_symlink(keep, dir.Path() / "tree-link");
+  EXPECT_EQ(zel::DelDirTree(U(dir.Path() / "tree-link")), u"");  // removes only the link
+  EXPECT_TRUE(fs::exists(keep / "precious"));
+  EXPECT_FALSE(fs::is_symlink(fs::symlink_status(dir.Path() / "tree-link")));
+  std::ofstream(tree / "z-readonly") << "r";
+  ::chmod((tree / "z-readonly").c_str(), 0444);
+  EXPECT_EQ(S(zel::DelDirTree(U(tree))), (tree / "z-readonly").string());
+  EXPECT_FALSE(fs::exists(tree / "a"));
+  EXPECT_TRUE(fs::exists(tree / "z-readonly"));
+  ::chmod((tree / "z-readonly").c_str(), 0644);
+  EXPECT_EQ(zel::DelDirTree(U(tree) + u"/"), u"");
+  EXPECT_FALSE(fs::exists(tree));
+  EXPECT_EQ(Names(keep), (std::vector<std::string>{"precious"}));
+  EXPECT_EQ(zel::DelDirTree(u""), u"");
+  EXPECT_EQ(S(zel::DelDirTree(U(dir.Path() / "gone"))), (dir.Path() / "gone/").string());
+}
+
+TEST(FileMaskTest, ScanCountDetectAndDelete) {
+  zel_test::TempDir dir;
+  const fs::path d = dir.Path() / "Data";
+  fs::create_directories(d / "Sub");
+  for (const char* n : {"a.txt", "B.TXT", "c.csv", ".config.txt", "Sub/d.Txt", "Sub/e.bin"})
+    std::ofstream(d / n) << n;
+  fs::create_directory(d / "folder.txt");
+  const String mask = U(d) + u"/*.TXT";
+  zel::TStringList list;
+  list.Add(u"kept");
+  std::vector<std::string> visited;
+  zel::ScanFilesToStrList(mask, true, &list, [&visited](const String& folder, int32_t) {
+    visited.push_back(S(folder));
+  });
+  std::vector<std::string> got;
+  for (int i = 0; i < list.Count(); ++i) got.push_back(S(list[i]));
+  const std::string base = d.string() + "/";
+  EXPECT_EQ(got, (std::vector<std::string>{"kept", base + ".config.txt", base + "B.TXT",
+                                           base + "a.txt", base + "Sub/d.Txt"}));
+  EXPECT_EQ(visited.size(), 3u);  // Data/, Data/Sub/, Data/folder.txt/
+  EXPECT_EQ(zel::CountFiles(mask, false, nullptr), 3);
+  EXPECT_EQ(zel::CountFiles(U(d) + u"/*.*", true, nullptr), 6);
+  EXPECT_EQ(zel::CountFiles(U(d) + u"\\sub\\*.*", false, nullptr), 0);  // folder part as given
+  EXPECT_EQ(S(zel::FileDetect(U(d) + u"/E.BIN")), base + "Sub/e.bin");
+  EXPECT_EQ(zel::FileDetect(U(d) + u"/nothing"), u"");
+  ::chmod((d / "B.TXT").c_str(), 0444);
+  EXPECT_EQ(zel::DeleteFiles(mask), 1);  // a.txt: not hidden, not read-only, not a folder
+  EXPECT_EQ(Names(d),
+            (std::vector<std::string>{".config.txt", "B.TXT", "Sub", "c.csv", "folder.txt"}));
+}
+
+TEST(FileMaskTest, CaseChangesOnlyTheNameAndNeverReplaces) {
+  zel_test::TempDir dir;
+  const fs::path d = dir.Path() / "Keep Case";
+  fs::create_directories(d / "SubDir");
+  for (const char* n : {"a", "A", "MiXed.TXT", "SubDir/Inner"}) std::ofstream(d / n) << n;
+  zel::SetAllFilenameCase(U(d) + u"/*", false);
+  EXPECT_EQ(Names(d), (std::vector<std::string>{"A", "a", "mixed.txt", "subdir"}));
+  EXPECT_EQ(Names(d / "subdir"), (std::vector<std::string>{"inner"}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(d / "A")), "A");  // not replaced by "a"
+  zel::SetAllFilenameCase(U(d) + u"/*.txt", true);
+  EXPECT_TRUE(fs::exists(d / "MIXED.TXT"));
+}
+
+TEST(FolderTest, ExistsEmptyReadOnly) {
+  zel_test::TempDir dir;
+  fs::create_directory(dir.Path() / "empty");
+  dir.Write("file", "x");
+  EXPECT_TRUE(zel::DirExists(U(dir.Path())));
+  EXPECT_TRUE(zel::DirExists(U(dir.Path()) + u"/"));
+  EXPECT_FALSE(zel::DirExists(dir.File("file")));
+  EXPECT_FALSE(zel::DirExists(u""));
+  EXPECT_TRUE(zel::DirEmpty(dir.File("empty")));
+  EXPECT_TRUE(zel::DirEmpty(dir.File("missing")));
+  EXPECT_FALSE(zel::DirEmpty(U(dir.Path())));
+  EXPECT_FALSE(zel::DirIsReadOnly(U(dir.Path())));
+  EXPECT_TRUE(zel::DirIsReadOnly(dir.File("missing")));
+  struct ReadOnlyMount : zel::platform::LinuxFileSystem {
+    int Access(const std::string&, int) override { return EROFS; }
+  } ro;
+  ScopedBackend<zel::platform::FileSystem> guard(&ro, &zel::platform::SetFilesBackend);
+  EXPECT_TRUE(zel::DirIsReadOnly(U(dir.Path())));
+  EXPECT_TRUE(zel::DirEmpty(dir.File("empty")));
+}
+
+TEST(FileSizeTest, ThirtyTwoAndSixtyFourBits) {
+  zel_test::TempDir dir;
+  const String small = dir.Write("small", "12345");
+  const String big = dir.File("big");
+  { std::ofstream(dir.Path() / "big"); }
+  fs::resize_file(dir.Path() / "big", (uint64_t{5} << 30) + 7);  // sparse
+  EXPECT_EQ(zel::GetFileSize(small), 5);
+  EXPECT_EQ(zel::GetFileSize64(big), (int64_t{5} << 30) + 7);
+  EXPECT_EQ(zel::GetFileSize(big), (1 << 30) + 7);  // the low 32 bits
+  EXPECT_EQ(zel::GetFileSize(dir.File("none")), -1);
+  EXPECT_EQ(zel::GetFileSize64(dir.File("none")), -1);
+  EXPECT_EQ(zel::GetFileSize(U(dir.Path())), 0);
+}
+
+TEST(FileDatesTest, ConversionsAndRoundTrip) {
+  EXPECT_EQ(zel::FileTimeToDateTime(94353120000000000ull), 0.0);
+  EXPECT_EQ(zel::FileTimeToDateTime(0), -109205.0);
+  EXPECT_EQ(zel::DateTimeToFileTime(0.0), 94353120000000000ull);
+  EXPECT_EQ(zel::DateTimeToFileTime(-109205.0), 0u);
+  // A Double holds today's dates to a few microseconds.
+  EXPECT_NEAR(
+      static_cast<double>(zel::DateTimeToFileTime(zel::FileTimeToDateTime(133000000000000000ull))),
+      133000000000000000.0, 100);
+  EXPECT_THROW(zel::DateTimeToFileTime(-109206.0), zel::EIntOverflow);
+  EXPECT_THROW(zel::DateTimeToFileTime(std::nan("")), zel::EIntOverflow);
+
+  zel_test::TempDir dir;
+  const String f = dir.Write("dated", "x");
+  const zel::TDateTime write = zel::EncodeDate(2020, 2, 29) + zel::EncodeTime(13, 14, 15, 500);
+  const zel::TDateTime access = zel::EncodeDate(2021, 1, 1);
+  EXPECT_EQ(zel::SetFileDates(f, 1.0, access, write), 0);
+  ::chmod(S(f).c_str(), 0444);  // read-only files have readable times
+  zel::TDateTime c = -1, a = -1, w = -1;
+  EXPECT_EQ(zel::GetFileDates(f, c, a, w), 0);
+  EXPECT_NEAR(w, write, 1e-9);
+  EXPECT_NEAR(a, access, 1e-9);
+  EXPECT_GT(c, 40000.0);                        // the creation time is not settable: a real date
+  EXPECT_EQ(zel::SetFileDates(f, 0, 0, 0), 0);  // nothing changes
+  EXPECT_EQ(zel::GetFileDates(f, c, a, w), 0);
+  EXPECT_NEAR(w, write, 1e-9);
+  EXPECT_EQ(zel::SetFileDates(f, 0, 0, std::nan("")), -1);
+  EXPECT_EQ(zel::SetFileDates(dir.File("none"), 0, 0, 0), -1);
+  EXPECT_EQ(zel::GetFileDates(dir.File("none"), c, a, w), -1);
+  EXPECT_EQ(c, 0.0);
+}
+
+TEST(RecycleBinTest, MovesToTheFreedesktopTrash) {
+  zel_test::TempDir dir;
+  const fs::path data = dir.Path() / "data home";
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string saved = old != nullptr ? old : "";
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  fs::create_directory(dir.Path() / "w");
+  for (const char* n : {"a b%.txt", "c.txt", ".hidden.txt", "d.csv"})
+    std::ofstream(dir.Path() / "w" / n) << n;
+  EXPECT_EQ(zel::MoveToRecycleBin(U(dir.Path() / "w") + u"/*.txt"), 2);
+  std::ofstream(dir.Path() / "w" / "c.txt") << "second";
+  EXPECT_EQ(zel::MoveToRecycleBin(U(dir.Path() / "w" / "c.txt")), 1);
+  if (old != nullptr) {
+    ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_DATA_HOME");
+  }
+  EXPECT_EQ(Names(dir.Path() / "w"), (std::vector<std::string>{".hidden.txt", "d.csv"}));
+  const fs::path trash = data / "Trash";
+  EXPECT_EQ(Names(trash / "files"), (std::vector<std::string>{"a b%.txt", "c.txt", "c.txt.2"}));
+  EXPECT_EQ(
+      Names(trash / "info"),
+      (std::vector<std::string>{"a b%.txt.trashinfo", "c.txt.2.trashinfo", "c.txt.trashinfo"}));
+  const std::string info = zel_test::TempDir::Read(U(trash / "info" / "a b%.txt.trashinfo"));
+  const std::string encoded = (dir.Path() / "w").string() + "/a%20b%25.txt";
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + encoded + "\nDeletionDate=", 0), 0u) << info;
+  EXPECT_EQ(
+      info.size(),
+      std::string("[Trash Info]\nPath=" + encoded + "\nDeletionDate=2026-01-01T00:00:00\n").size());
+  EXPECT_EQ(zel_test::TempDir::Read(U(trash / "files" / "c.txt.2")), "second");
+}
+
+}  // namespace
+
+namespace {
+
+// Permission errors as an unprivileged user meets them (the tests may run as
+// root, who is never refused).
+class Refusing : public zel::platform::LinuxFileSystem {
+ public:
+  std::string refused;  // names ending in this are refused
+  bool Hit(const std::string& path) const {
+    return path.size() >= refused.size() &&
+           path.compare(path.size() - refused.size(), refused.size(), refused) == 0;
+  }
+  int Unlink(const std::string& path) override {
+    return Hit(path) ? EACCES : LinuxFileSystem::Unlink(path);
+  }
+  int RenameNoReplace(const std::string& from, const std::string& to) override {
+    return Hit(from) ? EACCES : LinuxFileSystem::RenameNoReplace(from, to);
+  }
+  int OpenRead(const std::string& path, int& fd) override {
+    fd = -1;
+    return Hit(path) ? EACCES : LinuxFileSystem::OpenRead(path, fd);
+  }
+};
+
+TEST(PermissionTest, RefusalsAreReportedNotSkippedSilently) {
+  zel_test::TempDir dir;
+  const fs::path t = dir.Path() / "t";
+  fs::create_directories(t / "sub");
+  std::ofstream(t / "sub" / "locked") << "l";
+  std::ofstream(t / "free") << "f";
+  Refusing refusing;
+  refusing.refused = "locked";
+  ScopedBackend<zel::platform::FileSystem> guard(&refusing, &zel::platform::SetFilesBackend);
+  EXPECT_EQ(S(zel::DelDirTree(U(t))), (t / "sub" / "locked").string());
+  EXPECT_EQ(zel::DeleteFiles(U(t / "sub") + u"/*"), 0);
+  EXPECT_TRUE(fs::exists(t / "sub" / "locked"));
+  EXPECT_THROW(zel::SetAllFilenameCase(U(t / "sub") + u"/*", true), zel::EInOutError);
+  EXPECT_EQ(zel::FileCopyFeedBk(U(t / "sub" / "locked"), U(t / "copy"), false, nullptr), -1);
+  EXPECT_FALSE(fs::exists(t / "copy"));
+  EXPECT_EQ(zel::CopyFileTree64(U(t), U(dir.Path() / "t2"), false, nullptr), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileMaskTest, NamesThatAreNotUtf8StayUsable) {
+  zel_test::TempDir dir;
+  const std::string raw = dir.Path().string() + "/bad\xff name.txt";
+  std::ofstream(raw) << "bytes";
+  zel::TStringList list;
+  zel::ScanFilesToStrList(U(dir.Path()) + u"/*.TXT", false, &list, nullptr);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_NE(list[0].find(u'\xDCFF'), zel::String::npos);
+  EXPECT_EQ(zel::FileCopyFeedBk(list[0], dir.File("copy"), false, nullptr), 0);
+  EXPECT_EQ(zel_test::TempDir::Read(dir.File("copy")), "bytes");
+  try {  // a name holding U+0000 names no file, not the file "a"
+    zel::FileCopyFeedBk(String(u"a\0b", 3), dir.File("x"), false, nullptr);
+    ADD_FAILURE() << "no exception";
+  } catch (const zel::EInOutError& e) {
+    EXPECT_EQ(e.ErrorCode(), EINVAL);
+  }
+}
+
+}  // namespace

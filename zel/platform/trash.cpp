@@ -1,0 +1,173 @@
+#include "zel/platform/trash.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "zel/platform/backend.h"
+
+namespace zel::platform {
+namespace {
+
+// Creates every missing folder of `path` with `mode`.
+int MakeDirs(const std::string& path, mode_t mode) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  const size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) {
+    const int err = MakeDirs(path.substr(0, slash), mode);
+    if (err != 0) return err;
+  }
+  if (::mkdir(path.c_str(), mode) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
+
+std::string ParentOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Percent-encoding of a path as the trash entries keep it: unreserved
+// characters and "/" stay, every other byte becomes %XX.
+std::string EncodePath(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : path) {
+    const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                      c == '/' || c == '-' || c == '_' || c == '.' || c == '!' || c == '~' ||
+                      c == '*' || c == '\'' || c == '(' || c == ')';
+    if (keep) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string DeletionDate() {
+  const time_t now = ::time(nullptr);
+  struct tm local {};
+  ::localtime_r(&now, &local);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &local);
+  return buf;
+}
+
+// The trash folder for a file on the mount whose top folder is `top`, made
+// ready (files/ and info/ exist); empty when the mount offers none.
+std::string MountTrash(const std::string& top) {
+  const std::string uid = std::to_string(::getuid());
+  const std::string base = top == "/" ? "" : top;
+  struct stat st {};
+  const std::string shared = base + "/.Trash";
+  if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
+    const std::string mine = shared + "/" + uid;
+    if (MakeDirs(mine + "/files", 0700) == 0 && MakeDirs(mine + "/info", 0700) == 0) return mine;
+  }
+  const std::string own = base + "/.Trash-" + uid;
+  if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
+  if (MakeDirs(own + "/files", 0700) != 0 || MakeDirs(own + "/info", 0700) != 0) return {};
+  return own;
+}
+
+BackendSlot<TrashSystem>& Slot() {
+  static BackendSlot<TrashSystem> slot(&LinuxTrash);
+  return slot;
+}
+
+}  // namespace
+
+TrashSystem::~TrashSystem() = default;
+
+std::string LinuxTrashSystem::HomeTrash() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::string(data) + "/Trash";
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  return std::string(home) + "/.local/share/Trash";
+}
+
+int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_as) {
+  trashed_as.clear();
+  if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos) return EINVAL;
+  struct stat file {};
+  if (::lstat(path.c_str(), &file) != 0) return errno;
+
+  std::string trash = HomeTrash();
+  std::string recorded = path;  // the original path as the entry keeps it
+  struct stat home {};
+  const bool home_ok = !trash.empty() && MakeDirs(trash + "/files", 0700) == 0 &&
+                       MakeDirs(trash + "/info", 0700) == 0 && ::stat(trash.c_str(), &home) == 0;
+  if (!home_ok || home.st_dev != file.st_dev) {
+    // The top folder of the file's mount: the highest ancestor on its device.
+    std::string top = ParentOf(path);
+    for (;;) {
+      if (top == "/") break;
+      const std::string up = ParentOf(top);
+      struct stat st {};
+      if (::stat(up.c_str(), &st) != 0 || st.st_dev != file.st_dev) break;
+      top = up;
+    }
+    trash = MountTrash(top);
+    if (trash.empty()) return home_ok ? EXDEV : EACCES;
+    recorded = top == "/" ? path.substr(1) : path.substr(top.size() + 1);
+  }
+
+  const size_t slash = path.find_last_of('/');
+  const std::string name = path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return EINVAL;
+  const std::string body =
+      "[Trash Info]\nPath=" + EncodePath(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
+  for (int n = 1; n < 100000; ++n) {
+    const std::string candidate = n == 1 ? name : name + "." + std::to_string(n);
+    const std::string info = trash + "/info/" + candidate + ".trashinfo";
+    const int fd = ::open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return errno;
+    }
+    const ssize_t written = ::write(fd, body.data(), body.size());
+    const int write_err = written < 0 ? errno : 0;
+    const int close_err = ::close(fd) == 0 ? 0 : errno;
+    if (written != static_cast<ssize_t>(body.size()) || close_err != 0) {
+      const int err = write_err != 0 ? write_err : (close_err != 0 ? close_err : ENOSPC);
+      ::unlink(info.c_str());
+      return err;
+    }
+    const std::string target = trash + "/files/" + candidate;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0) {  // a stray file without entry
+      ::unlink(info.c_str());
+      continue;
+    }
+    if (::rename(path.c_str(), target.c_str()) != 0) {
+      const int err = errno;
+      ::unlink(info.c_str());
+      return err;
+    }
+    trashed_as = target;
+    return 0;
+  }
+  return EEXIST;
+}
+
+TrashSystem& LinuxTrash() {
+  static LinuxTrashSystem trash;
+  return trash;
+}
+
+TrashSystem& Trash() { return Slot().Get(); }
+
+TrashSystem* SetTrashBackend(TrashSystem* backend) { return Slot().Set(backend); }
+
+}  // namespace zel::platform
