@@ -1,9 +1,11 @@
 // Base types, enumerations, name and language tables, errors and module start-up,
-// and the persistent settings of text labels, crosshairs and date/time labels.
+// the persistent settings of text labels, crosshairs and date/time labels, and
+// the drawing helpers (frames, marks).
 #pragma once
 
 #include "zel/base/crosshair.h"
 #include "zel/base/csvdelim.h"
+#include "zel/base/drawing.h"
 #include "zel/base/dtlabel.h"
 #include "zel/base/errors.h"
 #include "zel/base/htmlentities.h"

@@ -5,3 +5,6 @@
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
 #include "zel/filesys/textfiles.h"
+#include "zel/filesys/numtext.h"
+#include "zel/filesys/registry.h"
+#include "zel/filesys/sysinfo.h"

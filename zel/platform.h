@@ -4,6 +4,8 @@
 
 #include "zel/platform/backend.h"
 #include "zel/platform/cpu_features.h"
+#include "zel/platform/fonts.h"
+#include "zel/platform/printing.h"
 #include "zel/platform/process.h"
 #include "zel/platform/processor.h"
 #include "zel/platform/read_file.h"

@@ -6,6 +6,7 @@
 #include "zel/cpuid.h"
 #include "zel/dstruct.h"
 #include "zel/filesys.h"
+#include "zel/htmlsupport.h"
 #include "zel/platform.h"
 #include "zel/runtime.h"
 #include "zel/streams.h"

@@ -159,7 +159,14 @@ int main(int argc, char** argv) {
   }
   try {
     Args args(std::move(words));
-    return it->run(args);
+    const int status = it->run(args);
+    // A full disk or a closed pipe shows only when the output is flushed.
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "zel " << name << ": standard output: write error\n";
+      return 1;
+    }
+    return status;
   } catch (const UsageError& e) {
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;

@@ -62,12 +62,6 @@ struct TCellPosition4D {
   int32_t T = 0;
 };
 
-// An integer point of the graphics runtime.
-struct TPoint {
-  int32_t X = 0;
-  int32_t Y = 0;
-};
-
 // Four integer points.
 using TQuad = std::array<TPoint, 4>;
 

@@ -1,5 +1,6 @@
-// Enumerations and small value types of the graphics runtime: horizontal text
-// alignment, pen styles, font styles (with their set type) and font pitch.
+// Enumerations and small value types of the graphics runtime: integer points
+// and rectangles, horizontal text alignment, pen and brush styles, font styles
+// (with their set type), font pitch and the named colours.
 //
 // Like the library's other enumerations they are unscoped with a one-byte
 // underlying type, and each value's ordinal is its place in the list, from 0;
@@ -9,7 +10,33 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "zel/runtime/types.h"
+
 namespace zel {
+
+// An integer point of the graphics runtime.
+struct TPoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+  friend constexpr bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// An integer rectangle: Left/Top is its first corner, Right/Bottom the corner
+// just outside it (a canvas fills columns Left..Right-1, rows Top..Bottom-1).
+struct TRect {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  constexpr int32_t Width() const noexcept { return Right - Left; }
+  constexpr int32_t Height() const noexcept { return Bottom - Top; }
+  friend constexpr bool operator==(const TRect&, const TRect&) = default;
+};
+
+constexpr TPoint Point(int32_t X, int32_t Y) noexcept { return {X, Y}; }
+constexpr TRect Rect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) noexcept {
+  return {Left, Top, Right, Bottom};
+}
 
 // Horizontal alignment of text within its box.
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
@@ -25,6 +52,21 @@ enum TPenStyle : uint8_t {
   psDashDotDot,
   psClear,
   psInsideFrame
+};
+
+// How a brush fills: solid in its colour, not at all (clear), or with a
+// hatch of one-pixel lines in its colour, every 8 pixels, over what is there:
+// horizontal, vertical, forward diagonal (\), backward diagonal (/), cross
+// and diagonal cross.
+enum TBrushStyle : uint8_t {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
 };
 
 // One style flag of a font.
@@ -85,5 +127,23 @@ class TFontStyles {
   }
   uint8_t bits_ = 0;
 };
+
+// Named colours (TColor: bits 0-7 red, 8-15 green, 16-23 blue).
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clMaroon = 0x000080;
+inline constexpr TColor clGreen = 0x008000;
+inline constexpr TColor clOlive = 0x008080;
+inline constexpr TColor clNavy = 0x800000;
+inline constexpr TColor clPurple = 0x800080;
+inline constexpr TColor clTeal = 0x808000;
+inline constexpr TColor clGray = 0x808080;
+inline constexpr TColor clSilver = 0xC0C0C0;
+inline constexpr TColor clRed = 0x0000FF;
+inline constexpr TColor clLime = 0x00FF00;
+inline constexpr TColor clYellow = 0x00FFFF;
+inline constexpr TColor clBlue = 0xFF0000;
+inline constexpr TColor clFuchsia = 0xFF00FF;
+inline constexpr TColor clAqua = 0xFFFF00;
+inline constexpr TColor clWhite = 0xFFFFFF;
 
 }  // namespace zel

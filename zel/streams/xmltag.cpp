@@ -5,6 +5,7 @@
 #include "zel/runtime/textfile.h"
 #include "zel/streams/internal/byte_reader.h"
 #include "zel/streams/internal/seek_back.h"
+#include "zel/streams/internal/xml_attrib.h"
 #include "zel/stringl/internal/xmltag_scan.h"
 
 namespace zel {
@@ -35,10 +36,12 @@ struct TextFileSource {
   }
 };
 
-// One step of the attribute machine: parses the attribute that starts at Pos
-// (0-based) and moves Pos after it. Status 0 ok, 1 '"' in a name, 2 "==",
-// 3 '=' in a plain value, 4 nothing left.
-int ParseAttribute(const String& text, size_t& pos, String& name, String& value) {
+}  // namespace
+
+namespace internal {
+
+// One step of the attribute machine (see xml_attrib.h).
+int ParseXmlAttribute(const String& text, size_t& pos, String& name, String& value) {
   name.clear();
   value.clear();
   if (pos >= text.size()) return 4;
@@ -78,7 +81,7 @@ int ParseAttribute(const String& text, size_t& pos, String& name, String& value)
   return 0;
 }
 
-}  // namespace
+}  // namespace internal
 
 int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList,
                             String& Attributes, String& Contents) {
@@ -97,7 +100,7 @@ String ScanForXMLAttrib(const String& AttribText, const String& Name) {
   size_t pos = 0;
   String name, value;
   for (;;) {
-    if (ParseAttribute(AttribText, pos, name, value) != 0) return String();
+    if (internal::ParseXmlAttribute(AttribText, pos, name, value) != 0) return String();
     const size_t first = name.find_first_not_of(u' ');
     name = first == String::npos ? String()
                                  : name.substr(first, name.find_last_not_of(u' ') - first + 1);

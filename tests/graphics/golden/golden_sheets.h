@@ -1,0 +1,68 @@
+// The sheets the golden images of the drawing tests hold: every shape mark on
+// a bitmap and on a printer's page, and every frame style. The tests draw
+// them again and compare pixel by pixel; make_golden writes them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "zel/base/drawing.h"
+#include "zel/runtime/bitmap.h"
+#include "zel/runtime/printer.h"
+
+namespace zel_golden {
+
+// Marks: 13 columns of 20 x 20 cells, the mark centred on (10, 10) of its
+// cell, drawn in navy on white.
+inline constexpr int kCell = 20;
+inline constexpr int kColumns = 13;
+inline constexpr int kRows = (zel::kMarkShapeCount + kColumns - 1) / kColumns;
+inline constexpr zel::TColor kInk = zel::clNavy;
+
+inline void DrawMarkCells(zel::TCanvas& c) {
+  for (int m = 0; m < zel::kMarkShapeCount; ++m) {
+    c.Pen().SetColor(kInk);
+    zel::DrawMarkOnCanvas(c, static_cast<uint8_t>(m), (m % kColumns) * kCell + kCell / 2,
+                          (m / kColumns) * kCell + kCell / 2);
+  }
+}
+
+inline std::unique_ptr<zel::TBitmap> ScreenMarks() {
+  auto b = std::make_unique<zel::TBitmap>(kColumns * kCell, kRows * kCell);
+  DrawMarkCells(b->Canvas());
+  return b;
+}
+
+// The same cells drawn on a printer's page (printed to Scratch, then
+// abandoned) and copied back into a bitmap.
+inline std::unique_ptr<zel::TBitmap> PrinterMarks(const zel::String& Scratch) {
+  zel::TPrinter printer;
+  printer.SetFileName(Scratch);
+  printer.BeginDoc();
+  DrawMarkCells(printer.Canvas());
+  auto b = std::make_unique<zel::TBitmap>(kColumns * kCell, kRows * kCell);
+  for (int y = 0; y < b->Height(); ++y)
+    for (int x = 0; x < b->Width(); ++x) b->Canvas().SetPixels(x, y, printer.Canvas().Pixels(x, y));
+  printer.Abort();
+  return b;
+}
+
+// Frames: one 30 x 20 cell per style value 0 to 7 and 128 + 3 (taken modulo
+// 128), the frame from (5, 4) to (24, 15) of its cell, colours C1..C5 red,
+// green, blue, olive, purple.
+inline constexpr int kFrameCellW = 30;
+inline constexpr int kFrameCellH = 20;
+inline constexpr uint8_t kFrameStyles[] = {0, 1, 2, 3, 4, 5, 6, 7, 131};
+inline constexpr int kFrameCount = sizeof kFrameStyles;
+
+inline std::unique_ptr<zel::TBitmap> Frames() {
+  auto b = std::make_unique<zel::TBitmap>(kFrameCount * kFrameCellW, kFrameCellH);
+  for (int i = 0; i < kFrameCount; ++i) {
+    const int x = i * kFrameCellW;
+    zel::DrawFrame(b->Canvas(), static_cast<zel::TFrameStyle>(kFrameStyles[i]), x + 5, 4, x + 24,
+                   15, zel::clRed, zel::clGreen, zel::clBlue, zel::clOlive, zel::clPurple);
+  }
+  return b;
+}
+
+}  // namespace zel_golden

@@ -1,0 +1,31 @@
+// Writes the golden images of the drawing tests: run by hand after a
+// reviewed change of the drawing code, then look at the images and commit
+// them.
+//
+//   build/default/tests/zel_make_golden [FOLDER]
+//
+// FOLDER defaults to tests/graphics/data of the source tree.
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "golden_sheets.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/utf8.h"
+
+int main(int argc, char** argv) {
+  const std::filesystem::path folder =
+      argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::path(ZEL_GRAPHICS_DATA);
+  auto path = [&](const char* name) { return zel::Utf8ToString((folder / name).string()); };
+  try {
+    zel_golden::ScreenMarks()->SaveToFile(path("marks_screen.png"));
+    zel_golden::PrinterMarks(path("scratch.pdf"))->SaveToFile(path("marks_printer.png"));
+    zel_golden::Frames()->SaveToFile(path("frames.png"));
+  } catch (const zel::Exception& e) {
+    std::cerr << "make_golden: " << e.what() << "\n";
+    return 1;
+  }
+  std::cout << "wrote marks_screen.png, marks_printer.png and frames.png to " << folder.string()
+            << "\n";
+  return 0;
+}

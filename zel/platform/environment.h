@@ -1,0 +1,31 @@
+// The process environment, as the library reads it on behalf of its callers.
+//
+// The Linux implementation reads the C library's `environ` block at the time
+// of the call, so variables set with setenv() show up at once. Entries are
+// bytes, normally UTF-8; entries without '=' (which a program can leave in its
+// own block) are passed on as they are.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zel/runtime/export.h"
+
+namespace zel::platform {
+
+class ZEL_API Environment {
+ public:
+  virtual ~Environment();
+  // Every entry of the block ("name=value"), in the block's order.
+  virtual std::vector<std::string> Entries() = 0;
+  // The value of the variable with exactly this name, if it is set.
+  virtual std::optional<std::string> Get(std::string_view name) = 0;
+};
+
+ZEL_API Environment& LinuxEnvironment();
+ZEL_API Environment& Env();
+ZEL_API Environment* SetEnvironmentBackend(Environment* backend);
+
+}  // namespace zel::platform

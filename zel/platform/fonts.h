@@ -1,0 +1,96 @@
+// The installed fonts: which file draws a family, whether a family is
+// installed, what format its file has, and the resolution the library assumes
+// for the screen.
+//
+// On Linux the fonts are fontconfig's:
+//   - FindFace() asks fontconfig for the best match of a family with the
+//     requested weight, slant and spacing (after the configuration's and the
+//     default substitutions), so a family that is not installed falls back as
+//     fontconfig matches it ("Sans" to the desktop's sans-serif face, an
+//     unknown name to the default face). It fails only when fontconfig has
+//     no font at all.
+//   - IsInstalled() is true when some installed font lists the family among
+//     its family names (fontconfig compares them ignoring case and spaces).
+//   - FontFormat() is fontconfig's format of the family's best file:
+//     "TrueType", "CFF" (OpenType with PostScript outlines), "Type 1",
+//     "CID Type 1", "PCF", "BDF", "Windows FNT", ...; empty when the family
+//     is not installed.
+//   - ScreenPixelsPerInch() is 96 unless the environment variable
+//     ZEL_SCREEN_PPI holds a whole number from 24 to 2400, which is then
+//     taken. A screen has no single resolution on this platform; the value
+//     only decides how point sizes become pixels for the screen.
+//
+// The backend in force is Fonts(); tests install another one with
+// SetFontsBackend or ScopedBackend (see backend.h).
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "zel/platform/backend.h"
+#include "zel/runtime/export.h"
+
+namespace zel::platform {
+
+// What a face request asks for. Family is UTF-8.
+struct FontRequest {
+  std::string family;
+  bool bold = false;
+  bool italic = false;
+  bool fixed_pitch = false;
+};
+
+// The face that draws a request: a font file and the face's index in it, and
+// whether the face itself has the requested weight and slant (false means a
+// drawing library should embolden or slant the glyphs itself).
+struct FontFace {
+  std::string file;
+  int index = 0;
+  bool has_bold = false;
+  bool has_italic = false;
+};
+
+class ZEL_API FontServices {
+ public:
+  virtual ~FontServices();
+
+  // The face that draws the request; false when no font is available.
+  virtual bool FindFace(const FontRequest& request, FontFace& face) = 0;
+  // True when an installed font carries the family name (UTF-8).
+  virtual bool IsInstalled(const std::string& family) = 0;
+  // The file format of the family's best face; empty when not installed.
+  virtual std::string FontFormat(const std::string& family) = 0;
+  // Pixels per inch assumed for the screen.
+  virtual int32_t ScreenPixelsPerInch() = 0;
+};
+
+// The fontconfig implementation described above. Each instance loads its own
+// fontconfig configuration (the system's and the user's font settings, read
+// once, on the first font query) and releases it when destroyed.
+class ZEL_API LinuxFontServices : public FontServices {
+ public:
+  LinuxFontServices();
+  ~LinuxFontServices() override;
+  LinuxFontServices(const LinuxFontServices&) = delete;
+  LinuxFontServices& operator=(const LinuxFontServices&) = delete;
+
+  bool FindFace(const FontRequest& request, FontFace& face) override;
+  bool IsInstalled(const std::string& family) override;
+  std::string FontFormat(const std::string& family) override;
+  int32_t ScreenPixelsPerInch() override;
+
+ private:
+  void* Config();  // FcConfig*, nullptr when fontconfig could not load one
+  std::once_flag loaded_;
+  void* config_ = nullptr;
+};
+
+// The process's one LinuxFontServices.
+ZEL_API FontServices& LinuxFonts();
+// The implementation in force (the Linux one unless a test installed another).
+ZEL_API FontServices& Fonts();
+// Installs `backend` (nullptr: the Linux one); returns the previous one.
+ZEL_API FontServices* SetFontsBackend(FontServices* backend);
+
+}  // namespace zel::platform

@@ -1,0 +1,107 @@
+// The persistent configuration store: keys and typed values kept in SQLite
+// databases, which is where this platform keeps what other systems keep in a
+// registry.
+//
+// Layout. One database file per root (`Database` names such as
+// "current_user", "classes_root"), `<dir>/<name>.db`, where <dir> is
+//   - $ZEL_STORE_DIR when it is set and not empty (tests and sandboxes point
+//     it at a folder of their own), otherwise
+//   - $XDG_CONFIG_HOME/zel when XDG_CONFIG_HOME is an absolute path,
+//     otherwise ~/.config/zel.
+// The folder is read again on every call, so changing the variable moves the
+// store for the calls that follow. The folder is created (mode 0700) by the
+// first write; a database file is created (mode 0600) by the first write into
+// it. Reading from a root that has no file yet finds nothing and creates
+// nothing.
+//
+// Keys and values. A key path is a sequence of names joined by '\' with no
+// empty name; "" is the database's top key, which always exists. Key and value
+// names compare without regard to ASCII case and keep the case they were
+// created with; a value name may be empty (the key's default value). A value
+// has a type code that the store keeps as given (the registry's data-type
+// codes) and a payload that is text (UTF-8), a 64-bit integer or bytes,
+// stored as the SQLite type of the same kind.
+//
+// Reliability. Every database runs in WAL mode with synchronous=NORMAL: a
+// process killed at any moment leaves every committed write in place, and
+// readers never wait for writers. Every write is a transaction of its own
+// (creating a key with its missing parents, deleting a key with everything
+// below it, writing or deleting one value); concurrent writers from other
+// processes are waited for up to kStoreBusyTimeoutMs. A value cannot outlive
+// its key: writing into a key that another process has just deleted fails
+// instead of leaving an orphan.
+//
+// Failures. A file under the store's name that is not a database, is damaged,
+// or is a database of some other program is never modified or replaced. Every
+// operation on it, like every other failure of the store (unwritable folder,
+// disk full, writer still busy after the timeout), raises ERegistryException
+// whose message names the file and the reason. Absence is not a failure:
+// readers report a missing key or value by their result.
+//
+// Cost. Each database stays open, with its prepared statements, from its
+// first use to the end of the process (or until the folder changes); a read is
+// one indexed lookup. The Linux store serialises its calls with a mutex, so
+// it may be used from several threads. It closes its databases just before
+// every fork() (reopening them on their next use), so parent and child never
+// share an open connection.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zel/runtime/export.h"
+
+namespace zel::platform {
+
+inline constexpr int kStoreBusyTimeoutMs = 10000;
+
+// A value as the store keeps it.
+struct StoreValue {
+  enum Form : uint8_t { kText, kInteger, kBytes };
+  int32_t type = 0;   // the caller's type code, kept as given
+  Form form = kText;  // which payload is meaningful
+  int64_t integer = 0;
+  std::string bytes;  // UTF-8 text (kText) or raw bytes (kBytes)
+};
+
+class ZEL_API ConfigStore {
+ public:
+  virtual ~ConfigStore();
+
+  virtual bool KeyExists(std::string_view database, std::string_view key) = 0;
+  // Creates the key and its missing parents; nothing happens when it exists.
+  virtual void CreateKey(std::string_view database, std::string_view key) = 0;
+  // Deletes the key, its subkeys and their values; false when it did not
+  // exist. The top key "" cannot be deleted (false).
+  virtual bool DeleteKey(std::string_view database, std::string_view key) = 0;
+  // Names of the direct subkeys / of the values, sorted without regard to
+  // ASCII case; empty when the key does not exist.
+  virtual std::vector<std::string> SubKeyNames(std::string_view database, std::string_view key) = 0;
+  virtual std::vector<std::string> ValueNames(std::string_view database, std::string_view key) = 0;
+  // The value, or nothing when the key or the value does not exist.
+  virtual std::optional<StoreValue> ReadValue(std::string_view database, std::string_view key,
+                                              std::string_view name) = 0;
+  // Creates or replaces a value of an existing key; raises when the key does
+  // not exist.
+  virtual void WriteValue(std::string_view database, std::string_view key, std::string_view name,
+                          const StoreValue& value) = 0;
+  // False when the key or the value does not exist.
+  virtual bool DeleteValue(std::string_view database, std::string_view key,
+                           std::string_view name) = 0;
+  // The file that holds a database (it need not exist yet); empty when no
+  // folder can be determined.
+  virtual std::string DatabaseFile(std::string_view database) = 0;
+};
+
+// The folder of the databases as described above; empty when neither the
+// variables nor the home directory give one.
+ZEL_API std::string StoreDirectory();
+
+ZEL_API ConfigStore& LinuxStore();
+ZEL_API ConfigStore& Store();
+ZEL_API ConfigStore* SetStoreBackend(ConfigStore* backend);
+
+}  // namespace zel::platform

@@ -1,0 +1,45 @@
+// System directories, memory figures and the operating system's random
+// source.
+//
+// Linux equivalents of the directories other desktop systems report:
+//   - system directory: "/usr/lib", where the system's shared libraries live;
+//   - operating-system directory: "/usr", the read-only tree the system
+//     installs its programs, libraries and data in;
+//   - temporary directory: $TMPDIR when it names an existing directory,
+//     otherwise "/tmp", resolved to its canonical form (links and "."/".."
+//     removed) and ending in '/'; empty when neither exists.
+// Physical memory comes from /proc/meminfo (MemTotal and MemAvailable; on
+// kernels without MemAvailable, MemFree + Buffers + Cached). Allocated bytes
+// are what the program's allocator has handed out and not yet taken back
+// (glibc's mallinfo2: in-use arena bytes plus mapped blocks; under the
+// address sanitizer, its own allocator's count).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "zel/runtime/export.h"
+
+namespace zel::platform {
+
+class ZEL_API SystemInfo {
+ public:
+  virtual ~SystemInfo();
+  virtual std::string SystemDirectory() = 0;
+  virtual std::string OsDirectory() = 0;
+  virtual std::string TempDirectory() = 0;
+  // Total and available physical memory in bytes; false (both 0) when the
+  // figures cannot be read.
+  virtual bool PhysicalMemory(uint64_t& total, uint64_t& available) = 0;
+  virtual int64_t AllocatedBytes() = 0;
+  // Fills `buffer` from the kernel's cryptographically secure source
+  // (getrandom); raises EInOutError when the kernel refuses.
+  virtual void SecureRandom(void* buffer, size_t count) = 0;
+};
+
+ZEL_API SystemInfo& LinuxSystemInfo();
+ZEL_API SystemInfo& SysInfo();
+ZEL_API SystemInfo* SetSystemInfoBackend(SystemInfo* backend);
+
+}  // namespace zel::platform

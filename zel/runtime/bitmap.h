@@ -1,0 +1,79 @@
+// TBitmap: an image of 32-bit pixels with a canvas to draw on, read from and
+// written to PNG files.
+//
+// Pixels are rows of 0xAARRGGBB values (see canvas.h); ScanLine(Row) gives a
+// row. A new bitmap is empty (0 x 0); SetSize keeps the pixels the old and
+// the new size share and fills the rest with opaque white. Negative sizes
+// are taken as 0. A size of more than 2^28 pixels (1 GiB) raises
+// EOutOfMemory and leaves the bitmap as it was.
+//
+// The canvas (Canvas()) draws at the screen's resolution (see
+// zel/platform/fonts.h) and follows the bitmap through every resize.
+//
+// PNG files. SaveToFile/SaveToStream write an 8-bit RGB image, or RGBA when
+// some pixel is not opaque (alpha other than 0xFF); SaveToFile replaces the
+// file whole through the runtime's safe-replacement stream, so a failed save
+// leaves an earlier file as it was. An empty bitmap cannot be stored as PNG
+// and raises EInvalidGraphic. LoadFromFile/LoadFromStream read any PNG
+// (palette, grey, 16-bit, interlaced, with or without alpha) into 8-bit
+// RGBA. A stream is read from its position to its end. Data that is not a
+// complete, valid PNG raises EInvalidGraphic ("Invalid PNG image: <reason>")
+// and leaves the bitmap unchanged; a file that cannot be opened raises the
+// file stream's EFOpenError.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "zel/runtime/canvas.h"
+#include "zel/runtime/classes.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/stream.h"
+
+namespace zel {
+
+// Image data that cannot be read (a damaged or unsupported picture).
+ZEL_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
+
+class ZEL_API TBitmap : public TPersistent {
+ public:
+  // The largest number of pixels a bitmap holds.
+  static constexpr int64_t kMaxPixels = int64_t{1} << 28;
+
+  TBitmap();
+  TBitmap(int32_t Width, int32_t Height);
+  ~TBitmap() override;
+
+  int32_t Width() const noexcept { return width_; }
+  int32_t Height() const noexcept { return height_; }
+  void SetWidth(int32_t Value) { SetSize(Value, height_); }
+  void SetHeight(int32_t Value) { SetSize(width_, Value); }
+  void SetSize(int32_t AWidth, int32_t AHeight);
+  bool Empty() const noexcept { return width_ == 0 || height_ == 0; }
+
+  TCanvas& Canvas() noexcept { return canvas_; }
+
+  // Row Row of the pixels (0 <= Row < Height, else nullptr).
+  uint32_t* ScanLine(int32_t Row) noexcept;
+  const uint32_t* ScanLine(int32_t Row) const noexcept;
+
+  void SaveToStream(TStream& Stream) const;
+  void SaveToFile(const String& FileName) const;
+  void LoadFromStream(TStream& Stream);
+  void LoadFromFile(const String& FileName);
+
+  // From another TBitmap: size and pixels. Any other source: the runtime's
+  // conversion error.
+  void Assign(const TPersistent* Source) override;
+  String ClassName() const override;
+
+ private:
+  void Adopt(std::vector<uint32_t> Pixels, int32_t AWidth, int32_t AHeight) noexcept;
+
+  std::vector<uint32_t> pixels_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  TCanvas canvas_;
+};
+
+}  // namespace zel

@@ -1,0 +1,130 @@
+// TPrinter: pages drawn on a canvas at printer resolution and printed to a
+// PDF file.
+//
+//   TPrinter& p = Printer();
+//   p.SetFileName(u"report.pdf");
+//   p.BeginDoc();
+//   p.Canvas().TextOut(300, 300, u"Page one");
+//   p.NewPage();
+//   ...
+//   p.EndDoc();                      // report.pdf now holds the pages
+//
+// Pages. The canvas (a TPrinterCanvas, which the drawing helpers recognise)
+// covers one page of paper at PixelsPerInch: A4 portrait (210 x 297 mm,
+// 2480 x 3508 pixels at the default 300 pixels per inch) unless
+// SetPaperSize or SetOrientation says otherwise. Between BeginDoc and EndDoc
+// it draws on the current page, which starts white; outside a document it
+// has no surface and draws nothing. Resolution and paper are fixed while a
+// document is printing (setting them then is ignored).
+//
+// Output. Each page goes through the platform's print device
+// (zel/platform/printing.h): on Linux one image per page in a PDF file made
+// with cairo, the page size in points matching the paper. The file is
+// FileName ("zel-print.pdf" in the current directory unless set); it is
+// replaced whole through the runtime's safe-replacement stream when EndDoc
+// succeeds, and left as it was by Abort or a failed print.
+//
+// Errors (EPrinter): "Printing in progress" for BeginDoc while printing,
+// "Printer is not currently printing" for NewPage or EndDoc outside a
+// document, and "Cannot print to file "<name>": <reason>" when the document
+// cannot be started or written (the document is then abandoned). The file
+// stream's EFCreateError passes when the file cannot be created.
+//
+// Printer() is the process's printer, made on first use; SetPrinter installs
+// another (for instance a test's) and returns the previous one.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "zel/runtime/canvas.h"
+#include "zel/runtime/classes.h"
+#include "zel/runtime/exception.h"
+
+namespace zel {
+
+class TBitmap;
+class TSafeFileStream;
+
+ZEL_DECLARE_EXCEPTION(EPrinter, Exception);
+
+enum TPrinterOrientation : uint8_t { poPortrait, poLandscape };
+
+// The canvas of a printer's page.
+class ZEL_API TPrinterCanvas : public TCanvas {
+ public:
+  TPrinterCanvas();
+  ~TPrinterCanvas() override;
+  String ClassName() const override;
+
+ private:
+  friend class TPrinter;
+};
+
+// True when Canvas is the canvas of a printer (any TPrinter's page).
+ZEL_API bool IsPrinterCanvas(const TCanvas& Canvas) noexcept;
+
+class ZEL_API TPrinter : public TObject {
+ public:
+  static constexpr int32_t kDefaultPixelsPerInch = 300;
+
+  TPrinter();
+  ~TPrinter() override;  // abandons a document still printing
+
+  const String& FileName() const noexcept { return file_name_; }
+  void SetFileName(const String& Value) { file_name_ = Value; }
+  // The document title stored in the file (default "zel document").
+  const String& Title() const noexcept { return title_; }
+  void SetTitle(const String& Value) { title_ = Value; }
+
+  // Clamped to 72..1200.
+  int32_t PixelsPerInch() const noexcept { return ppi_; }
+  void SetPixelsPerInch(int32_t Value);
+  // Paper width and height in tenths of millimetres, portrait; each clamped
+  // to 100..10000 (1 cm to 1 m). Default 2100 x 2970 (A4).
+  void SetPaperSize(int32_t WidthTenthsMM, int32_t HeightTenthsMM);
+  TPrinterOrientation Orientation() const noexcept { return orientation_; }
+  void SetOrientation(TPrinterOrientation Value);
+  // The page in pixels at PixelsPerInch, oriented.
+  int32_t PageWidth() const noexcept;
+  int32_t PageHeight() const noexcept;
+
+  void BeginDoc();
+  void NewPage();
+  void EndDoc();
+  // Abandons the document: nothing is written, the file stays as it was.
+  void Abort() noexcept;
+
+  bool Printing() const noexcept { return document_ != nullptr; }
+  bool Aborted() const noexcept { return aborted_; }
+  // 1 on the first page of a document.
+  int32_t PageNumber() const noexcept { return page_number_; }
+
+  TPrinterCanvas& Canvas() noexcept { return canvas_; }
+
+ private:
+  struct Document;
+  void CheckPrinting() const;
+  void EmitPage();
+  [[noreturn]] void FailDocument(const std::string& reason);
+
+  String file_name_ = u"zel-print.pdf";
+  String title_ = u"zel document";
+  int32_t ppi_ = kDefaultPixelsPerInch;
+  int32_t paper_w_ = 2100, paper_h_ = 2970;
+  TPrinterOrientation orientation_ = poPortrait;
+  TPrinterCanvas canvas_;
+  std::vector<uint32_t> page_;
+  std::unique_ptr<Document> document_;
+  int32_t page_number_ = 0;
+  bool aborted_ = false;
+};
+
+// The process's printer (made on first use), or the one SetPrinter installed.
+ZEL_API TPrinter& Printer();
+// Installs Value as the process's printer (nullptr: the built-in one again);
+// returns the previous one. The caller keeps ownership of Value.
+ZEL_API TPrinter* SetPrinter(TPrinter* Value);
+
+}  // namespace zel
