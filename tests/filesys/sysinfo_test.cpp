@@ -180,14 +180,14 @@ TEST(SysInfoTest, GetMacAddressOnThisMachine) {
   zel::String address;
   const int32_t status = zel::GetMacAddress(1, address);
   EXPECT_TRUE(status == 0 || status == -3) << status;
-  // Upper-case hexadecimal byte pairs joined by '-' ("00-1A-..."). Checked by
-  // hand: <regex> trips a false -Wmaybe-uninitialized of g++ 12 under the
-  // sanitizers.
+  // Pairs of upper-case hexadecimal digits joined by "-".
   const std::string text = zel::StringToUtf8(address);
-  bool shape = text.size() % 3 == 2;
-  for (size_t i = 0; shape && i < text.size(); ++i)
-    shape = i % 3 == 2 ? text[i] == '-' : std::strchr("0123456789ABCDEF", text[i]) && text[i] != 0;
-  EXPECT_TRUE(shape) << text;
+  bool well_formed = text.size() % 3 == 2;
+  for (size_t i = 0; well_formed && i < text.size(); ++i) {
+    const char c = text[i];
+    well_formed = i % 3 == 2 ? c == '-' : ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
+  }
+  EXPECT_TRUE(well_formed) << text;
 }
 
 // 'v' vowel, 'c' consonant, '9' digit.
