@@ -39,4 +39,10 @@ fi
 "$ZEL" scramble --seed 7 < "$T/r.bin" | "$ZEL" unscramble --seed 7 > "$T/un.bin"
 cmp -s "$T/r.bin" "$T/un.bin"; check "scramble round trip" 0 $?
 "$ZEL" scramble --seed nine < /dev/null 2> /dev/null; check "scramble bad seed" 2 $?
+
+# After "--" every word is a FILE, "--" included (standard input is not read).
+printf 'dashes\n' > "$T/--"
+out=$(cd "$T" && echo stdin | "$ZEL" uu -- -- | head -n 1); check "uu file named --" "begin 644 --" "$out"
+out=$(cd "$T" && echo stdin | "$ZEL" scramble --seed 7 -- -- | "$ZEL" unscramble --seed 7)
+check "scramble file named --" "dashes" "$out"
 exit $fail
