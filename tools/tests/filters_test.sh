@@ -23,6 +23,9 @@ check "grep bad pattern message" "zel grep: error in regular expression - empty 
 "$ZEL" grep x "$T/missing" 2> /dev/null; check "grep missing file status" 2 $?
 out=$("$ZEL" grep -c '[0-9]+' - < "$T/in.txt"); check "grep -c" 1 "$out"
 out=$(printf 'a-n\n' | "$ZEL" grep -- -n); check "grep after --" "a-n" "$out"
+if [ -w /dev/full ]; then
+  "$ZEL" grep o "$T/in.txt" > /dev/full 2> /dev/null; check "grep write error status" 2 $?
+fi
 
 head -c 3000 /dev/urandom > "$T/r.bin"
 "$ZEL" uu -d < /dev/null > /dev/null 2>&1; check "uu -d of nothing" 1 $?
