@@ -20,6 +20,10 @@
 #include "zel/platform/dialog.h"
 #include "zel/runtime/utf8.h"
 
+// Pango's font map keeps fontconfig's cache for the life of the process;
+// the leak checker of sanitizer builds is told so. Nothing else is excused.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 namespace fs = std::filesystem;
