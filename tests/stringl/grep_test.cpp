@@ -228,5 +228,21 @@ TEST(TGrep, BacktrackingStaysPolynomial) {
   EXPECT_EQ(g.MatchEndPos(), 1001);
 }
 
+TEST(TGrep, LongLiteralOverRepetitiveText) {
+  // Every place passes the quick first-and-last-character test, almost none
+  // holds the literal: the search must stay linear and still find it.
+  TGrep g(nullptr);
+  const String lit = String(200, u'a') + u"b" + String(54, u'a');
+  g.SetRegExp(lit);
+  String text(200000, u'a');
+  text.insert(150000, u"b");
+  int32_t pos = 0;
+  ASSERT_TRUE(g.MatchString(text, pos));
+  EXPECT_EQ(pos, 150001 - 200);
+  EXPECT_EQ(g.MatchEndPos(), pos + 254);
+  text[150000] = u'c';
+  EXPECT_FALSE(g.MatchString(text, pos));
+}
+
 }  // namespace
 }  // namespace zel

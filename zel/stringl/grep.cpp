@@ -455,7 +455,9 @@ class TGrep::Matcher {
     return true;
   }
 
-  // Failed pairs: a bit table while it stays small, a hash set beyond.
+  // Failed pairs: a bit table of up to 32 MiB, beyond that a hash set of at
+  // most kMaxSparse pairs (emptied when full, like a cache).
+  static constexpr size_t kMaxSparse = size_t{1} << 22;
   void StartMemo() {
     memo_on_ = true;
     const uint64_t bits = static_cast<uint64_t>(last_ + 1) * static_cast<uint64_t>(n_ + 2);
@@ -471,10 +473,12 @@ class TGrep::Matcher {
   }
   void MarkFailed(int k, Pos p) {
     const uint64_t key = Key(k, p);
-    if (!dense_.empty())
+    if (!dense_.empty()) {
       dense_[key >> 6] |= uint64_t{1} << (key & 63);
-    else
-      sparse_.insert(key);
+      return;
+    }
+    if (sparse_.size() >= kMaxSparse) sparse_.clear();  // memory stays bounded
+    sparse_.insert(key);
   }
 
   TGrep& g_;

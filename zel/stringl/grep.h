@@ -51,9 +51,10 @@
 // vectorised scan to the places where a leading literal, or a member of a
 // leading set, stands; a pattern that starts with "^" is tried once. Inner
 // quantifiers backtrack; after a number of steps proportional to the text,
-// positions at which the rest of a pattern failed are remembered, so no
-// pattern takes more than (tokens x text length^2) steps. With IgnoreCase the
-// text is copied once per MatchString.
+// positions at which the rest of a pattern failed are remembered (in at most
+// 32 MiB for tokens x text length bits, otherwise in a bounded cache), so no
+// pattern takes more than about (tokens x text length^2) steps instead of
+// exponential time. With IgnoreCase the text is copied once per MatchString.
 //
 // Not thread-safe: MatchString writes the object's match fields.
 #pragma once

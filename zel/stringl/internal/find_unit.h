@@ -11,13 +11,29 @@
 #endif
 
 #include "zel/runtime/types.h"
+#include "zel/stringl/internal/substring_search.h"
 
 namespace zel::internal {
 
+// The linear-time search, for texts where the quick filter below keeps
+// pointing at places that turn out not to hold the literal.
+inline int64_t FindLiteralLinear(const Char* p, const Char* e, const Char* from, const Char* lit,
+                                 size_t m) {
+  const std::u16string_view text(p, static_cast<size_t>(e - p));
+  const SubstringSearcher<Char> searcher(std::u16string_view(lit, m));
+  const size_t at = searcher.Find(text, static_cast<size_t>(from - p));
+  return at == std::u16string_view::npos ? -1 : static_cast<int64_t>(at);
+}
+
 // Offset from p of the first complete occurrence of lit[0..m) in [p, e), or -1.
 // Candidates are the places where the first and the last unit of the literal
-// both stand, so a text of common letters is still passed over quickly.
+// both stand, so a text of common letters is still passed over quickly. When
+// candidates keep proving false (more than one per 16 characters on average:
+// "aaa...a" searched for "a...ab"), the rest goes to the linear-time search,
+// so the cost stays O(text + literal).
 inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t m) {
+  constexpr int kFalseCandidates = 64;
+  int64_t misses = 0;
   if (m == 0) return 0;
   if (static_cast<size_t>(e - p) < m) return -1;
   const Char* const last_start = e - m;
@@ -37,13 +53,17 @@ inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t
       const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
       const Char* at = q + bit / 2;
       if (std::memcmp(at, lit, bytes) == 0) return at - p;
+      if (++misses > kFalseCandidates + (at - p) / 16) return FindLiteralLinear(p, e, at, lit, m);
       mask &= ~(3u << bit);
     }
     q += 8;
   }
 #endif
-  for (; q <= last_start; ++q)
-    if (*q == first && q[m - 1] == last && std::memcmp(q, lit, bytes) == 0) return q - p;
+  for (; q <= last_start; ++q) {
+    if (*q != first || q[m - 1] != last) continue;
+    if (std::memcmp(q, lit, bytes) == 0) return q - p;
+    if (++misses > kFalseCandidates + (q - p) / 16) return FindLiteralLinear(p, e, q, lit, m);
+  }
   return -1;
 }
 
