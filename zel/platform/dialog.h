@@ -95,8 +95,9 @@ class ZEL_API SaveDialogs {
 // `type_changes` selects that file type and calls the handler; then the
 // outcome. A confirmed name is the name field's text, taken into the initial
 // folder when one was given and the text holds no folder; `type_index`
-// (when nonzero) is reported as the selected type. With no answer left the
-// dialog is cancelled, as a user who is not there would.
+// (when nonzero) is reported as the selected type. A confirm with an empty
+// name field counts as a cancel (a real dialog does not close on it). With
+// no answer left the dialog is cancelled, as a user who is not there would.
 class ZEL_API HeadlessSaveDialogs : public SaveDialogs {
  public:
   enum class Outcome : uint8_t { kConfirm, kCancel, kFail };
