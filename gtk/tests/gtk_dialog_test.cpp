@@ -55,13 +55,13 @@ class XServer {
       error_ = "no pipe";
       return;
     }
+    const std::string fd = std::to_string(fds[1]);
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(fds[0]);
       const int devnull = ::open("/dev/null", O_RDWR);
       ::dup2(devnull, 1);
       ::dup2(devnull, 2);
-      const std::string fd = std::to_string(fds[1]);
       ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten",
                "tcp", "-noreset", static_cast<char*>(nullptr));
       ::_exit(127);
@@ -139,17 +139,17 @@ pid_t StartDriver(const std::string& title, const std::string& name, const std::
                              title +
                              "$' | head -n 1)\n"
                              "[ -n \"$w\" ] || exit 3\n"
-                             "xdotool mousemove --window \"$w\" 40 40\n"
-                             "xdotool windowfocus --sync \"$w\" 2>/dev/null\n"
+                             "timeout 10 xdotool mousemove --window \"$w\" 40 40\n"
+                             "timeout 10 xdotool windowfocus --sync \"$w\" 2>/dev/null\n"
                              "sleep 0.5\n"
-                             "xdotool key --clearmodifiers ctrl+a\n"
-                             "xdotool type --delay 30 '" +
+                             "timeout 10 xdotool key --clearmodifiers ctrl+a\n"
+                             "timeout 10 xdotool type --delay 30 '" +
                              name +
                              "'\n"
                              "i=0; while [ ! -e '" +
                              shot +
                              "' ] && [ $i -lt 150 ]; do sleep 0.1; i=$((i+1)); done\n"
-                             "xdotool key Return\n";
+                             "timeout 10 xdotool key Return\n";
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
