@@ -1,13 +1,21 @@
 #include "io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <vector>
 
 #include "zel/platform/read_file.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel_tool {
@@ -19,13 +27,25 @@ std::string FileReason(const std::string& name) {
   const auto st = std::filesystem::status(name, ec);
   if (ec || !std::filesystem::exists(st)) return "No such file or directory";
   if (std::filesystem::is_directory(st)) return "Is a directory";
-  return "cannot be read";
+  if (::access(name.c_str(), R_OK) != 0) return ErrnoText(errno);
+  return "read error";
 }
 
 bool g_write_failed = false;
+bool g_write_reported = false;
 int g_write_errno = 0;
 
+void NoteWriteFailure() {
+  if (g_write_failed) return;
+  g_write_failed = true;
+  g_write_errno = errno;
+}
+
 }  // namespace
+
+void FailFile(const std::string& file, const std::string& reason) { throw FileError{file, reason}; }
+
+std::string ErrnoText(int err) { return err != 0 ? std::strerror(err) : "Input/output error"; }
 
 bool ReadInputBlocks(const std::string& name,
                      const std::function<void(const uint8_t* data, size_t len)>& consume,
@@ -41,7 +61,7 @@ bool ReadInputBlocks(const std::string& name,
     if (n > 0) consume(block.data(), n);
     if (n < block.size()) {
       if (!std::ferror(stdin)) return true;
-      reason = "read error";
+      reason = ErrnoText(errno);
       return false;
     }
   }
@@ -55,28 +75,87 @@ bool ReadInput(const std::string& name, std::string& bytes, std::string& reason)
       reason);
 }
 
+std::string ReadInputOrFail(const std::string& name) {
+  std::string bytes, reason;
+  if (!ReadInput(name, bytes, reason)) FailFile(name, reason);
+  return bytes;
+}
+
+SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name) {
+  struct stat st {};
+  if (name != "-") {
+    if (::stat(name.c_str(), &st) != 0) FailFile(name, ErrnoText(errno));
+    if (S_ISDIR(st.st_mode)) FailFile(name, "Is a directory");
+    if (S_ISREG(st.st_mode)) return;
+  }
+  // Read once into a temporary file that can be read again.
+  const char* dir = std::getenv("TMPDIR");
+  std::string templ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zel-in-XXXXXX";
+  const int fd = ::mkstemp(templ.data());
+  if (fd < 0) FailFile(name, "cannot create a temporary file: " + ErrnoText(errno));
+  path_ = templ;
+  temporary_ = true;
+  std::string reason;
+  int write_err = 0;
+  const bool ok = ReadInputBlocks(
+      name,
+      [&](const uint8_t* d, size_t n) {
+        while (n > 0 && write_err == 0) {
+          const ssize_t w = ::write(fd, d, n);
+          if (w < 0) {
+            if (errno != EINTR) write_err = errno;
+            continue;
+          }
+          d += w;
+          n -= static_cast<size_t>(w);
+        }
+      },
+      reason);
+  ::close(fd);
+  if (!ok) FailFile(name, reason);
+  if (write_err != 0) FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
+}
+
+SeekableInput::~SeekableInput() {
+  if (temporary_) ::unlink(path_.c_str());
+}
+
+zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
+
+void WriteOutputFile(const std::string& name, const std::string& bytes) {
+  int err = 0;
+  zel::TSafeFileStream out(zel::PathToFileName(name), err);
+  if (err != 0) FailFile(name, ErrnoText(err));
+  try {
+    out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  } catch (const zel::Exception&) {
+    FailFile(name, ErrnoText(errno));
+  }
+  err = out.TryCommit();
+  if (err != 0) FailFile(name, ErrnoText(err));
+}
+
 bool WriteOutput(const char* data, size_t len) {
   if (len == 0 || g_write_failed) return !g_write_failed;
   std::cout.write(data, static_cast<std::streamsize>(len));
-  if (!std::cout) {
-    g_write_failed = true;
-    g_write_errno = errno;
-  }
+  if (!std::cout) NoteWriteFailure();
   return !g_write_failed;
 }
 
-bool FinishOutput(const char* command) {
+bool FinishOutput(const char* /*command*/) {
   if (!g_write_failed) {
+    errno = 0;
     std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0) {
-      g_write_failed = true;
-      g_write_errno = errno;
-    }
+    if (!std::cout) NoteWriteFailure();
   }
-  if (g_write_failed)
-    std::cerr << "zel " << command << ": write error"
-              << (g_write_errno != 0 ? std::string(": ") + std::strerror(g_write_errno) : "")
-              << "\n";
+  if (!g_write_failed) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteWriteFailure();
+  }
+  if (g_write_failed && !g_write_reported) {
+    g_write_reported = true;
+    std::cerr << "zel: write error: " << ErrnoText(g_write_errno) << "\n";
+  }
   return !g_write_failed;
 }
 

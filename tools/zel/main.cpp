@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 #include "zel/zel.h"
 
 namespace zel_tool {
@@ -139,9 +140,13 @@ ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "ze
 
 int main(int argc, char** argv) {
   std::vector<std::string> words(argv + 1, argv + argc);
-  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+  if (words.empty()) {
+    PrintOverview(std::cerr);
+    return 2;
+  }
+  if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintOverview(std::cout);
-    return words.empty() ? 2 : 0;
+    return FinishOutput() ? 0 : 1;
   }
   const std::string name = words[0];
   words.erase(words.begin());
@@ -153,28 +158,31 @@ int main(int argc, char** argv) {
     PrintOverview(std::cerr);
     return 2;
   }
-  if (std::find(words.begin(), words.end(), "--help") != words.end()) {
+  // `zel grep` exits 1 for "no match", so its runtime failures exit 2.
+  const int runtime_status = name == "grep" ? 2 : 1;
+  const auto dashdash = std::find(words.begin(), words.end(), "--");
+  if (std::find(words.begin(), dashdash, "--help") != dashdash) {
     std::cout << "usage: " << it->usage << "\n\n" << it->summary << "\n";
-    return 0;
+    return FinishOutput() ? 0 : 1;
   }
+  int status = 0;
   try {
     Args args(std::move(words));
-    const int status = it->run(args);
-    // A full disk or a closed pipe shows only when the output is flushed.
-    std::cout.flush();
-    if (!std::cout) {
-      std::cerr << "zel " << name << ": standard output: write error\n";
-      return 1;
-    }
-    return status;
+    status = it->run(args);
   } catch (const UsageError& e) {
+    FinishOutput();
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;
-  } catch (const zel::Exception& e) {
-    std::cerr << "zel " << name << ": " << e.what() << "\n";
-    return 1;
+  } catch (const FileError& e) {
+    FinishOutput();
+    std::cerr << "zel " << name << ": " << e.file << ": " << e.reason << "\n";
+    return runtime_status;
   } catch (const std::exception& e) {
+    FinishOutput();
     std::cerr << "zel " << name << ": " << e.what() << "\n";
-    return 1;
+    return runtime_status;
   }
+  // A full disk or a closed pipe shows only when the output is flushed.
+  if (!FinishOutput()) return status != 0 ? status : 1;
+  return status;
 }
