@@ -41,9 +41,62 @@ void NoteWriteFailure() {
   g_write_errno = errno;
 }
 
+// Standard output goes through a stdio stream whose write function keeps the
+// errno of a failed write, so the reason is known however long ago it
+// happened; std::cout writes into the same stream, so C and C++ output keep
+// their order.
+ssize_t CookieWrite(void*, const char* data, size_t len) {
+  size_t done = 0;
+  while (done < len) {
+    const ssize_t w = ::write(STDOUT_FILENO, data + done, len - done);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      if (!g_write_failed) {
+        g_write_failed = true;
+        g_write_errno = errno;
+      }
+      return -1;
+    }
+    done += static_cast<size_t>(w);
+  }
+  return static_cast<ssize_t>(len);
+}
+
+class StdoutBuf : public std::streambuf {
+ protected:
+  int_type overflow(int_type ch) override {
+    if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
+    return std::fputc(ch, stdout) == EOF ? traits_type::eof() : ch;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<size_t>(n), stdout));
+  }
+  int sync() override { return std::fflush(stdout) == 0 ? 0 : -1; }
+};
+
 }  // namespace
 
+void InstallOutput() {
+  static StdoutBuf buf;
+  cookie_io_functions_t io{};
+  io.write = CookieWrite;
+  std::fflush(stdout);
+  FILE* out = ::fopencookie(nullptr, "w", io);
+  if (out == nullptr) return;  // keep the plain stream
+  std::setvbuf(out, nullptr, ::isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, 64 * 1024);
+  stdout = out;
+  std::cout.rdbuf(&buf);
+}
+
 void FailFile(const std::string& file, const std::string& reason) { throw FileError{file, reason}; }
+
+void FailOutput(int err) {
+  if (!g_write_failed) {
+    g_write_failed = true;
+    g_write_errno = err;
+  }
+  throw OutputError{};
+}
 
 std::string ErrnoText(int err) { return err != 0 ? std::strerror(err) : "Input/output error"; }
 

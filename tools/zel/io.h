@@ -70,6 +70,15 @@ class SeekableInput {
 // previous contents are then kept.
 void WriteOutputFile(const std::string& name, const std::string& bytes);
 
+// Thrown by FailOutput: standard output failed with the errno value given;
+// main reports "zel: write error: <reason>" and exits 1.
+struct OutputError {};
+[[noreturn]] void FailOutput(int err);
+
+// Called once by main before any output: standard output then keeps the
+// reason of a failed write for FinishOutput.
+void InstallOutput();
+
 // Writes bytes to standard output; false when the write failed.
 bool WriteOutput(const char* data, size_t len);
 inline bool WriteOutput(const std::string& s) { return WriteOutput(s.data(), s.size()); }

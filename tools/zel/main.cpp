@@ -140,6 +140,7 @@ ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "ze
 
 int main(int argc, char** argv) {
   std::vector<std::string> words(argv + 1, argv + argc);
+  InstallOutput();
   if (words.empty()) {
     PrintOverview(std::cerr);
     return 2;
@@ -158,8 +159,9 @@ int main(int argc, char** argv) {
     PrintOverview(std::cerr);
     return 2;
   }
-  // `zel grep` exits 1 for "no match", so its runtime failures exit 2.
-  const int runtime_status = name == "grep" ? 2 : 1;
+  // `zel grep` and `zel xml` exit 1 for "nothing found", as grep does, so
+  // their runtime failures exit 2.
+  const int runtime_status = name == "grep" || name == "xml" ? 2 : 1;
   const auto dashdash = std::find(words.begin(), words.end(), "--");
   if (std::find(words.begin(), dashdash, "--help") != dashdash) {
     std::cout << "usage: " << it->usage << "\n\n" << it->summary << "\n";
@@ -173,6 +175,9 @@ int main(int argc, char** argv) {
     FinishOutput();
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;
+  } catch (const OutputError&) {
+    FinishOutput();
+    return 1;
   } catch (const FileError& e) {
     FinishOutput();
     std::cerr << "zel " << name << ": " << e.file << ": " << e.reason << "\n";
