@@ -39,6 +39,16 @@ done
 printf 'x\n-n\n' > "$T/-n"
 out=$(cd "$T" && "$ZEL" text lines -- -n); check "-- ends the options" 2 "$out"
 
+# The manual page lists every command; the completion script is valid bash.
+"$ZEL" --man > "$T/zel.1"; check "zel --man status" 0 $?
+check "man page header" ".TH ZEL 1" "$(head -c 9 "$T/zel.1")"
+for c in $commands; do
+  grep -q "^\.B $c\$" "$T/zel.1"; check "man page lists $c" 0 $?
+done
+if command -v bash > /dev/null 2>&1; then
+  bash -n "$(dirname "$0")/../completion/zel"; check "bash completion parses" 0 $?
+fi
+
 # --- Runtime failures: "zel <command>: <file>: <reason>", exit 1 ---
 for c in "sum" "text lines" "text tail 1" "text words" "text type" "grid" "uu" "dates" \
          "html words" "label show"; do

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,66 @@ void PrintOverview(std::ostream& out) {
   out << "\nRun 'zel <command> --help' for a command's arguments.\n";
 }
 
+// roff text: a backslash doubled, a leading "." or "'" guarded.
+std::string Roff(const std::string& text) {
+  std::string out;
+  bool line_start = true;
+  for (const char c : text) {
+    if (line_start && (c == '.' || c == '\'')) out += "\\&";
+    if (c == '\\')
+      out += "\\e";
+    else if (c == '-')
+      out += "\\-";
+    else
+      out += c;
+    line_start = c == '\n';
+  }
+  return out;
+}
+
+// The manual page zel(1), made from the command table so it lists every
+// command with its usage (the build installs it as zel.1).
+void PrintManPage(std::ostream& out) {
+  std::vector<Command> commands = Commands();
+  std::sort(commands.begin(), commands.end(),
+            [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+  out << ".TH ZEL 1 \"\" \"zel " << ZEL_VERSION_STRING << "\" \"User Commands\"\n"
+      << ".SH NAME\nzel \\- command\\-line access to the zel library\n"
+      << ".SH SYNOPSIS\n.B zel\n.I command\n[\\fIarguments\\fR]\n.br\n"
+      << ".B zel \\-\\-help\n.br\n.B zel\n.I command\n.B \\-\\-help\n"
+      << ".SH DESCRIPTION\n"
+         "Each command is a small program over one part of the library: checksums, codecs, text\n"
+         "files, string grids, XML tags, colours, number formatting and more.\n"
+      << ".SH CONVENTIONS\n"
+         ".IP \\(bu 2\nA word \\fB\\-\\-\\fR ends the options; the words after it are "
+         "operands even when they begin with \\fB\\-\\fR.\n"
+         ".IP \\(bu 2\nA file operand \\fB\\-\\fR means standard input. Input that cannot "
+         "be read twice (a pipe, a terminal) is read once, into memory or a temporary file.\n"
+         ".IP \\(bu 2\nFiles are written through a temporary in the same folder that replaces "
+         "the file only when complete: a failure keeps the previous contents, the mode and links "
+         "are kept, devices and FIFOs are written directly.\n"
+         ".IP \\(bu 2\n\\fBzel grid\\fR keeps every byte it does not deliberately change "
+         "(encoding, byte order mark, quoting, line endings); a field longer than a grid cell "
+         "holds (255 bytes) makes it refuse to write unless \\fB\\-\\-truncate\\fR is "
+         "given.\n"
+      << ".SH EXIT STATUS\n"
+         ".TP\n0\nSuccess.\n"
+         ".TP\n1\nA runtime failure, reported as \\fBzel\\fR \\fIcommand\\fB: "
+         "\\fIfile\\fB: \\fIreason\\fR; or standard output could not be written "
+         "(\\fBzel: write error: \\fIreason\\fR). \\fBgrep\\fR and \\fBxml\\fR: "
+         "nothing found.\n"
+         ".TP\n2\nA usage error (the message and the usage on standard error), also "
+         "\\fBzel\\fR without a command. \\fBgrep\\fR and \\fBxml\\fR: any error.\n"
+      << ".SH COMMANDS\n";
+  for (const auto& c : commands) {
+    out << ".TP\n.B " << c.name << "\n"
+        << Roff(c.summary) << "\n.RS\n.nf\n"
+        << Roff(c.usage) << "\n.fi\n.RE\n";
+  }
+  out << ".SH FILES\n.TP\n.I " << Roff(ZEL_INSTALLED_SAMPLE_DIR)
+      << "\nSample data used by \\fBzel demo\\fR.\n";
+}
+
 int RunVersion(Args& args) {
   args.RejectUnknownOptions();
   std::cout << "zel " << ZEL_VERSION_STRING << "\n";
@@ -147,6 +208,21 @@ int main(int argc, char** argv) {
   }
   if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintOverview(std::cout);
+    return FinishOutput() ? 0 : 1;
+  }
+  if (words[0] == "--man") {  // used by the build: zel --man [FILE]
+    std::ostringstream page;
+    PrintManPage(page);
+    try {
+      if (words.size() > 1) {
+        WriteOutputFile(words[1], page.str());
+        return 0;
+      }
+    } catch (const FileError& e) {
+      std::cerr << "zel: " << e.file << ": " << e.reason << "\n";
+      return 1;
+    }
+    std::cout << page.str();
     return FinishOutput() ? 0 : 1;
   }
   const std::string name = words[0];
