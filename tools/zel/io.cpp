@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <vector>
 
 #include "zel/platform/read_file.h"
@@ -77,7 +78,10 @@ class StdoutBuf : public std::streambuf {
 }  // namespace
 
 void InstallOutput() {
-  static StdoutBuf buf;
+  // Never destroyed: std::cout flushes through it at exit, after every
+  // static object of ours is gone.
+  alignas(StdoutBuf) static unsigned char storage[sizeof(StdoutBuf)];
+  auto* buf = new (storage) StdoutBuf;
   cookie_io_functions_t io{};
   io.write = CookieWrite;
   std::fflush(stdout);
@@ -85,7 +89,7 @@ void InstallOutput() {
   if (out == nullptr) return;  // keep the plain stream
   std::setvbuf(out, nullptr, ::isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, 64 * 1024);
   stdout = out;
-  std::cout.rdbuf(&buf);
+  std::cout.rdbuf(buf);
 }
 
 void FailFile(const std::string& file, const std::string& reason) { throw FileError{file, reason}; }
