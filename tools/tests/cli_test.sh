@@ -120,6 +120,11 @@ check "overlong: no temporary left" "l.csv l0.csv" "$(cd "$T" && ls -A l*.csv | 
 "$ZEL" grid --truncate --in-place "$T/l.csv"; check "--truncate writes" 0 $?
 check "--truncate cuts to 255" 262 "$(wc -c < "$T/l.csv" | tr -d ' ')"
 
+# zel fmat refuses a line break in a quoted value (a matrix file cannot hold it).
+printf 'a;b\n1;"x\ny"\n' | "$ZEL" fmat from-csv - "$T/m.fm" 2> "$T/e"
+check "fmat from-csv multi-line value" 1 $?
+[ ! -e "$T/m.fm" ]; check "fmat from-csv wrote nothing" 0 $?
+
 # --- Output files through the safe replacement (item 3) ---
 printf 'b\na\n' > "$T/t.csv"
 echo victim > "$T/victim"

@@ -136,6 +136,13 @@ int FromCsv(Args& args) {
       }
       if (line.empty() && f.Eof()) break;
       const char16_t delim = kind == zel::csvUnknown ? u';' : zel::CSVDELIMITERS[kind];
+      // A quoted field with a line break spans several lines; a feature
+      // matrix file cannot hold such a value, so it is refused rather than
+      // split into rows.
+      if (zel_tool::EndsInsideQuotes(line, delim))
+        throw RuntimeFailure{in, "row " + std::to_string(rows.size() + 1) +
+                                     ": a quoted field holds a line break, which a feature"
+                                     " matrix cannot store"};
       rows.push_back(zel_tool::SplitFields(line, delim));
     }
     f.Close();
