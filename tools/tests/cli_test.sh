@@ -105,6 +105,7 @@ cmp -s "$T/g.csv" "$T/orig.csv"
 check "grid unsorted round trip of a sorted file keeps each record" 1 $?
 "$ZEL" grid --header --out "$T/same.csv" "$T/orig.csv"
 cmp -s "$T/same.csv" "$T/orig.csv"; check "grid round trip is byte for byte" 0 $?
+"$ZEL" grid --header --out - "$T/orig.csv" | cmp -s - "$T/orig.csv"; check "grid --out -" 0 $?
 check "grid keeps the mode" 600 "$(stat -c %a "$T/g.csv")"
 # Sorting a file sorted the other way round gives back the original order.
 printf 'b,2\na,1\n"c\n",3\n' > "$T/s.csv"

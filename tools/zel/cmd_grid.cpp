@@ -188,7 +188,6 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
       }
   }
   // First pass: the records and the widest one, so the grid is sized once.
-  std::vector<std::vector<Field>> rows_fields;
   size_t width = 1;
   {
     Reader rd(body, t.delim);
@@ -242,8 +241,9 @@ const Record& RecordOf(const Table& t, int32_t r) {
 void AppendField(std::string& out, const std::string& bytes, bool quoted, char delim) {
   // A field read unquoted is written unquoted (it holds no delimiter and no
   // line feed); other fields are quoted as they were, or when they need it.
-  const bool needs = bytes.find_first_of(std::string{delim, '\n'}) != std::string::npos ||
-                     (!bytes.empty() && bytes[0] == '"');
+  const bool needs = (!bytes.empty() && bytes[0] == '"') ||
+                     bytes.find(delim) != std::string::npos ||
+                     bytes.find('\n') != std::string::npos;
   if (!quoted && !needs) {
     out += bytes;
     return;
@@ -256,18 +256,21 @@ void AppendField(std::string& out, const std::string& bytes, bool quoted, char d
   out += '"';
 }
 
-void AppendRecord(std::string& out, const std::vector<std::string>& fields, const Record& rec,
-                  char delim) {
-  for (size_t i = 0; i < fields.size(); ++i) {
+// Appends one record: its fields, then `eol`.
+template <class FieldAt>
+void AppendRecord(std::string& out, size_t count, const FieldAt& field, const Record& rec,
+                  const std::string& eol, char delim) {
+  for (size_t i = 0; i < count; ++i) {
     if (i > 0) out += delim;
-    AppendField(out, fields[i], i < rec.quoted.size() && rec.quoted[i], delim);
+    AppendField(out, field(i), i < rec.quoted.size() && rec.quoted[i], delim);
   }
-  out += rec.eol;
+  out += eol;
 }
 
-// The table as delimited text, rows in their current order. A record that
-// had no line break (the last one of the file) gets one when it no longer
-// ends the text.
+// The table as delimited text, rows in their current order. Each record
+// keeps its line ending; a record that had none (the last one of a file
+// without a final line break) gets the file's usual one when it no longer
+// ends the text, and the record that now ends it goes without.
 std::string DelimitedText(const Table& t) {
   std::string out;
   if (t.bom) out += "\xEF\xBB\xBF";
@@ -277,24 +280,26 @@ std::string DelimitedText(const Table& t) {
     return t.title_record.eol.empty() ? std::string("\n") : t.title_record.eol;
   }();
   const int32_t n = t.records.empty() ? 0 : t.grid.NrOfRows();
+  const bool ends_open = n > 0 && t.records.back().eol.empty();
   if (t.has_titles) {
-    std::vector<std::string> fields;
-    for (const auto& f : t.titles) fields.push_back(f.bytes);
-    Record rec = t.title_record;
-    if (rec.eol.empty() && n > 0) rec.eol = fallback_eol;
-    AppendRecord(out, fields, rec, t.delim);
+    const Record& rec = t.title_record;
+    AppendRecord(
+        out, t.titles.size(), [&](size_t i) -> const std::string& { return t.titles[i].bytes; },
+        rec, rec.eol.empty() && n > 0 ? fallback_eol : rec.eol, t.delim);
   }
-  std::vector<std::string> fields;
+  static const std::string kNone;
+  std::string cell;
   for (int32_t r = 1; r <= n; ++r) {
-    Record rec = RecordOf(t, r);
-    fields.clear();
-    for (size_t c = 1; c <= rec.quoted.size(); ++c)
-      fields.push_back(CellToBytes(t.grid.GetString(static_cast<int32_t>(c), r)));
-    if (rec.eol.empty() && r < n) rec.eol = fallback_eol;
-    if (r == n && !rec.eol.empty() && t.records.back().eol.empty() &&
-        &RecordOf(t, r) != &t.records.back())
-      rec.eol.clear();  // the file ended without a line break: so does the output
-    AppendRecord(out, fields, rec, t.delim);
+    const Record& rec = RecordOf(t, r);
+    const std::string& eol =
+        r == n && ends_open ? kNone : (rec.eol.empty() ? fallback_eol : rec.eol);
+    AppendRecord(
+        out, rec.quoted.size(),
+        [&](size_t c) -> const std::string& {
+          cell = CellToBytes(t.grid.GetString(static_cast<int32_t>(c + 1), r));
+          return cell;
+        },
+        rec, eol, t.delim);
   }
   return out;
 }

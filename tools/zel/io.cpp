@@ -180,6 +180,10 @@ SeekableInput::~SeekableInput() {
 zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
 
 void WriteOutputFile(const std::string& name, const std::string& bytes) {
+  if (name == "-") {
+    WriteOutput(bytes);
+    return;
+  }
   int err = 0;
   zel::TSafeFileStream out(zel::PathToFileName(name), err);
   if (err != 0) FailFile(name, ErrnoText(err));

@@ -67,7 +67,7 @@ class SeekableInput {
 
 // Writes bytes as the whole new contents of the file, through the safe
 // replacement primitive. Raises FileError (with the reason) on failure; the
-// previous contents are then kept.
+// previous contents are then kept. "-" writes standard output.
 void WriteOutputFile(const std::string& name, const std::string& bytes);
 
 // Thrown by FailOutput: standard output failed with the errno value given;
