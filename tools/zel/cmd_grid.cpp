@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -569,9 +570,12 @@ int RunGrid(Args& args) {
       g.Sort(prim, sec, asc_prim, asc_sec);
     if (progress) std::cerr << "\n";
   }
-  if (xml)
-    g.SaveAsXMLFile(zel::PathToFileName(*xml),
+  if (xml) {
+    std::cout.flush();  // "-" writes standard output: what is buffered goes first
+    std::fflush(stdout);
+    g.SaveAsXMLFile(zel::PathToFileName(*xml == "-" ? "/dev/stdout" : *xml),
                     zel::Utf8ToString(std::filesystem::path(name).stem().string()));
+  }
   if (in_place)
     WriteDelimited(name, t, truncate);
   else if (out)

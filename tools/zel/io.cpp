@@ -150,8 +150,11 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
   std::string templ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zel-in-XXXXXX";
   const int fd = ::mkstemp(templ.data());
   if (fd < 0) FailFile(name, "cannot create a temporary file: " + ErrnoText(errno));
-  path_ = templ;
-  temporary_ = true;
+  // The name goes at once, so nothing is left behind even when the process
+  // is killed; the copy is reopened through the descriptor's /proc name.
+  ::unlink(templ.c_str());
+  fd_ = fd;
+  path_ = "/proc/self/fd/" + std::to_string(fd);
   std::string reason;
   int write_err = 0;
   const bool ok = ReadInputBlocks(
@@ -168,13 +171,16 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
         }
       },
       reason);
-  ::close(fd);
-  if (!ok) FailFile(name, reason);
-  if (write_err != 0) FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
+  if (!ok || write_err != 0) {
+    ::close(fd_);  // the destructor does not run when the constructor throws
+    fd_ = -1;
+    if (!ok) FailFile(name, reason);
+    FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
+  }
 }
 
 SeekableInput::~SeekableInput() {
-  if (temporary_) ::unlink(path_.c_str());
+  if (fd_ >= 0) ::close(fd_);
 }
 
 zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }

@@ -47,7 +47,8 @@ std::string ReadInputOrFail(const std::string& name);
 
 // A named input that may be opened and read more than once. A regular file is
 // used where it is; standard input ("-"), a pipe, a FIFO or a terminal is
-// copied once to a private temporary file, removed again by the destructor.
+// copied once to a private temporary file that has no name left (it is
+// reached as /proc/self/fd/N) and goes when the destructor closes it.
 // Raises FileError when the input cannot be read.
 class SeekableInput {
  public:
@@ -62,7 +63,7 @@ class SeekableInput {
 
  private:
   std::string name_, path_;
-  bool temporary_ = false;
+  int fd_ = -1;  // the open temporary (already unlinked), or -1
 };
 
 // Writes bytes as the whole new contents of the file, through the safe
