@@ -95,7 +95,7 @@ out=$(printf 'a\rb' | "$ZEL" text crlf - - | od -An -c | tr -s ' '); check "crlf
 # BOM, Chinese and Polish letters, Windows-1252 bytes, a quoted delimiter,
 # doubled quotes, a line break inside quotes, CR LF and LF records, a lone
 # CR inside a field, no final line break.
-printf '\357\273\277name;city\n"Zhang, \345\274\240";\305\201\303\263d\305\272\n"multi\nline";\351t\351\r\nb;"q""uote"\n\nc\rd;x' > "$T/g.csv"
+printf '\357\273\277name;"city"\n"Zhang, \345\274\240";\305\201\303\263d\305\272\n"multi\nline";\351t\351\r\nb;"q""uote"\n\nc\rd;x' > "$T/g.csv"
 chmod 600 "$T/g.csv"
 cp "$T/g.csv" "$T/orig.csv"
 "$ZEL" grid --header --sort 1 --in-place "$T/g.csv"; check "grid sort in place status" 0 $?

@@ -64,11 +64,14 @@ struct Field {
 };
 
 // One record (a line, or several when a quoted field holds line breaks).
+// Kept small: a table holds one per row.
+constexpr uint32_t kNoneQuoted = UINT32_MAX;
 struct Record {
-  int64_t line = 0;          // line number of its first line
-  std::string eol;           // "\n", "\r\n" or "" (end of file)
-  std::vector<bool> quoted;  // per field
-  bool irregular = false;    // text after a closing quote, or an unclosed quote
+  int64_t line = 0;                    // line number of its first line
+  std::string_view eol;                // "\n", "\r\n" or "" (end of file)
+  uint32_t fields = 0;                 // field count
+  uint32_t quoted_from = kNoneQuoted;  // its flags in Table::quoted, if any field was quoted
+  bool irregular = false;              // text after a closing quote, or an unclosed quote
 };
 
 struct Table {
@@ -81,6 +84,7 @@ struct Table {
   bool has_titles = false;
   // Indexed by record number - 1; the number travels with the row in column 0.
   std::vector<Record> records;
+  std::vector<bool> quoted;    // per field of the records that have a quoted field
   int64_t overlong = 0;        // fields longer than a cell
   int64_t first_overlong = 0;  // line of the first one
 };
@@ -140,7 +144,7 @@ class Reader {
         continue;
       }
       if (ch == '\n' || (ch == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')) {
-        rec.eol = ch == '\n' ? "\n" : "\r\n";
+        rec.eol = ch == '\n' ? std::string_view("\n") : std::string_view("\r\n");
         pos_ += rec.eol.size();
         ++line_;
         out.push_back(std::move(f));
@@ -197,13 +201,19 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
     bool first = true;
     while (!rd.AtEnd()) {
       rd.Next(fs, rec);
+      if (fs.size() > UINT32_MAX - 1) FailFile(name, "too many fields for a grid");
+      rec.fields = static_cast<uint32_t>(fs.size());
+      if (std::any_of(fs.begin(), fs.end(), [](const Field& f) { return f.quoted; })) {
+        if (t.quoted.size() > UINT32_MAX - 1 - fs.size()) FailFile(name, "too many quoted fields");
+        rec.quoted_from = static_cast<uint32_t>(t.quoted.size());
+        for (const auto& f : fs) t.quoted.push_back(f.quoted);
+      }
       if (first && header) {
         t.titles = fs;
         t.title_record = rec;
         t.has_titles = true;
       } else {
         t.records.push_back(rec);
-        t.records.back().quoted.reserve(fs.size());
         width = std::max(width, fs.size());
       }
       first = false;
@@ -223,10 +233,9 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
   if (header && !rd.AtEnd()) rd.Next(fs, rec);
   for (int32_t r = 1; r <= rows; ++r) {
     rd.Next(fs, rec);
-    Record& keep = t.records[static_cast<size_t>(r - 1)];
+    const Record& keep = t.records[static_cast<size_t>(r - 1)];
     t.grid.SetString(0, r, zel::IntToStr(r));
     for (size_t c = 0; c < fs.size(); ++c) {
-      keep.quoted.push_back(fs[c].quoted);
       if (fs[c].bytes.size() > kCellBytes && t.overlong++ == 0) t.first_overlong = keep.line;
       t.grid.SetString(static_cast<int32_t>(c + 1), r, BytesToCell(fs[c].bytes));
     }
@@ -259,11 +268,12 @@ void AppendField(std::string& out, const std::string& bytes, bool quoted, char d
 
 // Appends one record: its fields, then `eol`.
 template <class FieldAt>
-void AppendRecord(std::string& out, size_t count, const FieldAt& field, const Record& rec,
-                  const std::string& eol, char delim) {
-  for (size_t i = 0; i < count; ++i) {
-    if (i > 0) out += delim;
-    AppendField(out, field(i), i < rec.quoted.size() && rec.quoted[i], delim);
+void AppendRecord(std::string& out, const Table& t, const FieldAt& field, const Record& rec,
+                  std::string_view eol) {
+  for (size_t i = 0; i < rec.fields; ++i) {
+    if (i > 0) out += t.delim;
+    const bool quoted = rec.quoted_from != kNoneQuoted && t.quoted[rec.quoted_from + i];
+    AppendField(out, field(i), quoted, t.delim);
   }
   out += eol;
 }
@@ -275,32 +285,31 @@ void AppendRecord(std::string& out, size_t count, const FieldAt& field, const Re
 std::string DelimitedText(const Table& t) {
   std::string out;
   if (t.bom) out += "\xEF\xBB\xBF";
-  const std::string fallback_eol = [&] {
+  const std::string_view fallback_eol = [&] {
     for (const auto& rec : t.records)
       if (!rec.eol.empty()) return rec.eol;
-    return t.title_record.eol.empty() ? std::string("\n") : t.title_record.eol;
+    return t.title_record.eol.empty() ? std::string_view("\n") : t.title_record.eol;
   }();
   const int32_t n = t.records.empty() ? 0 : t.grid.NrOfRows();
   const bool ends_open = n > 0 && t.records.back().eol.empty();
   if (t.has_titles) {
     const Record& rec = t.title_record;
     AppendRecord(
-        out, t.titles.size(), [&](size_t i) -> const std::string& { return t.titles[i].bytes; },
-        rec, rec.eol.empty() && n > 0 ? fallback_eol : rec.eol, t.delim);
+        out, t, [&](size_t i) -> const std::string& { return t.titles[i].bytes; }, rec,
+        rec.eol.empty() && n > 0 ? fallback_eol : rec.eol);
   }
-  static const std::string kNone;
   std::string cell;
   for (int32_t r = 1; r <= n; ++r) {
     const Record& rec = RecordOf(t, r);
-    const std::string& eol =
-        r == n && ends_open ? kNone : (rec.eol.empty() ? fallback_eol : rec.eol);
+    const std::string_view eol =
+        r == n && ends_open ? std::string_view() : (rec.eol.empty() ? fallback_eol : rec.eol);
     AppendRecord(
-        out, rec.quoted.size(),
+        out, t,
         [&](size_t c) -> const std::string& {
           cell = CellToBytes(t.grid.GetString(static_cast<int32_t>(c + 1), r));
           return cell;
         },
-        rec, eol, t.delim);
+        rec, eol);
   }
   return out;
 }
