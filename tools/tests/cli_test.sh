@@ -129,6 +129,13 @@ printf 'a;b\n1;"x\ny"\n' | "$ZEL" fmat from-csv - "$T/m.fm" 2> "$T/e"
 check "fmat from-csv multi-line value" 1 $?
 [ ! -e "$T/m.fm" ]; check "fmat from-csv wrote nothing" 0 $?
 
+# Broken quoting cannot be written back as it was: refused, file untouched.
+printf 'a;"open\nb;c\n' > "$T/bad.csv"
+cp "$T/bad.csv" "$T/bad0.csv"
+"$ZEL" grid --sort 1 --in-place "$T/bad.csv" 2> "$T/e"; check "unclosed quote refused" 1 $?
+grep -q "bad.csv: line 1: a quoted field is not closed" "$T/e"; check "unclosed quote message" 0 $?
+cmp -s "$T/bad.csv" "$T/bad0.csv"; check "unclosed quote: file untouched" 0 $?
+
 # --- Output files through the safe replacement (item 3) ---
 printf 'b\na\n' > "$T/t.csv"
 echo victim > "$T/victim"
