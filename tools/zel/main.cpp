@@ -110,9 +110,11 @@ void PrintOverview(std::ostream& out) {
   std::vector<Command> commands = Commands();
   std::sort(commands.begin(), commands.end(),
             [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+  size_t width = 0;
+  for (const auto& c : commands) width = std::max(width, std::string(c.name).size());
   for (const auto& c : commands) {
     std::string name = c.name;
-    name.resize(std::max<size_t>(name.size(), 10), ' ');
+    name.resize(width, ' ');
     out << "  " << name << "  " << c.summary << "\n";
   }
   out << "\nRun 'zel <command> --help' for a command's arguments.\n";
