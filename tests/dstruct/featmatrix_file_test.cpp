@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "zel/base/errors.h"
 #include "zel/dstruct/featmatrix.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/textfile.h"
@@ -186,6 +187,55 @@ TEST(FeatureMatrixFile, MissingFileAndFailedSave) {
   EXPECT_EQ(m.NFeatures(), 1);
   EXPECT_EQ(changes, 0);
   EXPECT_THROW(m.Save(dir.File("no/such/dir/m.txt")), EInOutError);
+}
+
+// A text holding a line break would split its line and the file would not
+// load back: saving refuses it before anything is written.
+TEST(FeatureMatrixFile, LineBreaksRefusedBeforeWriting) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    void (*spoil)(TFeatureMatrix&);
+    const char16_t* detail;
+  } cases[] = {
+      {"name LF", [](TFeatureMatrix& m) { m.FeatProps(2).SetFeatName(u"a\nb"); },
+       u"feature 2 name holds a line break"},
+      {"comment CR", [](TFeatureMatrix& m) { m.FeatProps(1).SetComment(u"kg\r"); },
+       u"feature 1 comment holds a line break"},
+      {"presets CR LF", [](TFeatureMatrix& m) { m.FeatProps(2).SetPresetValues(u"a\r\nb"); },
+       u"feature 2 preset values hold a line break"},
+      {"short value", [](TFeatureMatrix& m) { m.SetFeatValStr(2, 3, u"\n"); },
+       u"feature 2 value of object 3 holds a line break"},
+      {"long value", [](TFeatureMatrix& m) { m.SetFeatValStr(1, 2, u"a long text\rwith CR"); },
+       u"feature 1 value of object 2 holds a line break"},
+      {"wide value", [](TFeatureMatrix& m) { m.SetFeatValStr(1, 1, u"\u20ac\n"); },
+       u"feature 1 value of object 1 holds a line break"},
+  };
+  const String name = dir.File("m.txt");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFeatureMatrix m(nullptr);
+    m.SetName(u"fm");
+    m.Resize(2, 3);
+    m.SetFeatType(0, 0, fkString);
+    m.SetFeatValStr(1, 3, u"12345678");  // a short text next to the spoilt ones
+    m.Save(name);
+    const std::string good = TempDir::Read(name);
+    c.spoil(m);
+    const String message = String(u"Component \"fm\": ") + c.detail;
+    try {
+      m.Save(name);
+      ADD_FAILURE() << "Save accepted a line break";
+    } catch (const EZELDStructError& e) {
+      EXPECT_EQ(e.Message(), message);
+    }
+    EXPECT_EQ(TempDir::Read(name), good);  // the older file stays
+    TextFile f(name);
+    f.Rewrite();
+    EXPECT_THROW(m.SaveToOpenFile(f), EZELDStructError);
+    f.Close();
+    EXPECT_EQ(TempDir::Read(name), "");  // nothing written
+  }
 }
 
 }  // namespace

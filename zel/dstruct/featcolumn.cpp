@@ -112,6 +112,20 @@ void FeatColumn::AppendTo(String& Out, size_t I) const {
   for (size_t k = 0; k < n; ++k) Out[old + k] = static_cast<Char>(buf[k]);
 }
 
+bool FeatColumn::HoldsLineBreak(size_t I) const noexcept {
+  if (I >= tag_.size()) return false;
+  const uint8_t t = tag_[I];
+  if (t <= 8) {
+    for (size_t k = 0; k < t; ++k) {
+      const auto c = static_cast<uint8_t>(payload_[I] >> (8 * k));
+      if (c == '\r' || c == '\n') return true;
+    }
+    return false;
+  }
+  if (t != kTagExt) return false;  // numbers
+  return ext_[payload_[I]].find_first_of(u"\r\n") != String::npos;
+}
+
 void FeatColumn::Release(size_t I) noexcept {
   if (tag_[I] == kTagExt) {
     const auto slot = static_cast<uint32_t>(payload_[I]);

@@ -280,8 +280,20 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // Writes the matrix to FName, replacing the file only once it is complete
   // (TextFile::Rewrite); the previous contents stay on any failure, which
   // raises EInOutError. Values are written as stored, kinds unchecked.
+  //
+  // The format is one text per line, so a text holding a line break (CR or
+  // LF) could not be read back. Before anything is opened or written, Save
+  // and SaveToOpenFile check every feature name, comment, preset text and
+  // value and raise, for the first such text found, one of
+  //   "feature F name holds a line break"
+  //   "feature F comment holds a line break"
+  //   "feature F preset values hold a line break"
+  //   "feature F value of object O holds a line break"
+  // leaving an existing file (or the open file) untouched. The setters accept
+  // such texts; only saving refuses them.
   void Save(const String& FName) const;
-  // Writes the lines of the format at the current place of an open file.
+  // Writes the lines of the format at the current place of an open file
+  // (after the same check as Save).
   void SaveToOpenFile(TextFile& F) const;
   // Reads FName: 0 loaded; -1 the file does not exist (nothing opened);
   // -2 no section header found; -3 the file could not be read or holds a
@@ -326,6 +338,8 @@ class ZEL_API TFeatureMatrix : public TComponent {
   void ClearCells(int32_t fix, int32_t obj);
   void CheckText(int32_t fix, const String& Value, bool EmptyNumberOk) const;
   void Swap(TFeatureMatrix& Other) noexcept;
+  void CheckSavable() const;
+  void WriteLines(TextFile& F) const;
 
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;

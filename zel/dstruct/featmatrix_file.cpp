@@ -244,7 +244,32 @@ int32_t TFeatureMatrix::Load(const String& FName) {
   return r == 0 ? 0 : r - 1;
 }
 
+// Raises for the first text that holds a line break: its line would split
+// in two and the loader would reject the file.
+void TFeatureMatrix::CheckSavable() const {
+  const auto breaks = [](const String& s) { return s.find_first_of(u"\r\n") != String::npos; };
+  for (int32_t f = 1; f <= FNFeats; ++f) {
+    const TFeatMatProps& p = *FFeatProps[static_cast<size_t>(f - 1)];
+    if (breaks(p.FeatName())) Error(u"feature " + IntToStr(f) + u" name holds a line break");
+    if (breaks(p.Comment())) Error(u"feature " + IntToStr(f) + u" comment holds a line break");
+    if (breaks(p.PresetValues()))
+      Error(u"feature " + IntToStr(f) + u" preset values hold a line break");
+  }
+  for (size_t f = 0; f < FFeatVals.size(); ++f) {
+    const auto& col = FFeatVals[f];
+    for (size_t o = 0; o < col.Cells(); ++o)
+      if (col.HoldsLineBreak(o))
+        Error(u"feature " + IntToStr(static_cast<int64_t>(f) + 1) + u" value of object " +
+              IntToStr(static_cast<int64_t>(o) + 1) + u" holds a line break");
+  }
+}
+
 void TFeatureMatrix::SaveToOpenFile(TextFile& F) const {
+  CheckSavable();
+  WriteLines(F);
+}
+
+void TFeatureMatrix::WriteLines(TextFile& F) const {
   String line;
   line.reserve(256);
   line = u"#featdef ";
@@ -316,9 +341,10 @@ void TFeatureMatrix::SaveToOpenFile(TextFile& F) const {
 }
 
 void TFeatureMatrix::Save(const String& FName) const {
+  CheckSavable();
   TextFile f(FName);
   f.Rewrite();
-  SaveToOpenFile(f);
+  WriteLines(f);
   f.Close();
 }
 

@@ -48,6 +48,8 @@ class FeatColumn {
   String Get(size_t I) const;
   // Appends the value as UTF-16.
   void AppendTo(String& Out, size_t I) const;
+  // True when the value of object I holds a CR or an LF.
+  bool HoldsLineBreak(size_t I) const noexcept;
   // Stores Text as the value of object I.
   void Set(size_t I, std::u16string_view Text);
   // Drops the values of objects N and on.
