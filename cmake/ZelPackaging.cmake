@@ -1,0 +1,52 @@
+# Packages of an installed zel, made by `scripts/package` (cpack in a build):
+#   libzel<SOVERSION>  the shared library                      (component runtime)
+#   libzel-dev         headers, link name, CMake package, zel.pc (component dev)
+#   zel-tools          the zel tool, its sample data, man page and bash completion
+#                                                               (component tools)
+#   zel-<version>-Linux.tar.gz  the whole install tree
+set(CPACK_PACKAGE_NAME zel)
+set(CPACK_PACKAGE_VENDOR "Zelorbita")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_CONTACT "zel maintainers <zel@zelorbita.invalid>")
+set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB TGZ)
+set(CPACK_COMPONENTS_ALL runtime dev tools)
+set(CPACK_SOURCE_GENERATOR "")
+
+# The tarball: one install tree with every component.
+set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+
+# Debian: one package per component.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zelorbita.invalid/zel")
+set(CPACK_DEBIAN_PACKAGE_VERSION ${PROJECT_VERSION})
+set(_zel_exact "(= ${PROJECT_VERSION})")
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libzel${ZEL_SOVERSION})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)  # system libraries from dpkg-shlibdeps
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)  # shlibs file and ldconfig trigger
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "${PROJECT_DESCRIPTION}
+ The shared library (libzel.so.${ZEL_SOVERSION}).")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libzel-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libzel${ZEL_SOVERSION} ${_zel_exact}")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "${PROJECT_DESCRIPTION}
+ Headers, the CMake package (find_package(zel)) and zel.pc for pkg-config.")
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME zel-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
+# dpkg-shlibdeps cannot resolve libzel from this build, so the dependencies are
+# named: the library of this very version and libpng (zel color writes PNG).
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libzel${ZEL_SOVERSION} ${_zel_exact}, libpng16-16")
+set(CPACK_DEBIAN_TOOLS_DESCRIPTION "${PROJECT_DESCRIPTION}
+ The zel command-line tool with its sample data, man page and bash completion.")
+
+include(CPack)
+cpack_add_component(runtime DISPLAY_NAME "Shared library")
+cpack_add_component(dev DISPLAY_NAME "Development files" DEPENDS runtime)
+cpack_add_component(tools DISPLAY_NAME "Command-line tool" DEPENDS runtime)
