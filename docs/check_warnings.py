@@ -34,8 +34,13 @@ def main():
     with open(log, encoding="utf-8", errors="replace") as f:
         found = {n for n in (normalise(l, source_dir) for l in f) if n and ": " in n}
     if update:
+        try:
+            with open(gaps, encoding="utf-8") as f:
+                header = [l for l in f if l.startswith("#")]
+        except FileNotFoundError:
+            header = []
         with open(gaps, "w", encoding="utf-8") as f:
-            f.write("".join(sorted(w + "\n" for w in found)))
+            f.write("".join(header) + "".join(sorted(w + "\n" for w in found)))
         print("docs: %d known gaps written to %s" % (len(found), gaps))
         return 0
     try:

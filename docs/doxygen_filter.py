@@ -22,6 +22,7 @@ import sys
 RULER = re.compile(r"^\s*//\s*([-=*~#]{2,}|[-=]{2,}.*[-=]{2,})\s*$")
 PLAIN = re.compile(r"^(\s*)//(?![/!])(.*)$")
 TRAILING = re.compile(r"^(.*?[;{},)])(\s+)//(?![/!<])(.*)$")
+DECL_NAME = re.compile(r"(~?\b[A-Za-z_]\w*|operator\s*\S+?)\s*\(")
 FIRST_NAME = re.compile(r"^\s*(T?[A-Z]\w*):")
 ESCAPE = re.compile(r"([\\@<>&%#$])")
 
@@ -95,7 +96,54 @@ def filter_lines(lines):
             if RULER.match(lines[k]):
                 continue
             out[k] = mk.group(1) + "///" + escape(mk.group(2))
+        share_with_overloads(lines, out, end, [mk.group(2) for mk in body])
     return out
+
+
+def declared_name(line):
+    m = DECL_NAME.search(line.split("//")[0])
+    return m.group(1) if m else None
+
+
+def share_with_overloads(lines, out, first, comment):
+    """One comment over a run of overloads documents each of them.
+
+    The headers write a single comment above several declarations of the same
+    name (constructors, overloads for other argument types) with no blank line
+    between. Each overload after the first gets the comment as a ///< member
+    comment on the line where its declaration ends."""
+    name = declared_name(lines[first]) if first < len(lines) else None
+    if not name:
+        return
+    text = escape(" ".join(c.strip() for c in comment if c.strip()))
+    k = end_of_declaration(lines, first)
+    while k is not None and k + 1 < len(lines):
+        start = k + 1
+        line = lines[start]
+        if not line.strip() or PLAIN.match(line) or line.lstrip().startswith(("#", "///")):
+            return
+        if declared_name(line) != name:
+            return
+        k = end_of_declaration(lines, start)
+        if k is None:
+            return
+        if "//" not in lines[k]:
+            out[k] = out[k] + "  ///< " + text
+
+
+def end_of_declaration(lines, start):
+    # The line on which a declaration that begins at start ends: the first
+    # line that ends with ";" or "}" with its braces balanced. None when the
+    # declaration opens a body over several lines.
+    depth = 0
+    for k in range(start, min(start + 12, len(lines))):
+        code = lines[k].split("//")[0].rstrip()
+        depth += code.count("{") - code.count("}")
+        if depth == 0 and (code.endswith(";") or code.endswith("}")):
+            return k
+        if depth > 0 and k > start:
+            return None
+    return None
 
 
 def main():
