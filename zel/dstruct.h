@@ -8,6 +8,7 @@
 #include "zel/dstruct/bytematrix.h"
 #include "zel/dstruct/combinatorics.h"
 #include "zel/dstruct/crc.h"
+#include "zel/dstruct/featmatrix.h"
 #include "zel/dstruct/fifo.h"
 #include "zel/dstruct/logicop.h"
 #include "zel/dstruct/rlencoder.h"

@@ -5,6 +5,7 @@
 #include "zel/stringl/grep.h"
 #include "zel/stringl/linetext.h"
 #include "zel/stringl/numformat.h"
+#include "zel/stringl/parlist.h"
 #include "zel/stringl/scramble.h"
 #include "zel/stringl/searching.h"
 #include "zel/stringl/strediting.h"

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "zel/runtime/bitmap.h"
@@ -207,6 +210,14 @@ TEST(CanvasShapes, PolygonFillsInsideAndOutlinesEveryEdge) {
   s.Canvas().Polygon({{10, 0}, {16, 20}, {0, 7}, {20, 7}, {4, 20}});
   EXPECT_EQ(s.Canvas().Pixels(10, 10), clWhite);
   EXPECT_EQ(s.Canvas().Pixels(10, 3), clBlue);
+  // Polyline: the open path, its last point not covered.
+  TBitmap p(6, 6);
+  p.Canvas().Pen().SetColor(clRed);
+  p.Canvas().Polyline({{0, 0}, {4, 0}, {4, 4}});
+  EXPECT_EQ(Count(p.Canvas(), clRed), 8);
+  EXPECT_EQ(p.Canvas().Pixels(4, 3), clRed);
+  EXPECT_NE(p.Canvas().Pixels(4, 4), clRed);
+  EXPECT_EQ(p.Canvas().PenPos(), Point(4, 4));
   // Fewer than two points draw nothing.
   TBitmap n(4, 4);
   n.Canvas().Polygon({{1, 1}});
@@ -317,6 +328,27 @@ TEST(CanvasText, GlyphsRenderOncePerFaceAndSize) {
   const uint64_t after_first = internal::GlyphCache::Instance().Renderings();
   for (int i = 0; i < 5; ++i) c.TextOut(0, 0, line);
   EXPECT_EQ(internal::GlyphCache::Instance().Renderings(), after_first);
+}
+
+TEST(CanvasText, CanvasesOfSeveralThreadsDrawTheSameText) {
+  auto draw = [](int size) {
+    auto b = std::make_unique<TBitmap>(300, 40);
+    b->Canvas().Font().SetName(u"DejaVu Serif");
+    b->Canvas().Font().SetSize(size);
+    b->Canvas().TextOut(2, 2, u"Threads share the glyph cache");
+    return b;
+  };
+  std::vector<std::unique_ptr<TBitmap>> got(4);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < got.size(); ++i)
+    threads.emplace_back([&, i] { got[i] = draw(9 + static_cast<int>(i % 2)); });
+  for (auto& t : threads) t.join();
+  for (size_t i = 0; i < got.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto want = draw(9 + static_cast<int>(i % 2));
+    for (int y = 0; y < 40; ++y)
+      ASSERT_TRUE(std::equal(want->ScanLine(y), want->ScanLine(y) + 300, got[i]->ScanLine(y)));
+  }
 }
 
 TEST(CanvasText, SurrogatePairsAreOneCharacter) {

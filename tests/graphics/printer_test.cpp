@@ -46,6 +46,9 @@ TEST(Printer, PagesBecomeAPdfFile) {
   EXPECT_NE(pdf.find("%%EOF"), std::string::npos);
   EXPECT_EQ(Occurrences(pdf, "/Type /Page\n") + Occurrences(pdf, "/Type /Page "), 2u);
   EXPECT_NE(pdf.find("/MediaBox [ 0 0 595.2 841.92 ]"), std::string::npos);
+  // Each page is one image of the canvas at full resolution.
+  EXPECT_EQ(Occurrences(pdf, "/Width 2480"), 2u);
+  EXPECT_EQ(Occurrences(pdf, "/Height 3508"), 2u);
 }
 
 TEST(Printer, PaperOrientationAndResolution) {

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "command.h"
+#include "csv.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -43,60 +44,10 @@ using zel::String;
 using zel::TStringArray;
 using zel_tool::Args;
 using zel_tool::Fail;
+using zel_tool::JoinFields;
+using zel_tool::SplitFields;
 
 constexpr int kProgressFrom = 50000;
-
-// Splits one line at Delim; fields in double quotes may hold the delimiter
-// and doubled quotes.
-std::vector<String> SplitFields(const String& line, char16_t delim) {
-  std::vector<String> out;
-  String field;
-  bool quoted = false, was_quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char16_t ch = line[i];
-    if (quoted) {
-      if (ch == u'"') {
-        if (i + 1 < line.size() && line[i + 1] == u'"') {
-          field += u'"';
-          ++i;
-        } else {
-          quoted = false;
-        }
-      } else {
-        field += ch;
-      }
-    } else if (ch == u'"' && field.empty() && !was_quoted) {
-      quoted = was_quoted = true;
-    } else if (ch == delim) {
-      out.push_back(field);
-      field.clear();
-      was_quoted = false;
-    } else {
-      field += ch;
-    }
-  }
-  out.push_back(field);
-  return out;
-}
-
-String JoinFields(const std::vector<String>& fields, char16_t delim) {
-  String out;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += delim;
-    const String& f = fields[i];
-    if (f.find(delim) != String::npos || f.find(u'"') != String::npos) {
-      out += u'"';
-      for (char16_t ch : f) {
-        if (ch == u'"') out += u'"';
-        out += ch;
-      }
-      out += u'"';
-    } else {
-      out += f;
-    }
-  }
-  return out;
-}
 
 char16_t ParseDelim(const std::string& s) {
   if (s == "tab" || s == "\\t") return u'\t';

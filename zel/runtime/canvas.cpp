@@ -299,10 +299,9 @@ void TCanvas::LineTo(int32_t X, int32_t Y) {
 }
 
 void TCanvas::Polyline(const std::vector<TPoint>& Points) {
-  for (size_t i = 1; i < Points.size(); ++i)
-    PenLine(Clamp(Points[i - 1].X), Clamp(Points[i - 1].Y), Clamp(Points[i].X), Clamp(Points[i].Y),
-            i + 1 == Points.size());
-  if (!Points.empty()) pen_pos_ = {Clamp(Points.back().X), Clamp(Points.back().Y)};
+  if (Points.empty()) return;
+  MoveTo(Points.front().X, Points.front().Y);
+  for (size_t i = 1; i < Points.size(); ++i) LineTo(Points[i].X, Points[i].Y);
 }
 
 // ---- shapes -----------------------------------------------------------------------

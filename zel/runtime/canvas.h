@@ -31,7 +31,9 @@
 //     the closed figure by the even-odd rule, points on a left or top edge
 //     counting as inside and points on a right or bottom edge as outside,
 //     then draws every edge with the pen including the closing one, so every
-//     vertex is covered. Polyline draws the open path only.
+//     vertex is covered. Polyline(Points) draws the open path as MoveTo to
+//     the first point and LineTo to each next one would: the last point is
+//     not covered, and the pen position ends on it.
 //   - FillRect(R) fills columns R.Left..R.Right-1, rows R.Top..R.Bottom-1
 //     with the brush and leaves the pen alone.
 //   - Pen styles (width 1): psDash draws 18 pixels and leaves 6, psDot 3 and
@@ -165,6 +167,7 @@ class ZEL_API TCanvas : public TPersistent {
   void Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
   void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
   // Fewer than two points draw nothing (two points: one line, both ends).
+  // The pen position ends on the first point.
   void Polygon(const std::vector<TPoint>& Points);
   void Polyline(const std::vector<TPoint>& Points);
 

@@ -31,7 +31,9 @@
 // stream's EFCreateError passes when the file cannot be created.
 //
 // Printer() is the process's printer, made on first use; SetPrinter installs
-// another (for instance a test's) and returns the previous one.
+// another (for instance a test's) and returns the previous one. The switch is
+// not synchronised: install a printer before other threads print. A printer
+// and its canvas belong to one thread at a time.
 #pragma once
 
 #include <cstdint>

@@ -543,6 +543,17 @@ void TextFile::FlushBuffer() {
 
 void TextFile::AppendUtf8(const Char* s, size_t n) {
   for (size_t i = 0; i < n; ++i) {
+    if (high_ == 0 && s[i] < 0x80) {
+      // A run of ASCII characters: one byte each.
+      size_t j = i + 1;
+      while (j < n && s[j] < 0x80) ++j;
+      const size_t old = out_.size();
+      out_.resize(old + (j - i));
+      char* d = out_.data() + old;
+      for (size_t k = i; k < j; ++k) *d++ = static_cast<char>(s[k]);
+      i = j - 1;
+      continue;
+    }
     uint32_t cp = s[i];
     if (high_ != 0) {
       const Char h = high_;

@@ -1,0 +1,38 @@
+#!/bin/sh
+# Tool test of zel marks: the PNG sheet and the PDF print, standard output,
+# exit statuses and messages. Usage: marks_test.sh path/to/zel
+set -u
+ZEL=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1: expected [$2], got [$3]"
+    fail=1
+  fi
+}
+
+"$ZEL" marks "$T/m.png"; check "png status" 0 $?
+check "png signature" "$(printf '\211PNG')" "$(head -c 4 "$T/m.png")"
+"$ZEL" marks - > "$T/out.png"; check "png to standard output status" 0 $?
+cmp -s "$T/m.png" "$T/out.png"; check "same sheet either way" 0 $?
+"$ZEL" marks --pdf "$T/m.pdf"; check "pdf status" 0 $?
+check "pdf signature" "%PDF" "$(head -c 4 "$T/m.pdf")"
+"$ZEL" marks --pdf - | head -c 4 > "$T/head"; check "pdf to standard output" "%PDF" "$(cat "$T/head")"
+"$ZEL" marks > /dev/null 2>&1; check "no file: usage status" 2 $?
+"$ZEL" marks a b > /dev/null 2>&1; check "two files: usage status" 2 $?
+"$ZEL" marks --pdf x y > /dev/null 2>&1; check "pdf and a file: usage status" 2 $?
+"$ZEL" marks --color x > /dev/null 2>&1; check "unknown option: usage status" 2 $?
+err=$("$ZEL" marks "$T/none/m.png" 2>&1); check "missing folder status" 1 $?
+check "missing folder message" "zel marks: $T/none/m.png: Cannot create file \"$T/none/m.png\". No such file or directory" "$err"
+"$ZEL" marks --pdf "$T/none/m.pdf" 2> /dev/null; check "pdf missing folder status" 1 $?
+if [ -w /dev/full ]; then
+  "$ZEL" marks - > /dev/full 2> /dev/null; check "full standard output status" 1 $?
+fi
+printf 'earlier' > "$T/keep.png"
+chmod 0444 "$T/keep.png"
+if [ "$(id -u)" != 0 ]; then
+  "$ZEL" marks "$T/keep.png" 2> /dev/null; check "read-only file status" 1 $?
+fi
+exit $fail
