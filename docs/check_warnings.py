@@ -53,7 +53,7 @@ def main():
     if gone:
         print("docs: %d entries of %s are documented now; remove them:" % (len(gone), gaps))
         for w in gone[:20]:
-            print("  " + w)
+            print("  documented: " + w)
     if new:
         print("docs: %d Doxygen warnings (document these declarations):" % len(new), file=sys.stderr)
         for w in new:
