@@ -28,7 +28,8 @@ set(_zel_exact "(= ${PROJECT_VERSION})")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libzel${ZEL_SOVERSION})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)  # system libraries from dpkg-shlibdeps
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)  # shlibs file and ldconfig trigger
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)  # shlibs file and ldconfig calls
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")  # same SONAME, same ABI
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "${PROJECT_DESCRIPTION}
  The shared library (libzel.so.${ZEL_SOVERSION}).")
 

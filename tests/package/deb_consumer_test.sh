@@ -46,7 +46,13 @@ ${CXX:-c++} -o "$work/consumer-pc" "$src/examples/consumer/main.cpp" $(pkg-confi
 out=$(LD_LIBRARY_PATH=$libdir "$work/consumer-pc")
 [ "$out" = "zel $version: hello from zel" ] || fail "pkg-config consumer printed: $out"
 
-# The tool.
+# The tool, with its man page and bash completion where the sources have them.
 out=$(LD_LIBRARY_PATH=$libdir "$root/bin/zel" version)
 [ "$out" = "zel $version" ] || fail "zel version printed: $out"
+tools=$(dpkg-deb -c "$work/pkg/zel-tools_${version}_"*.deb)
+if [ -f "$src/tools/completion/zel" ]; then
+  echo "$tools" | grep -q 'usr/share/bash-completion/completions/zel$' \
+    || fail "zel-tools lacks the bash completion"
+  echo "$tools" | grep -q 'usr/share/man/man1/zel\.1' || fail "zel-tools lacks the man page"
+fi
 echo "deb_consumer_test: libzel0, libzel-dev and zel-tools $version are complete"
