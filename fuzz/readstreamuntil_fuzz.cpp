@@ -1,6 +1,7 @@
 // ReadStreamUntil: the first byte gives the delimiter length (0..7), the next
 // bytes the delimiter, the rest is the stream. Repeated until the delimiter is
-// no longer found: every stream class agrees, a found text ends with the
+// no longer found: every stream class agrees (one that cannot go back is read
+// no further than the delimiter), a found text ends with the
 // delimiter (ASCII case ignored) and holds it nowhere earlier, the position
 // is just after it, and the pieces cover the input.
 #include <cstddef>
@@ -29,14 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zel_fuzz::MakeMemory(mem, data, size);
   zel_fuzz::PlainStream plain(data, size);
   zel_fuzz::TwoByteWindowStream two(data, size);
+  zel_fuzz::PipeLikeStream pipe(data, size);
   size_t covered = 0;
   for (;;) {
-    int32_t f1 = 5, f2 = 5, f3 = 5;
+    int32_t f1 = 5, f2 = 5, f3 = 5, f4 = 5;
     const zel::String a = zel::ReadStreamUntil(mem, delim, f1);
     zel_fuzz::Check(a == zel::ReadStreamUntil(plain, delim, f2));
     zel_fuzz::Check(a == zel::ReadStreamUntil(two, delim, f3));
-    zel_fuzz::Check(f1 == f2 && f1 == f3 && (f1 == 0 || f1 == -1));
+    zel_fuzz::Check(a == zel::ReadStreamUntil(pipe, delim, f4));
+    zel_fuzz::Check(f1 == f2 && f1 == f3 && f1 == f4 && (f1 == 0 || f1 == -1));
     zel_fuzz::Check(mem.Position() == plain.Position() && mem.Position() == two.Position());
+    zel_fuzz::Check(mem.Position() == pipe.Consumed());  // nothing taken beyond the delimiter
     for (size_t i = 0; i < a.size(); ++i) zel_fuzz::Check(a[i] == data[covered + i]);
     covered += a.size();
     zel_fuzz::Check(mem.Position() == static_cast<int64_t>(covered));

@@ -1,7 +1,7 @@
 // Helpers of the stream fuzz targets: the same bytes as a memory stream (read
 // through its window), as a caller's stream without a window (one Read per
-// byte) and as one whose window shows two bytes at a time, so each target
-// checks that all of them agree.
+// byte), as one whose window shows two bytes at a time, and as one that
+// cannot go back (a pipe), so each target checks that all of them agree.
 #pragma once
 
 #include <algorithm>
@@ -50,6 +50,15 @@ class TwoByteWindowStream : public PlainStream {
     return {reinterpret_cast<const uint8_t*>(bytes_.data()) + pos_, n};
   }
   void DoAdvanceWindow(int64_t Count) override { pos_ += Count; }
+};
+
+// A stream that cannot go back, like a pipe: no position, Seek refused.
+class PipeLikeStream : public PlainStream {
+ public:
+  using PlainStream::PlainStream;
+  int64_t Seek(int64_t, zel::TSeekOrigin) override { return -1; }
+  // Bytes taken from it so far.
+  int64_t Consumed() const { return pos_; }
 };
 
 inline void MakeMemory(zel::TMemoryStream& m, const uint8_t* data, size_t size) {

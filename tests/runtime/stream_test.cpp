@@ -43,10 +43,12 @@ TEST(MemoryStream, PositionsBeyondTheRangeAreRefused) {
   EXPECT_THROW(ms.Seek(1, soCurrent), EStreamError);
   EXPECT_THROW(ms.Seek(kMax, soEnd), EStreamError);
   EXPECT_EQ(ms.Seek(INT64_MIN, soCurrent), 0);  // below the start: the start
-  ms.SetPosition(kMax / 2);
-  EXPECT_THROW(ms.Write("x", 1), EOutOfMemory);
-  EXPECT_THROW(ms.SetSize(kMax), EOutOfMemory);
-  EXPECT_EQ(ms.Size(), 3);
+  if (!zel_test::AllocationFailuresAreFatal()) {
+    ms.SetPosition(kMax / 2);
+    EXPECT_THROW(ms.Write("x", 1), EOutOfMemory);
+    EXPECT_THROW(ms.SetSize(kMax), EOutOfMemory);
+    EXPECT_EQ(ms.Size(), 3);
+  }
 
   zel_test::TempDir dir;
   TFileStream f(dir.Write("f", std::string(10000, 'a')), fmOpenRead);

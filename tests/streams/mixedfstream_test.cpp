@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "stream_kinds.h"
+#include "zel/runtime/exception.h"
 #include "zel/streams/primitives.h"
 
 namespace zel {
@@ -35,6 +36,14 @@ TEST(MixedFStream, TextThenBinaryRoundTrip) {
   EXPECT_TRUE(f.Eos());
   EXPECT_EQ(f.ReadByte(err), 0);
   EXPECT_TRUE(err);
+}
+
+// A folder is no file: refused at once instead of a size of 2^63 - 1 and a
+// read loop that never ends.
+TEST(MixedFStream, FolderIsRefused) {
+  zel_test::TempDir dir;
+  EXPECT_THROW(TMixedFStream(dir.File(""), fmOpenRead), EFOpenError);
+  EXPECT_THROW(TMixedFStream(dir.File(""), fmCreate), EFCreateError);
 }
 
 TEST(MixedFStream, ShortReadsAndExtended) {

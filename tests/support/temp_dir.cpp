@@ -39,17 +39,17 @@ std::string TempDir::Read(const zel::String& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace zel_test
-
-// Tests check that allocations no memory can satisfy surface as EOutOfMemory.
-// Under AddressSanitizer such a request must fail the way it does in a plain
-// build (operator new raising std::bad_alloc) rather than end the process; this
-// file is linked into every test binary that uses temporary files.
+bool AllocationFailuresAreFatal() {
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define ZEL_TEST_ASAN 1
+  return true;
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__) || defined(ZEL_TEST_ASAN)
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#else
+  return false;
 #endif
+}
+
+}  // namespace zel_test

@@ -27,4 +27,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// True where an allocation no memory can satisfy ends the process instead of
+// raising std::bad_alloc (AddressSanitizer's operator new does), so tests of
+// the EOutOfMemory paths skip those checks there.
+bool AllocationFailuresAreFatal();
+
 }  // namespace zel_test

@@ -23,8 +23,10 @@ constexpr int64_t kMaxLoadBytes = int64_t{1} << 29;
 // bookkeeping.
 int64_t GridBytes(int64_t cols, int64_t rows, int32_t alloc_rows_by) {
   const int64_t step = alloc_rows_by < 1 ? 1 : alloc_rows_by;
-  const int64_t cap = (rows + step - 1) / step * step;
-  return (cols + 1) * (cap * 4 + 32) + cap * 5 + cols;
+  const int64_t cap = (rows + step - 1) / step * step;  // below 2^33
+  const int64_t per_column = cap * 4 + 32;
+  if (cols + 1 > kMaxLoadBytes / per_column) return INT64_MAX;  // and no overflow
+  return (cols + 1) * per_column + cap * 5 + cols;
 }
 
 // An element of the block, kept until the whole block has been read.

@@ -156,11 +156,19 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   loaded.SetSize(guess);
   int64_t have = 0;
   for (;;) {
-    if (have == loaded.size_) {
-      constexpr int64_t kStep = 1 << 16;
-      loaded.SetSize(have + std::max<int64_t>(kStep, have / 2));
+    int64_t n;
+    if (have < loaded.size_) {
+      n = Source.Read(loaded.data_.data() + have, loaded.size_ - have);
+    } else {
+      // The guess is used up: a small read tells whether more follows
+      // before the storage grows (the usual case being the end).
+      uint8_t probe[4096];
+      n = Source.Read(probe, sizeof probe);
+      if (n > 0) {
+        loaded.SetSize(have + n + std::max<int64_t>(int64_t{1} << 16, have / 2));
+        std::memcpy(loaded.data_.data() + have, probe, static_cast<size_t>(n));
+      }
     }
-    const int64_t n = Source.Read(loaded.data_.data() + have, loaded.size_ - have);
     if (n <= 0) break;
     have += n;
   }
