@@ -7,4 +7,5 @@
 #include "zel/filesys/textfiles.h"
 #include "zel/filesys/numtext.h"
 #include "zel/filesys/registry.h"
+#include "zel/filesys/savedialog.h"
 #include "zel/filesys/sysinfo.h"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "zel/runtime/classes.h"
+#include "zel/runtime/dialogs.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/canvas.h"
 #include "zel/runtime/exception.h"

@@ -23,6 +23,9 @@ check "grep bad pattern message" "zel grep: error in regular expression - empty 
 "$ZEL" grep x "$T/missing" 2> /dev/null; check "grep missing file status" 2 $?
 out=$("$ZEL" grep -c '[0-9]+' - < "$T/in.txt"); check "grep -c" 1 "$out"
 out=$(printf 'a-n\n' | "$ZEL" grep -- -n); check "grep after --" "a-n" "$out"
+if [ -w /dev/full ]; then
+  "$ZEL" grep o "$T/in.txt" > /dev/full 2> /dev/null; check "grep write error status" 2 $?
+fi
 
 head -c 3000 /dev/urandom > "$T/r.bin"
 "$ZEL" uu -d < /dev/null > /dev/null 2>&1; check "uu -d of nothing" 1 $?
@@ -39,4 +42,10 @@ fi
 "$ZEL" scramble --seed 7 < "$T/r.bin" | "$ZEL" unscramble --seed 7 > "$T/un.bin"
 cmp -s "$T/r.bin" "$T/un.bin"; check "scramble round trip" 0 $?
 "$ZEL" scramble --seed nine < /dev/null 2> /dev/null; check "scramble bad seed" 2 $?
+
+# After "--" every word is a FILE, "--" included (standard input is not read).
+printf 'dashes\n' > "$T/--"
+out=$(cd "$T" && echo stdin | "$ZEL" uu -- -- | head -n 1); check "uu file named --" "begin 644 --" "$out"
+out=$(cd "$T" && echo stdin | "$ZEL" scramble --seed 7 -- -- | "$ZEL" unscramble --seed 7)
+check "scramble file named --" "dashes" "$out"
 exit $fail

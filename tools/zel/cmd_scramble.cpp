@@ -31,8 +31,7 @@ int Filter(Args& args, const char* command, bool forward) {
     zel::InitScramble(value);
   }
   args.RejectUnknownOptions();
-  std::vector<std::string> rest = args.Rest();
-  if (!rest.empty() && rest.front() == "--") rest.erase(rest.begin());
+  const std::vector<std::string>& rest = args.Rest();  // "--" already dropped
   if (rest.size() > 1) zel_tool::Fail("expected at most one FILE");
   const std::string name = rest.empty() ? "-" : rest.front();
   // The tables as a byte map, taken once from the library's functions.

@@ -25,8 +25,7 @@ int RunUu(Args& args) {
   const bool decode = args.Flag("decode", "d");
   const auto name_option = args.Option("name");
   args.RejectUnknownOptions();
-  std::vector<std::string> rest = args.Rest();
-  if (!rest.empty() && rest.front() == "--") rest.erase(rest.begin());
+  const std::vector<std::string>& rest = args.Rest();  // "--" already dropped
   if (rest.size() > 1) zel_tool::Fail("expected at most one FILE");
   if (decode && name_option) zel_tool::Fail("--name applies to encoding only");
   const std::string file = rest.empty() ? "-" : rest.front();

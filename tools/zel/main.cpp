@@ -164,7 +164,9 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (!std::cout) {
       std::cerr << "zel " << name << ": standard output: write error\n";
-      return 1;
+      // A failure status the command chose stands: zel grep reports a write
+      // error as 2, its 1 meaning "no line matched".
+      return status != 0 ? status : 1;
     }
     return status;
   } catch (const UsageError& e) {

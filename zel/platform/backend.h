@@ -13,7 +13,9 @@
 //                registry (registry and system information);
 //   environment.h, sysinfo.h, network.h  the environment block, the system
 //                directories and memory figures, network adapters;
-//   graphics and dialogs: fonts, bitmaps, printing and the save dialog.
+//   fonts.h, printing.h  fonts and printing (graphics);
+//   dialog.h     the file-save dialog (save dialog); its default is headless
+//                (scripted answers), the GTK 3 one lives in zel::gtk.
 // Besides these, cpu_features.h detects instruction sets once for the
 // library's kernel dispatch (it is not a backend: it can only be narrowed),
 // and read_file.h reads a whole file in blocks for checksums.

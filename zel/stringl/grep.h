@@ -37,6 +37,8 @@
 //   13 "set element above character code 255": a set holds codes 0..255 only,
 //   14 "group longer than 255 characters": a token holds at most 255
 //      characters (a plain literal that long simply continues in a new token).
+// A "-" right after "[^" has no element before it to start a range: like
+// "[-a]", "[^-a]" is error 7 (a literal minus is written "\-").
 // A faulty pattern keeps the tokens compiled before the error, and matches
 // with them.
 //

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Tool test of zel save-dialog answered from standard input (no display):
+# accepted names, the forced extension, cancel, the overwrite question and
+# usage errors. Usage: save_dialog_test.sh path/to/zel
+set -u
+ZEL=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+unset DISPLAY WAYLAND_DISPLAY
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    echo "FAIL: $1: expected [$2], got [$3]"
+    fail=1
+  fi
+}
+P="filter=\"Text files|*.txt|All files|*.*\" ext=txt caption=\"Save report\" initialdir=\"$T\""
+
+out=$(printf 'report.dat\n' | "$ZEL" save-dialog "$P"); check "accept status" 0 $?
+check "accept name" "$T/report.txt" "$out"
+out=$(printf '' | "$ZEL" save-dialog "$P"); check "cancel at end of input" 1 $?
+check "cancel prints nothing" "" "$out"
+out=$(printf '\n' | "$ZEL" save-dialog "$P"); check "cancel with empty line" 1 $?
+: > "$T/old.txt"
+out=$(printf 'old\ny\n' | "$ZEL" save-dialog "$P" 2>/dev/null); check "overwrite yes" 0 $?
+check "overwrite yes name" "$T/old.txt" "$out"
+out=$(printf 'old\nn\nnew\n' | "$ZEL" save-dialog "$P" 2>/dev/null); check "overwrite no" 0 $?
+check "overwrite no asks again" "$T/new.txt" "$out"
+err=$(printf 'old\n' | "$ZEL" save-dialog "$P" 2>&1 >/dev/null); check "overwrite cancel" 1 $?
+check "overwrite question" "zel save-dialog: $T/old.txt exists; overwrite? [y/n]" "$err"
+out=$(printf 'old\n' | "$ZEL" save-dialog --overwrite "$P"); check "--overwrite" 0 $?
+check "--overwrite name" "$T/old.txt" "$out"
+out=$(printf 'a.txt\n' | DISPLAY=:none "$ZEL" save-dialog --headless -- 'ext=dat'); check "--headless" 0 $?
+check "no initial folder" "a.dat" "$out"
+"$ZEL" save-dialog 2>/dev/null; check "no parameters" 2 $?
+"$ZEL" save-dialog a b 2>/dev/null; check "two parameters" 2 $?
+"$ZEL" save-dialog --frob x 2>/dev/null; check "unknown option" 2 $?
+printf 'report\n' | "$ZEL" save-dialog "$P" > /dev/full 2>/dev/null; check "full output" 1 $?
+exit $fail

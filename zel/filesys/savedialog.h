@@ -1,0 +1,142 @@
+// TUnivSaveDialog: a non-visual component that asks the user for the name of
+// a file to save, and then applies two policies to the answer: a forbidden
+// folder (saving below it needs a confirmation) and an existing-file check
+// with an overwrite question. Every rejected answer shows the selection
+// again, so Execute loops until a name is accepted or the user cancels.
+//
+// Selection. In standard mode (UseStandardDialog, the default) the
+// runtime's TSaveDialog is shown, configured from Parameters; which window
+// that is depends on zel/platform/dialog.h (headless with scripted answers by
+// default, the GTK 3 file chooser after zel::gtk::UseGtkDialogs()). In custom
+// mode the whole selection is handed to OnFileSelect.
+//
+// Parameters holds name=value attributes read as ScanForXMLAttrib reads them
+// (zel/streams/xmltag.h): blanks between pairs, values in double quotes when
+// they hold blanks, names compared without regard to case:
+//   filter      file types: display name and mask alternating, separated by
+//               "|": Text files|*.txt|All files|*.*  (an odd last token is
+//               ignored; a mask may list patterns separated by ";")
+//   ext         extension forced onto a chosen name (without dot; one leading
+//               dot is tolerated and dropped)
+//   caption     title of the dialog
+//   initialdir  folder shown first
+//   e.g. filter="Text files|*.txt|All files|*.*" ext=txt caption="Save report"
+//
+// Execute, one round of the loop:
+//   1. select: standard dialog (FileName and FilterIndex preset; after it
+//      closes they hold what it reported, also after a cancel; a non-empty
+//      name gets the ext parameter as its extension) or OnFileSelect;
+//   2. not confirmed: Execute returns false;
+//   3. folder of the name below ForbiddenDir: OnForbiddenDir is asked
+//      (reply preset mrYes): mrCancel ends with false, mrYes goes on, any
+//      other reply shows the selection again; without a handler the reply
+//      stays mrYes;
+//   4. existence: in standard mode a file (anything but a folder) of that
+//      name on disk; in custom mode only OnFileCheck can say the file exists.
+//      A new name is accepted (true). An existing one asks OnOverwrite (reply
+//      preset mrNo): mrYes accepts, mrCancel ends with false, mrNo shows the
+//      selection again, anything else raises.
+// FileName then holds the accepted name, or the last selection after a
+// cancel.
+//
+// Errors are EZELFileSysError with the message
+//   Component "<Name>": <detail>
+// where detail is one of "File select dialog is not assigned", "Overwrite
+// dialog is not assigned", "Invalid reply argument from overwrite dialog",
+// "Error in standard dialog (errnum = $XXXX)." (the platform's code in four
+// upper-case hexadecimal digits) and "<ParName> is not specified in property
+// Parameters". FileName stays as it was when the error was raised.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "zel/runtime/classes.h"
+#include "zel/runtime/dialogs.h"
+#include "zel/runtime/types.h"
+
+namespace zel {
+
+using TOnFileSelectEvent = std::function<void(TObject* Sender, const String& Parameters,
+                                              TModalResult& UserAction, String& SelectedFileName)>;
+using TOnFileCheckEvent =
+    std::function<void(TObject* Sender, const String& FileName, bool& FileDoesExist)>;
+using TOnOverwriteEvent =
+    std::function<void(TObject* Sender, const String& FileName, TModalResult& OverwriteReply)>;
+using TOnForbiddenDirEvent =
+    std::function<void(TObject* Sender, const String& Path, TModalResult& ForbiddenDirReply)>;
+
+class ZEL_API TUnivSaveDialog : public TCommonDialog {
+ public:
+  explicit TUnivSaveDialog(TComponent* AOwner);
+  ~TUnivSaveDialog() override;
+
+  bool Execute() override;
+
+  // The attribute ParName of Parameters; "" when it is missing.
+  String ExtractParamAsString(const String& ParName) const;
+  // The attribute as a decimal integer read from its first character
+  // (ScanTextDecimal: "12px" gives 12, "x" gives 0). Raises the
+  // not-specified error when it is missing or empty.
+  int32_t ExtractParamAsInt(const String& ParName) const;
+  // The attribute as a floating-point number (ScanTextFPNum with exponent,
+  // full stop and comma both decimal separators). Raises like
+  // ExtractParamAsInt.
+  double ExtractParamAsDouble(const String& ParName) const;
+
+  // True when the lower-cased ForbiddenDir starts the lower-cased Dir; false
+  // for an empty Dir or an empty ForbiddenDir.
+  bool IsForbiddenDir(const String& Dir) const;
+
+  // The standard dialog's file-type change: the extension of the first
+  // pattern of the selected type's mask replaces the extension of the name
+  // typed in the dialog (or, with the name field empty, of the dialog's
+  // file name), and the name part alone goes back into the name field:
+  // "report.txt" with "*.png;*.jpg" becomes "report.png". A pattern without
+  // a plain extension ("*", "*.*", "data*") leaves the name as it is.
+  void SaveDiagTypeChange(TObject* Sender);
+
+  const String& Parameters() const { return FParams; }
+  void SetParameters(const String& Value) { FParams = Value; }
+  const String& FileName() const { return FFileName; }
+  void SetFileName(const String& Value) { FFileName = Value; }
+  TWindowHandle ParentWnd() const { return FParentWnd; }
+  void SetParentWnd(TWindowHandle Value) { FParentWnd = Value; }
+  bool UseStandardDialog() const { return FUseStdDiag; }
+  void SetUseStandardDialog(bool Value) { FUseStdDiag = Value; }
+  int32_t FilterIndex() const { return FFilterIndex; }
+  void SetFilterIndex(int32_t Value) { FFilterIndex = Value; }
+  const String& ForbiddenDir() const { return FForbiddenDir; }
+  void SetForbiddenDir(const String& Value) { FForbiddenDir = Value; }
+
+  const TOnFileSelectEvent& OnFileSelect() const { return FOnFileSelect; }
+  void SetOnFileSelect(TOnFileSelectEvent Handler) { FOnFileSelect = std::move(Handler); }
+  const TOnFileCheckEvent& OnFileCheck() const { return FOnFileCheck; }
+  void SetOnFileCheck(TOnFileCheckEvent Handler) { FOnFileCheck = std::move(Handler); }
+  const TOnOverwriteEvent& OnOverwrite() const { return FOnOverwrite; }
+  void SetOnOverwrite(TOnOverwriteEvent Handler) { FOnOverwrite = std::move(Handler); }
+  const TOnForbiddenDirEvent& OnForbiddenDir() const { return FOnForbiddenDir; }
+  void SetOnForbiddenDir(TOnForbiddenDirEvent Handler) { FOnForbiddenDir = std::move(Handler); }
+
+  String ClassName() const override;
+
+ private:
+  [[noreturn]] void Error(const String& Detail) const;
+  String RequiredParam(const String& ParName) const;
+  TModalResult SelectWithStandardDialog();
+  bool FileDoesExist(const String& Name) const;
+
+  String FParams;
+  String FFileName;
+  TWindowHandle FParentWnd = 0;
+  TOnFileSelectEvent FOnFileSelect;
+  TOnFileCheckEvent FOnFileCheck;
+  TOnOverwriteEvent FOnOverwrite;
+  TOnForbiddenDirEvent FOnForbiddenDir;
+  bool FUseStdDiag = true;
+  int32_t FFilterIndex = 1;
+  String FForbiddenDir;
+  TSaveDialog* SDiag = nullptr;  // only during Execute
+};
+
+}  // namespace zel

@@ -1,0 +1,114 @@
+// The runtime's common dialogs: TCommonDialog, the base of components that
+// show a dialog, and TSaveDialog, the platform's file-save dialog as a
+// component.
+//
+// TSaveDialog shows whatever zel/platform/dialog.h has in force: by default
+// the headless dialog (answers scripted by the application or a test), or the
+// GTK 3 file chooser once an application has called
+// zel::gtk::UseGtkDialogs(). The dialog object lives only while Execute runs
+// in the platform layer; the component keeps the settings and the results.
+//
+// Modal results are the usual codes: mrOk 1, mrCancel 2, mrYes 6, mrNo 7.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "zel/runtime/classes.h"
+#include "zel/runtime/types.h"
+
+namespace zel {
+
+namespace platform {
+class SaveDialogSession;
+}
+
+using TModalResult = int32_t;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = 1;
+inline constexpr TModalResult mrCancel = 2;
+inline constexpr TModalResult mrAbort = 3;
+inline constexpr TModalResult mrRetry = 4;
+inline constexpr TModalResult mrIgnore = 5;
+inline constexpr TModalResult mrYes = 6;
+inline constexpr TModalResult mrNo = 7;
+
+// A window as the desktop identifies it (an X11 window id); 0 = none.
+using TWindowHandle = uintptr_t;
+
+// The error code of the last common dialog shown by this process: 0 after a
+// confirm or a cancel, the platform's code (zel/platform/dialog.h) after a
+// failure. Process-wide.
+ZEL_API uint32_t CommDlgExtendedError();
+
+class ZEL_API TCommonDialog : public TComponent {
+ public:
+  explicit TCommonDialog(TComponent* AOwner);
+  ~TCommonDialog() override;
+
+  // Shows the dialog; true when the user confirmed it.
+  virtual bool Execute() = 0;
+
+  String ClassName() const override;
+};
+
+// One entry of the file-type list: the text shown and its mask ("*.png;*.jpg").
+struct TFileTypeItem {
+  String DisplayName;
+  String FileMask;
+};
+
+class ZEL_API TSaveDialog : public TCommonDialog {
+ public:
+  explicit TSaveDialog(TComponent* AOwner);
+  ~TSaveDialog() override;
+
+  // Shows the dialog without an owner window.
+  bool Execute() override;
+  // Shows the dialog over ParentWnd (0: none). On return FileName and
+  // FilterIndex hold what the dialog reported: the accepted name and type
+  // after a confirm, the preset name and the last selected type after a
+  // cancel or a failure; CommDlgExtendedError() tells a failure from a
+  // cancel.
+  bool Execute(TWindowHandle ParentWnd);
+
+  const std::vector<TFileTypeItem>& FileTypes() const { return file_types_; }
+  void AddFileType(const String& DisplayName, const String& FileMask);
+  void ClearFileTypes() { file_types_.clear(); }
+
+  const String& Title() const { return title_; }
+  void SetTitle(const String& Value) { title_ = Value; }
+  const String& InitialDir() const { return initial_dir_; }
+  void SetInitialDir(const String& Value) { initial_dir_ = Value; }
+  const String& FileName() const { return file_name_; }
+  void SetFileName(const String& Value) { file_name_ = Value; }
+  // 1-based; while the dialog is open, the type selected in it.
+  int32_t FilterIndex() const;
+  void SetFilterIndex(int32_t Value) { filter_index_ = Value; }
+
+  // Called (Sender = the dialog) when the user selects another file type
+  // while the dialog is open.
+  const TNotifyEvent& OnTypeChange() const { return on_type_change_; }
+  void SetOnTypeChange(TNotifyEvent Handler) { on_type_change_ = std::move(Handler); }
+
+  // While the dialog is open: whether it is, the text in its name field,
+  // and a replacement for that text. Outside Execute the name field is
+  // empty and SetTypedName does nothing.
+  bool IsOpen() const noexcept { return session_ != nullptr; }
+  String TypedName() const;
+  void SetTypedName(const String& Value);
+
+  String ClassName() const override;
+
+ private:
+  std::vector<TFileTypeItem> file_types_;
+  String title_;
+  String initial_dir_;
+  String file_name_;
+  int32_t filter_index_ = 1;
+  TNotifyEvent on_type_change_;
+  platform::SaveDialogSession* session_ = nullptr;
+};
+
+}  // namespace zel
