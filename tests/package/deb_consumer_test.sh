@@ -19,6 +19,13 @@ for name in libzel0 libzel-dev zel-tools; do
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "$deb: wrong version"
   dpkg -x "$deb" "$work/root"
 done
+# zel::gtk's packages, where the build has it: unpacked too, so the installed
+# CMake package (which includes zel::gtk's targets when present) is whole.
+for name in libzel-gtk0 libzel-gtk-dev; do
+  for deb in "$work/pkg/${name}_${version}_"*.deb; do
+    [ -f "$deb" ] && dpkg -x "$deb" "$work/root"
+  done
+done
 dpkg-deb -f "$work/pkg/libzel-dev_${version}_"*.deb Depends | grep -q "libzel0 (= $version)" \
   || fail "libzel-dev does not depend on libzel0 $version"
 
