@@ -5,13 +5,16 @@
 //   zel ascii85             encode (ends with "~>")
 //   zel ascii85 -d          decode up to "~>"; exit status 1 when the text
 //                           held invalid digits (the bytes are still written)
+#include <cerrno>
 #include <iostream>
 #include <ostream>
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/dstruct/ascii85.h"
 #include "zel/dstruct/base64.h"
+#include "zel/runtime/exception.h"
 #include "zel/runtime/stream.h"
 
 namespace {
@@ -30,11 +33,16 @@ int RunBase64(Args& args) {
   if (decode && lines) zel_tool::Fail("--lines applies to encoding only");
   zel::THandleStream in(0);
   zel::THandleStream out(1);
-  if (!decode) {
-    zel::EncodeBase64(in, out, lines);
-    return 0;
+  int32_t result = 0;
+  try {
+    if (!decode)
+      zel::EncodeBase64(in, out, lines);
+    else
+      result = zel::DecodeBase64(in, out);
+  } catch (const zel::EWriteError&) {
+    zel_tool::FailOutput(errno);
   }
-  if (zel::DecodeBase64(in, out) != 0) {
+  if (result != 0) {
     std::cerr << "zel base64: invalid Base64 text (a character outside the alphabet, or \"=\" in "
                  "the first two places of a group)\n";
     return 1;
@@ -49,11 +57,15 @@ int RunAscii85(Args& args) {
   NoOperands(args);
   zel::THandleStream in(0);
   zel::THandleStream out(1);
-  if (!decode) {
-    zel::EncodeASCII85(in, out, false);
-    return 0;
+  int32_t r = 0;
+  try {
+    if (!decode)
+      zel::EncodeASCII85(in, out, false);
+    else
+      r = zel::DecodeASCII85(in, out);
+  } catch (const zel::EWriteError&) {
+    zel_tool::FailOutput(errno);
   }
-  const int32_t r = zel::DecodeASCII85(in, out);
   if (r == -1) std::cerr << "zel ascii85: digits outside \"!\"..\"u\" met\n";
   if (r == -2) std::cerr << "zel ascii85: \"z\" inside a group met\n";
   return r == 0 ? 0 : 1;

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 #include "zel/colors/colorarray.h"
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"
@@ -117,14 +118,7 @@ void Describe(std::ostream& out, TColor c) {
   out << "text on   " << (zel::ContrastBWColor(rgb) == 0 ? "black" : "white") << "\n";
 }
 
-int Finish() {
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel color: standard output: write error\n";
-    return 1;
-  }
-  return 0;
-}
+int Finish() { return zel_tool::FinishOutput() ? 0 : 1; }
 
 // ---- PNG ----
 

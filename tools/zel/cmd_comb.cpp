@@ -10,6 +10,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/dstruct/assocarray.h"
 #include "zel/dstruct/bitfld.h"
 #include "zel/dstruct/combinatorics.h"
@@ -50,11 +51,8 @@ bool PutLine(const zel::TCombination& c) {
 }
 
 int Finish(bool ok, const char* command) {
-  if (!ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::cerr << "zel " << command << ": standard output: " << std::strerror(errno) << "\n";
-    return 1;
-  }
-  return 0;
+  if (!ok) zel_tool::FailOutput(errno);
+  return zel_tool::FinishOutput(command) ? 0 : 1;
 }
 
 int RunComb(Args& args) {

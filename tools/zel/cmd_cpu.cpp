@@ -10,6 +10,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/cpuid.h"
 #include "zel/runtime/utf8.h"
 
@@ -88,12 +89,7 @@ int RunCpu(Args& args) {
     const auto kernel = KernelClock();
     std::cout << line << "; the kernel reports " << (kernel ? *kernel : "no clock") << "\n";
   }
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel cpu: standard output: write error\n";
-    return 1;
-  }
-  return 0;
+  return zel_tool::FinishOutput() ? 0 : 1;
 }
 
 ZEL_TOOL_COMMAND(cpu, "identify the processor and measure its clock",

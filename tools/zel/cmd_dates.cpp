@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/filesys/files.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
@@ -32,12 +33,7 @@ int RunDates(zel_tool::Args& args) {
               << "accessed  " << Stamp(accessed) << "\n"
               << "written   " << Stamp(written) << "\n";
   }
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel dates: standard output: write error\n";
-    return 1;
-  }
-  return status;
+  return zel_tool::FinishOutput() ? status : 1;
 }
 
 ZEL_TOOL_COMMAND(dates, "creation, access and write times of files",

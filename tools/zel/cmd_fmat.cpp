@@ -47,10 +47,8 @@ using zel_tool::Fail;
 
 std::string U8(std::u16string_view s) { return zel::StringToUtf8(String(s)); }
 
-// A runtime failure: "zel fmat: <file>: <reason>", exit 1.
-struct RuntimeFailure {
-  std::string file, reason;
-};
+// A runtime failure: "zel fmat: <file>: <reason>", exit 1 (reported by main).
+using RuntimeFailure = zel_tool::FileError;
 
 String FileArg(const std::string& name, bool output) {
   if (name == "-") return output ? u"/dev/stdout" : u"/dev/stdin";
@@ -138,6 +136,13 @@ int FromCsv(Args& args) {
       }
       if (line.empty() && f.Eof()) break;
       const char16_t delim = kind == zel::csvUnknown ? u';' : zel::CSVDELIMITERS[kind];
+      // A quoted field with a line break spans several lines; a feature
+      // matrix file cannot hold such a value, so it is refused rather than
+      // split into rows.
+      if (zel_tool::EndsInsideQuotes(line, delim))
+        throw RuntimeFailure{in, "row " + std::to_string(rows.size() + 1) +
+                                     ": a quoted field holds a line break, which a feature"
+                                     " matrix cannot store"};
       rows.push_back(zel_tool::SplitFields(line, delim));
     }
     f.Close();
@@ -284,14 +289,9 @@ int Info(Args& args) {
 int RunFmat(Args& args) {
   const auto& rest = args.Rest();
   if (rest.empty()) Fail("expected a subcommand: info, from-csv or to-csv");
-  try {
-    if (rest[0] == "info") return Info(args);
-    if (rest[0] == "from-csv") return FromCsv(args);
-    if (rest[0] == "to-csv") return ToCsv(args);
-  } catch (const RuntimeFailure& f) {
-    std::cerr << "zel fmat: " << f.file << ": " << f.reason << "\n";
-    return 1;
-  }
+  if (rest[0] == "info") return Info(args);
+  if (rest[0] == "from-csv") return FromCsv(args);
+  if (rest[0] == "to-csv") return ToCsv(args);
   Fail("unknown subcommand '" + rest[0] + "'");
 }
 

@@ -6,11 +6,15 @@
 //   zel format VALUE --sig N [--width W]        SigDigStr: N significant digits
 //   zel format VALUE [--width W]                the value in each of the forms
 //
-// VALUE is a decimal number with "." (exponent allowed), or nan, inf, -inf.
+// VALUE is a decimal number with "." (exponent allowed), or nan, inf, -inf;
+// anything else, and a value beyond the range of long double (1e5000, or
+// 1e-5000 which would read as 0), is a usage error.
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <string>
 
 #include "command.h"
@@ -23,12 +27,40 @@ namespace {
 using zel_tool::Args;
 using zel_tool::Fail;
 
+// A decimal number: optional sign, digits with an optional ".", an optional
+// exponent; or nan, inf, infinity with an optional sign (any case).
+bool IsDecimal(const std::string& t) {
+  size_t i = 0, digits = 0;
+  const size_t n = t.size();
+  auto digit = [&](size_t k) { return k < n && t[k] >= '0' && t[k] <= '9'; };
+  if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
+  std::string word = t.substr(i);
+  for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  if (word == "nan" || word == "inf" || word == "infinity") return true;
+  while (digit(i)) ++i, ++digits;
+  if (i < n && t[i] == '.') {
+    ++i;
+    while (digit(i)) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
+    if (!digit(i)) return false;
+    while (digit(i)) ++i;
+  }
+  return i == n;
+}
+
 long double ParseValue(const std::string& text) {
+  // Hexadecimal ("0x10"), blanks and other forms strtold would take are not
+  // numbers here.
+  if (!IsDecimal(text)) Fail("'" + text + "' is not a decimal number");
   // The tool never sets a locale, so strtold reads "." as decimal point.
   errno = 0;
   char* end = nullptr;
   const long double v = std::strtold(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size()) Fail("'" + text + "' is not a number");
+  if (errno == ERANGE && (std::isinf(v) || v == 0)) Fail("'" + text + "' is out of range");
   return v;
 }
 
@@ -53,6 +85,13 @@ int RunFormat(Args& args) {
   if (decimals_opt && sig_opt) Fail("--decimals and --sig exclude each other");
   const long double value = ParseValue(args.Rest()[0]);
   const int32_t width = width_opt ? ParseInt("width", *width_opt) : 0;
+  // The forms other than strff work on double: a value beyond its range
+  // would print as Inf or 0.
+  const long double mag = std::fabs(value);
+  if (!decimals_opt && std::isfinite(value) &&
+      (mag > std::numeric_limits<double>::max() ||
+       (mag != 0 && mag < std::numeric_limits<double>::denorm_min())))
+    Fail("'" + args.Rest()[0] + "' is out of range for this form (use --decimals)");
   if (decimals_opt) {
     std::cout << U8(zel::strff(value, width, ParseInt("decimals", *decimals_opt))) << "\n";
   } else if (sig_opt) {

@@ -6,22 +6,32 @@
 //     --header         the first line holds column titles (kept on top)
 //     --sort C[:desc]  primary sort column (from 1), ascending unless :desc
 //     --then C[:desc]  secondary sort column
-//     --numeric        compare sort keys as numbers (right-aligned digits)
+//     --numeric        compare sort keys as numbers (signs, blanks, exponents;
+//                      texts that are not numbers after all numbers)
 //     --out FILE       write the delimited table to FILE instead of printing
 //     --in-place       write it back to the input file
+//     --truncate       allow writing when a field is longer than a cell holds
+//                      (it is cut to 255 bytes); without it such a file is
+//                      not written
 //     --xml FILE       also save the grid in its XML form
 //     --progress / --quiet   force or suppress the progress bar on standard
 //                      error (shown by default from 50000 rows on)
 //   zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header]
 //                                        every cell containing (or equal to) TEXT
 //
-// Texts are read as UTF-8 (a line that is not valid UTF-8 as Windows-1252).
-// A grid cell holds at most 255 characters of Windows-1252; the tool says
-// how many cells could not be stored unchanged.
+// Files are read as RFC 4180 delimited text (quoted fields may hold the
+// delimiter, doubled quotes and line breaks) and kept byte for byte: each
+// byte of a field is one cell character (the Windows-1252 character of that
+// byte value), so any encoding survives, and a table written back holds the
+// same bytes as the input, in the sorted order: the byte order mark, each
+// record's line ending, the quoting of each field, a missing final line break.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -29,13 +39,11 @@
 #include <vector>
 
 #include "command.h"
-#include "csv.h"
+#include "io.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
-#include "zel/runtime/safefile.h"
 #include "zel/runtime/sysutils.h"
-#include "zel/runtime/textfile.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -44,89 +52,266 @@ using zel::String;
 using zel::TStringArray;
 using zel_tool::Args;
 using zel_tool::Fail;
-using zel_tool::JoinFields;
-using zel_tool::SplitFields;
+using zel_tool::FailFile;
 
 constexpr int kProgressFrom = 50000;
+constexpr size_t kCellBytes = 255;
 
-char16_t ParseDelim(const std::string& s) {
-  if (s == "tab" || s == "\\t") return u'\t';
-  const String d = zel::Utf8ToString(s);
-  if (d.size() != 1) Fail("--delim takes one character or \"tab\"");
-  return d[0];
-}
+// One field as read: its bytes and whether it was quoted.
+struct Field {
+  std::string bytes;
+  bool quoted = false;
+};
+
+// One record (a line, or several when a quoted field holds line breaks).
+// Kept small: a table holds one per row.
+constexpr uint32_t kNoneQuoted = UINT32_MAX;
+struct Record {
+  int64_t line = 0;                    // line number of its first line
+  std::string_view eol;                // "\n", "\r\n" or "" (end of file)
+  uint32_t fields = 0;                 // field count
+  uint32_t quoted_from = kNoneQuoted;  // its flags in Table::quoted, if any field was quoted
+  bool irregular = false;              // text after a closing quote, or an unclosed quote
+};
 
 struct Table {
   TStringArray grid{nullptr};
-  std::vector<String> titles;
-  char16_t delim = u';';
-  bool crlf = false;
-  int64_t altered = 0;  // cells not stored unchanged
+  std::string name;
+  bool bom = false;
+  char delim = ';';
+  std::vector<Field> titles;
+  Record title_record;
+  bool has_titles = false;
+  // Indexed by record number - 1; the number travels with the row in column 0.
+  std::vector<Record> records;
+  std::vector<bool> quoted;    // per field of the records that have a quoted field
+  int64_t overlong = 0;        // fields longer than a cell
+  int64_t first_overlong = 0;  // line of the first one
 };
 
-// Reads FILE into the table: data line k goes to row k, its line number to
-// column 0.
-void ReadTable(const std::string& name, std::optional<char16_t> delim, bool header, Table& t) {
-  const String fname = zel::PathToFileName(name);
-  {
-    std::ifstream probe(name, std::ios::binary);
-    if (!probe) Fail("cannot open " + name);
-    std::string first;
-    std::getline(probe, first);
-    t.crlf = !first.empty() && first.back() == '\r';
+// Byte value <-> cell character: one character per byte, any byte value.
+String BytesToCell(std::string_view bytes) { return zel::Cp1252ToString(bytes); }
+std::string CellToBytes(const String& cell) { return zel::StringToCp1252(cell); }
+
+// RFC 4180 reader over the whole input. A quote opens a quoted field only at
+// the start of a field; inside it a doubled quote stands for one, and the
+// delimiter, CR and LF are ordinary bytes. Records end at LF or CR LF.
+class Reader {
+ public:
+  Reader(std::string_view text, char delim) : s_(text), delim_(delim) {}
+  bool AtEnd() const { return pos_ >= s_.size(); }
+  // Reads one record; fields into `out`.
+  void Next(std::vector<Field>& out, Record& rec) {
+    out.clear();
+    rec = Record{};
+    rec.line = line_;
+    Field f;
+    bool at_start = true;
+    for (;;) {
+      if (pos_ >= s_.size()) {
+        out.push_back(std::move(f));
+        return;
+      }
+      const char ch = s_[pos_];
+      if (at_start && ch == '"') {
+        f.quoted = true;
+        at_start = false;
+        ++pos_;
+        bool closed = false;
+        while (pos_ < s_.size()) {
+          const char q = s_[pos_++];
+          if (q == '"') {
+            if (pos_ < s_.size() && s_[pos_] == '"') {
+              f.bytes += '"';
+              ++pos_;
+            } else {
+              closed = true;
+              break;
+            }
+          } else {
+            if (q == '\n') ++line_;
+            f.bytes += q;
+          }
+        }
+        if (!closed) rec.irregular = true;
+        continue;
+      }
+      if (ch == delim_) {
+        out.push_back(std::move(f));
+        f = Field{};
+        at_start = true;
+        ++pos_;
+        continue;
+      }
+      if (ch == '\n' || (ch == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')) {
+        rec.eol = ch == '\n' ? std::string_view("\n") : std::string_view("\r\n");
+        pos_ += rec.eol.size();
+        ++line_;
+        out.push_back(std::move(f));
+        return;
+      }
+      if (f.quoted) rec.irregular = true;  // text after the closing quote
+      f.bytes += ch;
+      at_start = false;
+      ++pos_;
+    }
   }
-  zel::TextFile f(fname);
-  f.Reset();
-  const int64_t lines = f.SkipLines(INT32_MAX);
-  f.Reset();
-  String first_line = f.Eof() ? String() : f.ReadLn();
+
+ private:
+  std::string_view s_;
+  char delim_;
+  size_t pos_ = 0;
+  int64_t line_ = 1;
+};
+
+char ParseDelim(const std::string& s) {
+  if (s == "tab" || s == "\\t") return '\t';
+  if (s.size() != 1 || s[0] == '"' || s[0] == '\r' || s[0] == '\n')
+    Fail("--delim takes one single-byte character (not a quote) or \"tab\"");
+  return s[0];
+}
+
+// Reads FILE ("-" = standard input, read once) into the table: record k goes
+// to row k with k in column 0.
+void ReadTable(const std::string& name, std::optional<char> delim, bool header, Table& t) {
+  t.name = name;
+  std::string text = zel_tool::ReadInputOrFail(name);
+  std::string_view body(text);
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") {
+    t.bom = true;
+    body.remove_prefix(3);
+  }
   if (delim) {
     t.delim = *delim;
   } else {
-    t.delim = u',';
-    for (char16_t cand : {u'\t', u';', u','})
-      if (first_line.find(cand) != String::npos) {
+    const std::string_view first = body.substr(0, body.find('\n'));
+    t.delim = ',';
+    for (char cand : {'\t', ';', ','})
+      if (first.find(cand) != std::string_view::npos) {
         t.delim = cand;
         break;
       }
   }
-  int64_t rows = lines - (header ? 1 : 0);
-  if (rows > INT32_MAX) Fail("too many lines for a grid");
-  if (rows < 1) rows = 1;
-  std::vector<String> fields = SplitFields(first_line, t.delim);
-  t.grid.SetAllocRowsBy(1024);
-  if (!t.grid.Resize(static_cast<int32_t>(std::max<size_t>(fields.size(), 1)),
-                     static_cast<int32_t>(rows)))
-    Fail("not enough memory for " + std::to_string(rows) + " rows");
-  int32_t r = 0;
-  int64_t line_no = 1;
-  auto store = [&](const std::vector<String>& fs) {
-    ++r;
-    if (static_cast<int32_t>(fs.size()) > t.grid.NrOfColumns())
-      t.grid.SetNrOfColumns(static_cast<int32_t>(fs.size()));
-    t.grid.SetString(0, r, zel::IntToStr(line_no));
-    // The field count travels with the row through sorting, so a row is
-    // written back with as many fields as it was read with.
-    t.grid.SetRowAttrib(r, static_cast<zel::Byte>(std::min<size_t>(fs.size(), 255)));
-    for (size_t c = 0; c < fs.size(); ++c) {
-      const auto col = static_cast<int32_t>(c + 1);
-      t.grid.SetString(col, r, fs[c]);
-      if (t.grid.GetString(col, r) != fs[c]) ++t.altered;
+  // First pass: the records and the widest one, so the grid is sized once.
+  size_t width = 1;
+  {
+    Reader rd(body, t.delim);
+    std::vector<Field> fs;
+    Record rec;
+    bool first = true;
+    while (!rd.AtEnd()) {
+      rd.Next(fs, rec);
+      if (fs.size() > UINT32_MAX - 1) FailFile(name, "too many fields for a grid");
+      rec.fields = static_cast<uint32_t>(fs.size());
+      if (std::any_of(fs.begin(), fs.end(), [](const Field& f) { return f.quoted; })) {
+        if (t.quoted.size() > UINT32_MAX - 1 - fs.size()) FailFile(name, "too many quoted fields");
+        rec.quoted_from = static_cast<uint32_t>(t.quoted.size());
+        for (const auto& f : fs) t.quoted.push_back(f.quoted);
+      }
+      if (first && header) {
+        t.titles = fs;
+        t.title_record = rec;
+        t.has_titles = true;
+      } else {
+        t.records.push_back(rec);
+        width = std::max(width, fs.size());
+      }
+      first = false;
     }
-  };
-  if (header)
-    t.titles = fields;
-  else if (lines > 0)
-    store(fields);
-  while (!f.Eof() && r < rows) {
-    ++line_no;
-    store(SplitFields(f.ReadLn(), t.delim));
   }
-  f.Close();
-  if (t.altered > 0)
-    std::cerr << "zel grid: " << t.altered
-              << " cells were cut to 255 characters or hold characters outside Windows-1252"
-                 " (stored as \"?\")\n";
+  const auto rows = static_cast<int64_t>(t.records.size());
+  if (rows > INT32_MAX - 1) FailFile(name, "too many records for a grid");
+  if (width > static_cast<size_t>(INT32_MAX - 2)) FailFile(name, "too many fields for a grid");
+  // The row capacity is the record count: one allocation, no spare rows.
+  t.grid.SetAllocRowsBy(static_cast<int32_t>(std::max<int64_t>(rows, 1)));
+  if (!t.grid.Resize(static_cast<int32_t>(width), static_cast<int32_t>(std::max<int64_t>(rows, 1))))
+    FailFile(name, "not enough memory for a grid of " + std::to_string(rows) + " rows");
+  // Second pass: the cells.
+  Reader rd(body, t.delim);
+  std::vector<Field> fs;
+  Record rec;
+  if (header && !rd.AtEnd()) rd.Next(fs, rec);
+  for (int32_t r = 1; r <= rows; ++r) {
+    rd.Next(fs, rec);
+    const Record& keep = t.records[static_cast<size_t>(r - 1)];
+    t.grid.SetString(0, r, zel::IntToStr(r));
+    for (size_t c = 0; c < fs.size(); ++c) {
+      if (fs[c].bytes.size() > kCellBytes && t.overlong++ == 0) t.first_overlong = keep.line;
+      t.grid.SetString(static_cast<int32_t>(c + 1), r, BytesToCell(fs[c].bytes));
+    }
+  }
+}
+
+// The record number kept in column 0 of a row.
+const Record& RecordOf(const Table& t, int32_t r) {
+  const auto k = static_cast<size_t>(zel::StrToInt(t.grid.GetString(0, r)));
+  return t.records.at(k - 1);
+}
+
+void AppendField(std::string& out, const std::string& bytes, bool quoted, char delim) {
+  // A field read unquoted is written unquoted (it holds no delimiter and no
+  // line feed); other fields are quoted as they were, or when they need it.
+  const bool needs = (!bytes.empty() && bytes[0] == '"') ||
+                     bytes.find(delim) != std::string::npos ||
+                     bytes.find('\n') != std::string::npos;
+  if (!quoted && !needs) {
+    out += bytes;
+    return;
+  }
+  out += '"';
+  for (char ch : bytes) {
+    if (ch == '"') out += '"';
+    out += ch;
+  }
+  out += '"';
+}
+
+// Appends one record: its fields, then `eol`.
+template <class FieldAt>
+void AppendRecord(std::string& out, const Table& t, const FieldAt& field, const Record& rec,
+                  std::string_view eol) {
+  for (size_t i = 0; i < rec.fields; ++i) {
+    if (i > 0) out += t.delim;
+    const bool quoted = rec.quoted_from != kNoneQuoted && t.quoted[rec.quoted_from + i];
+    AppendField(out, field(i), quoted, t.delim);
+  }
+  out += eol;
+}
+
+// The table as delimited text, rows in their current order. Each record
+// keeps its line ending; a record that had none (the last one of a file
+// without a final line break) gets the file's usual one when it no longer
+// ends the text, and the record that now ends it goes without.
+std::string DelimitedText(const Table& t) {
+  std::string out;
+  if (t.bom) out += "\xEF\xBB\xBF";
+  const std::string_view fallback_eol = [&] {
+    for (const auto& rec : t.records)
+      if (!rec.eol.empty()) return rec.eol;
+    return t.title_record.eol.empty() ? std::string_view("\n") : t.title_record.eol;
+  }();
+  const int32_t n = t.records.empty() ? 0 : t.grid.NrOfRows();
+  const bool ends_open = n > 0 && t.records.back().eol.empty();
+  if (t.has_titles) {
+    const Record& rec = t.title_record;
+    AppendRecord(
+        out, t, [&](size_t i) -> const std::string& { return t.titles[i].bytes; }, rec,
+        rec.eol.empty() && n > 0 ? fallback_eol : rec.eol);
+  }
+  std::string cell;
+  for (int32_t r = 1; r <= n; ++r) {
+    const Record& rec = RecordOf(t, r);
+    const std::string_view eol =
+        r == n && ends_open ? std::string_view() : (rec.eol.empty() ? fallback_eol : rec.eol);
+    AppendRecord(
+        out, t,
+        [&](size_t c) -> const std::string& {
+          cell = CellToBytes(t.grid.GetString(static_cast<int32_t>(c + 1), r));
+          return cell;
+        },
+        rec, eol);
+  }
+  return out;
 }
 
 // A progress bar on standard error fed by OnPercentDone.
@@ -139,18 +324,53 @@ void AttachProgress(TStringArray& g) {
   });
 }
 
-// The numeric sort key of a text: a non-negative decimal right-aligned on a
-// fixed width, so text order is numeric order; other texts sort after all
-// numbers, in their own order.
-String NumericKey(const String& in) {
-  const size_t dot = in.find(u'.');
-  const String whole = in.substr(0, dot);
-  const bool digits =
-      !whole.empty() && whole.size() <= 30 &&
-      std::all_of(whole.begin(), whole.end(), [](char16_t ch) { return ch >= u'0' && ch <= u'9'; });
-  String out(digits ? 30 - whole.size() : 1, digits ? u'0' : u'~');
-  out.append(in);
-  return out;
+// The numeric value of a cell: optional blanks, a sign, digits with an
+// optional decimal point (".25" and "5." count), an optional exponent, and
+// optional blanks; nothing else.
+std::optional<double> NumericValue(const std::string& s) {
+  size_t i = 0;
+  const size_t n = s.size();
+  auto digit = [&](size_t k) { return k < n && s[k] >= '0' && s[k] <= '9'; };
+  while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
+  const size_t start = i;
+  if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  while (digit(i)) ++i, ++digits;
+  if (i < n && s[i] == '.') {
+    ++i;
+    while (digit(i)) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    size_t k = i + 1;
+    if (k < n && (s[k] == '+' || s[k] == '-')) ++k;
+    if (!digit(k)) return std::nullopt;
+    while (digit(k)) ++k;
+    i = k;
+  }
+  const size_t stop = i;
+  while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
+  if (i != n) return std::nullopt;
+  // The tool never sets a locale, so strtod reads "." as the decimal point.
+  const std::string number = s.substr(start, stop - start);
+  const double v = std::strtod(number.c_str(), nullptr);  // +-HUGE_VAL when out of range
+  return v == 0 ? 0.0 : v;                                // -0 sorts as 0
+}
+
+// The numeric sort key of a cell: numbers as "0" and sixteen hex digits whose
+// text order is the numeric order; other texts as "1" and the text, after all
+// numbers and in their own order.
+String NumericKey(const String& cell) {
+  const auto v = NumericValue(CellToBytes(cell));
+  if (!v) return u"1" + cell;
+  uint64_t bits = 0;
+  std::memcpy(&bits, &*v, sizeof bits);
+  // Negative numbers: all bits flipped; others: the sign bit set.
+  bits = (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
+  String key(17, u'0');
+  for (int k = 16; k >= 1; --k, bits >>= 4)
+    key[static_cast<size_t>(k)] = u"0123456789abcdef"[bits & 15];
+  return key;
 }
 
 // Numeric keys through OnBeforeSortExchange: the key handler is called for
@@ -165,7 +385,7 @@ void AttachNumericKeys(TStringArray& g) {
 // order is made physical and the extra columns are dropped again.
 void SortNumeric(TStringArray& g, int32_t prim, int32_t sec, bool asc_prim, bool asc_sec) {
   const int32_t n = g.NrOfColumns();
-  g.SetNrOfColumns(n + 2);
+  if (!g.Resize(n + 2, g.NrOfRows())) Fail("not enough memory for the sort keys");
   for (int32_t r = 1; r <= g.NrOfRows(); ++r) {
     g.SetString(n + 1, r, NumericKey(g.GetString(prim, r)));
     if (sec > 0) g.SetString(n + 2, r, NumericKey(g.GetString(sec, r)));
@@ -196,85 +416,100 @@ std::pair<int32_t, bool> ParseSortKey(const std::string& key, int32_t ncols) {
   return {c, ascending};
 }
 
-std::vector<String> RowFields(const TStringArray& g, int32_t r) {
-  std::vector<String> out;
-  for (int32_t c = 1; c <= g.NrOfColumns(); ++c) out.push_back(g.GetString(c, r));
-  const size_t count = g.GetRowAttrib(r);
-  if (count >= 1 && count < 255 && count <= out.size()) {
-    out.resize(count);
-  } else {
-    while (out.size() > 1 && out.back().empty()) out.pop_back();
-  }
-  return out;
+// Display width of UTF-8 bytes (other bytes count one each).
+size_t Width(const std::string& s) {
+  size_t w = 0;
+  for (char ch : s)
+    if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++w;
+  return w;
 }
 
-void PrintAligned(std::ostream& out, const Table& t, bool numbers) {
+// A cell for the aligned view: line breaks and tabs as blanks, cut to
+// max_width characters (never inside a UTF-8 sequence).
+std::string Shown(const std::string& bytes, size_t max_width) {
+  std::string s = bytes;
+  for (char& ch : s)
+    if (ch == '\r' || ch == '\n' || ch == '\t') ch = ' ';
+  if (Width(s) <= max_width) return s;
+  size_t w = 0, i = 0;
+  for (; i < s.size(); ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && ++w == max_width) break;
+  return s.substr(0, i) + "~";
+}
+
+void PrintAligned(const Table& t, bool numbers) {
   const TStringArray& g = t.grid;
   constexpr size_t kMaxWidth = 40;
-  // The printed rows: titles first, column 0 (line numbers) only on request.
-  std::vector<std::vector<String>> rows;
-  const int32_t first = numbers ? 0 : 1;
-  if (!t.titles.empty()) {
-    std::vector<String> cells;
-    if (numbers) cells.push_back(u"line");
-    cells.insert(cells.end(), t.titles.begin(), t.titles.end());
+  // The printed rows: titles first, the line number only on request.
+  std::vector<std::vector<std::string>> rows;
+  if (t.has_titles) {
+    std::vector<std::string> cells;
+    if (numbers) cells.emplace_back("line");
+    for (const auto& f : t.titles) cells.push_back(Shown(f.bytes, kMaxWidth));
     rows.push_back(cells);
   }
-  for (int32_t r = 1; r <= g.NrOfRows(); ++r) {
-    std::vector<String> cells;
-    for (int32_t c = first; c <= g.NrOfColumns(); ++c) {
-      String cell = g.GetString(c, r);
-      if (cell.size() > kMaxWidth) cell = cell.substr(0, kMaxWidth - 1) + u'~';
-      cells.push_back(cell);
-    }
+  const int32_t n = t.records.empty() ? 0 : g.NrOfRows();
+  for (int32_t r = 1; r <= n; ++r) {
+    std::vector<std::string> cells;
+    if (numbers) cells.push_back(std::to_string(RecordOf(t, r).line));
+    for (int32_t c = 1; c <= g.NrOfColumns(); ++c)
+      cells.push_back(Shown(CellToBytes(g.GetString(c, r)), kMaxWidth));
     rows.push_back(cells);
   }
   std::vector<size_t> width;
   for (const auto& cells : rows)
     for (size_t c = 0; c < cells.size(); ++c) {
       if (width.size() <= c) width.resize(c + 1, 0);
-      width[c] = std::max(width[c], cells[c].size());
+      width[c] = std::max(width[c], Width(cells[c]));
     }
+  std::string line;
   for (const auto& cells : rows) {
-    std::string line;
+    line.clear();
     for (size_t c = 0; c < cells.size(); ++c) {
       if (c > 0) line += "  ";
-      line += zel::StringToUtf8(cells[c]);
-      line.append(width[c] - cells[c].size(), ' ');
+      line += cells[c];
+      line.append(width[c] - Width(cells[c]), ' ');
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    out << line << "\n";
+    line += '\n';
+    if (!zel_tool::WriteOutput(line)) return;
   }
 }
 
-void WriteDelimited(const std::string& name, const Table& t) {
-  const char* eol = t.crlf ? "\r\n" : "\n";
-  std::string text;
-  if (!t.titles.empty()) text += zel::StringToUtf8(JoinFields(t.titles, t.delim)) + eol;
-  for (int32_t r = 1; r <= t.grid.NrOfRows(); ++r)
-    text += zel::StringToUtf8(JoinFields(RowFields(t.grid, r), t.delim)) + eol;
-  // Replaced as a whole: a failure keeps the previous file.
-  try {
-    zel::SafeReplaceFile(zel::PathToFileName(name), [&](zel::TStream& out) {
-      out.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
-    });
-  } catch (const zel::Exception&) {
-    Fail("cannot write " + name);
-  }
+// Writes the table to `name` through the safe replacement primitive. Refused
+// (nothing written) when the file would not hold what was read: a field
+// longer than a cell (unless `truncate`), or a record with broken quoting.
+void WriteDelimited(const std::string& name, const Table& t, bool truncate) {
+  for (const auto& rec : t.records)
+    if (rec.irregular)
+      FailFile(t.name, "line " + std::to_string(rec.line) +
+                           ": a quoted field is not closed or has text after its closing quote;"
+                           " nothing written");
+  if (t.title_record.irregular)
+    FailFile(t.name,
+             "line 1: a quoted field is not closed or has text after its closing quote;"
+             " nothing written");
+  if (t.overlong > 0 && !truncate)
+    FailFile(t.name, "line " + std::to_string(t.first_overlong) + ": " +
+                         std::to_string(t.overlong) + " field(s) longer than " +
+                         std::to_string(kCellBytes) +
+                         " bytes, more than a grid cell holds; nothing written"
+                         " (--truncate writes them cut)");
+  zel_tool::WriteOutputFile(name, DelimitedText(t));
 }
 
 int RunFind(Args& args) {
   const bool exact = args.Flag("exact");
   const bool match_case = args.Flag("case");
   const bool header = args.Flag("header");
-  std::optional<char16_t> delim;
+  std::optional<char> delim;
   if (auto d = args.Option("delim")) delim = ParseDelim(*d);
   args.RejectUnknownOptions();
   const auto& rest = args.Rest();
   if (rest.size() != 3) Fail("expected: find TEXT FILE");
   Table t;
   ReadTable(rest[2], delim, header, t);
-  const String what = zel::Utf8ToString(rest[1]);
+  const String what = BytesToCell(rest[1]);
   const TStringArray& g = t.grid;
   int found = 0;
   int32_t col = 0, row = 1, next_col = 1;
@@ -293,12 +528,14 @@ int RunFind(Args& args) {
     ++found;
     col = c;
     row = r;
-    std::cout << "line " << zel::StringToUtf8(g.GetString(0, row)) << ", column " << col << ": "
-              << zel::StringToUtf8(g.GetString(col, row)) << "\n";
+    if (!zel_tool::WriteOutput("line " + std::to_string(RecordOf(t, row).line) + ", column " +
+                               std::to_string(col) + ": " + CellToBytes(g.GetString(col, row)) +
+                               "\n"))
+      break;
     next_col = col + 1;
   }
   if (found == 0) {
-    std::cout << "not found\n";
+    zel_tool::WriteOutput("not found\n");
     return 1;
   }
   return 0;
@@ -312,7 +549,8 @@ int RunGrid(Args& args) {
   const bool force_progress = args.Flag("progress");
   const bool quiet = args.Flag("quiet");
   const bool numbers = args.Flag("numbers");
-  std::optional<char16_t> delim;
+  const bool truncate = args.Flag("truncate");
+  std::optional<char> delim;
   if (auto d = args.Option("delim")) delim = ParseDelim(*d);
   const auto sort = args.Option("sort");
   const auto then = args.Option("then");
@@ -323,6 +561,7 @@ int RunGrid(Args& args) {
   if (then && !sort) Fail("--then needs --sort");
   if (in_place && out) Fail("--in-place and --out exclude each other");
   const std::string name = args.Rest()[0];
+  if (in_place && name == "-") Fail("--in-place needs a file, not standard input");
 
   Table t;
   ReadTable(name, delim, header, t);
@@ -340,24 +579,28 @@ int RunGrid(Args& args) {
       g.Sort(prim, sec, asc_prim, asc_sec);
     if (progress) std::cerr << "\n";
   }
-  if (xml)
-    g.SaveAsXMLFile(zel::PathToFileName(*xml),
+  if (xml) {
+    std::cout.flush();  // "-" writes standard output: what is buffered goes first
+    std::fflush(stdout);
+    g.SaveAsXMLFile(zel::PathToFileName(*xml == "-" ? "/dev/stdout" : *xml),
                     zel::Utf8ToString(std::filesystem::path(name).stem().string()));
+  }
   if (in_place)
-    WriteDelimited(name, t);
+    WriteDelimited(name, t, truncate);
   else if (out)
-    WriteDelimited(*out, t);
+    WriteDelimited(*out, t, truncate);
   else
-    PrintAligned(std::cout, t, numbers);
+    PrintAligned(t, numbers);
   return 0;
 }
 
-ZEL_TOOL_COMMAND(grid, "load a delimited text file into a string grid, sort, search, print",
-                 "zel grid [--delim C] [--header] [--sort C[:desc]] [--then C[:desc]] "
-                 "[--numeric] [--numbers]\n"
-                 "         [--out FILE | --in-place] [--xml FILE] [--progress | --quiet] FILE\n"
-                 "       zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header]",
-                 RunGrid);
+ZEL_TOOL_COMMAND(
+    grid, "load a delimited text file into a string grid, sort, search, print",
+    "zel grid [--delim C] [--header] [--sort C[:desc]] [--then C[:desc]] "
+    "[--numeric] [--numbers]\n"
+    "         [--out FILE | --in-place] [--truncate] [--xml FILE] [--progress | --quiet] FILE\n"
+    "       zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header]",
+    RunGrid);
 
 void DemoGrid(std::ostream& out) {
   const std::string file = zel_tool::SampleDir() + "/elements.csv";
@@ -385,7 +628,7 @@ void DemoGrid(std::ostream& out) {
   int32_t c = 0;
   if (g.FindCell(u"ine", false, 2, 2, -1, -1, c, row))
     out << "first name containing \"ine\": " << zel::StringToUtf8(g.GetString(2, row)) << " (line "
-        << zel::StringToUtf8(g.GetString(0, row)) << ")\n";
+        << RecordOf(t, row).line << ")\n";
   g.Sort(4, 0, true);
   int inversions = 0;
   for (int32_t r = 1; r < g.NrOfRows(); ++r)

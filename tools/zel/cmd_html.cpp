@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 #include "zel/htmlsupport.h"
 #include "zel/platform/read_file.h"
 #include "zel/runtime/exception.h"
@@ -74,14 +75,7 @@ std::string OneInput(const std::vector<std::string>& operands) {
   return operands.empty() ? "-" : operands[0];
 }
 
-int Finish() {
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel html: standard output: " << std::strerror(errno ? errno : EIO) << "\n";
-    return 1;
-  }
-  return 0;
-}
+int Finish() { return zel_tool::FinishOutput() ? 0 : 1; }
 
 int RunCodec(const std::vector<std::string>& operands, bool encode) {
   if (operands.size() > 1) Fail("expected one text (quote it) or none");

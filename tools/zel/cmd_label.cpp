@@ -18,6 +18,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/base/nametables.h"
 #include "zel/base/textlabel.h"
 #include "zel/runtime/exception.h"
@@ -106,12 +107,7 @@ int RunLabel(Args& args) {
     return 1;
   }
   Print(std::cout, id, label);
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel label: standard output: write error\n";
-    return 1;
-  }
-  return 0;
+  return zel_tool::FinishOutput() ? 0 : 1;
 }
 
 void DemoLabel(std::ostream& out) {

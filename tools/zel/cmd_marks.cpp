@@ -180,19 +180,22 @@ int RunMarks(Args& args) {
 }
 
 void DemoMarks(std::ostream& out) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "zel-marks.png";
+  // Encoded and decoded in memory: the tour writes no file (a fixed name in
+  // the shared temporary folder could be a link planted by someone else).
+  zel::TBitmap back;
   try {
-    WritePng(zel::Utf8ToString(path.string()));
+    zel::TMemoryStream png;
+    Sheet()->SaveToStream(png);
+    png.SetPosition(0);
+    back.LoadFromStream(png);
   } catch (const zel::Exception& e) {
-    out << "could not write the sheet: " << e.what() << "\n";
+    out << "could not encode the sheet: " << e.what() << "\n";
     return;
   }
-  zel::TBitmap back;
-  back.LoadFromFile(zel::Utf8ToString(path.string()));
-  const auto mark = zel::CreateMarkAsBitmap(24, zel::clRed, zel::clWhite, 1);
-  out << "the sheet of marks and frames: " << path.string() << " (" << back.Width() << " x "
-      << back.Height() << " pixels)\n"
+  out << "the sheet of marks and frames as PNG (`zel marks OUT.png` writes it): " << back.Width()
+      << " x " << back.Height() << " pixels\n"
       << "mark 24 as a 9 x 9 bitmap (# = mark colour):\n";
+  const auto mark = zel::CreateMarkAsBitmap(24, zel::clRed, zel::clWhite, 1);
   for (int y = 0; y < mark->Height(); ++y) {
     out << "  ";
     for (int x = 0; x < mark->Width(); ++x)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 #include "zel/dstruct/rlencoder.h"
 
 namespace {
@@ -53,10 +54,8 @@ int RunRle(Args& args) {
     n = decode ? rle.TakeRest(out.data()) : rle.Finish(out.data());
     ok = Put(out.data(), static_cast<size_t>(n));
   }
-  if (!ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::cerr << "zel rle: standard output: " << std::strerror(errno) << "\n";
-    return 1;
-  }
+  if (!ok) zel_tool::FailOutput(errno);
+  if (!zel_tool::FinishOutput()) return 1;
   if (decode && rle.DecodeState() != zel::rlData) {
     std::cerr << "zel rle: -: the code ends inside a run triple\n";
     return 1;

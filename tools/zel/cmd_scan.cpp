@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/filesys/drives.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
@@ -34,12 +35,7 @@ int RunScan(zel_tool::Args& args) {
     zel::ScanFilesToStrList(mask, recurse, &list, nullptr);
     for (const auto& line : list) std::cout << zel::StringToUtf8(line) << "\n";
   }
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel scan: standard output: write error\n";
-    return 1;
-  }
-  return 0;
+  return zel_tool::FinishOutput() ? 0 : 1;
 }
 
 ZEL_TOOL_COMMAND(scan, "list the files matching a mask",

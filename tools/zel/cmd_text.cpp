@@ -13,6 +13,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/filesys/textfiles.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -89,13 +90,13 @@ int RunText(Args& args) {
   if (rest.empty()) Fail("missing action (type, lines, tail, header, crlf, words)");
   const std::string& action = rest[0];
   if (action == "type") {
-    const std::string file = OneFile(rest, 1);
-    std::cout << TypeName(zel::CheckTextFileType(zel::PathToFileName(file))) << "\n";
+    const zel_tool::SeekableInput in(OneFile(rest, 1));
+    std::cout << TypeName(zel::CheckTextFileType(in.FileName())) << "\n";
     return 0;
   }
   if (action == "lines") {
-    const std::string file = OneFile(rest, 1);
-    std::cout << zel::CountLinesInTextFile(zel::PathToFileName(file), nullptr) << "\n";
+    const zel_tool::SeekableInput in(OneFile(rest, 1));
+    std::cout << zel::CountLinesInTextFile(in.FileName(), nullptr) << "\n";
     return 0;
   }
   if (action == "tail") {
@@ -107,7 +108,9 @@ int RunText(Args& args) {
       Fail("not a line count: " + rest[1]);
     }
     if (n < 0) Fail("the line count must not be negative");
-    const zel::String name = zel::Utf8ToString(rest[2]);
+    // Counted first, then read from the end: a pipe is copied once.
+    const zel_tool::SeekableInput in(rest[2]);
+    const zel::String name = in.FileName();
     // The result always has N entries; ask for no more than the file has.
     n = std::min(n, zel::CountLinesInTextFile(name, nullptr));
     if (n == 0) return 0;
@@ -118,18 +121,22 @@ int RunText(Args& args) {
     return 0;
   }
   if (action == "header") {
-    const std::string file = OneFile(rest, 1);
-    return PrintHeader(std::cout, zel::PathToFileName(file)) == zel::ascOK ? 0 : 1;
+    const zel_tool::SeekableInput in(OneFile(rest, 1));
+    return PrintHeader(std::cout, in.FileName()) == zel::ascOK ? 0 : 1;
   }
   if (action == "crlf") {
     if (rest.size() != 2 && rest.size() != 3) Fail("expected an input and an optional output file");
-    const zel::String in = zel::Utf8ToString(rest[1]);
-    zel::EnsureCRLFInFile(in, rest.size() == 3 ? zel::Utf8ToString(rest[2]) : in);
+    // "-" as input reads standard input; as output (or as the input without
+    // OUT) it writes standard output.
+    const zel_tool::SeekableInput in(rest[1]);
+    const std::string out = rest.size() == 3 ? rest[2] : rest[1];
+    std::cout.flush();
+    zel::EnsureCRLFInFile(in.FileName(), zel::PathToFileName(out == "-" ? "/dev/stdout" : out));
     return 0;
   }
   if (action == "words") {
-    const std::string file = OneFile(rest, 1);
-    zel::TextFile f(zel::PathToFileName(file));
+    const zel_tool::SeekableInput in(OneFile(rest, 1));
+    zel::TextFile f(in.FileName());
     f.Reset();
     int64_t count = 0;
     for (;;) {
@@ -145,14 +152,15 @@ int RunText(Args& args) {
   Fail("unknown action '" + action + "'");
 }
 
-ZEL_TOOL_COMMAND(text, "text file utilities: type, lines, tail, ASC header, CR LF repair, words",
-                 "zel text type FILE\n"
-                 "       zel text lines FILE\n"
-                 "       zel text tail N FILE\n"
-                 "       zel text header FILE\n"
-                 "       zel text crlf IN [OUT]   (in place without OUT)\n"
-                 "       zel text words [--list] FILE",
-                 RunText);
+ZEL_TOOL_COMMAND(
+    text, "text file utilities: type, lines, tail, ASC header, CR LF repair, words",
+    "zel text type FILE\n"
+    "       zel text lines FILE\n"
+    "       zel text tail N FILE\n"
+    "       zel text header FILE\n"
+    "       zel text crlf IN [OUT]   (in place without OUT; \"-\": standard input/output)\n"
+    "       zel text words [--list] FILE",
+    RunText);
 
 void DemoText(std::ostream& out) {
   const zel::String name = zel::Utf8ToString(zel_tool::SampleDir() + "/sample.asc");

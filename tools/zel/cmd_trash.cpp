@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
@@ -47,12 +48,7 @@ int RunTrash(zel_tool::Args& args) {
       std::cout << name << " -> " << trashed_as << "\n";
     }
   }
-  std::cout.flush();
-  if (!std::cout) {
-    std::cerr << "zel trash: standard output: write error\n";
-    return 1;
-  }
-  return status;
+  return zel_tool::FinishOutput() ? status : 1;
 }
 
 ZEL_TOOL_COMMAND(trash, "move files to the desktop's trash",

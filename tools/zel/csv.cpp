@@ -33,12 +33,28 @@ std::vector<zel::String> SplitFields(const zel::String& line, char16_t delim) {
   return out;
 }
 
+bool EndsInsideQuotes(const zel::String& text, char16_t delim) {
+  bool quoted = false, at_start = true;
+  for (const char16_t ch : text) {
+    if (quoted) {
+      // A doubled quote closes and reopens: the state comes out right.
+      if (ch == u'"') quoted = false;
+    } else if (ch == u'"' && at_start) {
+      quoted = true;
+      at_start = false;
+    } else {
+      at_start = ch == delim || ch == u'\n';
+    }
+  }
+  return quoted;
+}
+
 zel::String JoinFields(const std::vector<zel::String>& fields, char16_t delim) {
   zel::String out;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += delim;
     const zel::String& f = fields[i];
-    if (f.find(delim) != zel::String::npos || f.find(u'"') != zel::String::npos) {
+    if (f.find_first_of(zel::String{delim, u'"', u'\r', u'\n'}) != zel::String::npos) {
       out += u'"';
       for (char16_t ch : f) {
         if (ch == u'"') out += u'"';

@@ -1,13 +1,22 @@
 #include "io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <vector>
 
 #include "zel/platform/read_file.h"
+#include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
+#include "zel/runtime/safefile.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel_tool {
@@ -19,13 +28,81 @@ std::string FileReason(const std::string& name) {
   const auto st = std::filesystem::status(name, ec);
   if (ec || !std::filesystem::exists(st)) return "No such file or directory";
   if (std::filesystem::is_directory(st)) return "Is a directory";
-  return "cannot be read";
+  if (::access(name.c_str(), R_OK) != 0) return ErrnoText(errno);
+  return "read error";
 }
 
 bool g_write_failed = false;
+bool g_write_reported = false;
 int g_write_errno = 0;
 
+void NoteWriteFailure() {
+  if (g_write_failed) return;
+  g_write_failed = true;
+  g_write_errno = errno;
+}
+
+// Standard output goes through a stdio stream whose write function keeps the
+// errno of a failed write, so the reason is known however long ago it
+// happened; std::cout writes into the same stream, so C and C++ output keep
+// their order.
+ssize_t CookieWrite(void*, const char* data, size_t len) {
+  size_t done = 0;
+  while (done < len) {
+    const ssize_t w = ::write(STDOUT_FILENO, data + done, len - done);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      if (!g_write_failed) {
+        g_write_failed = true;
+        g_write_errno = errno;
+      }
+      return -1;
+    }
+    done += static_cast<size_t>(w);
+  }
+  return static_cast<ssize_t>(len);
+}
+
+class StdoutBuf : public std::streambuf {
+ protected:
+  int_type overflow(int_type ch) override {
+    if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
+    return std::fputc(ch, stdout) == EOF ? traits_type::eof() : ch;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<size_t>(n), stdout));
+  }
+  int sync() override { return std::fflush(stdout) == 0 ? 0 : -1; }
+};
+
 }  // namespace
+
+void InstallOutput() {
+  // Never destroyed: std::cout flushes through it at exit, after every
+  // static object of ours is gone.
+  alignas(StdoutBuf) static unsigned char storage[sizeof(StdoutBuf)];
+  auto* buf = new (storage) StdoutBuf;
+  cookie_io_functions_t io{};
+  io.write = CookieWrite;
+  std::fflush(stdout);
+  FILE* out = ::fopencookie(nullptr, "w", io);
+  if (out == nullptr) return;  // keep the plain stream
+  std::setvbuf(out, nullptr, ::isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, 64 * 1024);
+  stdout = out;
+  std::cout.rdbuf(buf);
+}
+
+void FailFile(const std::string& file, const std::string& reason) { throw FileError{file, reason}; }
+
+void FailOutput(int err) {
+  if (!g_write_failed) {
+    g_write_failed = true;
+    g_write_errno = err;
+  }
+  throw OutputError{};
+}
+
+std::string ErrnoText(int err) { return err != 0 ? std::strerror(err) : "Input/output error"; }
 
 bool ReadInputBlocks(const std::string& name,
                      const std::function<void(const uint8_t* data, size_t len)>& consume,
@@ -41,7 +118,7 @@ bool ReadInputBlocks(const std::string& name,
     if (n > 0) consume(block.data(), n);
     if (n < block.size()) {
       if (!std::ferror(stdin)) return true;
-      reason = "read error";
+      reason = ErrnoText(errno);
       return false;
     }
   }
@@ -55,28 +132,97 @@ bool ReadInput(const std::string& name, std::string& bytes, std::string& reason)
       reason);
 }
 
+std::string ReadInputOrFail(const std::string& name) {
+  std::string bytes, reason;
+  if (!ReadInput(name, bytes, reason)) FailFile(name, reason);
+  return bytes;
+}
+
+SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name) {
+  struct stat st {};
+  if (name != "-") {
+    if (::stat(name.c_str(), &st) != 0) FailFile(name, ErrnoText(errno));
+    if (S_ISDIR(st.st_mode)) FailFile(name, "Is a directory");
+    if (S_ISREG(st.st_mode)) return;
+  }
+  // Read once into a temporary file that can be read again.
+  const char* dir = std::getenv("TMPDIR");
+  std::string templ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zel-in-XXXXXX";
+  const int fd = ::mkstemp(templ.data());
+  if (fd < 0) FailFile(name, "cannot create a temporary file: " + ErrnoText(errno));
+  // The name goes at once, so nothing is left behind even when the process
+  // is killed; the copy is reopened through the descriptor's /proc name.
+  ::unlink(templ.c_str());
+  fd_ = fd;
+  path_ = "/proc/self/fd/" + std::to_string(fd);
+  std::string reason;
+  int write_err = 0;
+  const bool ok = ReadInputBlocks(
+      name,
+      [&](const uint8_t* d, size_t n) {
+        while (n > 0 && write_err == 0) {
+          const ssize_t w = ::write(fd, d, n);
+          if (w < 0) {
+            if (errno != EINTR) write_err = errno;
+            continue;
+          }
+          d += w;
+          n -= static_cast<size_t>(w);
+        }
+      },
+      reason);
+  if (!ok || write_err != 0) {
+    ::close(fd_);  // the destructor does not run when the constructor throws
+    fd_ = -1;
+    if (!ok) FailFile(name, reason);
+    FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
+  }
+}
+
+SeekableInput::~SeekableInput() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
+
+void WriteOutputFile(const std::string& name, const std::string& bytes) {
+  if (name == "-") {
+    WriteOutput(bytes);
+    return;
+  }
+  int err = 0;
+  zel::TSafeFileStream out(zel::PathToFileName(name), err);
+  if (err != 0) FailFile(name, ErrnoText(err));
+  try {
+    out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  } catch (const zel::Exception&) {
+    FailFile(name, ErrnoText(errno));
+  }
+  err = out.TryCommit();
+  if (err != 0) FailFile(name, ErrnoText(err));
+}
+
 bool WriteOutput(const char* data, size_t len) {
   if (len == 0 || g_write_failed) return !g_write_failed;
   std::cout.write(data, static_cast<std::streamsize>(len));
-  if (!std::cout) {
-    g_write_failed = true;
-    g_write_errno = errno;
-  }
+  if (!std::cout) NoteWriteFailure();
   return !g_write_failed;
 }
 
-bool FinishOutput(const char* command) {
+bool FinishOutput(const char* /*command*/) {
   if (!g_write_failed) {
+    errno = 0;
     std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0) {
-      g_write_failed = true;
-      g_write_errno = errno;
-    }
+    if (!std::cout) NoteWriteFailure();
   }
-  if (g_write_failed)
-    std::cerr << "zel " << command << ": write error"
-              << (g_write_errno != 0 ? std::string(": ") + std::strerror(g_write_errno) : "")
-              << "\n";
+  if (!g_write_failed) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteWriteFailure();
+  }
+  if (g_write_failed && !g_write_reported) {
+    g_write_reported = true;
+    std::cerr << "zel: write error: " << ErrnoText(g_write_errno) << "\n";
+  }
   return !g_write_failed;
 }
 

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "io.h"
 #include "zel/zel.h"
 
 namespace zel_tool {
@@ -108,12 +110,74 @@ void PrintOverview(std::ostream& out) {
   std::vector<Command> commands = Commands();
   std::sort(commands.begin(), commands.end(),
             [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+  size_t width = 0;
+  for (const auto& c : commands) width = std::max(width, std::string(c.name).size());
   for (const auto& c : commands) {
     std::string name = c.name;
-    name.resize(std::max<size_t>(name.size(), 10), ' ');
+    name.resize(width, ' ');
     out << "  " << name << "  " << c.summary << "\n";
   }
   out << "\nRun 'zel <command> --help' for a command's arguments.\n";
+}
+
+// roff text: a backslash doubled, a leading "." or "'" guarded.
+std::string Roff(const std::string& text) {
+  std::string out;
+  bool line_start = true;
+  for (const char c : text) {
+    if (line_start && (c == '.' || c == '\'')) out += "\\&";
+    if (c == '\\')
+      out += "\\e";
+    else if (c == '-')
+      out += "\\-";
+    else
+      out += c;
+    line_start = c == '\n';
+  }
+  return out;
+}
+
+// The manual page zel(1), made from the command table so it lists every
+// command with its usage (the build installs it as zel.1).
+void PrintManPage(std::ostream& out) {
+  std::vector<Command> commands = Commands();
+  std::sort(commands.begin(), commands.end(),
+            [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+  out << ".TH ZEL 1 \"\" \"zel " << ZEL_VERSION_STRING << "\" \"User Commands\"\n"
+      << ".SH NAME\nzel \\- command\\-line access to the zel library\n"
+      << ".SH SYNOPSIS\n.B zel\n.I command\n[\\fIarguments\\fR]\n.br\n"
+      << ".B zel \\-\\-help\n.br\n.B zel\n.I command\n.B \\-\\-help\n"
+      << ".SH DESCRIPTION\n"
+         "Each command is a small program over one part of the library: checksums, codecs, text\n"
+         "files, string grids, XML tags, colours, number formatting and more.\n"
+      << ".SH CONVENTIONS\n"
+         ".IP \\(bu 2\nA word \\fB\\-\\-\\fR ends the options; the words after it are "
+         "operands even when they begin with \\fB\\-\\fR.\n"
+         ".IP \\(bu 2\nA file operand \\fB\\-\\fR means standard input. Input that cannot "
+         "be read twice (a pipe, a terminal) is read once, into memory or a temporary file.\n"
+         ".IP \\(bu 2\nFiles are written through a temporary in the same folder that replaces "
+         "the file only when complete: a failure keeps the previous contents, the mode and links "
+         "are kept, devices and FIFOs are written directly.\n"
+         ".IP \\(bu 2\n\\fBzel grid\\fR keeps every byte it does not deliberately change "
+         "(encoding, byte order mark, quoting, line endings); a field longer than a grid cell "
+         "holds (255 bytes) makes it refuse to write unless \\fB\\-\\-truncate\\fR is "
+         "given.\n"
+      << ".SH EXIT STATUS\n"
+         ".TP\n0\nSuccess.\n"
+         ".TP\n1\nA runtime failure, reported as \\fBzel\\fR \\fIcommand\\fB: "
+         "\\fIfile\\fB: \\fIreason\\fR; or standard output could not be written "
+         "(\\fBzel: write error: \\fIreason\\fR). \\fBgrep\\fR and \\fBxml\\fR: "
+         "nothing found.\n"
+         ".TP\n2\nA usage error (the message and the usage on standard error), also "
+         "\\fBzel\\fR without a command. \\fBgrep\\fR and \\fBxml\\fR: any error.\n"
+      << ".SH COMMANDS\n";
+  for (const auto& c : commands) {
+    out << ".TP\n.B " << c.name << "\n"
+        << Roff(c.summary) << "\n.RS\n.nf\n"
+        << Roff(c.usage) << "\n.fi\n.RE\n";
+  }
+  out << ".SH FILES\n.TP\n.I " << Roff(ZEL_INSTALLED_SAMPLE_DIR)
+      << "\nSample data used by \\fBzel demo\\fR.\n";
 }
 
 int RunVersion(Args& args) {
@@ -139,9 +203,29 @@ ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "ze
 
 int main(int argc, char** argv) {
   std::vector<std::string> words(argv + 1, argv + argc);
-  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+  InstallOutput();
+  if (words.empty()) {
+    PrintOverview(std::cerr);
+    return 2;
+  }
+  if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     PrintOverview(std::cout);
-    return words.empty() ? 2 : 0;
+    return FinishOutput() ? 0 : 1;
+  }
+  if (words[0] == "--man") {  // used by the build: zel --man [FILE]
+    std::ostringstream page;
+    PrintManPage(page);
+    try {
+      if (words.size() > 1) {
+        WriteOutputFile(words[1], page.str());
+        return 0;
+      }
+    } catch (const FileError& e) {
+      std::cerr << "zel: " << e.file << ": " << e.reason << "\n";
+      return 1;
+    }
+    std::cout << page.str();
+    return FinishOutput() ? 0 : 1;
   }
   const std::string name = words[0];
   words.erase(words.begin());
@@ -153,30 +237,35 @@ int main(int argc, char** argv) {
     PrintOverview(std::cerr);
     return 2;
   }
-  if (std::find(words.begin(), words.end(), "--help") != words.end()) {
+  // `zel grep` and `zel xml` exit 1 for "nothing found", as grep does, so
+  // their runtime failures exit 2.
+  const int runtime_status = name == "grep" || name == "xml" ? 2 : 1;
+  const auto dashdash = std::find(words.begin(), words.end(), "--");
+  if (std::find(words.begin(), dashdash, "--help") != dashdash) {
     std::cout << "usage: " << it->usage << "\n\n" << it->summary << "\n";
-    return 0;
+    return FinishOutput() ? 0 : 1;
   }
+  int status = 0;
   try {
     Args args(std::move(words));
-    const int status = it->run(args);
-    // A full disk or a closed pipe shows only when the output is flushed.
-    std::cout.flush();
-    if (!std::cout) {
-      std::cerr << "zel " << name << ": standard output: write error\n";
-      // A failure status the command chose stands: zel grep reports a write
-      // error as 2, its 1 meaning "no line matched".
-      return status != 0 ? status : 1;
-    }
-    return status;
+    status = it->run(args);
   } catch (const UsageError& e) {
+    FinishOutput();
     std::cerr << "zel " << name << ": " << e.message << "\nusage: " << it->usage << "\n";
     return 2;
-  } catch (const zel::Exception& e) {
-    std::cerr << "zel " << name << ": " << e.what() << "\n";
+  } catch (const OutputError&) {
+    FinishOutput();
     return 1;
+  } catch (const FileError& e) {
+    FinishOutput();
+    std::cerr << "zel " << name << ": " << e.file << ": " << e.reason << "\n";
+    return runtime_status;
   } catch (const std::exception& e) {
+    FinishOutput();
     std::cerr << "zel " << name << ": " << e.what() << "\n";
-    return 1;
+    return runtime_status;
   }
+  // A full disk or a closed pipe shows only when the output is flushed.
+  if (!FinishOutput()) return status != 0 ? status : 1;
+  return status;
 }
