@@ -38,31 +38,31 @@ class ZEL_API TCrossHair : public TPersistent {
  public:
   TCrossHair() = default;
 
-  double PosX() const noexcept { return FPosX; }
-  double PosY() const noexcept { return FPosY; }
-  TColor Color() const noexcept { return FColor; }
-  TCrossHMode Mode() const noexcept { return FMode; }
-  TPenStyle LineType() const noexcept { return FLineType; }
-  int32_t LineWid() const noexcept { return FLineWid; }
-  int32_t Layer() const noexcept { return FLayer; }
-  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  double PosX() const noexcept { return FPosX; }    // the horizontal position in chart coordinates
+  double PosY() const noexcept { return FPosY; }    // the vertical position in chart coordinates
+  TColor Color() const noexcept { return FColor; }  // the line colour
+  TCrossHMode Mode() const noexcept { return FMode; }        // the drawing mode
+  TPenStyle LineType() const noexcept { return FLineType; }  // the line style
+  int32_t LineWid() const noexcept { return FLineWid; }      // the line width
+  int32_t Layer() const noexcept { return FLayer; }          // the layer (1 or 2 once set)
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }  // the handler Changed calls
 
-  void SetCrossHPosX(double Value);
-  void SetCrossHPosY(double Value);
-  void SetCrossHColor(TColor Value);
-  void SetCrossHMode(TCrossHMode Value);
-  void SetCrossHLineType(TPenStyle Value);
-  void SetCrossHLineWid(int32_t Value);
-  void SetCrossHLayer(int32_t Value);
-  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  void SetCrossHPosX(double Value);         // stores the horizontal position and calls Changed
+  void SetCrossHPosY(double Value);         // stores the vertical position and calls Changed
+  void SetCrossHColor(TColor Value);        // stores the line colour and calls Changed
+  void SetCrossHMode(TCrossHMode Value);    // stores the drawing mode and calls Changed
+  void SetCrossHLineType(TPenStyle Value);  // stores the line style and calls Changed
+  void SetCrossHLineWid(int32_t Value);     // stores the line width and calls Changed
+  void SetCrossHLayer(int32_t Value);       // stores the layer and calls Changed
+  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }  // installs OnChange
 
-  void SetPosX(double Value) { SetCrossHPosX(Value); }
-  void SetPosY(double Value) { SetCrossHPosY(Value); }
-  void SetColor(TColor Value) { SetCrossHColor(Value); }
-  void SetMode(TCrossHMode Value) { SetCrossHMode(Value); }
-  void SetLineType(TPenStyle Value) { SetCrossHLineType(Value); }
-  void SetLineWid(int32_t Value) { SetCrossHLineWid(Value); }
-  void SetLayer(int32_t Value) { SetCrossHLayer(Value); }
+  void SetPosX(double Value) { SetCrossHPosX(Value); }             // SetCrossHPosX
+  void SetPosY(double Value) { SetCrossHPosY(Value); }             // SetCrossHPosY
+  void SetColor(TColor Value) { SetCrossHColor(Value); }           // SetCrossHColor
+  void SetMode(TCrossHMode Value) { SetCrossHMode(Value); }        // SetCrossHMode
+  void SetLineType(TPenStyle Value) { SetCrossHLineType(Value); }  // SetCrossHLineType
+  void SetLineWid(int32_t Value) { SetCrossHLineWid(Value); }      // SetCrossHLineWid
+  void SetLayer(int32_t Value) { SetCrossHLayer(Value); }          // SetCrossHLayer
 
   // Moves to (xpos, ypos): nothing happens when both equal the current
   // coordinates exactly; otherwise both are stored and Changed fires once.

@@ -29,27 +29,28 @@ namespace zel {
 
 class ZEL_API TDTLabel : public TPersistent {
  public:
-  TDTLabel() = default;
-  ~TDTLabel() override;
+  TDTLabel() = default;  // the defaults above
+  ~TDTLabel() override;  // detaches OnChange first
 
-  TTimeFormat TimeFormat() const noexcept { return FTimeFormat; }
-  Char DateSeparator() const noexcept { return FDateSeparator; }
-  Char TimeSeparator() const noexcept { return FTimeSeparator; }
-  TYearLength YearLength() const noexcept { return FYearLength; }
-  bool MonthName() const noexcept { return FMonthName; }
-  TDateOrder DateOrder() const noexcept { return FDateOrder; }
+  TTimeFormat TimeFormat() const noexcept { return FTimeFormat; }  // the time format
+  Char DateSeparator() const noexcept { return FDateSeparator; }   // the date separator
+  Char TimeSeparator() const noexcept { return FTimeSeparator; }   // the time separator
+  TYearLength YearLength() const noexcept { return FYearLength; }  // the year length
+  bool MonthName() const noexcept { return FMonthName; }  // whether months are written as names
+  TDateOrder DateOrder() const noexcept { return FDateOrder; }  // the date order
+  // How often the date is shown.
   TDateForTime DateForTime() const noexcept { return FDateForTime; }
-  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }  // the handler Changed calls
 
-  void SetTimeFormat(TTimeFormat Value);
-  void SetDateSeparator(Char Value);
-  void SetTimeSeparator(Char Value);
-  void SetYearLength(TYearLength Value);
-  void SetMonthName(bool Value);
-  void SetDAteOrder(TDateOrder Value);
-  void SetDateOrder(TDateOrder Value) { SetDAteOrder(Value); }
-  void SetDateForTime(TDateForTime Value);
-  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  void SetTimeFormat(TTimeFormat Value);                        // stores the time format
+  void SetDateSeparator(Char Value);                            // stores the date separator
+  void SetTimeSeparator(Char Value);                            // stores the time separator
+  void SetYearLength(TYearLength Value);                        // stores the year length
+  void SetMonthName(bool Value);                                // stores the month-name flag
+  void SetDAteOrder(TDateOrder Value);                          // stores the date order
+  void SetDateOrder(TDateOrder Value) { SetDAteOrder(Value); }  // SetDAteOrder
+  void SetDateForTime(TDateForTime Value);  // stores how often the date is shown
+  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }  // installs OnChange
 
   // Calls OnChange(this) if a handler is assigned.
   virtual void Changed();

@@ -107,45 +107,45 @@ class ZEL_API TCustomTextLabel : public TPersistent {
   static constexpr int32_t kMinLayer = 1;
   static constexpr int32_t kMaxLayer = 16;
 
-  TCustomTextLabel();
-  ~TCustomTextLabel() override;
+  TCustomTextLabel();            // a label with the defaults above
+  ~TCustomTextLabel() override;  // frees the label's font
 
-  double PosX() const noexcept { return FPosX; }
-  double PosY() const noexcept { return FPosY; }
-  int32_t Layer() const noexcept { return FLayer; }
-  int32_t XShadow() const noexcept { return FXShadow; }
-  int32_t YShadow() const noexcept { return FYShadow; }
-  TColor ColorShadow() const noexcept { return FColorShadow; }
-  TAlignment Alignment() const noexcept { return FAlignment; }
-  TVerticalAlignment VertAlign() const noexcept { return FVertAlign; }
-  TTxtLblAttachMode AttachDat() const noexcept { return FAttachDat; }
-  TColor ColorBkg() const noexcept { return FColorBkg; }
-  TColor ColorBrd() const noexcept { return FColorBrd; }
-  bool TransPar() const noexcept { return FTransPar; }
-  TFont& Font() noexcept { return *FFont; }
-  const TFont& Font() const noexcept { return *FFont; }
-  const String& Caption() const noexcept { return FCaption; }
-  TTxtLblMode Mode() const noexcept { return FMode; }
-  bool Visible() const noexcept { return FVisible; }
-  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  double PosX() const noexcept { return FPosX; }                // the horizontal position
+  double PosY() const noexcept { return FPosY; }                // the vertical position
+  int32_t Layer() const noexcept { return FLayer; }             // the layer (1..16)
+  int32_t XShadow() const noexcept { return FXShadow; }         // the horizontal shadow offset
+  int32_t YShadow() const noexcept { return FYShadow; }         // the vertical shadow offset
+  TColor ColorShadow() const noexcept { return FColorShadow; }  // the shadow colour
+  TAlignment Alignment() const noexcept { return FAlignment; }  // the horizontal alignment
+  TVerticalAlignment VertAlign() const noexcept { return FVertAlign; }  // the vertical alignment
+  TTxtLblAttachMode AttachDat() const noexcept { return FAttachDat; }   // the attach mode
+  TColor ColorBkg() const noexcept { return FColorBkg; }                // the background colour
+  TColor ColorBrd() const noexcept { return FColorBrd; }                // the border colour
+  bool TransPar() const noexcept { return FTransPar; }                  // the transparency flag
+  TFont& Font() noexcept { return *FFont; }                             // the caption's font
+  const TFont& Font() const noexcept { return *FFont; }                 // the caption's font
+  const String& Caption() const noexcept { return FCaption; }           // the caption text
+  TTxtLblMode Mode() const noexcept { return FMode; }                   // the label mode
+  bool Visible() const noexcept { return FVisible; }                    // the visibility flag
+  const TNotifyEvent& OnChange() const noexcept { return FOnChange; }   // the handler Changed calls
 
-  void SetTxtLblPosX(double Value);
-  void SetTxtLblPosY(double Value);
-  void SetTxtLblLayer(int32_t Value);
-  void SetTxtLblShadowDx(int32_t Value);
-  void SetTxtLblShadowDy(int32_t Value);
-  void SetTxtLblColorShadow(TColor Value);
-  void SetTxtLblAlignment(TAlignment Value);
-  void SetTxtLblVertAlignment(TVerticalAlignment Value);
-  void SetTxtLblScreenPos(TTxtLblAttachMode Value);
-  void SetTxtLblColorBkg(TColor Value);
-  void SetTxtLblColorBrd(TColor Value);
-  void SetTxtLblTranspar(bool Value);
-  void SetTxtLblFont(const TFont& Value);
-  void SetTxtLblCaption(const String& Value);
-  void SetTxtLblMode(TTxtLblMode Value);
-  void SetTxtLblVisible(bool Value);
-  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  void SetTxtLblPosX(double Value);                       // stores the horizontal position
+  void SetTxtLblPosY(double Value);                       // stores the vertical position
+  void SetTxtLblLayer(int32_t Value);                     // stores a layer of 1..16
+  void SetTxtLblShadowDx(int32_t Value);                  // stores the horizontal shadow offset
+  void SetTxtLblShadowDy(int32_t Value);                  // stores the vertical shadow offset
+  void SetTxtLblColorShadow(TColor Value);                // stores the shadow colour
+  void SetTxtLblAlignment(TAlignment Value);              // stores the horizontal alignment
+  void SetTxtLblVertAlignment(TVerticalAlignment Value);  // stores the vertical alignment
+  void SetTxtLblScreenPos(TTxtLblAttachMode Value);       // stores the attach mode
+  void SetTxtLblColorBkg(TColor Value);                   // stores the background colour
+  void SetTxtLblColorBrd(TColor Value);                   // stores the border colour
+  void SetTxtLblTranspar(bool Value);                     // stores the transparency flag
+  void SetTxtLblFont(const TFont& Value);                 // copies the font
+  void SetTxtLblCaption(const String& Value);             // stores the caption (see above)
+  void SetTxtLblMode(TTxtLblMode Value);                  // stores the label mode
+  void SetTxtLblVisible(bool Value);                      // stores the visibility flag
+  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }  // installs OnChange
 
   // Calls OnChange(this) if a handler is assigned.
   virtual void Changed();

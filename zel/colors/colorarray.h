@@ -75,17 +75,18 @@ class ZEL_API TColorArray : public TComponent {
   void Changed();
 
   // ---- properties ----
-  int32_t Size() const noexcept { return FNColors; }
+  int32_t Size() const noexcept { return FNColors; }  // number of entries N
   // Resize(n) for n > 0 and n != Size; other values are ignored.
   void SetSize(int32_t n);
+  // The handler Changed calls (SetOnChange installs it).
   const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
-  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }  // see OnChange
 
   // Entry ix with the index clamped to 1..N.
   TColor GetColorElem(int32_t ix) const noexcept;
   // Stores Value at ix (1..N) and calls Changed; ignored outside.
   void SetColorElem(int32_t ix, TColor Value);
-  TColor ColorElem(int32_t ix) const noexcept { return GetColorElem(ix); }
+  TColor ColorElem(int32_t ix) const noexcept { return GetColorElem(ix); }  // GetColorElem
   // All entries, entry ix at [ix - 1].
   const std::vector<TColor>& Colors() const noexcept { return FColArray; }
 

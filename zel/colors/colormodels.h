@@ -48,32 +48,32 @@ ZEL_API TColor AdjustColorIntSat(TColor Color, double SatChange, double IntChang
 // RGB -> HSL. The channels are scaled to 0..1 and clamped, so values outside
 // 0..255 are cut. A gray has H = 0 and S = 0.
 ZEL_API void RGBtoHSL(int32_t R, int32_t G, int32_t B, double& H, double& S, double& L);
-ZEL_API void ColorToHSL(TColor Color, double& H, double& S, double& L);
+ZEL_API void ColorToHSL(TColor Color, double& H, double& S, double& L);  // the same of a TColor
 // HSL -> RGB. S and L are clamped to 0..1. Any hue is accepted: it is brought
 // into 0..360 by whole turns (360 itself counts as 0); a hue that is not a
 // finite number counts as 0. Results lie in 0..255.
 ZEL_API void HSLtoRGB(double H, double S, double L, int32_t& R, int32_t& G, int32_t& B);
-ZEL_API TColor HSLtoColor(double H, double S, double L);
+ZEL_API TColor HSLtoColor(double H, double S, double L);  // the same as a TColor
 
 // RGB -> HSV. The channels are taken as given (no clamping). Black gives
 // H = 0, S = 0, V = 0; any other gray gives H = -1, S = 0. The hue follows the
 // largest channel, ties going to red before green before blue.
 ZEL_API void RGBtoHSV(int32_t R, int32_t G, int32_t B, double& H, double& S, double& V);
-ZEL_API void ColorToHSV(TColor Color, double& H, double& S, double& V);
+ZEL_API void ColorToHSV(TColor Color, double& H, double& S, double& V);  // the same of a TColor
 // HSV -> RGB. S and V are clamped to 0..1; a hue below 0, at or above 360 or
 // not a number counts as 0 (so the gray marker -1 converts as hue 0).
 ZEL_API void HSVtoRGB(double H, double S, double V, int32_t& R, int32_t& G, int32_t& B);
-ZEL_API TColor HSVtoColor(double H, double S, double V);
+ZEL_API TColor HSVtoColor(double H, double S, double V);  // the same as a TColor
 
 // RGB -> HSI with I = (R + G + B) / 765 and S = 1 - min / (255 * I); the
 // hue and the gray markers are those of RGBtoHSV. Channels whose sum is 0
 // (black, or negative inputs) give H = 0, S = 0.
 ZEL_API void RGBtoHSI(int32_t R, int32_t G, int32_t B, double& H, double& S, double& I);
-ZEL_API void ColorToHSI(TColor Color, double& H, double& S, double& I);
+ZEL_API void ColorToHSI(TColor Color, double& H, double& S, double& I);  // the same of a TColor
 // HSI -> RGB. Hue as in HSLtoRGB; S and I clamped to 0..1; each channel is cut
 // at full intensity before it is scaled to 0..255.
 ZEL_API void HSItoRGB(double H, double S, double I, int32_t& R, int32_t& G, int32_t& B);
-ZEL_API TColor HSItoColor(double H, double S, double I);
+ZEL_API TColor HSItoColor(double H, double S, double I);  // the same as a TColor
 
 // CMY -> RGB with C, M, Y clamped to 0..1; each channel is round((1 - x) * 255).
 ZEL_API void CMYtoRGB(double C, double M, double Y, Byte& R, Byte& G, Byte& B);
@@ -89,10 +89,10 @@ ZEL_API void CMYtoCMYK(double& C, double& M, double& Y, double& K);
 // Gray value round(0.3 R + 0.59 G + 0.11 B), the sum formed in extended
 // precision.
 ZEL_API int32_t RGBtoGray(int32_t R, int32_t G, int32_t B);
-ZEL_API int32_t ColorToGray(TColor Color);
+ZEL_API int32_t ColorToGray(TColor Color);  // the same of a TColor
 // The gray of the same value in all three channels (low byte of the value).
 ZEL_API TColor RGBtoGrayColor(int32_t R, int32_t G, int32_t B);
-ZEL_API TColor ColorToGrayColor(TColor Color);
+ZEL_API TColor ColorToGrayColor(TColor Color);  // the same of a TColor
 // Euclidean RGB distance scaled to 0..1: 0 for equal colours, 1 between black
 // and white.
 ZEL_API double RGBColorDistance(TColor c1, TColor c2);

@@ -38,10 +38,10 @@ namespace zel {
 
 // What one execution of CPUID leaves in its four registers.
 struct TCpuIdRegs {
-  Cardinal EAX = 0;
-  Cardinal EBX = 0;
-  Cardinal ECX = 0;
-  Cardinal EDX = 0;
+  Cardinal EAX = 0;  // the EAX register after CPUID
+  Cardinal EBX = 0;  // the EBX register after CPUID
+  Cardinal ECX = 0;  // the ECX register after CPUID
+  Cardinal EDX = 0;  // the EDX register after CPUID
 };
 
 // The 32 bits of the standard feature word (CPU_FeatureSet): bit n is the
@@ -142,20 +142,20 @@ ZEL_API String CPU_VendorString();
 // 0x80000001: EDX (extended feature word); level 1: low byte of EBX (brand
 // index).
 ZEL_API Cardinal CPU_Signature();
-ZEL_API Cardinal CPU_FeatureSet();
-ZEL_API Cardinal CPU_ExtendedFeatureSet();
-ZEL_API Integer CPU_BrandID();
+ZEL_API Cardinal CPU_FeatureSet();          // level 1, EDX
+ZEL_API Cardinal CPU_ExtendedFeatureSet();  // level 0x80000001, EDX
+ZEL_API Integer CPU_BrandID();              // level 1, low byte of EBX
 
 // Bit fields of the signature (0 for a signature of 0): type bits 12..13,
 // family 8..11, extended family 20..27, model 4..7, extended model 16..19,
 // stepping 0..3. CPU_OverDrive is true for type 1 only.
 ZEL_API Integer CPU_Type();
-ZEL_API bool CPU_OverDrive();
-ZEL_API Integer CPU_Family();
-ZEL_API Integer CPU_ExFamily();
-ZEL_API Integer CPU_Model();
-ZEL_API Integer CPU_ExModel();
-ZEL_API Integer CPU_Stepping();
+ZEL_API bool CPU_OverDrive();    // type 1
+ZEL_API Integer CPU_Family();    // bits 8..11
+ZEL_API Integer CPU_ExFamily();  // bits 20..27
+ZEL_API Integer CPU_Model();     // bits 4..7
+ZEL_API Integer CPU_ExModel();   // bits 16..19
+ZEL_API Integer CPU_Stepping();  // bits 0..3
 
 // True when 4195835 / 3145727 * 3145727 - 4195835, computed in double
 // precision, is not exactly 0 (a NaN counts as not 0): the division flaw of

@@ -63,15 +63,16 @@ class ZEL_API THtmlProducer : public TComponent {
   // Frees the stream of ConvertedHTMLAsStream, if any.
   ~THtmlProducer() override;
 
-  const String& Template() const noexcept { return FTemplate; }
+  const String& Template() const noexcept { return FTemplate; }  // the text Convert reads
   // Stores the text; ConvertedHTML changes only with the next Convert.
   void SetTemplate(const String& Value);
 
   // The result of the last Convert (empty before the first).
   const String& ConvertedHTML() const noexcept { return FConvertedHTML; }
 
+  // The handler Convert calls for each special tag (SetOnHTMLTag installs it).
   const TOnHTMLTagEvent& OnHTMLTag() const noexcept { return FOnHTMLTag; }
-  void SetOnHTMLTag(TOnHTMLTagEvent Handler);
+  void SetOnHTMLTag(TOnHTMLTagEvent Handler);  // see OnHTMLTag
 
   // Sets Template to the lines of the text file, each followed by CR LF (empty
   // for an empty file). A missing or unreadable file raises EInOutError and

@@ -74,12 +74,12 @@ enum TRegDataType : uint8_t {
 // code stored with the value, which for rdUnknown may be a code this version
 // does not know.
 struct TRegValue {
-  TRegDataType DataType = rdUnknown;
-  int32_t TypeCode = 0;
-  String Text;
-  int32_t Integer = 0;
-  TBytes Binary;
-  std::vector<String> Strings;
+  TRegDataType DataType = rdUnknown;  // the value's type
+  int32_t TypeCode = 0;               // the type code stored with the value
+  String Text;                        // a string or expandable string
+  int32_t Integer = 0;                // an integer
+  TBytes Binary;                      // binary data, or a value of unknown type
+  std::vector<String> Strings;        // a multi-string
 };
 
 // The store's name of a root key ("current_user"...); empty for a value that
@@ -94,13 +94,13 @@ class ZEL_API TRegistry : public TObject {
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
-  HKEY RootKey() const noexcept { return root_; }
+  HKEY RootKey() const noexcept { return root_; }  // the selected root key
   // Closes the open key and selects another root.
   void SetRootKey(HKEY Value);
   // The open key's path from the root, without leading '\' ("" for the root
   // itself or when no key is open).
   const String& CurrentPath() const noexcept { return current_path_; }
-  bool KeyIsOpen() const noexcept { return open_; }
+  bool KeyIsOpen() const noexcept { return open_; }  // true while a key is open
   // True when the open key was opened with OpenKeyReadOnly.
   bool ReadOnly() const noexcept { return read_only_; }
   // Why the last failing call failed (empty after a success).
@@ -110,22 +110,22 @@ class ZEL_API TRegistry : public TObject {
   // CanCreate is set. False when it does not exist (and may not be created),
   // is invalid, or the store cannot be used; the key open before stays open.
   bool OpenKey(const String& Key, bool CanCreate);
-  bool OpenKeyReadOnly(const String& Key);
-  void CloseKey();
+  bool OpenKeyReadOnly(const String& Key);  // OpenKey without creating; writes then raise
+  void CloseKey();                          // no key is open afterwards
   // Creates the key and its parents; true when it exists afterwards.
   bool CreateKey(const String& Key);
   // Deletes the key with its subkeys and values; false when it did not exist.
   // Deleting the open key (or one above it) closes it.
   bool DeleteKey(const String& Key);
-  bool KeyExists(const String& Key);
-  bool HasSubKeys();
+  bool KeyExists(const String& Key);  // true when the key exists
+  bool HasSubKeys();                  // true when the open key has subkeys
   // Clears the list and fills it with the names of the open key's subkeys /
   // values, sorted without regard to ASCII case.
   void GetKeyNames(TStringList& Strings);
   void GetValueNames(TStringList& Strings);
 
-  bool ValueExists(const String& Name);
-  bool DeleteValue(const String& Name);
+  bool ValueExists(const String& Name);  // true when the open key has the value
+  bool DeleteValue(const String& Name);  // false when the value did not exist
   // rdUnknown when the value does not exist.
   TRegDataType GetDataType(const String& Name);
   // Reads a value of the open key in one step; false when it does not exist.
@@ -136,18 +136,18 @@ class ZEL_API TRegistry : public TObject {
   // not exist.
   bool ReadKeyValue(const String& Key, const String& Name, TRegValue& Value);
 
-  String ReadString(const String& Name);  // string or expandable string
-  int32_t ReadInteger(const String& Name);
-  bool ReadBool(const String& Name);  // an integer, true when not 0
-  TBytes ReadBinaryData(const String& Name);
+  String ReadString(const String& Name);      // string or expandable string
+  int32_t ReadInteger(const String& Name);    // an integer
+  bool ReadBool(const String& Name);          // an integer, true when not 0
+  TBytes ReadBinaryData(const String& Name);  // binary data
   // Clears the list and fills it with the texts of a multi-string.
   void ReadMultiString(const String& Name, TStringList& Strings);
 
-  void WriteString(const String& Name, const String& Value);
-  void WriteExpandString(const String& Name, const String& Value);
-  void WriteInteger(const String& Name, int32_t Value);
-  void WriteBool(const String& Name, bool Value);  // integer 1 or 0
-  void WriteBinaryData(const String& Name, const TBytes& Value);
+  void WriteString(const String& Name, const String& Value);        // a string
+  void WriteExpandString(const String& Name, const String& Value);  // an expandable string
+  void WriteInteger(const String& Name, int32_t Value);             // an integer
+  void WriteBool(const String& Name, bool Value);                   // integer 1 or 0
+  void WriteBinaryData(const String& Name, const TBytes& Value);    // binary data
   // Raises when a text contains a NUL character.
   void WriteMultiString(const String& Name, const TStringList& Strings);
 

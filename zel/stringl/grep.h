@@ -73,8 +73,9 @@ enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0
 
 using TCharArr256 = std::array<Char, 256>;
 
+// One compiled token of a pattern.
 struct TGrepToken {
-  TGrepTokenAct Action = taNormal;
+  TGrepTokenAct Action = taNormal;  // what the token matches
   // taNormal: number of literal characters. Quantified tokens: > 0 the length
   // of a literal operand, 0 any character, -1 a set. taSet: -1. Others: 0.
   int32_t NumChars = 0;
@@ -99,36 +100,42 @@ inline constexpr int32_t grepGroupTooLong = 14;
 
 class ZEL_API TGrep : public TComponent {
  public:
+  // A matcher with the empty pattern, search start 1, case sensitive, and
+  // StopOnError set.
   explicit TGrep(TComponent* AOwner);
   ~TGrep() override;
 
   String ClassName() const override;
 
-  const String& RegExp() const noexcept { return regexp_; }
+  const String& RegExp() const noexcept { return regexp_; }  // the stored pattern
   // Stores and compiles the pattern; with StopOnError set, a faulty pattern
   // raises EZELStringlError 'Component "<Name>": error in regular expression
   // - <error text>' (after storing it and its tokens).
   void SetRegExp(const String& Value);
 
-  bool IgnoreCase() const noexcept { return ignore_case_; }
+  bool IgnoreCase() const noexcept { return ignore_case_; }  // case-insensitive matching
   // Stores the flag and recompiles the stored pattern; never raises.
   void SetIgnoreCase(bool Value);
 
+  // The first text position MatchString tries (SetSearchStartPos sets it).
   int32_t SearchStartPos() const noexcept { return search_start_pos_; }
+  // Stores the first position to try; takes effect at the next MatchString.
   void SetSearchStartPos(int32_t Value) noexcept { search_start_pos_ = Value; }
 
+  // Whether a faulty pattern given to SetRegExp raises EZELStringlError.
   bool StopOnError() const noexcept { return stop_on_error_; }
+  // Stores the flag; takes effect at the next SetRegExp.
   void SetStopOnError(bool Value) noexcept { stop_on_error_ = Value; }
 
-  int32_t NrOfRegExpTokens() const noexcept { return nr_tokens_; }
-  int32_t LastError() const noexcept { return last_error_; }
-  int32_t MatchStartPos() const noexcept { return match_start_pos_; }
-  int32_t MatchEndPos() const noexcept { return match_end_pos_; }
+  int32_t NrOfRegExpTokens() const noexcept { return nr_tokens_; }  // tokens of the pattern
+  int32_t LastError() const noexcept { return last_error_; }        // code of the last compilation
+  int32_t MatchStartPos() const noexcept { return match_start_pos_; }  // see MatchString
+  int32_t MatchEndPos() const noexcept { return match_end_pos_; }      // see MatchString
 
   // A copy of token Index: above NrOfRegExpTokens it is NrOfRegExpTokens, then
   // below 1 it is 1 (so with no tokens, the cleared token 1).
   TGrepToken GetRegExpToken(int32_t Index) const;
-  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }
+  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }  // GetRegExpToken
 
   // Compiles Pattern into the tokens (the stored RegExp is not changed); sets
   // and returns LastError.
