@@ -28,15 +28,27 @@ constexpr size_t kWriteChunk = 4096;
 constexpr int64_t kBlock = 256;
 
 // Bytes to the characters of the same codes: 16 bytes at a time interleaved
-// with zero bytes (SSE2 is part of every x86-64 processor), the rest one by one.
+// with zero bytes (SSE2 is part of every x86-64 processor); the tail of a
+// longer text by one overlapping block, of a short one by 8 and then singly.
 void Widen(Char* __restrict out, const uint8_t* __restrict p, size_t n) {
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  for (; i + 16 <= n; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+  const auto widen16 = [&](size_t at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at + 8), _mm_unpackhi_epi8(v, zero));
+  };
+  if (n >= 16) {
+    for (; i + 16 <= n; i += 16) widen16(i);
+    // The last 16 bytes once more, overlapping what is already done.
+    if (i < n) widen16(n - 16);
+    return;
+  }
+  if (n >= 8) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(v, zero));
+    i = 8;
   }
 #endif
   for (; i < n; ++i) out[i] = p[i];
