@@ -271,7 +271,13 @@ void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOL
   const std::span<const uint8_t> w = AStream.ReadWindow();
   if (!w.empty()) {
     const uint8_t* p = w.data();
-    size_t take = FindLineEnd(EOLMode, p, p + w.size(), 0);
+    size_t take;
+    if (EOLMode == eolLF || EOLMode == eolCR) {  // the usual modes, without the dispatch
+      const void* hit = std::memchr(p, EOLMode == eolLF ? 10 : 13, w.size());
+      take = hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : w.size();
+    } else {
+      take = FindLineEnd(EOLMode, p, p + w.size(), 0);
+    }
     if (take < w.size()) {
       size_t n = ++take;
       for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
