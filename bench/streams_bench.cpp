@@ -142,6 +142,46 @@ void BM_ReadLnStream_Memory(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * f.Bytes());
 }
 
+// The same loops reading every line into one reused text, as the getline
+// reference reuses one std::string.
+void BM_ReadLnStream_File_Reuse(benchmark::State& state) {
+  BenchFile& f = File();
+  for (auto _ : state) {
+    zel::TFileStream s(f.Name(), zel::fmOpenRead);
+    int64_t n = 0;
+    bool eos = false;
+    zel::String line;
+    for (;;) {
+      zel::ReadLnStream(s, line, eos, 0);
+      if (eos) break;
+      ++n;
+      benchmark::DoNotOptimize(line);
+    }
+    Check(n == f.lines, state);
+  }
+  state.SetBytesProcessed(state.iterations() * f.Bytes());
+}
+
+void BM_ReadLnStream_Memory_Reuse(benchmark::State& state) {
+  BenchFile& f = File();
+  zel::TMemoryStream m;
+  m.LoadFromFile(f.Name());
+  for (auto _ : state) {
+    m.SetPosition(0);
+    int64_t n = 0;
+    bool eos = false;
+    zel::String line;
+    for (;;) {
+      zel::ReadLnStream(m, line, eos, 0);
+      if (eos) break;
+      ++n;
+      benchmark::DoNotOptimize(line);
+    }
+    Check(n == f.lines, state);
+  }
+  state.SetBytesProcessed(state.iterations() * f.Bytes());
+}
+
 void BM_CountLinesInStream_PerByteRead(benchmark::State& state) {
   BenchFile& f = File();
   std::string bytes(static_cast<size_t>(f.Bytes()), '\0');
@@ -216,5 +256,7 @@ BENCHMARK(BM_Reference_Getline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_Reference_GetlineNewString)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ReadLnStream_File)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ReadLnStream_Memory)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadLnStream_File_Reuse)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReadLnStream_Memory_Reuse)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace

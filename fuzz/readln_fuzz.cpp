@@ -1,7 +1,8 @@
 // ReadLnStream in every end-of-line mode: the first byte picks the mode, the
 // rest is the stream. All stream classes must give the same lines, flags and
 // positions, every call must make progress, and the lines (with their removed
-// line ends) must cover the input.
+// line ends) must cover the input. The form that reads into a reused String
+// must give the same lines as the one that returns a new String.
 #include <cstddef>
 #include <cstdint>
 
@@ -18,14 +19,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zel_fuzz::MakeMemory(mem, data, size);
   zel_fuzz::PlainStream plain(data, size);
   zel_fuzz::TwoByteWindowStream two(data, size);
+  zel::TMemoryStream reuse_mem;
+  zel_fuzz::MakeMemory(reuse_mem, data, size);
+  zel::String reused;
   size_t covered = 0;
   for (;;) {
-    bool e1 = false, e2 = false, e3 = false;
+    bool e1 = false, e2 = false, e3 = false, e4 = false;
     const int64_t before = mem.Position();
     const zel::String a = zel::ReadLnStream(mem, e1, mode);
     const zel::String b = zel::ReadLnStream(plain, e2, mode);
     const zel::String c = zel::ReadLnStream(two, e3, mode);
+    zel::ReadLnStream(reuse_mem, reused, e4, mode);
     zel_fuzz::Check(a == b && a == c && e1 == e2 && e1 == e3);
+    zel_fuzz::Check(reused == a && e4 == e1 && reuse_mem.Position() == mem.Position());
     zel_fuzz::Check(mem.Position() == plain.Position() && mem.Position() == two.Position());
     const int64_t used = mem.Position() - before;
     // The line is what was consumed minus at most two line-end bytes.

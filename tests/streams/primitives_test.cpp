@@ -289,6 +289,36 @@ TYPED_TEST(StreamFunctions, WritingText) {
             "1\r\n");
 }
 
+TYPED_TEST(StreamFunctions, ReadLnStreamIntoCallersTextMatchesReturnedText) {
+  // The form that fills a caller's text gives the same lines, end flags and
+  // positions as the form that returns a new text, in every mode, while the
+  // reused text shrinks and grows (stale longer contents must not survive).
+  const std::vector<std::string> inputs = {
+      "",
+      "a\r\nb",
+      "x\n\ry\n\r\n\r",
+      "ab\r",
+      "\r\n\n\r\r",
+      std::string(5000, 'w') + "\r\nshort\n\r" + std::string(300, 'z') + "\ntail",
+      std::string("nul\0\nin\r\0", 9)};
+  for (const int mode : {0, 1, 2, 3, 4, 7}) {
+    for (const auto& input : inputs) {
+      SCOPED_TRACE("mode " + std::to_string(mode) + " input size " + std::to_string(input.size()));
+      auto a = this->Make(input);
+      auto b = this->Make(input);
+      String reused(6000, u'#');
+      for (bool e1 = false; !e1;) {
+        bool e2 = !e1;
+        const String line = ReadLnStream(*a, e1, mode);
+        ReadLnStream(*b, reused, e2, mode);
+        ASSERT_EQ(reused, line);
+        ASSERT_EQ(e2, e1);
+        ASSERT_EQ(b->Position(), a->Position());
+      }
+    }
+  }
+}
+
 TYPED_TEST(StreamFunctions, AllKindsAgreeOnRandomInput) {
   // Differential check: every stream class gives the same results and
   // positions as a caller's stream read one Read call per byte.

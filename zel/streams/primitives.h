@@ -76,6 +76,11 @@ inline constexpr int32_t eolCRLF = 4;    // a LF directly after a CR
 // are kept (in mode 1 on CR LF text every line after the first begins with the
 // LF of the previous line end). Memory: the line itself (2 bytes per byte).
 ZEL_API String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode);
+// The same, reading the line into Line (whose previous text is replaced) and
+// reusing its capacity, so a loop over a text allocates only when a line is
+// longer than every line before it. Line and EndOfStream are exactly what the
+// form above returns and sets.
+ZEL_API void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOLMode);
 
 // Skips to just after the next byte equal to B: true if found, false when the
 // stream ran out (the position is then at the end).
