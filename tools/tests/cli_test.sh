@@ -3,17 +3,7 @@
 # rules of zel grid: exit statuses and messages, "-" and pipes, write errors
 # on a full device, byte-faithful round trips, safe replacement of output
 # files, numeric sorting, bounded memory. Usage: cli_test.sh path/to/zel
-set -u
-ZEL=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
+. "$(dirname "$0")/common.sh"
 # The peak resident memory of a command in KiB (empty without GNU time).
 peak_kib() {
   if [ -x /usr/bin/time ]; then

@@ -2,17 +2,7 @@
 # Tool test of zel grep, zel uu and zel scramble/unscramble: exit statuses,
 # output, and zel uu output read back by the system's uudecode (skipped when
 # sharutils is not installed). Usage: filters_test.sh path/to/zel
-set -u
-ZEL=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
+. "$(dirname "$0")/common.sh"
 
 printf 'hello world\nfoo BAR\r\nabc123\nno\n' > "$T/in.txt"
 out=$("$ZEL" grep -n -i 'bar$' "$T/in.txt"); check "grep -n -i output" "$(printf '2:foo BAR\r')" "$out"

@@ -1,17 +1,7 @@
 #!/bin/sh
 # Tool test of zel fmat: CSV to feature matrix and back, exit statuses and
 # messages. Usage: fmat_test.sh path/to/zel
-set -u
-ZEL=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
+. "$(dirname "$0")/common.sh"
 
 printf 'id,weight,ok,label\n1,1.5,true,a b\n-2,2e3,,"x,y"\n' > "$T/in.csv"
 "$ZEL" fmat from-csv "$T/in.csv" "$T/m.fmat" 2> /dev/null; check "from-csv status" 0 $?

@@ -1,17 +1,7 @@
 #!/bin/sh
 # Tool test of zel marks: the PNG sheet and the PDF print, standard output,
 # exit statuses and messages. Usage: marks_test.sh path/to/zel
-set -u
-ZEL=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
+. "$(dirname "$0")/common.sh"
 
 "$ZEL" marks "$T/m.png"; check "png status" 0 $?
 check "png signature" "$(printf '\211PNG')" "$(head -c 4 "$T/m.png")"

@@ -2,18 +2,8 @@
 # Tool test of zel save-dialog answered from standard input (no display):
 # accepted names, the forced extension, cancel, the overwrite question and
 # usage errors. Usage: save_dialog_test.sh path/to/zel
-set -u
-ZEL=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
+. "$(dirname "$0")/common.sh"
 unset DISPLAY WAYLAND_DISPLAY
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
 P="filter=\"Text files|*.txt|All files|*.*\" ext=txt caption=\"Save report\" initialdir=\"$T\""
 
 out=$(printf 'report.dat\n' | "$ZEL" save-dialog "$P"); check "accept status" 0 $?

@@ -2,18 +2,8 @@
 # Tool test of zel reg, zel password and zel sysinfo: exit statuses, output
 # and messages, in a configuration store of its own (ZEL_STORE_DIR in a
 # temporary folder). Usage: store_test.sh path/to/zel
-set -u
-ZEL=$1
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
+. "$(dirname "$0")/common.sh"
 export ZEL_STORE_DIR="$T/store"
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then
-    echo "FAIL: $1: expected [$2], got [$3]"
-    fail=1
-  fi
-}
 
 "$ZEL" reg set 'Soft\zel' name 'hello world'; check "reg set status" 0 $?
 "$ZEL" reg set --type integer 'Soft\zel' count -- -5; check "reg set integer after --" 0 $?
