@@ -368,6 +368,128 @@ TYPED_TEST(StreamFunctions, AllKindsAgreeOnRandomInput) {
   }
 }
 
+// A caller's plain stream that also changes its size, as the model below.
+class SizedPlainStream : public zel_test::PlainStream {
+ public:
+  using PlainStream::PlainStream;
+  void SetSize(int64_t NewSize) override {
+    bytes_.resize(static_cast<size_t>(std::max<int64_t>(NewSize, 0)));
+    if (pos_ > NewSize) pos_ = static_cast<int64_t>(bytes_.size());
+  }
+};
+
+// One step of a script: 'L' ReadLnStream (mode n) into one reused text, 'R'
+// Read of n bytes, 'S' Seek, 'W' Write of text, 'Z' SetSize(n), 'A' advance
+// over up to n bytes of the read window.
+struct StreamOp {
+  char op;
+  int64_t n = 0;
+  TSeekOrigin origin = soBeginning;
+  std::string text = {};
+};
+
+TYPED_TEST(StreamFunctions, ReadLnStreamKeepsThePositionAmongOtherOperations) {
+  // Lines read one after another from the window are followed by reads,
+  // seeks, writes and size changes: every result and every position is the
+  // one a plain stream read byte by byte gives.
+  std::string text;
+  for (int i = 0; i < 2000; ++i)
+    text +=
+        std::string(static_cast<size_t>(i * 7 % 97), 'a' + i % 26) + (i % 5 == 0 ? "\r\n" : "\n");
+  const int64_t size = static_cast<int64_t>(text.size());
+  const std::vector<std::vector<StreamOp>> scripts = {
+      {{'L', 0}, {'L', 0}, {'R', 7}, {'L', 0}, {'L', 4}, {'L', 2}, {'L', 1}},
+      {{'L', 0},
+       {'L', 0},
+       {'S', 0},
+       {'L', 0},
+       {'L', 0},
+       {'S', -3, soCurrent},
+       {'L', 0},
+       {'S', -50, soEnd},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0}},
+      {{'L', 0}, {'W', 0, soBeginning, "xy\nz"}, {'L', 0}, {'S', 3}, {'L', 0}, {'L', 0}},
+      {{'L', 0},
+       {'L', 0},
+       {'Z', 40},
+       {'L', 0},
+       {'L', 0},
+       {'W', 0, soBeginning, "end\n"},
+       {'S', 0},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0}},
+      {{'S', 100, soEnd},
+       {'W', 0, soBeginning, "tail\n"},
+       {'S', -400, soEnd},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0},
+       {'L', 0}},
+      {{'A', 5}, {'L', 0}, {'A', 1000}, {'L', 2}, {'L', 4}, {'A', 1}, {'L', 3}},
+      {{'S', 4090}, {'L', 0}, {'L', 0}, {'R', 3000}, {'L', 0}, {'Z', size - 10}, {'L', 0}},
+  };
+  std::vector<StreamOp> to_end;  // every line in every mode, then past the end
+  for (int i = 0; i < 2100; ++i) to_end.push_back({'L', i % 5});
+  std::vector<StreamOp> mixed = to_end;  // writes and seeks among them
+  for (size_t i = 36; i < mixed.size(); i += 37)
+    mixed[i] = i % 2 ? StreamOp{'W', 0, soBeginning, "w\r\n"} : StreamOp{'S', -20, soCurrent};
+  std::vector<std::vector<StreamOp>> all = scripts;
+  all.push_back(to_end);
+  all.push_back(mixed);
+  for (size_t k = 0; k < all.size(); ++k) {
+    auto a = this->Make(text);
+    SizedPlainStream b(text);
+    String line;
+    for (size_t i = 0; i < all[k].size(); ++i) {
+      const StreamOp& o = all[k][i];
+      SCOPED_TRACE("script " + std::to_string(k) + " step " + std::to_string(i) + " " + o.op);
+      switch (o.op) {
+        case 'L': {
+          bool e1 = false, e2 = true;
+          ReadLnStream(*a, line, e1, static_cast<int32_t>(o.n));
+          ASSERT_EQ(line, ReadLnStream(b, e2, static_cast<int32_t>(o.n)));
+          ASSERT_EQ(e1, e2);
+          break;
+        }
+        case 'R': {
+          std::string x(static_cast<size_t>(o.n), '\0'), y = x;
+          ASSERT_EQ(a->Read(x.data(), o.n), b.Read(y.data(), o.n));
+          ASSERT_EQ(x, y);
+          break;
+        }
+        case 'S':
+          ASSERT_EQ(a->Seek(o.n, o.origin), b.Seek(o.n, o.origin));
+          break;
+        case 'W':
+          a->WriteBuffer(o.text.data(), static_cast<int64_t>(o.text.size()));
+          b.WriteBuffer(o.text.data(), static_cast<int64_t>(o.text.size()));
+          break;
+        case 'Z':
+          a->SetSize(o.n);
+          if (a->Size() == o.n) b.SetSize(o.n);  // the callers' plain streams keep their size
+          break;
+        default: {
+          const std::span<const uint8_t> w = a->ReadWindow();
+          const size_t n = std::min<size_t>(w.size(), static_cast<size_t>(o.n));
+          std::string y(n, '\0');
+          ASSERT_EQ(b.Read(y.data(), static_cast<int64_t>(n)), static_cast<int64_t>(n));
+          ASSERT_EQ(std::string(reinterpret_cast<const char*>(w.data()), n), y);
+          a->AdvanceWindow(static_cast<int64_t>(n));
+        }
+      }
+      ASSERT_EQ(a->Position(), b.Position());
+    }
+    a->SetPosition(0);
+    b.SetPosition(0);
+    ASSERT_EQ(StreamAsByteString(*a), StreamAsByteString(b));
+  }
+}
+
 // ---- a stream that raises on read -------------------------------------------------
 
 TEST(StreamFunctionsErrors, ReadErrorsPassToTheCallerAfterTheBytesBefore) {

@@ -83,44 +83,49 @@ TMemoryStream::~TMemoryStream() = default;
 String TMemoryStream::ClassName() const { return u"TMemoryStream"; }
 
 int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
-  if (Count <= 0 || pos_ >= size_) return 0;
-  const int64_t n = std::min(Count, size_ - pos_);
-  std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(n));
-  pos_ += n;
+  if (Count <= 0 || win_pos_ >= win_end_) return 0;
+  const int64_t n = std::min(Count, win_end_ - win_pos_);
+  std::memcpy(Buffer, data_.data() + win_pos_, static_cast<size_t>(n));
+  win_pos_ += n;
   return n;
 }
 
 int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
-  const int64_t end = AddPosition(pos_, Count);
+  const int64_t end = AddPosition(win_pos_, Count);
   if (end > static_cast<int64_t>(data_.size())) {
     // Grow geometrically so that many small writes stay linear overall.
     size_t cap = std::max<size_t>(data_.size() * 2, 256);
     GuardAllocation([&] { data_.resize(std::max(cap, static_cast<size_t>(end))); });
+    TrackStorage();
   }
-  if (pos_ > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(pos_ - size_));
-  std::memcpy(data_.data() + pos_, Buffer, static_cast<size_t>(Count));
-  pos_ = end;
-  size_ = std::max(size_, end);
+  if (win_pos_ > win_end_)
+    std::memset(data_.data() + win_end_, 0, static_cast<size_t>(win_pos_ - win_end_));
+  std::memcpy(data_.data() + win_pos_, Buffer, static_cast<size_t>(Count));
+  win_pos_ = end;
+  win_end_ = std::max(win_end_, end);
   return Count;
 }
 
 int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t base = 0;
-  if (Origin == soCurrent) base = pos_;
-  if (Origin == soEnd) base = size_;
+  if (Origin == soCurrent) base = win_pos_;
+  if (Origin == soEnd) base = win_end_;
   const int64_t target = AddPosition(base, Offset);
-  pos_ = target < 0 ? 0 : target;
-  return pos_;
+  win_pos_ = target < 0 ? 0 : target;
+  return win_pos_;
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) NewSize = 0;
-  if (NewSize > static_cast<int64_t>(data_.size()))
+  if (NewSize > static_cast<int64_t>(data_.size())) {
     GuardAllocation([&] { data_.resize(static_cast<size_t>(NewSize)); });
-  if (NewSize > size_) std::memset(data_.data() + size_, 0, static_cast<size_t>(NewSize - size_));
-  size_ = NewSize;
-  if (pos_ > size_) pos_ = size_;
+    TrackStorage();
+  }
+  if (NewSize > win_end_)
+    std::memset(data_.data() + win_end_, 0, static_cast<size_t>(NewSize - win_end_));
+  win_end_ = NewSize;
+  if (win_pos_ > win_end_) win_pos_ = win_end_;
 }
 
 std::span<const uint8_t> TMemoryStream::DoReadWindow() {
@@ -132,19 +137,21 @@ std::span<const uint8_t> TMemoryStream::DoReadWindow() {
 void TMemoryStream::DoAdvanceWindow(int64_t Count) { AdvanceMemory(Count); }
 
 std::span<const uint8_t> TMemoryStream::MemoryWindow() noexcept {
-  if (pos_ >= size_) return {};
-  return {data_.data() + pos_, static_cast<size_t>(size_ - pos_)};
+  direct_ = true;  // from now on ReadWindow/AdvanceWindow use the fields inline
+  if (win_pos_ >= win_end_) return {};
+  return {data_.data() + win_pos_, static_cast<size_t>(win_end_ - win_pos_)};
 }
 
 void TMemoryStream::AdvanceMemory(int64_t Count) noexcept {
-  if (Count > 0) pos_ = std::min(pos_ + Count, std::max(size_, pos_));
+  if (Count > 0) win_pos_ = std::min(win_pos_ + Count, std::max(win_end_, win_pos_));
 }
 
 void TMemoryStream::Clear() {
   data_.clear();
   data_.shrink_to_fit();
-  size_ = 0;
-  pos_ = 0;
+  TrackStorage();
+  win_end_ = 0;
+  win_pos_ = 0;
 }
 
 void TMemoryStream::LoadFromStream(TStream& Source) {
@@ -157,8 +164,8 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   int64_t have = 0;
   for (;;) {
     int64_t n;
-    if (have < loaded.size_) {
-      n = Source.Read(loaded.data_.data() + have, loaded.size_ - have);
+    if (have < loaded.win_end_) {
+      n = Source.Read(loaded.data_.data() + have, loaded.win_end_ - have);
     } else {
       // The guess is used up: a small read tells whether more follows
       // before the storage grows (the usual case being the end).
@@ -174,12 +181,13 @@ void TMemoryStream::LoadFromStream(TStream& Source) {
   }
   loaded.SetSize(have);
   data_.swap(loaded.data_);
-  size_ = have;
-  pos_ = 0;
+  TrackStorage();
+  win_end_ = have;
+  win_pos_ = 0;
 }
 
 void TMemoryStream::SaveToStream(TStream& Dest) {
-  if (size_ > 0) Dest.WriteBuffer(data_.data(), size_);
+  if (win_end_ > 0) Dest.WriteBuffer(data_.data(), win_end_);
 }
 
 void TMemoryStream::LoadFromFile(const String& FileName) {
@@ -203,12 +211,12 @@ constexpr int64_t kMaxReadAhead = 65536;
 }  // namespace
 
 void THandleStream::DropReadAhead() const noexcept {
-  if (ahead_pos_ < ahead_len_) {
-    ::lseek(handle_, static_cast<off_t>(ahead_end_ - (ahead_len_ - ahead_pos_)), SEEK_SET);
+  if (win_pos_ < win_end_) {
+    ::lseek(handle_, static_cast<off_t>(ahead_end_ - (win_end_ - win_pos_)), SEEK_SET);
     next_fill_ = kFirstReadAhead;  // reading was interrupted: start small again
   }
-  ahead_pos_ = 0;
-  ahead_len_ = 0;
+  win_pos_ = 0;
+  win_end_ = 0;
 }
 
 int THandleStream::Handle() const noexcept {
@@ -225,8 +233,8 @@ std::span<const uint8_t> THandleStream::DoReadWindow() {
 void THandleStream::DoAdvanceWindow(int64_t Count) { AdvanceReadAhead(Count); }
 
 std::span<const uint8_t> THandleStream::ReadAheadWindow() {
-  if (ahead_pos_ < ahead_len_)
-    return {buf_.get() + ahead_pos_, static_cast<size_t>(ahead_len_ - ahead_pos_)};
+  direct_ = true;  // from now on ReadWindow/AdvanceWindow use the fields inline
+  if (win_pos_ < win_end_) return {buf_.get() + win_pos_, static_cast<size_t>(win_end_ - win_pos_)};
   if (handle_ < 0) return {};
   if (regular_ < 0) {
     struct stat st;
@@ -237,19 +245,22 @@ std::span<const uint8_t> THandleStream::ReadAheadWindow() {
   if (regular_ == 0) return {};
   const off_t at = ::lseek(handle_, 0, SEEK_CUR);
   if (at < 0) return {};
-  if (!buf_) buf_ = std::make_unique<uint8_t[]>(static_cast<size_t>(kMaxReadAhead));
+  if (!buf_) {
+    buf_ = std::make_unique<uint8_t[]>(static_cast<size_t>(kMaxReadAhead));
+    win_data_ = buf_.get();
+  }
   if (next_fill_ < kFirstReadAhead) next_fill_ = kFirstReadAhead;
   ssize_t n;
   do {
     n = ::read(handle_, buf_.get(), static_cast<size_t>(next_fill_));
   } while (n < 0 && errno == EINTR);
-  ahead_pos_ = 0;
+  win_pos_ = 0;
   if (n <= 0) {
-    ahead_len_ = 0;
+    win_end_ = 0;
     if (n < 0) RaiseReadError();
     return {};
   }
-  ahead_len_ = n;
+  win_end_ = n;
   ahead_end_ = static_cast<int64_t>(at) + n;
   next_fill_ = std::min(next_fill_ * 2, kMaxReadAhead);
   return {buf_.get(), static_cast<size_t>(n)};
@@ -257,9 +268,9 @@ std::span<const uint8_t> THandleStream::ReadAheadWindow() {
 
 void THandleStream::AdvanceReadAhead(int64_t Count) {
   if (Count <= 0) return;
-  if (ahead_pos_ < ahead_len_) {
-    ahead_pos_ += std::min(Count, ahead_len_ - ahead_pos_);
-    if (ahead_pos_ == ahead_len_) ahead_pos_ = ahead_len_ = 0;  // offset == position again
+  if (win_pos_ < win_end_) {
+    win_pos_ += std::min(Count, win_end_ - win_pos_);
+    if (win_pos_ == win_end_) win_pos_ = win_end_ = 0;  // offset == position again
   } else {
     Seek(Count, soCurrent);
   }
@@ -269,13 +280,13 @@ int64_t THandleStream::Read(void* Buffer, int64_t Count) {
   if (Count <= 0 || handle_ < 0) return 0;
   auto* p = static_cast<uint8_t*>(Buffer);
   int64_t done = 0;
-  if (ahead_pos_ < ahead_len_) {
+  if (win_pos_ < win_end_) {
     // Bytes read ahead come first; the descriptor's offset is just after them.
-    done = std::min(Count, ahead_len_ - ahead_pos_);
-    std::memcpy(p, buf_.get() + ahead_pos_, static_cast<size_t>(done));
-    ahead_pos_ += done;
-    if (ahead_pos_ < ahead_len_) return done;
-    ahead_pos_ = ahead_len_ = 0;
+    done = std::min(Count, win_end_ - win_pos_);
+    std::memcpy(p, buf_.get() + win_pos_, static_cast<size_t>(done));
+    win_pos_ += done;
+    if (win_pos_ < win_end_) return done;
+    win_pos_ = win_end_ = 0;
   }
   while (done < Count) {
     const ssize_t n = ::read(handle_, p + done, static_cast<size_t>(Count - done));
@@ -308,13 +319,13 @@ int64_t THandleStream::Write(const void* Buffer, int64_t Count) {
 }
 
 int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  if (ahead_pos_ < ahead_len_ && Origin != soEnd) {
+  if (win_pos_ < win_end_ && Origin != soEnd) {
     // Moves inside the bytes read ahead need no system call.
-    const int64_t first = ahead_end_ - ahead_len_;
-    const int64_t here = first + ahead_pos_;
+    const int64_t first = ahead_end_ - win_end_;
+    const int64_t here = first + win_pos_;
     const int64_t target = Origin == soCurrent ? AddPosition(here, Offset) : Offset;
     if (target >= first && target < ahead_end_) {
-      ahead_pos_ = target - first;
+      win_pos_ = target - first;
       return target;
     }
   }

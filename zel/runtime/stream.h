@@ -22,6 +22,13 @@
 // overriding DoReadWindow and DoAdvanceWindow with MemoryWindow/AdvanceMemory
 // or ReadAheadWindow/AdvanceReadAhead. Any stream may offer a window of its
 // own the same way.
+// The memory and handle streams keep their position and their bytes in
+// memory in fields of TStream, so once their window has been shown,
+// ReadWindow and AdvanceWindow work on those fields inline, without a virtual
+// call, for as long as bytes remain in memory (DoReadWindow is called again
+// only to read ahead). MemoryWindow and ReadAheadWindow switch this on; a
+// subclass that calls them therefore gets its later windows, and their
+// advances, without its DoReadWindow/DoAdvanceWindow being called.
 #pragma once
 
 #include <cstdint>
@@ -76,10 +83,20 @@ class ZEL_API TStream : public TObject {
   // (empty at the end of the stream and for streams without a window). The
   // view stays valid until the next operation on the stream. Does not move the
   // position; may read ahead from the underlying file.
-  std::span<const uint8_t> ReadWindow() { return DoReadWindow(); }
+  std::span<const uint8_t> ReadWindow() {
+    if (direct_ && win_pos_ < win_end_)
+      return {win_data_ + win_pos_, static_cast<size_t>(win_end_ - win_pos_)};
+    return DoReadWindow();
+  }
   // Moves the position past Count bytes of the window just returned
   // (0 <= Count <= its size).
-  void AdvanceWindow(int64_t Count) { DoAdvanceWindow(Count); }
+  void AdvanceWindow(int64_t Count) {
+    if (direct_ && Count >= 0 && Count <= win_end_ - win_pos_) {
+      win_pos_ += Count;
+      return;
+    }
+    DoAdvanceWindow(Count);
+  }
 
   String ClassName() const override;
 
@@ -87,6 +104,19 @@ class ZEL_API TStream : public TObject {
   // Defaults: no window; advancing seeks.
   virtual std::span<const uint8_t> DoReadWindow();
   virtual void DoAdvanceWindow(int64_t Count);
+
+ private:
+  friend class TMemoryStream;
+  friend class THandleStream;
+  // State of the memory and handle streams (no meaning for other classes):
+  // win_data_[win_pos_, win_end_) are the bytes in memory that follow the
+  // position. TMemoryStream: its storage, position and size (the position may
+  // lie beyond the size). THandleStream: its read-ahead buffer, empty when
+  // win_pos_ >= win_end_. direct_: the window may be used inline.
+  mutable const uint8_t* win_data_ = nullptr;
+  mutable int64_t win_pos_ = 0;
+  mutable int64_t win_end_ = 0;
+  bool direct_ = false;
 };
 
 // A stream over a growable block of memory.
@@ -98,7 +128,7 @@ class ZEL_API TMemoryStream : public TStream {
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
-  int64_t Size() override { return size_; }
+  int64_t Size() override { return win_end_; }
   void SetSize(int64_t NewSize) override;
 
   // The stored bytes (valid until the next write or resize).
@@ -125,9 +155,10 @@ class ZEL_API TMemoryStream : public TStream {
   void AdvanceMemory(int64_t Count) noexcept;
 
  private:
-  std::vector<uint8_t> data_;  // capacity; size_ bytes are valid
-  int64_t size_ = 0;
-  int64_t pos_ = 0;
+  // Capacity; the first win_end_ bytes are valid, win_pos_ is the position
+  // and win_data_ always data_.data().
+  std::vector<uint8_t> data_;
+  void TrackStorage() noexcept { win_data_ = data_.data(); }
 };
 
 // A stream over an open file descriptor that the caller keeps and closes.
@@ -163,12 +194,11 @@ class ZEL_API THandleStream : public TStream {
   int handle_;
 
  private:
-  // Read-ahead: buf_[ahead_pos_, ahead_len_) are the bytes after the logical
+  // Read-ahead: buf_[win_pos_, win_end_) are the bytes after the logical
   // position; the descriptor's offset is ahead_end_ (the file offset just
-  // after buf_[ahead_len_ - 1]) while ahead_len_ > 0.
+  // after buf_[win_end_ - 1]) while win_pos_ < win_end_. win_data_ is
+  // buf_.get().
   mutable std::unique_ptr<uint8_t[]> buf_;
-  mutable int64_t ahead_pos_ = 0;
-  mutable int64_t ahead_len_ = 0;
   mutable int64_t ahead_end_ = 0;
   mutable int64_t next_fill_ = 0;  // size of the next read-ahead
   int regular_ = -1;               // -1 unknown, 0 no, 1 a regular file

@@ -26,11 +26,13 @@ namespace {
 constexpr double kMaxDouble = 1.7e308;  // uc_MaxDouble
 constexpr size_t kWriteChunk = 4096;
 constexpr int64_t kBlock = 256;
+constexpr size_t kPrefetchAhead = 1024;
 
 // Bytes to the characters of the same codes: 16 bytes at a time interleaved
 // with zero bytes (SSE2 is part of every x86-64 processor); the tail of a
 // longer text by one overlapping block, of a short one by 8 and then singly.
-void Widen(Char* __restrict out, const uint8_t* __restrict p, size_t n) {
+[[gnu::always_inline]] inline void Widen(Char* __restrict out, const uint8_t* __restrict p,
+                                         size_t n) {
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
@@ -116,7 +118,8 @@ std::string ReadRest(TStream& s) {
 
 // Index of the first byte of [p, e) equal to a or b, or e - p. Lines are short
 // on average, so an inline 16-byte scan beats a library call.
-size_t FindEither(const uint8_t* p, const uint8_t* e, uint8_t a, uint8_t b) {
+[[gnu::always_inline]] inline size_t FindEither(const uint8_t* p, const uint8_t* e, uint8_t a,
+                                                uint8_t b) {
   const uint8_t* q = p;
 #if defined(__SSE2__)
   const __m128i va = _mm_set1_epi8(static_cast<char>(a));
@@ -271,10 +274,13 @@ void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOL
   const std::span<const uint8_t> w = AStream.ReadWindow();
   if (!w.empty()) {
     const uint8_t* p = w.data();
+    // A memory stream shows all its bytes at once, usually not in the cache:
+    // each line asks for the bytes some lines ahead, so the scan rarely waits.
+    if (w.size() > kPrefetchAhead) __builtin_prefetch(p + kPrefetchAhead);
     size_t take;
     if (EOLMode == eolLF || EOLMode == eolCR) {  // the usual modes, without the dispatch
-      const void* hit = std::memchr(p, EOLMode == eolLF ? 10 : 13, w.size());
-      take = hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - p) : w.size();
+      const uint8_t b = EOLMode == eolLF ? 10 : 13;
+      take = FindEither(p, p + w.size(), b, b);
     } else {
       take = FindLineEnd(EOLMode, p, p + w.size(), 0);
     }
