@@ -27,6 +27,7 @@ constexpr double kMaxDouble = 1.7e308;  // uc_MaxDouble
 constexpr size_t kWriteChunk = 4096;
 constexpr int64_t kBlock = 256;
 constexpr size_t kPrefetchAhead = 1024;
+constexpr size_t kPrefetchWindow = 65536;  // larger than any read-ahead buffer
 
 // Bytes to the characters of the same codes: 16 bytes at a time interleaved
 // with zero bytes (SSE2 is part of every x86-64 processor); the tail of a
@@ -276,7 +277,8 @@ void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOL
     const uint8_t* p = w.data();
     // A memory stream shows all its bytes at once, usually not in the cache:
     // each line asks for the bytes some lines ahead, so the scan rarely waits.
-    if (w.size() > kPrefetchAhead) __builtin_prefetch(p + kPrefetchAhead);
+    // (A file stream's window is a read-ahead buffer that was just filled.)
+    if (w.size() > kPrefetchWindow) __builtin_prefetch(p + kPrefetchAhead);
     size_t take;
     if (EOLMode == eolLF || EOLMode == eolCR) {  // the usual modes, without the dispatch
       const uint8_t b = EOLMode == eolLF ? 10 : 13;
@@ -285,8 +287,10 @@ void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOL
       take = FindLineEnd(EOLMode, p, p + w.size(), 0);
     }
     if (take < w.size()) {
-      size_t n = ++take;
-      for (int i = 0; i < 2 && n > 0 && (p[n - 1] == 13 || p[n - 1] == 10); ++i) --n;
+      // The byte that ends the line is a CR or a LF in every mode: it goes,
+      // and so does one CR or LF just before it.
+      size_t n = take++;
+      if (n > 0 && (p[n - 1] == 13 || p[n - 1] == 10)) --n;
       line.resize(n);  // keeps the capacity the caller's text already has
       Widen(line.data(), p, n);
       AStream.AdvanceWindow(static_cast<int64_t>(take));
