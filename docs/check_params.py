@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""Reports documented functions whose comment leaves a parameter unexplained.
+
+Usage: check_params.py XML_DIR WARNINGS_LOG
+
+zel's header comments are prose contracts ("Copies Source to Dest; returns
+false when ...") rather than @param lists, so Doxygen's own parameter check
+cannot see them. This check reads Doxygen's XML output and requires every
+named parameter of a documented public function to be mentioned by name in
+its description (any case, as a word or in a code span). Each omission is
+appended to WARNINGS_LOG in Doxygen's warning format, so check_warnings.py
+treats it like any other warning.
+
+Exempt, because the name adds nothing a reader needs:
+  * a single parameter of a setter (SetX(Value)): the new value of X;
+  * the other object of a copy or move constructor or an operator.
+Undocumented functions are skipped: Doxygen reports them already.
+"""
+import os
+import re
+import sys
+import xml.etree.ElementTree as ET
+
+WORD = re.compile(r"[A-Za-z_]\w*")
+
+
+def text_of(el):
+    return "".join(el.itertext()) if el is not None else ""
+
+
+def exempt(member, params):
+    name = member.findtext("name") or ""
+    if name.startswith("operator"):
+        return True
+    if len(params) == 1 and re.match(r"Set[A-Z_]", name):
+        return True
+    if len(params) == 1:
+        # A copy or move constructor: Name(const Name&) or Name(Name&&).
+        ptype = text_of(params[0].find("type"))
+        if re.search(r"\b%s\s*&" % re.escape(name), ptype):
+            return True
+    return False
+
+
+def omissions(xml_dir):
+    found = set()
+    for fn in sorted(os.listdir(xml_dir)):
+        if not fn.endswith(".xml") or fn == "index.xml":
+            continue
+        root = ET.parse(os.path.join(xml_dir, fn)).getroot()
+        for member in root.iter("memberdef"):
+            if member.get("kind") != "function" or member.get("prot") == "private":
+                continue
+            desc = " ".join(text_of(member.find(tag)) for tag in
+                            ("briefdescription", "detaileddescription", "inbodydescription"))
+            if not desc.strip():
+                continue
+            params = member.findall("param")
+            if exempt(member, params):
+                continue
+            words = {w.lower() for w in WORD.findall(desc)}
+            loc = member.find("location")
+            where = "%s:%s" % (loc.get("file"), loc.get("line")) if loc is not None else "?:0"
+            signature = (member.findtext("qualifiedname") or member.findtext("name") or "") + \
+                (member.findtext("argsstring") or "")
+            for p in params:
+                name = p.findtext("declname")
+                if name and name.lower() not in words:
+                    found.add("%s: warning: parameter %s of %s is not mentioned in its description"
+                              % (where, name, signature))
+    return sorted(found)
+
+
+def main():
+    xml_dir, log = sys.argv[1:3]
+    lines = omissions(xml_dir)
+    with open(log, "a", encoding="utf-8") as f:
+        f.writelines(l + "\n" for l in lines)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
