@@ -73,7 +73,7 @@ class ZEL_API TextFile {
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
 
-  // Gives the file its name. An open file is closed first (as by Close).
+  // Gives the file its name, FileName. An open file is closed first (as by Close).
   void Assign(const String& FileName);
   // Opens the file for reading at its start; an open file is closed and
   // reopened (an input file simply rewinds).
@@ -91,9 +91,9 @@ class ZEL_API TextFile {
   // Writes buffered output to the operating system now.
   void Flush();
 
-  const String& FileName() const noexcept { return name_; }
-  TTextFileState State() const noexcept { return state_; }
-  bool IsOpen() const noexcept { return state_ != tfsClosed; }
+  const String& FileName() const noexcept { return name_; }     // The assigned name.
+  TTextFileState State() const noexcept { return state_; }      // Closed, input or output.
+  bool IsOpen() const noexcept { return state_ != tfsClosed; }  // True when open.
 
   // ---- reading (the file must be open for input) ----
 
@@ -126,6 +126,7 @@ class ZEL_API TextFile {
 
   // ---- writing (the file must be open for output) ----
 
+  // Writes the text S, or the single character C, without a line end.
   void Write(const String& S);
   void Write(Char C);
   // Writes S and CR LF.
