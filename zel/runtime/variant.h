@@ -77,28 +77,28 @@ struct VarArrayData;
 
 class ZEL_API Variant {
  public:
-  Variant() noexcept;  // empty
-  Variant(bool V) noexcept;
-  Variant(signed char V) noexcept;
-  Variant(unsigned char V) noexcept;
-  Variant(short V) noexcept;
-  Variant(unsigned short V) noexcept;
-  Variant(int V) noexcept;
-  Variant(unsigned V) noexcept;
-  Variant(long V) noexcept;
-  Variant(unsigned long V) noexcept;
-  Variant(long long V) noexcept;
-  Variant(unsigned long long V) noexcept;
-  Variant(float V) noexcept;
-  Variant(double V) noexcept;
-  Variant(Char V);
-  Variant(const String& V);
-  Variant(String&& V) noexcept;
-  Variant(std::u16string_view V);
-  Variant(const char16_t* V);  // nullptr gives the empty string
-  // Not text and not a Boolean: use Utf8ToString or a u"" literal.
+  Variant() noexcept;                      // empty
+  Variant(bool V) noexcept;                // V as varBoolean
+  Variant(signed char V) noexcept;         // V as varShortInt
+  Variant(unsigned char V) noexcept;       // V as varByte
+  Variant(short V) noexcept;               // V as varSmallint
+  Variant(unsigned short V) noexcept;      // V as varWord
+  Variant(int V) noexcept;                 // V as varInteger
+  Variant(unsigned V) noexcept;            // V as varLongWord
+  Variant(long V) noexcept;                // V as varInt64
+  Variant(unsigned long V) noexcept;       // V as varUInt64
+  Variant(long long V) noexcept;           // V as varInt64
+  Variant(unsigned long long V) noexcept;  // V as varUInt64
+  Variant(float V) noexcept;               // V as varSingle
+  Variant(double V) noexcept;              // V as varDouble
+  Variant(Char V);                         // the one-character string V (varUString)
+  Variant(const String& V);                // the string V (varUString)
+  Variant(String&& V) noexcept;            // the string V, moved in (varUString)
+  Variant(std::u16string_view V);          // the string V (varUString)
+  Variant(const char16_t* V);              // the string V; nullptr gives the empty string
+  // V is not text and not a Boolean: use Utf8ToString or a u"" literal.
   Variant(const char* V) = delete;
-  // Ambiguous between a number and a character: say which one is meant.
+  // V is ambiguous between a number and a character: say which one is meant.
   Variant(char V) = delete;
   Variant(wchar_t V) = delete;
   Variant(char8_t V) = delete;
@@ -107,29 +107,44 @@ class ZEL_API Variant {
   Variant(const T* V) = delete;
   Variant(std::nullptr_t) = delete;
 
+  // A copy of Other (an array with copies of all its elements).
   Variant(const Variant& Other);
+  // Takes over the value of Other, which is left empty.
   Variant(Variant&& Other) noexcept;
+  // Replaces the value with a copy of Other.
   Variant& operator=(const Variant& Other);
+  // Replaces the value with that of Other, which is left empty (Other may be
+  // an element of this value's own array).
   Variant& operator=(Variant&& Other) noexcept;
   ~Variant();
 
   // The type code; arrays give varArray | element type.
   TVarType VarType() const noexcept { return type_; }
-  bool IsEmpty() const noexcept { return type_ == varEmpty; }
-  bool IsNull() const noexcept { return type_ == varNull; }
-  bool IsArray() const noexcept { return (type_ & varArray) != 0; }
+  bool IsEmpty() const noexcept { return type_ == varEmpty; }        // True for varEmpty.
+  bool IsNull() const noexcept { return type_ == varNull; }          // True for varNull.
+  bool IsArray() const noexcept { return (type_ & varArray) != 0; }  // True for an array.
 
   // Array elements; raise EVariantError outside the bounds or on a value that
   // is not an array.
   Variant& operator[](int Index);
   const Variant& operator[](int Index) const;
 
+  // The value as a 32-bit integer (conversions as described above).
   int32_t AsInteger() const;
+  // The value as a 64-bit integer; whole-number text is read exactly.
   int64_t AsInt64() const;
+  // The value as an unsigned 64-bit integer; negative values raise.
   uint64_t AsUInt64() const;
+  // The value as a double; a finite value beyond its range raises.
   double AsDouble() const;
+  // The value as a Boolean: not 0 is true; text may also be "True" or "False"
+  // (any case).
   bool AsBoolean() const;
+  // The value as text: "" when empty, numbers as IntToStr / FloatToStr write
+  // them, "True" / "False", dates as "yyyy-mm-dd" (with " hh:nn:ss" when the
+  // time is not midnight).
   String AsString() const;
+  // The value as a TDateTime (a number of days).
   TDateTime AsDateTime() const;
 
   // Same type code and same value (arrays: same bounds, equal elements).
@@ -163,10 +178,10 @@ class ZEL_API Variant {
 
 ZEL_API Variant Null();
 ZEL_API Variant VarFromDateTime(TDateTime Value);
-// Converts to a scalar type code (raises EVariantError when the value does
+// Converts V to the scalar type code VarType (raises EVariantError when the value does
 // not convert or the code is not one a Variant can hold).
 ZEL_API Variant VarAsType(const Variant& V, TVarType VarType);
-// A one-dimensional array Lo..Hi of the element type. Raises EVariantError
+// A one-dimensional array Lo..Hi of the element type VarType. Raises EVariantError
 // when Hi < Lo - 1 or the element type cannot be stored, EOutOfMemory when
 // the elements do not fit into memory.
 ZEL_API Variant VarArrayCreate(int Lo, int Hi, TVarType VarType);
@@ -174,11 +189,11 @@ ZEL_API bool VarIsArray(const Variant& V);
 ZEL_API bool VarIsEmpty(const Variant& V);
 ZEL_API bool VarIsNull(const Variant& V);
 ZEL_API TVarType VarType(const Variant& V);
-// Bounds of dimension Dim (only 1 exists); raise EVariantError for a value
-// that is not an array or another dimension.
+// Bounds of dimension Dim (only 1 exists) of the array V; raise EVariantError
+// for a V that is not an array or another dimension.
 ZEL_API int VarArrayLowBound(const Variant& V, int Dim);
 ZEL_API int VarArrayHighBound(const Variant& V, int Dim);
-// Name of a type code as used in conversion messages ("Integer", "Double",
+// Name of the type code VarType as used in conversion messages ("Integer", "Double",
 // "UnicodeString", "Array of Integer"...).
 ZEL_API String VarTypeAsText(TVarType VarType);
 
