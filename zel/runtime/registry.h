@@ -123,6 +123,7 @@ class ZEL_API TRegistry : public TObject {
   // Clears Strings and fills it with the names of the open key's subkeys /
   // values, sorted without regard to ASCII case.
   void GetKeyNames(TStringList& Strings);
+  // The same: clears Strings and fills it with the open key's value names.
   void GetValueNames(TStringList& Strings);
 
   bool ValueExists(const String& Name);  // true when the open key has the value Name

@@ -86,6 +86,7 @@ class ZEL_API TStringList : public TPersistent {
   void SaveToFile(const String& FileName) const;
   // The same formats on Stream, from / at its current position.
   void LoadFromStream(TStream& Stream);
+  // Writes the lines to Stream at its position, as SaveToFile writes them.
   void SaveToStream(TStream& Stream) const;
 
   // Copies the lines of Source, another TStringList; other sources raise the
