@@ -16,7 +16,8 @@ namespace zel {
 // trimmed when Trim is true; empty when Trigger does not occur (an empty
 // Trigger never occurs).
 ZEL_API String ExtractAfterTrigger(const String& Text, const String& Trigger, bool Trim);
-// The same for the part of Text before the first occurrence of Trigger.
+// The same for the part of Text before the first occurrence of Trigger
+// (trimmed when Trim is true).
 ZEL_API String ExtractBeforeTrigger(const String& Text, const String& Trigger, bool Trim);
 // Before and After set to the parts of Text around the first occurrence of
 // Delimiter, each trimmed when Trim is true; both empty when it does not
