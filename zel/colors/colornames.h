@@ -72,16 +72,16 @@ ZEL_API extern const std::array<TColor, kPredefinedColorCount> PredefinedColors;
 ZEL_API extern const std::array<std::u16string_view, kPredefinedColorCount> PredefinedColorNames;
 
 // Palette, an elevation scale from low to high: blue-gray, four greens, pale
-// yellow, three browns, near-white.
+// yellow, four browns from tan to dark, near-white.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo1;
 // Palette, an elevation scale: five blues from deep to pale, then six land
 // tones from gray-green to tan.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo2;
-// Palette, an elevation scale: five blues from deep to pale, then green,
-// yellow, orange and browns.
+// Palette, an elevation scale: five blues from deep to pale, then olive,
+// khaki, yellow, light orange and two browns.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo3;
-// Palette, the rainbow: dark violet, purple, blues, cyan, green, yellow, orange, red,
-// dark red. A new TColorArray is filled with it.
+// Palette, the rainbow: dark violet, purple, two blues, cyan, green, yellow,
+// orange, red and two dark reds. A new TColorArray is filled with it.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Rainbow;
 // Palette, the hue circle: red, yellow, green, cyan, blue, magenta and red again.
 ZEL_API extern const std::array<TColor, 7> ColorArray_Circle;
