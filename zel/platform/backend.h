@@ -52,8 +52,11 @@ namespace zel::platform {
 template <class Interface>
 class BackendSlot {
  public:
+  // An empty slot: until Set installs a backend, Get returns what
+  // linux_default returns (the process's Linux implementation).
   explicit BackendSlot(Interface& (*linux_default)()) : linux_default_(linux_default) {}
 
+  // The implementation in force: the installed backend, else the Linux one.
   Interface& Get() const { return current_ ? *current_ : linux_default_(); }
 
   // Installs `backend` (nullptr: the Linux implementation); returns the one
@@ -76,6 +79,8 @@ class BackendSlot {
 template <class Interface>
 class ScopedBackend {
  public:
+  // Installs backend through set (the concern's Set<Concern>Backend) and
+  // keeps the previous one, which the destructor installs again.
   ScopedBackend(Interface* backend, Interface* (*set)(Interface*))
       : set_(set), previous_(set(backend)) {}
   ~ScopedBackend() { set_(previous_); }

@@ -101,7 +101,8 @@ inline constexpr int32_t grepGroupTooLong = 14;
 class ZEL_API TGrep : public TComponent {
  public:
   // A matcher with the empty pattern, search start 1, case sensitive, and
-  // StopOnError set.
+  // StopOnError set. AOwner, when not nullptr, owns the matcher and destroys
+  // it with itself.
   explicit TGrep(TComponent* AOwner);
   ~TGrep() override;
 
@@ -135,7 +136,8 @@ class ZEL_API TGrep : public TComponent {
   // A copy of token Index: above NrOfRegExpTokens it is NrOfRegExpTokens, then
   // below 1 it is 1 (so with no tokens, the cleared token 1).
   TGrepToken GetRegExpToken(int32_t Index) const;
-  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }  // GetRegExpToken
+  // GetRegExpToken(Index).
+  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }
 
   // Compiles Pattern into the tokens (the stored RegExp is not changed); sets
   // and returns LastError.
@@ -147,7 +149,8 @@ class ZEL_API TGrep : public TComponent {
   bool MatchString(const String& Text, int32_t& MatchPos);
 
   // Writes one line per token and a line with the text of LastError ("no
-  // errors" for 0), CR LF line ends, to the file (created or overwritten).
+  // errors" for 0), CR LF line ends, to the file FileName (created or
+  // overwritten).
   // File errors raise EInOutError.
   void PrintRegExp(const String& FileName) const;
 
