@@ -57,12 +57,20 @@
 
 namespace zel {
 
+// Custom-mode selection: given Parameters, sets UserAction (preset mrCancel;
+// mrOk confirms) and SelectedFileName (preset with FileName).
 using TOnFileSelectEvent = std::function<void(TObject* Sender, const String& Parameters,
                                               TModalResult& UserAction, String& SelectedFileName)>;
+// Custom-mode existence check: sets FileDoesExist (preset false) for FileName.
 using TOnFileCheckEvent =
     std::function<void(TObject* Sender, const String& FileName, bool& FileDoesExist)>;
+// Asked when FileName exists: OverwriteReply (preset mrNo) is mrYes,
+// mrNo or mrCancel.
 using TOnOverwriteEvent =
     std::function<void(TObject* Sender, const String& FileName, TModalResult& OverwriteReply)>;
+// Asked when Path, the folder of the chosen name, lies below ForbiddenDir:
+// ForbiddenDirReply (preset mrYes) is mrYes, mrCancel or another reply to
+// choose again.
 using TOnForbiddenDirEvent =
     std::function<void(TObject* Sender, const String& Path, TModalResult& ForbiddenDirReply)>;
 

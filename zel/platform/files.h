@@ -111,7 +111,8 @@ class ZEL_API FileSystem {
   virtual int CopyRange(int in, int out, size_t len, size_t& copied) = 0;
   // Allocates `size` bytes of disk space for the file open as `fd` up front,
   // so a disk too full for it is found before anything is written (ENOSPC).
-  // A file shorter than `size` grows to it (the new bytes read as zeros).
+  // The file's length is unchanged: it grows only as bytes are written, so a
+  // writer that ends early never leaves zeros behind its data.
   // EOPNOTSUPP where the file system cannot do it, EFBIG for a size beyond
   // the largest file offset.
   virtual int Reserve(int fd, uint64_t size) = 0;

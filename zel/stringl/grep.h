@@ -71,7 +71,7 @@ namespace zel {
 
 enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
-using TCharArr256 = std::array<Char, 256>;
+using TCharArr256 = std::array<Char, 256>;  // a token's characters or set flags
 
 // One compiled token of a pattern.
 struct TGrepToken {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Reports documented functions whose comment leaves a parameter unexplained.
+"""Reports what Doxygen's own warnings miss: unexplained parameters and aliases.
 
-Usage: check_params.py XML_DIR WARNINGS_LOG
+Usage: check_coverage.py XML_DIR WARNINGS_LOG
 
 zel's header comments are prose contracts ("Copies Source to Dest; returns
 false when ...") rather than @param lists, so Doxygen's own parameter check
@@ -15,6 +15,9 @@ Exempt, because the name adds nothing a reader needs:
   * a single parameter of a setter (SetX(Value)): the new value of X;
   * the other object of a copy or move constructor or an operator.
 Undocumented functions are skipped: Doxygen reports them already.
+
+Doxygen also stays silent on an undocumented type alias (using X = ...;);
+each one is reported here, unless Doxygen's log names it already.
 """
 import os
 import re
@@ -42,25 +45,39 @@ def exempt(member, params):
     return False
 
 
-def omissions(xml_dir):
+def location(member):
+    loc = member.find("location")
+    return "%s:%s" % (loc.get("file"), loc.get("line")) if loc is not None else "?:0"
+
+
+def description(member):
+    return " ".join(text_of(member.find(tag)) for tag in
+                    ("briefdescription", "detaileddescription", "inbodydescription"))
+
+
+def omissions(xml_dir, logged):
     found = set()
     for fn in sorted(os.listdir(xml_dir)):
         if not fn.endswith(".xml") or fn == "index.xml":
             continue
         root = ET.parse(os.path.join(xml_dir, fn)).getroot()
         for member in root.iter("memberdef"):
-            if member.get("kind") != "function" or member.get("prot") == "private":
+            if member.get("prot") == "private":
                 continue
-            desc = " ".join(text_of(member.find(tag)) for tag in
-                            ("briefdescription", "detaileddescription", "inbodydescription"))
-            if not desc.strip():
+            desc = description(member)
+            if member.get("kind") == "typedef" and not desc.strip():
+                name = member.findtext("name")
+                if "Member %s (typedef)" % name not in logged:
+                    found.add("%s: warning: type alias %s is not documented"
+                              % (location(member), member.findtext("qualifiedname") or name))
+                continue
+            if member.get("kind") != "function" or not desc.strip():
                 continue
             params = member.findall("param")
             if exempt(member, params):
                 continue
             words = {w.lower() for w in WORD.findall(desc)}
-            loc = member.find("location")
-            where = "%s:%s" % (loc.get("file"), loc.get("line")) if loc is not None else "?:0"
+            where = location(member)
             signature = (member.findtext("qualifiedname") or member.findtext("name") or "") + \
                 (member.findtext("argsstring") or "")
             for p in params:
@@ -73,7 +90,9 @@ def omissions(xml_dir):
 
 def main():
     xml_dir, log = sys.argv[1:3]
-    lines = omissions(xml_dir)
+    with open(log, encoding="utf-8", errors="replace") as f:
+        logged = f.read()
+    lines = omissions(xml_dir, logged)
     with open(log, "a", encoding="utf-8") as f:
         f.writelines(l + "\n" for l in lines)
     return 0
