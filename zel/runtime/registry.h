@@ -50,13 +50,14 @@
 
 namespace zel {
 
+// A root key of the registry (one of the HKEY_ constants below).
 using HKEY = uint32_t;
-inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
-inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
-inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
-inline constexpr HKEY HKEY_USERS = 0x80000003u;
-inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;
-inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;      // database "classes_root"
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;      // database "current_user" (the default)
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;     // database "local_machine"
+inline constexpr HKEY HKEY_USERS = 0x80000003u;             // database "users"
+inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;  // no database: opens nothing
+inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;    // database "current_config"
 
 // Data-type codes as GetDataType reports them.
 enum TRegDataType : uint8_t {

@@ -44,6 +44,8 @@
 
 namespace zel {
 
+// A Variant type code (the var... constants below; varArray or'ed in for an
+// array).
 using TVarType = uint16_t;
 
 inline constexpr TVarType varEmpty = 0x0000;
