@@ -16,8 +16,12 @@ Exempt, because the name adds nothing a reader needs:
   * the other object of a copy or move constructor or an operator.
 Undocumented functions are skipped: Doxygen reports them already.
 
-Doxygen also stays silent on an undocumented type alias (using X = ...;);
-each one is reported here, unless Doxygen's log names it already.
+Doxygen also stays silent on some undocumented declarations: type aliases
+(using X = ...;), constants and enumerations that follow a documented one
+without a comment of their own, and functions a class also declares as
+friends. Each is reported here, unless Doxygen's log names it already;
+destructors, deleted or defaulted functions and default constructors need no
+comment.
 """
 import os
 import re
@@ -25,6 +29,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 WORD = re.compile(r"[A-Za-z_]\w*")
+DECLARATION_KINDS = {"typedef": "type alias", "variable": "variable", "enum": "enumeration"}
 
 
 def text_of(el):
@@ -33,7 +38,7 @@ def text_of(el):
 
 def exempt(member, params):
     name = member.findtext("name") or ""
-    if name.startswith("operator"):
+    if name.startswith("operator") or "=delete" in (member.findtext("argsstring") or "").replace(" ", ""):
         return True
     if len(params) == 1 and re.match(r"Set[A-Z_]", name):
         return True
@@ -43,6 +48,14 @@ def exempt(member, params):
         if re.search(r"\b%s\s*&" % re.escape(name), ptype):
             return True
     return False
+
+
+def self_evident(member):
+    name = member.findtext("name") or ""
+    args = (member.findtext("argsstring") or "").replace(" ", "")
+    constructor = member.find("type") is None or not text_of(member.find("type")).strip()
+    return (name.startswith("~") or "=delete" in args or "=default" in args
+            or (constructor and not member.findall("param")))
 
 
 def location(member):
@@ -65,13 +78,22 @@ def omissions(xml_dir, logged):
             if member.get("prot") == "private":
                 continue
             desc = description(member)
-            if member.get("kind") == "typedef" and not desc.strip():
+            kind = member.get("kind")
+            if kind in DECLARATION_KINDS and not desc.strip():
                 name = member.findtext("name")
-                if "Member %s (typedef)" % name not in logged:
-                    found.add("%s: warning: type alias %s is not documented"
-                              % (location(member), member.findtext("qualifiedname") or name))
+                if "Member %s (%s)" % (name, kind) not in logged:
+                    found.add("%s: warning: %s %s is not documented"
+                              % (location(member), DECLARATION_KINDS[kind],
+                                 member.findtext("qualifiedname") or name))
                 continue
-            if member.get("kind") != "function" or not desc.strip():
+            if kind == "function" and not desc.strip() and not self_evident(member):
+                name = member.findtext("name") + (member.findtext("argsstring") or "")
+                if "Member %s (function)" % name.split("=")[0].strip() not in logged:
+                    found.add("%s: warning: function %s%s is not documented"
+                              % (location(member), member.findtext("qualifiedname"),
+                                 member.findtext("argsstring") or ""))
+                continue
+            if kind != "function":
                 continue
             params = member.findall("param")
             if exempt(member, params):

@@ -75,6 +75,8 @@ namespace zel {
 
 class TextFile;
 
+// The kind of a feature's values: not yet set, integer, floating point,
+// text, or three-state (true, false, undecided).
 enum TFeatKind : uint8_t { fkUndefined, fkInteger, fkDouble, fkString, fkTriState };
 
 // Name of Kind as the file format writes it ("fkUndefined"...).

@@ -51,6 +51,7 @@ class TSafeFileStream;
 
 ZEL_DECLARE_EXCEPTION(EPrinter, Exception);
 
+// Page orientation: upright (portrait) or turned (landscape).
 enum TPrinterOrientation : uint8_t { poPortrait, poLandscape };
 
 // The canvas of a printer's page.

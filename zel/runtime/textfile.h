@@ -52,11 +52,12 @@ inline constexpr size_t kTextDecodePiece = 32 * 1024;
 
 // Error codes of EInOutError for conditions the runtime detects itself.
 inline constexpr int kIoFileNotAssigned = 102;
-inline constexpr int kIoFileNotOpen = 103;
-inline constexpr int kIoNotOpenForInput = 104;
-inline constexpr int kIoNotOpenForOutput = 105;
-inline constexpr int kIoInvalidNumber = 106;
+inline constexpr int kIoFileNotOpen = 103;       // the file is not open
+inline constexpr int kIoNotOpenForInput = 104;   // read from a file opened for writing
+inline constexpr int kIoNotOpenForOutput = 105;  // write to a file opened for reading
+inline constexpr int kIoInvalidNumber = 106;     // ReadInteger met no number
 
+// What a TextFile is open for: nothing, reading, or writing.
 enum TTextFileState : uint8_t { tfsClosed, tfsInput, tfsOutput };
 
 class ZEL_API TextFile {

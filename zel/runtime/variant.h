@@ -48,30 +48,30 @@ namespace zel {
 // array).
 using TVarType = uint16_t;
 
-inline constexpr TVarType varEmpty = 0x0000;
-inline constexpr TVarType varNull = 0x0001;
-inline constexpr TVarType varSmallint = 0x0002;
-inline constexpr TVarType varInteger = 0x0003;
-inline constexpr TVarType varSingle = 0x0004;
-inline constexpr TVarType varDouble = 0x0005;
-inline constexpr TVarType varCurrency = 0x0006;
-inline constexpr TVarType varDate = 0x0007;
-inline constexpr TVarType varOleStr = 0x0008;
-inline constexpr TVarType varDispatch = 0x0009;
-inline constexpr TVarType varError = 0x000A;
-inline constexpr TVarType varBoolean = 0x000B;
-inline constexpr TVarType varVariant = 0x000C;
-inline constexpr TVarType varUnknown = 0x000D;
-inline constexpr TVarType varShortInt = 0x0010;
-inline constexpr TVarType varByte = 0x0011;
-inline constexpr TVarType varWord = 0x0012;
-inline constexpr TVarType varLongWord = 0x0013;
-inline constexpr TVarType varInt64 = 0x0014;
-inline constexpr TVarType varUInt64 = 0x0015;
-inline constexpr TVarType varString = 0x0100;
-inline constexpr TVarType varUString = 0x0102;
-inline constexpr TVarType varTypeMask = 0x0FFF;
-inline constexpr TVarType varArray = 0x2000;
+inline constexpr TVarType varEmpty = 0x0000;     // no value
+inline constexpr TVarType varNull = 0x0001;      // the null value
+inline constexpr TVarType varSmallint = 0x0002;  // 16-bit signed integer
+inline constexpr TVarType varInteger = 0x0003;   // 32-bit signed integer
+inline constexpr TVarType varSingle = 0x0004;    // 32-bit floating point
+inline constexpr TVarType varDouble = 0x0005;    // 64-bit floating point
+inline constexpr TVarType varCurrency = 0x0006;  // currency (not supported: VarAsType raises)
+inline constexpr TVarType varDate = 0x0007;      // date and time (TDateTime)
+inline constexpr TVarType varOleStr = 0x0008;    // text, held as String
+inline constexpr TVarType varDispatch = 0x0009;  // interface (not supported: VarAsType raises)
+inline constexpr TVarType varError = 0x000A;     // error code (not supported: VarAsType raises)
+inline constexpr TVarType varBoolean = 0x000B;   // Boolean
+inline constexpr TVarType varVariant = 0x000C;   // a Variant as an array element type
+inline constexpr TVarType varUnknown = 0x000D;   // interface (not supported: VarAsType raises)
+inline constexpr TVarType varShortInt = 0x0010;  // 8-bit signed integer
+inline constexpr TVarType varByte = 0x0011;      // 8-bit unsigned integer
+inline constexpr TVarType varWord = 0x0012;      // 16-bit unsigned integer
+inline constexpr TVarType varLongWord = 0x0013;  // 32-bit unsigned integer
+inline constexpr TVarType varInt64 = 0x0014;     // 64-bit signed integer
+inline constexpr TVarType varUInt64 = 0x0015;    // 64-bit unsigned integer
+inline constexpr TVarType varString = 0x0100;    // text, held as String
+inline constexpr TVarType varUString = 0x0102;   // String
+inline constexpr TVarType varTypeMask = 0x0FFF;  // the element type bits of a code
+inline constexpr TVarType varArray = 0x2000;     // flag: an array of the element type
 
 namespace internal {
 struct VarArrayData;
@@ -169,16 +169,18 @@ class ZEL_API Variant {
 
   TVarType type_ = varEmpty;
   union {
-    int64_t i;
-    uint64_t u;
-    double d;
-    bool b;
+    int64_t i;   // signed integer kinds
+    uint64_t u;  // unsigned integer kinds
+    double d;    // floating-point kinds and dates
+    bool b;      // varBoolean
   } num_{};
   String str_;
   std::unique_ptr<internal::VarArrayData> arr_;
 };
 
+// The null value (varNull).
 ZEL_API Variant Null();
+// A varDate holding the date and time Value.
 ZEL_API Variant VarFromDateTime(TDateTime Value);
 // Converts V to the scalar type code VarType (raises EVariantError when the value does
 // not convert or the code is not one a Variant can hold).
@@ -187,13 +189,19 @@ ZEL_API Variant VarAsType(const Variant& V, TVarType VarType);
 // when Hi < Lo - 1 or the element type cannot be stored, EOutOfMemory when
 // the elements do not fit into memory.
 ZEL_API Variant VarArrayCreate(int Lo, int Hi, TVarType VarType);
+// Whether V is an array.
 ZEL_API bool VarIsArray(const Variant& V);
+// Whether V is empty (varEmpty).
 ZEL_API bool VarIsEmpty(const Variant& V);
+// Whether V is null (varNull).
 ZEL_API bool VarIsNull(const Variant& V);
+// The type code of V (varArray or'ed into the element type for an array).
 ZEL_API TVarType VarType(const Variant& V);
-// Bounds of dimension Dim (only 1 exists) of the array V; raise EVariantError
-// for a V that is not an array or another dimension.
+// Lower bound of dimension Dim (only 1 exists) of the array V; raises
+// EVariantError for a V that is not an array or another dimension.
 ZEL_API int VarArrayLowBound(const Variant& V, int Dim);
+// Upper bound of dimension Dim (only 1 exists) of the array V; raises
+// EVariantError for a V that is not an array or another dimension.
 ZEL_API int VarArrayHighBound(const Variant& V, int Dim);
 // Name of the type code VarType as used in conversion messages ("Integer", "Double",
 // "UnicodeString", "Array of Integer"...).

@@ -69,6 +69,9 @@
 
 namespace zel {
 
+// What a compiled token does: match its literal, any character, the end or
+// the start of the text, a set; or repeat the token before it zero or more
+// times (*), one or more times (+), or make it optional (?).
 enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
 using TCharArr256 = std::array<Char, 256>;  // a token's characters or set flags
@@ -86,17 +89,17 @@ struct TGrepToken {
   int32_t ValidFrom = 0;
 };
 
-inline constexpr int kMaxRegExpTokens = 64;
+inline constexpr int kMaxRegExpTokens = 64;  // tokens a pattern may compile to
 // Tokens 1..64; element 0 is not used.
 using TRegExp = std::array<TGrepToken, kMaxRegExpTokens + 1>;
 
 // Error codes of CompileRegExp.
 inline constexpr int32_t grepOK = 0;
-inline constexpr int32_t grepEmptyGroup = 10;
-inline constexpr int32_t grepTooManyTokens = 11;
-inline constexpr int32_t grepTrailingBackslash = 12;
-inline constexpr int32_t grepSetAbove255 = 13;
-inline constexpr int32_t grepGroupTooLong = 14;
+inline constexpr int32_t grepEmptyGroup = 10;         // "()" holds no character
+inline constexpr int32_t grepTooManyTokens = 11;      // more than kMaxRegExpTokens tokens
+inline constexpr int32_t grepTrailingBackslash = 12;  // the pattern ends in "\"
+inline constexpr int32_t grepSetAbove255 = 13;        // a set names a character above 255
+inline constexpr int32_t grepGroupTooLong = 14;       // a group of more than 255 characters
 
 class ZEL_API TGrep : public TComponent {
  public:
