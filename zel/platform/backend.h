@@ -22,8 +22,13 @@
 //
 // Every concern is an abstract class in its own header, with
 //   - `Linux<Concern>()`: the process's real implementation (a function-local
-//     static, built on first use), an instance of a public class so that a
-//     substitute can derive from it and override one operation;
+//     static, built on first use). Where tests substitute single operations
+//     (files, drives, trash, process, processor, fonts, printing) it
+//     is an instance of a public class, so a substitute can derive from it
+//     and override one operation; the environment, system information,
+//     network, MIME and store implementations are private to their source
+//     files, and tests redirect them through environment variables instead
+//     (the dialog's default is the public HeadlessSaveDialogs);
 //   - `<Concern>()` (for example `platform::Files()`): the implementation in
 //     force, which is what the modules call;
 //   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the Linux one)
