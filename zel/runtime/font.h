@@ -71,7 +71,7 @@ class ZEL_API TFont : public TPersistent {
   void SetStyle(TFontStyles Value);                      // sets Style
 
   TFontPitch Pitch() const noexcept { return pitch_; }  // the character widths asked for
-  void SetPitch(TFontPitch Value);                      // sets Pitch
+  void SetPitch(TFontPitch Value);  // sets Pitch; a value beyond fpFixed is ignored
 
   // The resolution Size is measured at (96 on a new font).
   int32_t PixelsPerInch() const noexcept { return pixels_per_inch_; }
