@@ -83,13 +83,13 @@ CONSTANTS = [
 ]
 
 LIMITS = [
-    ("uc_MinReal", "2.9E-39L"),
-    ("uc_MaxReal", "1.7E+38L"),
-    ("uc_MinSingle", "1.5E-45L"),
-    ("uc_MaxSingle", "3.4E+38L"),
-    ("uc_MinDouble", "5.0E-324L"),
-    ("uc_MaxDouble", "1.7E+308L"),
-    ("uc_MaxExtended", "1.1E+4932L"),
+    ("uc_MinReal", "2.9E-39L", "smallest positive 6-byte real, rounded"),
+    ("uc_MaxReal", "1.7E+38L", "largest 6-byte real, rounded"),
+    ("uc_MinSingle", "1.5E-45L", "smallest positive single (denormal), rounded"),
+    ("uc_MaxSingle", "3.4E+38L", "largest single, rounded"),
+    ("uc_MinDouble", "5.0E-324L", "smallest positive double (denormal), rounded"),
+    ("uc_MaxDouble", "1.7E+308L", "largest double, rounded"),
+    ("uc_MaxExtended", "1.1E+4932L", "largest extended, rounded"),
 ]
 
 
@@ -127,10 +127,12 @@ def main():
         w(f"// {definition} = {value:.22}")
         w(f"inline constexpr long double {name} = {to_extended_hex(value)};")
     w("")
-    for name, literal in LIMITS:
+    for name, literal, meaning in LIMITS:
+        w(f"// {meaning[0].upper()}{meaning[1:]}.")
         w(f"inline constexpr long double {name} = {literal};")
     w("// Smallest positive denormal: significand 1, exponent field 0.")
     w("inline constexpr long double uc_MinExtended = 0x1p-16445L;")
+    w("// Largest 64-bit signed integer, 2^63 - 1.")
     w("inline constexpr int64_t uc_MaxInt64 = 9223372036854775807;")
     w("")
     w("}  // namespace zel")

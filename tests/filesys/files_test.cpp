@@ -189,6 +189,30 @@ TEST(FileCopyTest, FailuresAndAbortLeaveTheDestinationAsItWas) {
   EXPECT_EQ(zel_test::TempDir::Read(dst).size(), 3 * zel::kCopyBlockSize / 2);
 }
 
+// A source that another program shortens while it is being copied.
+class ShrinkingSource : public zel::platform::LinuxFileSystem {
+ public:
+  std::string path;
+  int Reserve(int fd, uint64_t size) override {
+    const int err = LinuxFileSystem::Reserve(fd, size);
+    std::filesystem::resize_file(path, 10);
+    return err;
+  }
+};
+
+TEST(FileCopyTest, ReservedSpaceNeverPadsACopyOfAShrunkenFile) {
+  zel_test::TempDir dir;
+  const String src = dir.Write("src", std::string(2 * zel::kCopyBlockSize, 'x'));
+  const String dst = dir.File("dst");
+  ShrinkingSource fs;
+  fs.path = (dir.Path() / "src").string();
+  ScopedBackend<zel::platform::FileSystem> guard(&fs, &zel::platform::SetFilesBackend);
+  EXPECT_EQ(zel::FileCopyFeedBk(src, dst, false, nullptr), 0);
+  const std::string copy = zel_test::TempDir::Read(dst);
+  EXPECT_EQ(copy.size(), 10u);
+  EXPECT_TRUE(copy == std::string(10, 'x'));
+}
+
 TEST(CopyFileTreeTest, CopiesTreesLinksAndOddNames) {
   zel_test::TempDir dir;
   const fs::path src = dir.Path() / "src";

@@ -133,6 +133,20 @@ TEST(RegistryFunctionsTest, SetRegValueRaisesWhenItCannotWrite) {
   EXPECT_THROW(zel::SetRegValue(0, u"a\\\\b", u"v", u"x"), zel::ERegistryException);
 }
 
+TEST(RegistryFunctionsTest, StoreNamesNeverReachOutsideTheFolder) {
+  zel_test::TempStore store;
+  std::filesystem::create_directories(store.Dir());
+  std::ofstream(store.Dir() + "/../outside.db") << "not ours";
+  auto& s = zel::platform::Store();
+  for (const char* bad : {"../outside", "", "Upper", "a/b"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(s.KeyExists(bad, "k"));
+    EXPECT_FALSE(s.ReadValue(bad, "k", "v").has_value());
+    EXPECT_TRUE(s.ValueNames(bad, "").empty());
+    EXPECT_THROW(s.CreateKey(bad, "k"), zel::ERegistryException);
+  }
+}
+
 // A desktop MIME database in temporary folders.
 class ProgAssocTest : public ::testing::Test {
  protected:

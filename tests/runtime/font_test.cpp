@@ -91,6 +91,7 @@ TEST(Font, SettersFireOnlyOnChange) {
   f.SetPixelsPerInch(96);
   f.SetPixelsPerInch(0);
   f.SetPixelsPerInch(-5);
+  f.SetPitch(static_cast<zel::TFontPitch>(7));  // not a pitch
   EXPECT_EQ(fired, 0);
   f.SetName(u"DejaVu Serif");
   f.SetSize(12);

@@ -11,6 +11,7 @@
 
 namespace zel {
 
+// Delimiter character of each TCSVDelimiters kind, indexed by the kind.
 inline constexpr std::array<Char, 6> CSVDELIMITERS = {u'\0', u' ', u';', u',', u':', u'\t'};
 
 // The kind whose delimiter is C, testing blank, semicolon, comma, colon and

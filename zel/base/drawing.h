@@ -137,20 +137,35 @@ namespace zel {
 // The number of shape marks (codes 0 to kMarkShapeCount - 1).
 inline constexpr int kMarkShapeCount = 52;
 
+// Outlines the rectangle from (X1, Y1) to (X2, Y2) on Canvas with the
+// current pen, all four corners included; the pen ends on (X1, Y1).
 ZEL_API void DrawRectangle(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
 
+// Draws a frame of Style covering Left..Right and Top..Bottom on Canvas:
+// C1 is the highlight, C2 the light, C3 the shadow, C4 the dark shadow
+// colour, C5 the colour of fsSimple (details in the header comment).
 ZEL_API void DrawFrame(TCanvas& Canvas, TFrameStyle Style, int32_t Left, int32_t Top, int32_t Right,
                        int32_t Bottom, TColor C1, TColor C2, TColor C3, TColor C4, TColor C5);
 
+// Draws Mark (a shape for 0 to 51, else a character) centred on (X, Y) on
+// Canvas in the pen colour (details in the header comment).
 ZEL_API void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t Mark, int32_t X, int32_t Y);
 
+// A new square bitmap of side 2 * Margin + 7 (Margin clamped to 0..255),
+// filled with BackColor, with Mark drawn in MarkColor at its centre.
 ZEL_API std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor,
                                                     TColor BackColor, int32_t Margin);
 
+// Sets the font of Canvas to Size points at the screen's pixel height (see
+// the header comment).
 ZEL_API void SetCanvasFontSizeScaled(TCanvas& Canvas, int32_t Size);
 
+// True when the installed family FontName has TrueType or OpenType outlines;
+// raises EZELError when no installed font carries FontName.
 ZEL_API bool FontIsTrueType(const String& FontName);
 
+// Copies Bitmap onto the printer's canvas with its top-left corner at
+// (X, Y), one bitmap pixel per printer pixel.
 ZEL_API void PrintBitmap(const TBitmap& Bitmap, int32_t X, int32_t Y);
 
 // The character a character mark draws (codes 52 to 255; 0 for shape codes).

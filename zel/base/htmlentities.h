@@ -12,8 +12,9 @@
 
 namespace zel {
 
-inline constexpr int kHTMLLat1First = 160;
+inline constexpr int kHTMLLat1First = 160;  // Code of the first character in the table.
 
+// Entities of the characters kHTMLLat1First..255, in code order.
 inline constexpr std::array<std::u16string_view, 96> HTMLLat1Entities = {
     u"&nbsp;",   u"&iexcl;",  u"&cent;",   u"&pound;",  u"&curren;", u"&yen;",    u"&brvbar;",
     u"&sect;",   u"&uml;",    u"&copy;",   u"&ordf;",   u"&laquo;",  u"&not;",    u"&shy;",
@@ -30,7 +31,8 @@ inline constexpr std::array<std::u16string_view, 96> HTMLLat1Entities = {
     u"&ocirc;",  u"&otilde;", u"&ouml;",   u"&divide;", u"&oslash;", u"&ugrave;", u"&uacute;",
     u"&ucirc;",  u"&uuml;",   u"&yacute;", u"&thorn;",  u"&yuml;"};
 
-// The entity of a character 160..255; empty for any other character.
+// The entity of the character C when C is 160..255; empty for any other
+// character.
 constexpr std::u16string_view HTMLLat1Entity(Char C) noexcept {
   return (C >= kHTMLLat1First && C <= 255) ? HTMLLat1Entities[C - kHTMLLat1First]
                                            : std::u16string_view();

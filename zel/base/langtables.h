@@ -20,12 +20,15 @@
 
 namespace zel {
 
+// One entry of a language table: a view of constant text.
 using TLangText = std::u16string_view;
-inline constexpr size_t kLanguageCount = 5;
+inline constexpr size_t kLanguageCount = 5;  // Number of TLanguage values, lgUnknown included.
 
+// A table of N items for each language, indexed [TLanguage][item].
 template <size_t N>
 using TLanguageTable = std::array<std::array<TLangText, N>, kLanguageCount>;
 
+// Short month names, [language][1..12].
 inline constexpr TLanguageTable<13> MonthShort = {{
     {u"", u"M01", u"M02", u"M03", u"M04", u"M05", u"M06", u"M07", u"M08", u"M09", u"M10", u"M11",
      u"M12"},
@@ -39,6 +42,7 @@ inline constexpr TLanguageTable<13> MonthShort = {{
      u"Dic"},
 }};
 
+// Full month names, [language][1..12].
 inline constexpr TLanguageTable<13> MonthLong = {{
     {u"", u"M01", u"M02", u"M03", u"M04", u"M05", u"M06", u"M07", u"M08", u"M09", u"M10", u"M11",
      u"M12"},
@@ -52,6 +56,7 @@ inline constexpr TLanguageTable<13> MonthLong = {{
      u"septiembre", u"octubre", u"noviembre", u"diciembre"},
 }};
 
+// Short weekday names, [language][1..7], 1 = Monday.
 inline constexpr TLanguageTable<8> WeekDayShort = {{
     {u"", u"D01", u"D02", u"D03", u"D04", u"D05", u"D06", u"D07"},
     {u"", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat", u"Sun"},
@@ -60,6 +65,7 @@ inline constexpr TLanguageTable<8> WeekDayShort = {{
     {u"", u"lun", u"mar", u"mie", u"jue", u"vie", u"sab", u"dom"},
 }};
 
+// Full weekday names, [language][1..7], 1 = Monday.
 inline constexpr TLanguageTable<8> WeekDayLong = {{
     {u"", u"D01", u"D02", u"D03", u"D04", u"D05", u"D06", u"D07"},
     {u"", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday", u"Sunday"},
@@ -68,6 +74,7 @@ inline constexpr TLanguageTable<8> WeekDayLong = {{
     {u"", u"lunes", u"martes", u"miércoles", u"jueves", u"viernes", u"sábado", u"domingo"},
 }};
 
+// Number words, [language][0..12].
 inline constexpr TLanguageTable<13> NumWords = {{
     {u"N00", u"N01", u"N02", u"N03", u"N04", u"N05", u"N06", u"N07", u"N08", u"N09", u"N10", u"N11",
      u"N12"},
@@ -90,8 +97,10 @@ inline constexpr TLanguageTable<kLanguageCount> LanguageID = {{
     {u"???", u"inglés", u"alemán", u"francés", u"español"},
 }};
 
+// Two-letter ISO 639-1 code of each TLanguage ("??" for lgUnknown).
 inline constexpr std::array<TLangText, kLanguageCount> ISO639_2Char = {u"??", u"en", u"de", u"fr",
                                                                        u"es"};
+// Three-letter ISO 639-2 code of each TLanguage ("???" for lgUnknown).
 inline constexpr std::array<TLangText, kLanguageCount> ISO639_3Char = {u"???", u"eng", u"ger",
                                                                        u"fre", u"spa"};
 

@@ -27,6 +27,7 @@
 
 namespace zel {
 
+// The library's modules, in start order.
 enum TZelModule : uint8_t {
   zmUnivconst,
   zmZelbase,
@@ -38,7 +39,7 @@ enum TZelModule : uint8_t {
   zmFilesys,
   zmCpuid
 };
-inline constexpr int kZelModuleCount = 9;
+inline constexpr int kZelModuleCount = 9;  // Number of modules (values of TZelModule).
 
 // Module names in start order, indexed by TZelModule.
 inline constexpr std::array<std::string_view, kZelModuleCount> ZelModuleNames = {

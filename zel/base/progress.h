@@ -14,8 +14,8 @@ using TMathFeedBackProc = void (*)(double StateCnt);
 
 ZEL_API extern double ProcStat;      // 8 bytes
 ZEL_API extern double LastProcStat;  // 8 bytes
-ZEL_API extern bool AbortMathProc;
-ZEL_API extern TMathFeedBackProc MathFeedBackProc;
+ZEL_API extern bool AbortMathProc;   // Abort flag for mathematical procedures; initially false.
+ZEL_API extern TMathFeedBackProc MathFeedBackProc;  // Current progress callback; initially nullptr.
 
 static_assert(sizeof(double) == 8);
 

@@ -105,7 +105,7 @@ class ZEL_API TCustomTextLabel : public TPersistent {
  public:
   // The layers SetTxtLblLayer accepts.
   static constexpr int32_t kMinLayer = 1;
-  static constexpr int32_t kMaxLayer = 16;
+  static constexpr int32_t kMaxLayer = 16;  // the highest layer SetTxtLblLayer accepts
 
   TCustomTextLabel();            // a label with the defaults above
   ~TCustomTextLabel() override;  // frees the label's font
@@ -155,7 +155,8 @@ class ZEL_API TCustomTextLabel : public TPersistent {
   String ClassName() const override;
 
   // Writes the label's XML block (see the header comment) to F, open for
-  // output.
+  // output: the XML declaration first when CreateHeader is true, DataID as
+  // the block's id, every line indented by Indent blanks (clamped to 1..255).
   void WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const String& DataID,
                           int32_t Indent) const;
   // Reads the block with DataID (the first block for an empty id) from F,

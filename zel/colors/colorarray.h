@@ -56,7 +56,8 @@ class TextFile;
 
 class ZEL_API TColorArray : public TComponent {
  public:
-  // 1000 entries with the rainbow scale, backed up; no handler.
+  // 1000 entries with the rainbow scale, backed up; no handler. AOwner, when
+  // not nullptr, owns the array and destroys it with itself.
   explicit TColorArray(TComponent* AOwner);
   ~TColorArray() override;
 
@@ -67,8 +68,8 @@ class ZEL_API TColorArray : public TComponent {
   void Assign(const TPersistent* Source) override;
   // Dest->Assign(this) when Dest is a TColorArray, else TPersistent::AssignTo.
   void AssignTo(TPersistent* Dest) const override;
-  // True when both have the same size and equal entries (32-bit values; the
-  // backups are not compared).
+  // True when OtherColorArray and this have the same size and equal entries
+  // (32-bit values; the backups are not compared).
   bool IsEqual(const TColorArray& OtherColorArray) const;
 
   // Calls OnChange(this) if assigned.
@@ -86,7 +87,7 @@ class ZEL_API TColorArray : public TComponent {
   TColor GetColorElem(int32_t ix) const noexcept;
   // Stores Value at ix (1..N) and calls Changed; ignored outside.
   void SetColorElem(int32_t ix, TColor Value);
-  TColor ColorElem(int32_t ix) const noexcept { return GetColorElem(ix); }  // GetColorElem
+  TColor ColorElem(int32_t ix) const noexcept { return GetColorElem(ix); }  // GetColorElem(ix)
   // All entries, entry ix at [ix - 1].
   const std::vector<TColor>& Colors() const noexcept { return FColArray; }
 
@@ -114,11 +115,11 @@ class ZEL_API TColorArray : public TComponent {
   // The entry nearest to cl by RGBColorDistance (lowest index on ties) and
   // that distance; 1 and 1.0 when no entry is nearer than 1.0.
   int32_t ColorToIndex(TColor cl, double& distance) const;
-  // Copies source entries SourceElemLo..SourceElemHi (each limited to the
-  // source's 1..N, swapped if given the wrong way round) to DestElem onwards,
-  // skipping positions outside this array; Changed. The source may be this
-  // array, also with overlapping ranges: entries are read before any is
-  // written. nullptr: nothing happens.
+  // Copies entries SourceElemLo..SourceElemHi of ColArraySource (each limited
+  // to the source's 1..N, swapped if given the wrong way round) to DestElem
+  // onwards, skipping positions outside this array; Changed. The source may
+  // be this array, also with overlapping ranges: entries are read before any
+  // is written. nullptr: nothing happens.
   void CopyFrom(const TColorArray* ColArraySource, int32_t SourceElemLo, int32_t SourceElemHi,
                 int32_t DestElem);
   // Reverses the order of the entries.
@@ -147,7 +148,7 @@ class ZEL_API TColorArray : public TComponent {
   // that promises more entries than the file holds costs no more than the
   // lines actually present.
   bool ReadFromOpenTextFile(TextFile& F, bool AdjustSize);
-  // Opens FileName, ReadFromOpenTextFile, closes it. False when the file
+  // Opens FileName, ReadFromOpenTextFile with AdjustSize, closes it. False when the file
   // cannot be opened or read.
   bool LoadFromFile(const String& FileName, bool AdjustSize);
   // Writes entries FirstElem..LastElem (swapped if crossed, then limited to
@@ -155,9 +156,10 @@ class ZEL_API TColorArray : public TComponent {
   // entry lines when they cross, as in "20 10"). Flushes F. False when a
   // write fails.
   bool WriteToOpenTextFile(TextFile& F, int32_t FirstElem, int32_t LastElem) const;
-  // Writes the file FileName as WriteToOpenTextFile does, replacing an
-  // existing file only once the new one is complete. False when the file
-  // cannot be written; an existing file then stays as it was.
+  // Writes entries FirstElem..LastElem to the file FileName as
+  // WriteToOpenTextFile does, replacing an existing file only once the new
+  // one is complete. False when the file cannot be written; an existing file
+  // then stays as it was.
   bool StoreOnFile(int32_t FirstElem, int32_t LastElem, const String& FileName) const;
 
  private:

@@ -53,34 +53,52 @@
 
 namespace zel {
 
-inline constexpr size_t kZELColorCount = 466;
-inline constexpr size_t kX11ColorCount = 145;
-inline constexpr size_t kPredefinedColorCount = 47;
+inline constexpr size_t kZELColorCount = 466;        // entries of AllZELColors
+inline constexpr size_t kX11ColorCount = 145;        // entries of X11Colors
+inline constexpr size_t kPredefinedColorCount = 47;  // entries of PredefinedColors
 
+// The named colours, basic colours first (see the file comment).
 ZEL_API extern const std::array<TColor, kZELColorCount> AllZELColors;
+// Names of AllZELColors, entry for entry ("Black", ..., "Aqua", "Cyan", ...).
 ZEL_API extern const std::array<std::u16string_view, kZELColorCount> AllZELColorNames;
+// The colours of the X11/CSS list in alphabetical order of their names.
 ZEL_API extern const std::array<TColor, kX11ColorCount> X11Colors;
+// The basic colours, MoneyGreen, SkyBlue, Cream, MedGray, then the special
+// codes (system colours, None and Default) in alphabetical order of their
+// names.
 ZEL_API extern const std::array<TColor, kPredefinedColorCount> PredefinedColors;
 // Names of PredefinedColors, without the "cl" that the long colour name puts
 // in front ("Black", ..., "ActiveBorder", ..., "WindowText").
 ZEL_API extern const std::array<std::u16string_view, kPredefinedColorCount> PredefinedColorNames;
 
+// Palette, an elevation scale from low to high: blue-gray, four greens, pale
+// yellow, four browns from tan to dark, near-white.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo1;
+// Palette, an elevation scale: five blues from deep to pale, then six land
+// tones from gray-green to tan.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo2;
+// Palette, an elevation scale: five blues from deep to pale, then olive,
+// khaki, yellow, light orange and two browns.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Geo3;
+// Palette, the rainbow: dark violet, purple, two blues, cyan, green, yellow,
+// orange, red and two dark reds. A new TColorArray is filled with it.
 ZEL_API extern const std::array<TColor, 11> ColorArray_Rainbow;
+// Palette, the hue circle: red, yellow, green, cyan, blue, magenta and red again.
 ZEL_API extern const std::array<TColor, 7> ColorArray_Circle;
+// Palette, dawn: black, dark blue, purple, crimson, orange, yellow, white.
 ZEL_API extern const std::array<TColor, 7> ColorArray_MorgenStemning;
+// Palette of 16 mutually distinct colours (black, blue, green, red, ...) for
+// telling neighbouring values apart.
 ZEL_API extern const std::array<TColor, 16> ColorArray_Contrast;
 
 // Special colour codes.
 inline constexpr TColor clNone = 0x1FFFFFFFu;
-inline constexpr TColor clDefault = 0x20000000u;
-inline constexpr TColor kSystemColorFlag = 0xFF000000u;
-inline constexpr int kSystemColorCount = 25;
+inline constexpr TColor clDefault = 0x20000000u;         // "the default colour"
+inline constexpr TColor kSystemColorFlag = 0xFF000000u;  // flag byte of a system colour
+inline constexpr int kSystemColorCount = 25;             // system colour indices 0..24
 
-// The 8-digit hexadecimal form ("000000FF" for red, "FF000005" for the
-// system colour 5).
+// The 8-digit hexadecimal form of Color ("000000FF" for red, "FF000005" for
+// the system colour 5).
 ZEL_API String ColorToHexStr(TColor Color);
 
 // Reads a hexadecimal colour: spaces at both ends are ignored, a leading "$"
@@ -92,9 +110,9 @@ ZEL_API TColor HexStrToColor(const String& Text);
 
 // The name of the first named colour whose value equals the whole 32-bit
 // Color (so 000000FF is "Red", not "Red1"); without a match "$" and the
-// hexadecimal form ("$00123456"). The long form gives "$000000FF (clRed)"
-// for a match and the bare "$..." text otherwise. System colour codes match
-// no name.
+// hexadecimal form ("$00123456"). With LongForm true (false when omitted)
+// the result is "$000000FF (clRed)" for a match and the bare "$..." text
+// otherwise. System colour codes match no name.
 ZEL_API String ObtainColorName(TColor Color);
 ZEL_API String ObtainColorName(TColor Color, bool LongForm);
 
@@ -105,9 +123,9 @@ ZEL_API String ObtainColorName(TColor Color, bool LongForm);
 // "$000000FF (clRed)"). False, Color unchanged, when nothing matches.
 ZEL_API bool ColorFromName(const String& Name, TColor& Color);
 
-// The colour to draw: a system colour code (flag byte FF, index 0..24) gives
-// the fixed theme colour above; any other value gives its low three bytes
-// (None therefore gives white and Default black).
+// The colour to draw for Color: a system colour code (flag byte FF, index
+// 0..24) gives the fixed theme colour above; any other value gives its low
+// three bytes (None therefore gives white and Default black).
 ZEL_API TColor ColorToRGB(TColor Color);
 
 namespace internal {

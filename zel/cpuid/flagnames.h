@@ -19,11 +19,15 @@
 
 namespace zel {
 
+// Kernel flag names of the bits 0..31 of CPU_FeatureSet (level 1, EDX);
+// empty for an unnamed bit.
 inline constexpr std::array<std::string_view, 32> CPUFeatureFlagNames = {
     "fpu",  "vme",  "de",   "pse", "tsc",  "msr", "pae",   "mce", "cx8",     "apic", "",
     "sep",  "mtrr", "pge",  "mca", "cmov", "pat", "pse36", "pn",  "clflush", "",     "dts",
     "acpi", "mmx",  "fxsr", "sse", "sse2", "ss",  "ht",    "tm",  "ia64",    "pbe"};
 
+// Kernel flag names of the bits 0..31 of CPU_ExtendedFeatureSet (level
+// 0x80000001, EDX); empty for an unnamed bit.
 inline constexpr std::array<std::string_view, 32> CPUExtFeatureFlagNames = {
     "",        "", "", "",         "",        "",       "", "",   "",         "",     "",
     "syscall", "", "", "",         "",        "",       "", "",   "mp",       "nx",   "",

@@ -19,12 +19,12 @@
 
 namespace zel {
 
-// Writes the rest of InStream as groups of 4 bytes, each the big-endian
-// number written as 5 digits "!".."u" (digit d as byte d + 33), most
+// Writes the rest of InStream to OutStream as groups of 4 bytes, each the
+// big-endian number written as 5 digits "!".."u" (digit d as byte d + 33), most
 // significant first; four zero bytes give the single character "z". A final
-// group of n = 1..3 bytes gives n + 1 digits and is never "z". With
-// LineBreaks, CR LF follows every 12 digit groups ("z" does not count).
-// Always ends with "~>"; an empty input writes just "~>".
+// group of n = 1..3 bytes gives n + 1 digits and is never "z". With LineBreaks,
+// CR LF follows every 12 digit groups ("z" does not count). Always ends with
+// "~>"; an empty input writes just "~>".
 ZEL_API void EncodeASCII85(TStream& InStream, TStream& OutStream, bool LineBreaks);
 
 // Decodes the text in InStream up to the end mark "~" (or the end of the

@@ -60,7 +60,7 @@ class AssocKeyIndex;
 class ZEL_API TAssocArray : public TComponent {
  public:
   // Empty; DataID empty, Granularity 1024 (the first capacity), IgnoreCase
-  // true.
+  // true. AOwner (may be null) owns the new array and deletes it with itself.
   explicit TAssocArray(TComponent* AOwner);
   ~TAssocArray() override;
 
@@ -73,15 +73,22 @@ class ZEL_API TAssocArray : public TComponent {
   void AssignTo(TPersistent* Dest) const override;
 
   // ---- properties ----
+  // The id of the data set: the id of the block ReadFromXMLStream last
+  // loaded, or what SetDataID stored. WriteToXMLStream takes its id as an
+  // argument instead.
   const String& DataID() const noexcept { return FDataID; }
-  void SetDataID(const String& Value) { FDataID = Value; }
+  void SetDataID(const String& Value) { FDataID = Value; }  // Sets DataID.
+  // Whether keys compare with ASCII case folding (see "Entries").
   bool IgnoreCase() const noexcept { return FIgnoreCase; }
+  // Sets IgnoreCase; stored keys are kept as they are and reindexed at the
+  // next lookup.
   void SetIgnoreCase(bool Value) noexcept;
+  // Entries of spare room an Add makes when it needs to grow (see "Cost").
   int32_t Granularity() const noexcept { return FGranularity; }
   // Stored as given; values below 1 mean that a growing Add makes room for
   // the new entry only.
   void SetGranularity(int32_t Value) noexcept { FGranularity = Value; }
-  int32_t NumEntries() const noexcept { return FNEntries; }
+  int32_t NumEntries() const noexcept { return FNEntries; }  // Number of entries.
   // Entries that fit before the next growth step.
   int32_t Capacity() const noexcept { return FCapacity; }
 
@@ -89,12 +96,12 @@ class ZEL_API TAssocArray : public TComponent {
   String GetKeys(int32_t ix) const;
   // Renames entry ix, storing v as given (not lower-cased); ignored outside.
   void SetKeys(int32_t ix, const String& v);
-  String Keys(int32_t ix) const { return GetKeys(ix); }
+  String Keys(int32_t ix) const { return GetKeys(ix); }  // Same as GetKeys(ix).
   // Value of entry ix; a Variant holding the empty text outside (not Null).
   Variant GetValues(int32_t ix) const;
-  // Replaces the value of entry ix; ignored outside.
+  // Replaces the value of entry ix by v; ignored outside.
   void SetValues(int32_t ix, const Variant& v);
-  Variant Values(int32_t ix) const { return GetValues(ix); }
+  Variant Values(int32_t ix) const { return GetValues(ix); }  // Same as GetValues(ix).
 
   // ---- entries ----
   // Replaces the value of the entry whose key matches (the stored key stays
@@ -105,18 +112,19 @@ class ZEL_API TAssocArray : public TComponent {
   // Removes the matching entry, moving the last entry into its slot; false
   // when no key matches. The capacity stays.
   bool Remove(const String& Key);
-  // A copy of the matching value, or Null.
+  // A copy of the value of the entry whose key matches Key, or Null.
   Variant Resolve(const String& Key) const;
-  // The value as text (the runtime's Variant conversion); empty when absent
-  // or Null. Conversion errors of the runtime pass to the caller.
+  // The value of Key as text (the runtime's Variant conversion); empty when
+  // absent or Null. Conversion errors of the runtime pass to the caller.
   String ResolveAsString(const String& Key) const;
-  // The value as a number: integer and floating types by value; texts read
-  // by a number scanner from their start (leading blanks, sign, digits, "."
-  // or "," as decimal separator, exponent; trailing text ignored: "3,5"
-  // gives 3.5, "5." 5, "-2e3" -2000, "abc" 0), clamped to +-1.7e308. 0 when
-  // absent, Null or of another type (Boolean, date, unsigned 64-bit, array).
+  // The value of Key as a number: integer and floating types by value;
+  // texts read by a number scanner from their start (leading blanks, sign,
+  // digits, "." or "," as decimal separator, exponent; trailing text
+  // ignored: "3,5" gives 3.5, "5." 5, "-2e3" -2000, "abc" 0), clamped to
+  // +-1.7e308. 0 when absent, Null or of another type (Boolean, date,
+  // unsigned 64-bit, array).
   double ResolveAsNumber(const String& Key) const;
-  // The value as an integer: integer types by value, Single and Double
+  // The value of Key as an integer: integer types by value, Single and Double
   // rounded half to even, texts by an integer scanner (leading blanks, sign,
   // decimal digits up to the first non-digit, wrapping modulo 2^32: "-42
   // apples" gives -42). 0 when absent, Null or of another type. A value that
@@ -126,7 +134,7 @@ class ZEL_API TAssocArray : public TComponent {
   void Clear();
 
   // ---- XML ----
-  // Looks from the stream's position for the first block whose id equals
+  // Looks from the position of InStream for the first block whose id equals
   // DataID (ASCII case ignored; an empty DataID takes the first block) and
   // loads it: the entries become the block's, in its order, and DataID()
   // the block's id; Granularity and IgnoreCase stay. False, with the array
@@ -136,9 +144,9 @@ class ZEL_API TAssocArray : public TComponent {
   // (at its end when none was found). Read errors of the stream pass to the
   // caller.
   bool ReadFromXMLStream(TStream& InStream, const String& DataID);
-  // Writes the block (see above) with the given id at the stream's position,
-  // the XML declaration first if CreateHeader. Write errors of the stream
-  // (EWriteError) pass to the caller.
+  // Writes the block (see above) with the id DataID at the position of
+  // OutStream, the XML declaration first if CreateHeader. Write errors of
+  // the stream (EWriteError) pass to the caller.
   void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
   // Adds (through Add) one text entry per attribute of an XML attribute text
   // such as `id="7" name="a b"` (the rules of ScanForXMLAttrib: name=value

@@ -31,7 +31,8 @@ namespace zel {
 
 class ZEL_API TBitFld : public TComponent {
  public:
-  // Size 1000 (1001 bits, all clear). Raises EZELDStructError
+  // Size 1000 (1001 bits, all clear). AOwner (may be null) owns the new
+  // field and deletes it with itself. Raises EZELDStructError
   // Component "<Name>": not enough memory on heap when the storage cannot be
   // allocated.
   explicit TBitFld(TComponent* AOwner);
@@ -56,9 +57,11 @@ class ZEL_API TBitFld : public TComponent {
   // allocated (the field is then unchanged).
   void SetSize(int32_t size);
 
+  // State of bit ix; false outside 0..Size.
   bool GetBit(int32_t ix) const noexcept {
     return ix >= 0 && ix <= FSize && ((words_[Word(ix)] >> (ix & 63)) & 1u);
   }
+  // Sets (value true) or clears bit ix; ignored outside 0..Size.
   void SetBit(int32_t ix, bool value) noexcept {
     if (ix < 0 || ix > FSize) return;
     const uint64_t mask = uint64_t{1} << (ix & 63);
@@ -67,7 +70,8 @@ class ZEL_API TBitFld : public TComponent {
     else
       words_[Word(ix)] &= ~mask;
   }
-  bool Bit(int32_t ix) const noexcept { return GetBit(ix); }
+  bool Bit(int32_t ix) const noexcept { return GetBit(ix); }  // Same as GetBit(ix).
+  // Inverts bit ix; ignored outside 0..Size.
   void ToggleBit(int32_t ix) noexcept {
     if (ix >= 0 && ix <= FSize) words_[Word(ix)] ^= uint64_t{1} << (ix & 63);
   }
@@ -85,8 +89,8 @@ class ZEL_API TBitFld : public TComponent {
   int32_t SelectRandomBit(bool PreCondition);
   // BitList := the indices, ascending, of all bits whose state is State.
   void MakeListOfBits(TIntArray& BitList, bool State) const;
-  // Own bit := own bit <Operation> second's bit, when both fields have the
-  // same Size; otherwise nothing.
+  // Own bit := own bit <Operation> the bit of SecondBArray, when both fields
+  // have the same Size; otherwise nothing.
   void CombineWith(const TBitFld& SecondBArray, TLogicOp Operation) noexcept;
   // SHA-1 digest of the first Size div 8 + 1 storage bytes.
   TSHACode Hash() const;

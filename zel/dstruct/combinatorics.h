@@ -29,6 +29,8 @@
 
 namespace zel {
 
+// A combination or permutation: byte 0 the element count k, bytes 1..k the
+// elements, the rest unused.
 using TCombination = std::array<uint8_t, 256>;
 
 // The first combination or permutation of k elements: byte 0 = k, bytes
@@ -47,8 +49,8 @@ ZEL_API bool NextPermutation(TCombination& P);
 // -1 for an empty array or when every distance is 1.7e308 or more. Elements
 // that are not numbers (NaN) are never nearest, and a NaN x matches nothing.
 ZEL_API int32_t IndexOfNearestArrayValue(double x, const std::vector<double>& Data);
-// The same for integers. Differences are exact (computed in 64 bits), so
-// elements far from x on the other side of zero are handled like any other.
+// The same for integers in Data. Differences are exact (computed in 64 bits),
+// so elements far from x on the other side of zero are handled like any other.
 ZEL_API int32_t IndexOfNearestArrayValue(int32_t x, const std::vector<int32_t>& Data);
 
 }  // namespace zel

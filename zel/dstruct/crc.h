@@ -29,7 +29,7 @@ namespace zel {
 // Selects only the initial register of the 16-bit CRC.
 enum TCRC16Mode : uint8_t { crcZModem, crcCCITT };
 
-// One data byte through the 16-bit register: returns the next register.
+// Data byte b through the 16-bit register crc: returns the next register.
 // Start from 0 (crcZModem) or 0xFFFF (crcCCITT); the final register is the CRC.
 ZEL_API uint16_t CalcNextCRC16(uint8_t b, uint16_t crc);
 
@@ -38,7 +38,7 @@ ZEL_API uint16_t CalcNextCRC16(uint8_t b, uint16_t crc);
 // length is cut to the length, so the function never reads past the array.
 ZEL_API uint16_t CRC16ofBuffer(const TBytes& Buffer, int32_t NumData, TCRC16Mode Mode);
 
-// One data byte through the 32-bit register (logical shift). Start from -1
+// Data byte b through the 32-bit register crc (logical shift). Start from -1
 // (0xFFFFFFFF) and invert the final register to get the CRC.
 ZEL_API int32_t CalcNextCRC32(uint8_t b, int32_t crc);
 
@@ -46,7 +46,7 @@ ZEL_API int32_t CalcNextCRC32(uint8_t b, int32_t crc);
 // same count rules as CRC16ofBuffer; no bytes give 0.
 ZEL_API int32_t CRC32ofBuffer(const TBytes& Buffer, int32_t NumData);
 
-// CRC-32 of the whole file, read-only. Never raises for input/output
+// CRC-32 of the whole file FName, read-only. Never raises for input/output
 // failures: a file that cannot be opened or read to its end gives 0 (which is
 // also the CRC of an empty file). The process-wide file-open mode is the same
 // after the call as before it.

@@ -75,11 +75,15 @@ namespace zel {
 
 class TextFile;
 
+// The kind of a feature's values: not yet set, integer, floating point,
+// text, or three-state (true, false, undecided).
 enum TFeatKind : uint8_t { fkUndefined, fkInteger, fkDouble, fkString, fkTriState };
 
-// Names of the kinds as the file format writes them ("fkUndefined"...).
+// Name of Kind as the file format writes it ("fkUndefined"...).
 ZEL_API String FeatKindName(TFeatKind Kind);
 
+// The properties of one feature of a TFeatureMatrix: number, name, kind,
+// comment, preset values, sorted flag and a pointer for the caller's use.
 class ZEL_API TFeatMatProps : public TComponent {
  public:
   // Sets the defaults. AOwner is not used: the object belongs to whoever
@@ -96,21 +100,27 @@ class ZEL_API TFeatMatProps : public TComponent {
   void Assign(const TPersistent* Source) override;
   void AssignTo(TPersistent* Dest) const override;
 
+  // The feature's number (any value; FindFeatNum searches it).
   int32_t FeatNum() const noexcept { return FFeatNum; }
-  void SetFeatNum(int32_t Value) noexcept { FFeatNum = Value; }
+  void SetFeatNum(int32_t Value) noexcept { FFeatNum = Value; }  // Sets the feature's number.
+  // The feature's name (FindFeatName searches it).
   const String& FeatName() const noexcept { return FFeatName; }
-  void SetFeatName(const String& Value) { FFeatName = Value; }
+  void SetFeatName(const String& Value) { FFeatName = Value; }  // Sets the feature's name.
+  // The kind that decides which texts the feature's values may hold.
   TFeatKind FeatKind() const noexcept { return FFeatKind; }
+  // Sets the kind; values already stored are not checked again.
   void SetFeatKind(TFeatKind Value) noexcept { FFeatKind = Value; }
-  const String& Comment() const noexcept { return FComment; }
-  void SetComment(const String& Value) { FComment = Value; }
+  const String& Comment() const noexcept { return FComment; }  // Free text about the feature.
+  void SetComment(const String& Value) { FComment = Value; }   // Sets the comment.
+  // Free text for the caller (for example a list of choices); not checked.
   const String& PresetValues() const noexcept { return FPresetValues; }
-  void SetPresetValues(const String& Value) { FPresetValues = Value; }
+  void SetPresetValues(const String& Value) { FPresetValues = Value; }  // Sets the preset text.
+  // A flag for the caller, saved and loaded; the matrix never sorts by it.
   bool Sorted() const noexcept { return FSorted; }
-  void SetSorted(bool Value) noexcept { FSorted = Value; }
+  void SetSorted(bool Value) noexcept { FSorted = Value; }  // Sets the sorted flag.
   // For the caller's use; never dereferenced, never saved.
   void* GUIElem() const noexcept { return FGUIElem; }
-  void SetGUIElem(void* Value) noexcept { FGUIElem = Value; }
+  void SetGUIElem(void* Value) noexcept { FGUIElem = Value; }  // Sets the caller's pointer.
 
  private:
   int32_t FFeatNum = 0;
@@ -124,7 +134,8 @@ class ZEL_API TFeatMatProps : public TComponent {
 
 class ZEL_API TFeatureMatrix : public TComponent {
  public:
-  // No features, no objects, no OnChange.
+  // No features, no objects, no OnChange. AOwner (may be null) owns the new
+  // matrix and deletes it with itself.
   explicit TFeatureMatrix(TComponent* AOwner);
   // Releases everything without firing OnChange.
   ~TFeatureMatrix() override;
@@ -147,24 +158,29 @@ class ZEL_API TFeatureMatrix : public TComponent {
   void ResetToDefault();
 
   // ---- counts ----
-  int32_t NFeatures() const noexcept { return FNFeats; }
+  int32_t NFeatures() const noexcept { return FNFeats; }  // Number of features (columns).
   // Removed features lose their properties; added ones get default
   // properties and empty values. OnChange.
   void SetNFeatures(int32_t Value);
-  int32_t NObjects() const noexcept { return FNObjs; }
+  int32_t NObjects() const noexcept { return FNObjs; }  // Number of objects (rows).
   // Kept values stay, new ones are empty. OnChange.
   void SetNObjects(int32_t Value);
-  // Sets the object count, then the feature count, fires OnChange once more
-  // and returns true; false (and no further change) for a negative count or
-  // when memory runs out.
+  // Sets the object count to NObjs, then the feature count to NFeats, fires
+  // OnChange once more and returns true; false (and no further change) for a
+  // negative count or when memory runs out.
   bool Resize(int32_t NFeats, int32_t NObjs);
 
+  // Called with the matrix after changes (see the file comment); may be empty.
   const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  // Sets the OnChange handler (an empty one turns it off).
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
 
   // ---- properties of a feature (see "Ownership of properties") ----
+  // The properties object of feature fix, owned by the matrix; outside
+  // 1..NFeatures the scratch object, reset to the defaults.
   TFeatMatProps& GetFeatProps(int32_t fix);
   const TFeatMatProps& GetFeatProps(int32_t fix) const;
+  // Same as GetFeatProps(fix).
   TFeatMatProps& FeatProps(int32_t fix) { return GetFeatProps(fix); }
   const TFeatMatProps& FeatProps(int32_t fix) const { return GetFeatProps(fix); }
   // Copies FeatMatProps (all seven fields) into feature fix; OnChange.
@@ -172,55 +188,67 @@ class ZEL_API TFeatureMatrix : public TComponent {
   void SetFeatProps(int32_t fix, const TFeatMatProps& FeatMatProps);
 
   // ---- values ----
-  // The stored text; "" out of range. Raises "feature F is undefined" for an
-  // fkUndefined feature.
+  // The stored text of feature fix in object obj; "" out of range. Raises
+  // "feature F is undefined" for an fkUndefined feature.
   String GetFeatValStr(int32_t fix, int32_t obj) const;
-  // Checks Value by the kind and stores it; OnChange. The empty text passes
-  // for every kind but fkUndefined. Raises "feature F is undefined",
-  // "feature value "V" is not a valid integer number", "... floating point
-  // number", "... tri-state value". Ignored out of range.
+  // Checks Value by the kind of feature fix and stores it in object obj;
+  // OnChange. The empty text passes for every kind but fkUndefined. Raises
+  // "feature F is undefined", "feature value "V" is not a valid integer
+  // number", "... floating point number", "... tri-state value". Ignored out of
+  // range.
   void SetFeatValStr(int32_t fix, int32_t obj, const String& Value);
+  // Same as GetFeatValStr(fix, obj).
   String FeatVal(int32_t fix, int32_t obj) const { return GetFeatValStr(fix, obj); }
+  // Same as SetFeatValStr(fix, obj, Value).
   void SetFeatVal(int32_t fix, int32_t obj, const String& Value) { SetFeatValStr(fix, obj, Value); }
 
-  // The value of an integer text (any kind); 0 out of range. Raises "feature
-  // is not an integer" for other texts, EConvertError beyond 64 bits.
+  // The value of the integer text of feature fix in object obj (any kind); 0
+  // out of range. Raises "feature is not an integer" for other texts,
+  // EConvertError beyond 64 bits.
   int64_t GetFeatValInt(int32_t fix, int32_t obj) const;
-  // Stores the decimal text; raises "feature is not of numeric or string
-  // type" for fkUndefined and fkTriState. Ignored out of range.
+  // Stores the decimal text of Value in feature fix of object obj; raises
+  // "feature is not of numeric or string type" for fkUndefined and
+  // fkTriState. Ignored out of range.
   void SetFeatValint(int32_t fix, int32_t obj, int64_t Value);
+  // Same as GetFeatValInt(fix, obj).
   int64_t FeatValAsInt(int32_t fix, int32_t obj) const { return GetFeatValInt(fix, obj); }
+  // Same as SetFeatValint(fix, obj, Value).
   void SetFeatValAsInt(int32_t fix, int32_t obj, int64_t Value) { SetFeatValint(fix, obj, Value); }
 
-  // The value of a floating-point text (any kind); 0 out of range. Raises
-  // "feature is not a floating point number" for other texts, EConvertError
-  // for a text StrToFloat rejects.
+  // The value of the floating-point text of feature fix in object obj (any
+  // kind); 0 out of range. Raises "feature is not a floating point number" for
+  // other texts, EConvertError for a text StrToFloat rejects.
   double GetFeatValDouble(int32_t fix, int32_t obj) const;
-  // Stores FloatToStr(Value) for fkDouble and fkString, raises "feature is not
-  // a floating point or string type" otherwise (and for NaN and infinities,
-  // which no check would read back: "feature value "NAN" is not a valid
-  // floating point number"). Ignored out of range.
+  // Stores FloatToStr(Value) in feature fix of object obj for fkDouble and
+  // fkString, raises "feature is not a floating point or string type" otherwise
+  // (and for NaN and infinities, which no check would read back: "feature value
+  // "NAN" is not a valid floating point number"). Ignored out of range.
   void SetFeatValDouble(int32_t fix, int32_t obj, double Value);
+  // Same as GetFeatValDouble(fix, obj).
   double FeatValAsDouble(int32_t fix, int32_t obj) const { return GetFeatValDouble(fix, obj); }
+  // Same as SetFeatValDouble(fix, obj, Value).
   void SetFeatValAsDouble(int32_t fix, int32_t obj, double Value) {
     SetFeatValDouble(fix, obj, Value);
   }
 
-  // tsTrue / tsFalse / tsUndefined for "true" / "false" / "" in any case;
-  // tsUndefined out of range. Raises "feature is not a tri-state value" for
-  // other texts.
+  // The value of feature fix in object obj: tsTrue / tsFalse / tsUndefined for
+  // "true" / "false" / "" in any case; tsUndefined out of range. Raises
+  // "feature is not a tri-state value" for other texts.
   TTriState GetFeatValTriState(int32_t fix, int32_t obj) const;
-  // Stores "true", "false" or "" for fkTriState and fkString; raises "feature
-  // is not a tri-state or string type" otherwise. Ignored out of range.
+  // Stores "true", "false" or "" (for Value tsTrue, tsFalse, tsUndefined) in
+  // feature fix of object obj for fkTriState and fkString; raises "feature is
+  // not a tri-state or string type" otherwise. Ignored out of range.
   void SetFeatValTriState(int32_t fix, int32_t obj, TTriState Value);
+  // Same as GetFeatValTriState(fix, obj).
   TTriState FeatValAsTriState(int32_t fix, int32_t obj) const {
     return GetFeatValTriState(fix, obj);
   }
+  // Same as SetFeatValTriState(fix, obj, Value).
   void SetFeatValAsTriState(int32_t fix, int32_t obj, TTriState Value) {
     SetFeatValTriState(fix, obj, Value);
   }
 
-  // Store one value in every object of feature fix and fire OnChange; false,
+  // Store FeatVal in every object of feature fix and fire OnChange; false,
   // nothing done, for fix out of range. The text form checks as
   // SetFeatValStr, except that fkInteger and fkDouble refuse the empty text.
   // The typed forms require the matching kind and raise "feature F is not an
@@ -235,8 +263,10 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // ---- features ----
   // Feature ranges: IxFrom = IxTo = 0 means all features; otherwise both
   // bounds are clamped into 1..NFeatures and ordered. No OnChange.
+  // SetFeatType sets the kind of features IxFrom..IxTo to FeatKind.
   void SetFeatType(int32_t IxFrom, int32_t IxTo, TFeatKind FeatKind);
-  // FeatNum of feature i := FirstNum + (i - low) * Delta (wrapping in 32 bits).
+  // FeatNum of feature i in IxFrom..IxTo := FirstNum + (i - low) * Delta
+  // (wrapping in 32 bits).
   void RenumberFeatures(int32_t IxFrom, int32_t IxTo, int32_t FirstNum, int32_t Delta);
   // Names features IxFrom..IxTo (0, 0: all; no clamping) from Template, with
   // the feature index i and n = FirstNum + (i - low) * Delta. Placeholders
@@ -264,14 +294,19 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // Inserts an empty object (kind defaults: "0" for numeric kinds) before obj
   // (1..NObjects).
   void InsertObject(int32_t obj);
+  // Removes object obj; later objects move up by one.
   void RemoveObject(int32_t obj);
   // Inserts a feature with default properties and empty values before feat
   // (1..NFeatures + 1, the last appends).
   void InsertFeature(int32_t feat);
+  // Removes feature feat with its values; later features (properties and
+  // values) move down by one, and the last properties object is released.
   void RemoveFeature(int32_t feat);
-  // Resets values to the kind defaults: "0" for fkInteger and fkDouble, ""
-  // for the others.
+  // Resets the values of object obj (every feature) or of feature feat (every
+  // object) to the kind defaults: "0" for fkInteger and fkDouble, "" for the
+  // others.
   void ClearObject(int32_t obj);
+  // Resets every value of feature feat to its kind default, as ClearObject.
   void ClearFeature(int32_t feat);
   // Copies every value of object Source to object Target.
   void CopyObject(int32_t Source, int32_t Target);
@@ -292,19 +327,19 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // leaving an existing file (or the open file) untouched. The setters accept
   // such texts; only saving refuses them.
   void Save(const String& FName) const;
-  // Writes the lines of the format at the current place of an open file
+  // Writes the lines of the format at the current place of the open file F
   // (after the same check as Save).
   void SaveToOpenFile(TextFile& F) const;
   // Reads FName: 0 loaded; -1 the file does not exist (nothing opened);
   // -2 no section header found; -3 the file could not be read or holds a
   // damaged section.
   int32_t Load(const String& FName);
-  // Reads the sections of an open file from its current place up to the end
-  // of the value section (the line that ends it is consumed) or the end of
-  // the file. 0: at least one section was read and the matrix now holds the
-  // file's contents (OnChange once); -1: no "featdef" or "featvals" header;
-  // -2: a damaged section (see below). On -1 and -2 the matrix is left as it
-  // was and OnChange does not fire.
+  // Reads the sections of the open file F from its current place up to the end
+  // of the value section (the line that ends it is consumed) or the end of the
+  // file. 0: at least one section was read and the matrix now holds the file's
+  // contents (OnChange once); -1: no "featdef" or "featvals" header; -2: a
+  // damaged section (see below). On -1 and -2 the matrix is left as it was and
+  // OnChange does not fire.
   //
   // Reading rules: lines that do not start with "#" outside a section are
   // skipped; keywords and keys are matched without case; a definition header

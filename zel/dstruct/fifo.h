@@ -21,7 +21,8 @@ namespace zel {
 
 class ZEL_API TFifo : public TComponent {
  public:
-  // Size 256, empty. Raises EZELDStructError
+  // Size 256, empty. AOwner (may be null) owns the new FIFO and deletes it
+  // with itself. Raises EZELDStructError
   // Component "<Name>": FIFO structure too large when the ring cannot be
   // allocated.
   explicit TFifo(TComponent* AOwner);
@@ -29,6 +30,7 @@ class ZEL_API TFifo : public TComponent {
 
   String ClassName() const override;
 
+  // Number of slots in the ring; the FIFO holds at most Size - 1 bytes.
   int32_t Size() const noexcept { return FLength; }
   // Changes the number of slots. Values below 1 and the current size are
   // ignored. The queued bytes stay queued, in order (the ring is laid out
@@ -38,12 +40,12 @@ class ZEL_API TFifo : public TComponent {
   // the ring cannot be allocated (the FIFO is then unchanged).
   void SetSize(int32_t length);
 
-  // Appends at the write end; false (nothing stored) when full.
+  // Appends InByte at the write end; false (nothing stored) when full.
   bool PutByte(Byte InByte);
-  // Appends at the write end, first discarding the oldest byte when full;
-  // true when a byte was discarded.
+  // Appends InByte at the write end, first discarding the oldest byte when
+  // full; true when a byte was discarded.
   bool ForceByte(Byte InByte);
-  // Puts a byte in front of the oldest one, so that it is read next; false
+  // Puts InByte in front of the oldest byte, so that it is read next; false
   // (nothing changed) when full.
   bool LoadBack(Byte InByte);
   // Removes the oldest byte into OutByte; false (OutByte unchanged) when
@@ -52,6 +54,7 @@ class ZEL_API TFifo : public TComponent {
   // Copies queued byte number ix (0 = oldest) without removing it; false
   // (OutByte unchanged) when ix is negative or not below CountBytes().
   bool SenseByte(int32_t ix, Byte& OutByte) const;
+  // Number of bytes queued (0..Size - 1).
   int32_t CountBytes() const noexcept;
   // Empties the FIFO (both positions to 0).
   void Clear() noexcept;

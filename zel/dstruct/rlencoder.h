@@ -51,6 +51,7 @@ class ZEL_API TRLEncoder : public TComponent {
   static constexpr uint8_t kLeadInByte = 0xA5;
 
   // BufLeng 256, nothing waiting, count and last byte 0, state rlData.
+  // AOwner (may be null) owns the new encoder and deletes it with itself.
   // Raises EZELDStructError Component "<Name>": not enough memory on heap
   // when the buffer cannot be allocated.
   explicit TRLEncoder(TComponent* AOwner);
@@ -58,6 +59,7 @@ class ZEL_API TRLEncoder : public TComponent {
 
   String ClassName() const override;
 
+  // The block size of the output in bytes (see SetBufLeng).
   int32_t BufLeng() const noexcept { return FBufLeng; }
   // The block size of the output. Values below 1 and the current value are
   // ignored. Waiting bytes stay waiting (nothing is dropped). Raises
@@ -66,15 +68,17 @@ class ZEL_API TRLEncoder : public TComponent {
   void SetBufLeng(int32_t Value);
   // Number of output bytes waiting.
   int32_t BufPoi() const noexcept { return static_cast<int32_t>(tail_ - head_); }
-  uint8_t LeadInByte() const noexcept { return kLeadInByte; }
+  uint8_t LeadInByte() const noexcept { return kLeadInByte; }  // Always kLeadInByte (0xA5).
+  // Where the decoder stands in the code between Decode calls (rlData after
+  // creation, Reset and every complete item).
   TDecodeSt DecodeState() const noexcept { return FDecodeSt; }
 
   // Encodes the first NumBytes bytes of InBuf (NumBytes is clamped into
   // 0..InBuf.size()); true when at least BufLeng bytes are waiting.
   bool Encode(const TBytes& InBuf, int32_t NumBytes);
   bool Encode(const uint8_t* InBuf, size_t NumBytes);
-  // Decodes one byte, or NumBytes bytes; true when at least BufLeng bytes are
-  // waiting.
+  // Decodes the byte InByte, or the first NumBytes bytes of InBuf; true when
+  // at least BufLeng bytes are waiting.
   bool Decode(uint8_t InByte);
   bool Decode(const uint8_t* InBuf, size_t NumBytes);
   // With at least BufLeng bytes waiting: copies the first BufLeng of them to

@@ -16,13 +16,14 @@
 
 namespace zel {
 
+// The 20 bytes of a SHA-1 digest, in the order described above.
 using TSHACode = std::array<uint8_t, 20>;
 
 // Digest of the string's UTF-16 code units as little-endian bytes
 // (2 * length bytes): u"abc" hashes 61 00 62 00 63 00.
 ZEL_API TSHACode SHA1FromString(const String& S);
 
-// Digest of the bytes of an 8-bit string.
+// Digest of the bytes of the 8-bit string S.
 ZEL_API TSHACode SHA1FromString(const AnsiString& S);
 
 // The old digest, kept because stored values rely on it: hashes only the
@@ -37,8 +38,8 @@ ZEL_API TSHACode SHA1FromStringOLd(const String& S);
 // large blocks.
 ZEL_API TSHACode SHA1FromStream(TStream& S);
 
-// Digest of a file's contents, opened read-only (fmOpenRead). A file that
-// cannot be opened raises EFOpenError; no partial digest is returned.
+// Digest of the contents of file FileName, opened read-only (fmOpenRead). A
+// file that cannot be opened raises EFOpenError; no partial digest is returned.
 ZEL_API TSHACode SHA1FromFile(const String& FileName);
 
 // The digest as 40 upper-case hexadecimal digits, byte 0 first, high nibble

@@ -23,16 +23,18 @@ namespace zel {
 // A last-in first-out stack of at most MaxSize strings (default 20).
 class ZEL_API TStringStack : public TComponent {
  public:
+  // Empty, MaxSize 20. AOwner (may be null) owns the new stack and deletes
+  // it with itself.
   explicit TStringStack(TComponent* AOwner);
   ~TStringStack() override;
 
   String ClassName() const override;
 
-  int32_t MaxSize() const noexcept { return FStackSize; }
+  int32_t MaxSize() const noexcept { return FStackSize; }  // Most entries the stack holds.
   // Accepts 1..999 (other values are ignored); an accepted value empties the
   // stack.
   void SetMaxSize(int32_t Value);
-  int32_t NumEntries() const noexcept { return FStackPoi; }
+  int32_t NumEntries() const noexcept { return FStackPoi; }  // Entries on the stack.
 
   // Stores Str on top and returns the new NumEntries; -1 (nothing changed)
   // when the stack is full.
@@ -63,19 +65,22 @@ class ZEL_API TStringStack : public TComponent {
 // differ in length, comes back unchanged.
 class ZEL_API T2DArrayStack : public TComponent {
  public:
+  // Empty, MaxSize 20. AOwner (may be null) owns the new stack and deletes
+  // it with itself.
   explicit T2DArrayStack(TComponent* AOwner);
   ~T2DArrayStack() override;
 
   String ClassName() const override;
 
-  int32_t MaxSize() const noexcept { return FStackSize; }
+  int32_t MaxSize() const noexcept { return FStackSize; }  // Most entries the stack holds.
   // Accepts 1..999 (other values are ignored); an accepted value empties the
   // stack.
   void SetMaxSize(int32_t Value);
-  int32_t NumEntries() const noexcept { return FStackPoi; }
+  int32_t NumEntries() const noexcept { return FStackPoi; }  // Entries on the stack.
   // Name of entry idx (1..NumEntries); the empty text outside, where writes
   // are ignored.
   String ArrayName(int32_t idx) const;
+  // Renames entry idx to Name; ignored outside 1..NumEntries.
   void SetArrayName(int32_t idx, const String& Name);
 
   // Stores a copy of Arr (named Name, or unnamed) on top and returns the new
@@ -107,6 +112,8 @@ class ZEL_API T2DArrayStack : public TComponent {
 // index beside the arrays).
 class ZEL_API TStringAccu : public TComponent {
  public:
+  // Empty. AOwner (may be null) owns the new tally and deletes it with
+  // itself.
   explicit TStringAccu(TComponent* AOwner);
   ~TStringAccu() override;
 
@@ -116,7 +123,7 @@ class ZEL_API TStringAccu : public TComponent {
   // EZELDStructError Component "<Name>": not enough memory on heap when the
   // arrays cannot grow (the tally is then unchanged).
   void Add(const String& AString);
-  int32_t Size() const noexcept { return FSize; }
+  int32_t Size() const noexcept { return FSize; }  // Number of distinct strings.
   // String number ix (1..Size); the empty text outside.
   String Elem(int32_t ix) const;
   // How often string ix was added (at most 2147483647); 0 outside 1..Size.

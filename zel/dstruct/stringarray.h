@@ -64,7 +64,8 @@ using TBeforeSortExchgEvent =
 class ZEL_API TStringArray : public TComponent {
  public:
   // A 1 x 1 grid, AllocRowsBy 10 (capacity 10 rows), one empty pool, no
-  // handlers. Raises EZELDStructError "Class TStringArray: failed to
+  // handlers. AOwner (may be null) owns the new grid and deletes it with
+  // itself. Raises EZELDStructError "Class TStringArray: failed to
   // initialize (out of memory)" when the storage cannot be allocated.
   explicit TStringArray(TComponent* AOwner);
   ~TStringArray() override;
@@ -83,13 +84,17 @@ class ZEL_API TStringArray : public TComponent {
   void Changed();
 
   // ---- properties ----
+  // Rows added per reallocation (as stored; see SetAllocRowsBy).
   int32_t AllocRowsBy() const noexcept { return FAllocRowsBy; }
   // Stored as given; takes effect at the next reallocation. Values below 1
   // act as 1 there (a step of one row), so no reallocation divides by zero.
   void SetAllocRowsBy(int32_t Value) noexcept { FAllocRowsBy = Value; }
+  // Number of data columns (column 0 not counted); at least 1.
   int32_t NrOfColumns() const noexcept { return FNCol; }
+  // Resize(Value, NrOfRows): ignored for Value below 1.
   void SetNrOfColumns(int32_t Value) { Resize(Value, FNRow); }
-  int32_t NrOfRows() const noexcept { return FNRow; }
+  int32_t NrOfRows() const noexcept { return FNRow; }  // Number of rows; at least 1.
+  // Resize(NrOfColumns, Value): ignored for Value below 1.
   void SetNrOfRows(int32_t Value) { Resize(FNCol, Value); }
   // Number of string pools in use (at least 1).
   int32_t NumBuffers() const noexcept;
@@ -97,11 +102,17 @@ class ZEL_API TStringArray : public TComponent {
   // force when it was set, at least NrOfRows).
   int32_t Capacity() const noexcept { return FRAllocated; }
 
+  // Called with the grid after changes (see the file comment); may be empty.
   const TNotifyEvent& OnChange() const noexcept { return FOnChange; }
+  // Sets the OnChange handler (an empty one turns it off).
   void SetOnChange(TNotifyEvent Handler) { FOnChange = std::move(Handler); }
+  // Receives the progress of Sort in percent; may be empty.
   const TOnPercentDoneEvent& OnPercentDone() const noexcept { return FOnPercentDone; }
+  // Sets the OnPercentDone handler (an empty one turns it off).
   void SetOnPercentDone(TOnPercentDoneEvent Handler) { FOnPercentDone = std::move(Handler); }
+  // Supplies the sort keys (see TBeforeSortExchgEvent and Sort); may be empty.
   const TBeforeSortExchgEvent& OnBeforeSortExchange() const noexcept { return FOnBefSortExc; }
+  // Sets the OnBeforeSortExchange handler (an empty one turns it off).
   void SetOnBeforeSortExchange(TBeforeSortExchgEvent Handler) {
     FOnBefSortExc = std::move(Handler);
   }
@@ -110,11 +121,13 @@ class ZEL_API TStringArray : public TComponent {
   // The text of cell (c, r); empty outside columns 0..NrOfColumns and rows
   // 1..NrOfRows.
   String GetString(int32_t c, int32_t r) const;
-  // Stores the first 255 characters of s and calls Changed; ignored (no
-  // Changed) outside the grid. Storing the empty text into an empty cell
-  // takes one pool byte.
+  // Stores the first 255 characters of s in cell (c, r) and calls Changed;
+  // ignored (no Changed) outside the grid. Storing the empty text into an empty
+  // cell takes one pool byte.
   void SetString(int32_t c, int32_t r, const String& s);
+  // Same as GetString(c, r).
   String Elem(int32_t c, int32_t r) const { return GetString(c, r); }
+  // Same as SetString(c, r, s).
   void SetElem(int32_t c, int32_t r, const String& s) { SetString(c, r, s); }
 
   // The cell as a number: blanks (code 32) stripped at both ends, commas read
@@ -125,19 +138,28 @@ class ZEL_API TStringArray : public TComponent {
   // followed by the cell text as stored. Values too small for a double read
   // as 0.
   double GetAsNumber(int32_t c, int32_t r) const;
+  // Same as GetAsNumber(c, r).
   double AsNumber(int32_t c, int32_t r) const { return GetAsNumber(c, r); }
-  // GetAsNumber clamped to -2147483647..2147483647 and rounded half to even.
+  // GetAsNumber(c, r) clamped to -2147483647..2147483647 and rounded half to
+  // even.
   int32_t GetAsInteger(int32_t c, int32_t r) const;
+  // Same as GetAsInteger(c, r).
   int32_t AsInteger(int32_t c, int32_t r) const { return GetAsInteger(c, r); }
 
   // Attribute of the physical row behind logical row r (travels with the row
   // through sorting); 0 outside 1..NrOfRows.
   Byte GetRowAttrib(int32_t r) const;
+  // Sets the attribute of logical row r to b and calls Changed; ignored
+  // outside 1..NrOfRows.
   void SetRowAttrib(int32_t r, Byte b);
+  // Same as GetRowAttrib(r).
   Byte RowAttrib(int32_t r) const { return GetRowAttrib(r); }
   // Attribute of data column c; 0 outside 1..NrOfColumns (column 0 has none).
   Byte GetColAttrib(int32_t c) const;
+  // Sets the attribute of data column c to b and calls Changed; ignored
+  // outside 1..NrOfColumns.
   void SetColAttrib(int32_t c, Byte b);
+  // Same as GetColAttrib(c).
   Byte ColAttrib(int32_t c) const { return GetColAttrib(c); }
 
   // ---- shape ----
@@ -185,12 +207,13 @@ class ZEL_API TStringArray : public TComponent {
   void GarbageCollection();
 
   // ---- sorting ----
-  // Comb sort (shrink factor 1.3) of the logical rows by column PrimCol
-  // (0 allowed), ties by column SecCol (SecCol < 1: none). Texts compare by
-  // UTF-16 code unit after lower-casing ASCII letters; a prefix sorts first;
-  // equal keys are never exchanged. OnPercentDone gets 0, the rounded share
-  // of the expected comparisons after every pass, and 100; OnChange fires
-  // once when there are at least two rows.
+  // Comb sort (shrink factor 1.3) of the logical rows by column PrimCol (0
+  // allowed), ties by column SecCol (SecCol < 1: none), each ascending when
+  // AscendPrim (primary) or AscendSec (secondary) is true, descending
+  // otherwise. Texts compare by UTF-16 code unit after lower-casing ASCII
+  // letters; a prefix sorts first; equal keys are never exchanged.
+  // OnPercentDone gets 0, the rounded share of the expected comparisons after
+  // every pass, and 100; OnChange fires once when there are at least two rows.
   // With an OnBeforeSortExchange handler every key is fetched through
   // BeforeSortExchange once per comparison, primary keys of rows i and j
   // first, then (on equal primary keys) the secondary ones. Without a handler
@@ -198,6 +221,8 @@ class ZEL_API TStringArray : public TComponent {
   // same progress values as a fetch per comparison would give. Cost: about
   // N log1.3(N) comparisons plus a few final passes.
   void Sort(int32_t PrimCol, int32_t SecCol, bool AscendPrim, bool AscendSec);
+  // Sort(PrimCol, SecCol, Ascending, true): the primary key in the order
+  // Ascending asks for, the secondary key ascending.
   void Sort(int32_t PrimCol, int32_t SecCol, bool Ascending) {
     Sort(PrimCol, SecCol, Ascending, true);
   }
@@ -217,6 +242,7 @@ class ZEL_API TStringArray : public TComponent {
   // what the remaining rows show, dropping a physical row that no other
   // logical row shows, and every index entry stays within 1..NrOfRows.
   void SetSortOrder(int32_t ix, int32_t position);
+  // Same as GetSortOrder(ix).
   int32_t SortOrder(int32_t ix) const { return GetSortOrder(ix); }
 
   // ---- searching ----
@@ -228,13 +254,15 @@ class ZEL_API TStringArray : public TComponent {
   // Col and row (logical); otherwise leaves them and returns false.
   bool FindCell(const String& FindStr, bool MatchCase, int32_t ColLow, int32_t ColHigh,
                 int32_t RowLow, int32_t RowHigh, int32_t& Col, int32_t& row) const;
+  // FindCell for a cell whose text equals FindStr; MatchCase, ColLow,
+  // ColHigh, RowLow, RowHigh, Col and row as there.
   bool FindCellExact(const String& FindStr, bool MatchCase, int32_t ColLow, int32_t ColHigh,
                      int32_t RowLow, int32_t RowHigh, int32_t& Col, int32_t& row) const;
   // Binary search for a cell equal to FindStr in column ColIx, rows
   // RowLow..RowHigh (both -1: all rows), which must be sorted by code unit
-  // (lower-cased unless MatchCase) ascending or descending. On success row is
-  // the first row of the run of equal texts within the range. Otherwise false,
-  // with row the last row compared.
+  // (lower-cased unless MatchCase) ascending (ColIsAscending true) or
+  // descending (false). On success row is the first row of the run of equal
+  // texts within the range. Otherwise false, with row the last row compared.
   bool FindCellInSortedColumn(const String& FindStr, bool MatchCase, int32_t ColIx, int32_t RowLow,
                               int32_t RowHigh, bool ColIsAscending, int32_t& row) const;
 
@@ -255,19 +283,20 @@ class ZEL_API TStringArray : public TComponent {
   //
   // Rows are written in their logical (visible) order; column 0 is included.
 
-  // Writes the block for data set DataID at the file's position. CreateHeader
-  // writes the XML declaration first. I/O errors raise EInOutError.
+  // Writes the block for data set DataID at the position of the open file F.
+  // CreateHeader writes the XML declaration first. I/O errors raise
+  // EInOutError.
   void WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const String& DataID) const;
-  // Creates (or overwrites) FName with the XML declaration and the block;
-  // raises EInOutError when the file cannot be written.
+  // Creates (or overwrites) FName with the XML declaration and the block for
+  // data set DataID; raises EInOutError when the file cannot be written.
   void SaveAsXMLFile(const String& FName, const String& DataID) const;
-  // Reads lines from the file's position up to the first block whose id
-  // equals DataID (ASCII case ignored; an empty DataID takes the first block)
-  // and loads it. False, with the grid unchanged, when no such block exists or
-  // it is damaged or truncated (a missing "</stringarray>", an element with a
-  // bad or out-of-range column, row or attribute value, a text with an
-  // unescaped "<" or a malformed "&" reference, dimensions whose storage
-  // would exceed 512 MiB: about 4 bytes per cell plus 32 per column, so
+  // Reads lines from the position of the open file F up to the first block
+  // whose id equals DataID (ASCII case ignored; an empty DataID takes the first
+  // block) and loads it. False, with the grid unchanged, when no such block
+  // exists or it is damaged or truncated (a missing "</stringarray>", an
+  // element with a bad or out-of-range column, row or attribute value, a text
+  // with an unescaped "<" or a malformed "&" reference, dimensions whose
+  // storage would exceed 512 MiB: about 4 bytes per cell plus 32 per column, so
   // 10000 x 10000 loads, 67 million columns do not). The whole block is read
   // before storage is sized by its dimensions, so a damaged block costs no
   // more memory than its text. On success the grid takes the file's
@@ -277,8 +306,8 @@ class ZEL_API TStringArray : public TComponent {
   // its own, as written. Input/output errors of the file raise EInOutError,
   // and memory that cannot be had raises EOutOfMemory, the grid unchanged.
   bool ReadFromOpenXMLFile(TextFile& F, const String& DataID);
-  // Opens FName and reads the block as above; false as well when the file
-  // cannot be opened or read.
+  // Opens FName and reads the block of data set DataID as above; false as well
+  // when the file cannot be opened or read.
   bool LoadFromXMLFile(const String& FName, const String& DataID);
 
  private:

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "zel/dstruct/internal/xml_text.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/sysutils.h"
@@ -39,6 +40,12 @@ struct AttribEntry {
   Byte value;
 };
 
+// The grid's XML is stored as UTF-8, which cannot hold a lone surrogate, so
+// references to one are refused.
+bool Unescape(const String& s, String& out) {
+  return internal::XmlUnescape(s, out, internal::SurrogateRefs::kRefuse);
+}
+
 String Escape(const String& s) {
   String out;
   out.reserve(s.size());
@@ -67,67 +74,6 @@ String Escape(const String& s) {
     }
   }
   return out;
-}
-
-// Decodes the references written by Escape (and &apos;, hexadecimal &#x..;).
-// False for a "<", a lone "&" or an unknown or malformed reference.
-bool Unescape(const String& s, String& out) {
-  out.clear();
-  out.reserve(s.size());
-  const size_t n = s.size();
-  for (size_t i = 0; i < n; ++i) {
-    const Char ch = s[i];
-    if (ch == u'<') return false;
-    if (ch != u'&') {
-      out += ch;
-      continue;
-    }
-    const size_t semi = s.find(u';', i + 1);
-    if (semi == String::npos || semi - i > 12) return false;
-    const String name = s.substr(i + 1, semi - i - 1);
-    if (name == u"amp")
-      out += u'&';
-    else if (name == u"lt")
-      out += u'<';
-    else if (name == u"gt")
-      out += u'>';
-    else if (name == u"quot")
-      out += u'"';
-    else if (name == u"apos")
-      out += u'\'';
-    else if (name.size() >= 2 && name[0] == u'#') {
-      uint32_t cp = 0;
-      const bool hex = name[1] == u'x' || name[1] == u'X';
-      const size_t start = hex ? 2 : 1;
-      if (start >= name.size()) return false;
-      for (size_t k = start; k < name.size(); ++k) {
-        const Char d = name[k];
-        uint32_t v;
-        if (d >= u'0' && d <= u'9')
-          v = d - u'0';
-        else if (hex && d >= u'a' && d <= u'f')
-          v = d - u'a' + 10;
-        else if (hex && d >= u'A' && d <= u'F')
-          v = d - u'A' + 10;
-        else
-          return false;
-        cp = cp * (hex ? 16 : 10) + v;
-        if (cp > 0x10FFFF) return false;
-      }
-      if (cp >= 0xD800 && cp <= 0xDFFF) return false;
-      if (cp > 0xFFFF) {
-        cp -= 0x10000;
-        out += static_cast<Char>(0xD800 + (cp >> 10));
-        out += static_cast<Char>(0xDC00 + (cp & 0x3FF));
-      } else {
-        out += static_cast<Char>(cp);
-      }
-    } else {
-      return false;
-    }
-    i = semi;
-  }
-  return true;
 }
 
 // Plain decimal digits (no sign, no blanks) within 0..Max.

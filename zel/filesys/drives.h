@@ -25,8 +25,9 @@ class TStringList;
 // same place is listed once, where it was first mounted.
 ZEL_API void BuildDriveList(TStringList& List);
 
-// True when the file system is mounted read-only (asked of the file system;
-// nothing is written); also when there is no such drive.
+// True when the file system of Drive (or the one holding Path) is mounted
+// read-only (asked of the file system; nothing is written); also when there
+// is no such drive.
 ZEL_API bool DiskIsReadOnly(uint8_t Drive);
 ZEL_API bool DiskIsReadOnly(const String& Path);
 
@@ -36,8 +37,9 @@ ZEL_API bool DiskIsReadOnly(const String& Path);
 ZEL_API int32_t GetDiskDriveType(uint8_t Drive);
 ZEL_API int32_t GetDiskDriveType(const String& Path);
 
-// Bytes the caller can still write on the drive (blocks available to
-// unprivileged users times the block size); -1 when it cannot be asked.
+// Bytes the caller can still write on Drive (or the file system holding Path):
+// blocks available to unprivileged users times the block size; -1 when it
+// cannot be asked.
 ZEL_API double DiskFreeExtended(uint8_t Drive);
 ZEL_API double DiskFreeExtended(const String& Path);
 

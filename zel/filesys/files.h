@@ -68,6 +68,8 @@ using TFileCopyFeedBack = std::function<void(int32_t BytesCopied, int32_t SizeOf
 using TTreeCopyFeedBack =
     std::function<void(int32_t BytesCopied, int32_t SizeOfCurrentFile,
                        const String& NameOfCurrentFile, int32_t NrOfFilesCopiedSoFar)>;
+// Progress of a file scan: the folder about to be searched (as it will be
+// reported in the names) and the number of files found so far.
 using TScanFilesFeedback = std::function<void(const String& CurrentDir, int32_t Count)>;
 // Declared for users of the module; no function here calls them.
 using TNumericFeedback = std::function<void(TObject* Sender, const double& num)>;
@@ -76,6 +78,7 @@ using TStringFeedback = std::function<void(TObject* Sender, const String& msg)>;
 // The same with 64-bit byte counts, for files of 2 GiB and more. The 32-bit
 // forms receive counts above 2^31 - 1 as 2^31 - 1.
 using TFileCopyFeedBack64 = std::function<void(int64_t BytesCopied, int64_t SizeOfFile)>;
+// The tree copy progress with 64-bit byte counts (see TTreeCopyFeedBack).
 using TTreeCopyFeedBack64 =
     std::function<void(int64_t BytesCopied, int64_t SizeOfCurrentFile,
                        const String& NameOfCurrentFile, int32_t NrOfFilesCopiedSoFar)>;
@@ -110,6 +113,9 @@ inline constexpr int64_t kCopyBlockSize = int64_t{4} << 20;
 // is then untouched, not left half-written).
 ZEL_API int32_t FileCopyFeedBk(const String& Source, const String& Destination, bool CopyAttributes,
                                const TFileCopyFeedBack& FeedBack);
+// FileCopyFeedBk with 64-bit byte counts for FeedBack, for files of 2 GiB and
+// more: copies Source to Destination (with CopyAttributes as above) and
+// returns the same status codes.
 ZEL_API int32_t FileCopyFeedBk64(const String& Source, const String& Destination,
                                  bool CopyAttributes, const TFileCopyFeedBack64& FeedBack);
 
@@ -123,12 +129,14 @@ ZEL_API int32_t FileCopyFeedBk64(const String& Source, const String& Destination
 // source is never copied into itself. Files that fail do not stop the
 // walk; an EInOutError from a source that vanished during the walk ends it.
 // AbortAnyFileCopying stops the current file (which is then not written) and
-// the walk before its next entry at every level.
+// the walk before its next entry at every level. CopyAttributes is handed to
+// each FileCopyFeedBk.
 ZEL_API void CopyFileTree(const String& Source, const String& Destination, bool CopyAttributes,
                           const TTreeCopyFeedBack& FeedBack);
-// The same with 64-bit feedback; returns the number of entries that could
-// not be copied (files that failed, folders that could not be made or read,
-// pipes and devices that were left out), 0 when the copy is complete.
+// The same with 64-bit feedback: copies the folder Source into Destination
+// (CopyAttributes as for CopyFileTree); returns the number of entries that
+// could not be copied (files that failed, folders that could not be made or
+// read, pipes and devices that were left out), 0 when the copy is complete.
 ZEL_API int32_t CopyFileTree64(const String& Source, const String& Destination, bool CopyAttributes,
                                const TTreeCopyFeedBack64& FeedBack);
 
@@ -145,24 +153,25 @@ ZEL_API void AbortAnyFileCopying();
 // removed. "" gives "".
 ZEL_API String DelDirTree(const String& Directory);
 
-// Deletes the files matching the mask (not folders, not hidden names, not
+// Deletes the files matching FileMask (not folders, not hidden names, not
 // read-only files; a symbolic link is removed itself) and returns how many
 // were deleted.
 ZEL_API int32_t DeleteFiles(const String& FileMask);
 
-// Moves the files matching the mask (not folders, not hidden names) to the
+// Moves the files matching FileMask (not folders, not hidden names) to the
 // desktop's trash, from where file managers restore them (see
 // zel/platform/trash.h), and returns how many were moved.
 ZEL_API int32_t MoveToRecycleBin(const String& FileMask);
 
 // Appends to List (not cleared; nothing happens when List is null) the
-// names of the files matching the mask: the mask's folder part as given plus
+// names of the files matching FileMask: the mask's folder part as given plus
 // the name as stored. With Recurse, the folders below are searched with the
 // same name part. The feedback receives each folder before it is searched and
 // the number of files found so far.
 ZEL_API void ScanFilesToStrList(const String& FileMask, bool Recurse, TStringList* List,
                                 const TScanFilesFeedback& FeedBack);
-// The number of files ScanFilesToStrList would list.
+// The number of files ScanFilesToStrList would list for FileMask, Recurse
+// and FeedBack (which is called in the same way).
 ZEL_API int32_t CountFiles(const String& FileMask, bool Recurse,
                            const TScanFilesFeedback& FeedBack);
 
@@ -171,40 +180,44 @@ ZEL_API int32_t CountFiles(const String& FileMask, bool Recurse,
 // result is the folder as searched plus the name as stored; "" when none.
 ZEL_API String FileDetect(const String& FileName);
 
-// Renames every entry matching the mask to the upper- or lower-case form of
-// its name (the runtime's simple case mapping, AnsiUpperCase), and searches
-// matching folders below in the same way. Only the name part changes. An
-// entry whose new name is taken by a different entry ("a" and "A" both
-// present) is left as it is and the walk goes on; any other failed rename
-// raises EInOutError.
+// Renames every entry matching FileMask to the upper-case (UpperCase true) or
+// lower-case form of its name (the runtime's simple case mapping,
+// AnsiUpperCase), and searches matching folders below in the same way. Only
+// the name part changes. An entry whose new name is taken by a different entry
+// ("a" and "A" both present) is left as it is and the walk goes on; any other
+// failed rename raises EInOutError.
 ZEL_API void SetAllFilenameCase(const String& FileMask, bool UpperCase);
 
-// True when the folder has no entries; also when it does not exist or
-// cannot be read.
+// True when the folder Directory has no entries; also when it does not exist
+// or cannot be read.
 ZEL_API bool DirEmpty(const String& Directory);
-// True when the name is a folder (or a symbolic link to one); "" is false.
+// True when Directory names a folder (or a symbolic link to one); "" is false.
 ZEL_API bool DirExists(const String& Directory);
-// True when the caller cannot create files in the folder (permissions or a
-// read-only mount), or it is no folder. Nothing is written to find out.
+// True when the caller cannot create files in the folder Directory
+// (permissions or a read-only mount), or it is no folder. Nothing is written
+// to find out.
 ZEL_API bool DirIsReadOnly(const String& Directory);
 
-// The size of the file as a 32-bit signed number (the low 32 bits of the
-// size, so files of 2 GiB and more give wrong values: use GetFileSize64);
+// The size of the file FileName as a 32-bit signed number (the low 32 bits of
+// the size, so files of 2 GiB and more give wrong values: use GetFileSize64);
 // 0 for a folder, -1 when there is no such entry.
 ZEL_API int32_t GetFileSize(const String& FileName);
+// The size of the file FileName in bytes; 0 for a folder, -1 when there is
+// no such entry (or FileName is "").
 ZEL_API int64_t GetFileSize64(const String& FileName);
 
-// The creation, last access and last write times of a file (UTC, no
-// time-zone conversion). The creation time comes from the file system where
-// it records one (statx birth time); elsewhere it is the last write time.
-// Reading the times opens nothing, so read-only files have readable times.
-// Returns 0, or -1 when there is no such file (the three outputs are then 0).
+// The creation, last access and last write times of the file FileName, stored
+// in CreationTime, LastAccessTime and LastWriteTime (UTC, no time-zone
+// conversion). The creation time comes from the file system where it records
+// one (statx birth time); elsewhere it is the last write time. Reading the
+// times opens nothing, so read-only files have readable times. Returns 0, or
+// -1 when there is no such file (the three outputs are then 0).
 ZEL_API int32_t GetFileDates(const String& FileName, TDateTime& CreationTime,
                              TDateTime& LastAccessTime, TDateTime& LastWriteTime);
-// Sets the last access and last write times; a time of 0 leaves that time
-// unchanged. The creation time cannot be set by programs on this platform
-// and is ignored. Returns 0, or -1 when there is no such file, a time is out
-// of range, or the times cannot be set (not the owner).
+// Sets the LastAccessTime and LastWriteTime of the file FileName; a time of 0
+// leaves that time unchanged. CreationTime cannot be set by programs on this
+// platform and is ignored. Returns 0, or -1 when there is no such file, a time
+// is out of range, or the times cannot be set (not the owner).
 ZEL_API int32_t SetFileDates(const String& FileName, TDateTime CreationTime,
                              TDateTime LastAccessTime, TDateTime LastWriteTime);
 

@@ -10,9 +10,10 @@
 
 namespace zel {
 
-// A decimal integer: spaces skipped, one optional '+' or '-', then digits up
-// to the first character that is not one. No digits give 0. A value beyond
-// the 32-bit range gives the nearest limit (2147483647 or -2147483648).
+// The decimal integer at the start of Text: spaces skipped, one optional '+'
+// or '-', then digits up to the first character that is not one. No digits
+// give 0. A value beyond the 32-bit range gives the nearest limit (2147483647
+// or -2147483648).
 //   " -12abc" -> -12,  "+7" -> 7,  "x1" -> 0,  "99999999999" -> 2147483647
 ZEL_API int32_t ScanTextDecimal(const String& Text);
 

@@ -29,32 +29,34 @@
 
 namespace zel {
 
-// The path part, name part and extension as described above.
+// The path part of FileName, as described above.
 ZEL_API String ExtractFilePath(const String& FileName);
+// The name part of FileName, as described above.
 ZEL_API String ExtractFileName(const String& FileName);
+// The extension of FileName, as described above; "" when it has none.
 ZEL_API String ExtractFileExt(const String& FileName);
 
-// The absolute form of a path: a relative path is taken from the current
-// folder; "\" becomes "/"; empty, "." and ".." elements are resolved as text
-// (symbolic links are not); a trailing separator is kept. "" gives the
-// current folder. When the current folder cannot be read the path is
-// returned with its separators converted only.
+// The absolute form of the path FileName: a relative path is taken from the
+// current folder; "\" becomes "/"; empty, "." and ".." elements are resolved
+// as text (symbolic links are not); a trailing separator is kept. "" gives the
+// current folder. When the current folder cannot be read the path is returned
+// with its separators converted only.
 ZEL_API String ExpandFileName(const String& FileName);
 
-// The name without its extension; dots in folder names are not touched and
+// FileName without its extension; dots in folder names are not touched and
 // hidden names keep their leading dot: "C:\a\b.tar.gz" -> "C:\a\b.tar",
 // "C:\my.dir\file" unchanged, "file." -> "file", ".bashrc" unchanged.
 ZEL_API String StripExtension(const String& FileName);
-// The name part.
+// The name part of FileName (as ExtractFileName).
 ZEL_API String StripPath(const String& FileName);
-// The parent folder with its trailing separator: one trailing separator is
-// ignored, then everything up to and including the previous one is
-// returned. "C:\a\b\" and "C:\a\b" give "C:\a\", "a/b/c" gives "a/b/";
+// The parent folder of Path with its trailing separator: one trailing
+// separator is ignored, then everything up to and including the previous one
+// is returned. "C:\a\b\" and "C:\a\b" give "C:\a\", "a/b/c" gives "a/b/";
 // "C:\", "/" and "file" give "".
 ZEL_API String ParentDir(const String& Path);
-// True for a root folder: after trimming blanks at both ends, "/" or a text
-// of at most 3 characters with ":\" or ":/" at position 2 ("c:\" is a root,
-// "c:" and "c:\a" are not).
+// True when Path is a root folder: after trimming blanks at both ends, "/" or
+// a text of at most 3 characters with ":\" or ":/" at position 2 ("c:\" is a
+// root, "c:" and "c:\a" are not).
 ZEL_API bool IsRootDir(const String& Path);
 
 // Shortens a path for display by replacing leading folder names with "..".
@@ -86,22 +88,22 @@ ZEL_API bool IsFN83CompliantPath(const String& Path);
 // The extension length is not checked separately.
 ZEL_API bool IsDOS83Path(const String& Path);
 
-// Every character of the set / \ : * ? < > | (and the NUL character, which
-// no file name can hold) replaced by Replacement; a result of exactly "."
-// becomes Replacement, of exactly ".." Replacement twice. The double quote
-// is kept.
+// FileName with every character of the set / \ : * ? < > | (and the NUL
+// character, which no file name can hold) replaced by Replacement; a result of
+// exactly "." becomes Replacement, of exactly ".." Replacement twice. The
+// double quote is kept.
 ZEL_API String ReplaceInvalidFileNameChars(const String& FileName, Char Replacement);
-// True when the name holds none of the characters above and is neither "."
+// True when FileName holds none of the characters above and is neither "."
 // nor "..". The empty name counts as valid.
 ZEL_API bool IsValidFileName(const String& FileName);
 
-// The drive number of "X:" at the start, upper-cased: A = 0 .. Z = 25, and 0
-// when the first character is not a letter ("1:"); -1 when the second
+// The drive number of "X:" at the start of Path, upper-cased: A = 0 .. Z = 25,
+// and 0 when the first character is not a letter ("1:"); -1 when the second
 // character is no colon or the text is shorter than 2 characters.
 ZEL_API int32_t ExtractDrive(const String& Path);
 
-// Inserts Text before the first dot of the name part (leading dots of a
-// hidden name do not count), or appends it when there is none:
+// FileName with Text inserted before the first dot of the name part (leading
+// dots of a hidden name do not count), or with Text appended when there is none:
 // "C:\a\data.tar.gz" with "_v2" gives "C:\a\data_v2.tar.gz", ".bashrc" gives
 // ".bashrc_v2".
 ZEL_API String InsertBeforeFileExt(const String& Text, const String& FileName);

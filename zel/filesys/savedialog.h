@@ -57,17 +57,27 @@
 
 namespace zel {
 
+// Custom-mode selection: given Parameters, sets UserAction (preset mrCancel;
+// mrOk confirms) and SelectedFileName (preset with FileName).
 using TOnFileSelectEvent = std::function<void(TObject* Sender, const String& Parameters,
                                               TModalResult& UserAction, String& SelectedFileName)>;
+// Custom-mode existence check: sets FileDoesExist (preset false) for FileName.
 using TOnFileCheckEvent =
     std::function<void(TObject* Sender, const String& FileName, bool& FileDoesExist)>;
+// Asked when FileName exists: OverwriteReply (preset mrNo) is mrYes,
+// mrNo or mrCancel.
 using TOnOverwriteEvent =
     std::function<void(TObject* Sender, const String& FileName, TModalResult& OverwriteReply)>;
+// Asked when Path, the folder of the chosen name, lies below ForbiddenDir:
+// ForbiddenDirReply (preset mrYes) is mrYes, mrCancel or another reply to
+// choose again.
 using TOnForbiddenDirEvent =
     std::function<void(TObject* Sender, const String& Path, TModalResult& ForbiddenDirReply)>;
 
 class ZEL_API TUnivSaveDialog : public TCommonDialog {
  public:
+  // A dialog owned by AOwner (may be null): standard mode, no parameters,
+  // no file name, FilterIndex 1, no forbidden folder, no handlers.
   explicit TUnivSaveDialog(TComponent* AOwner);
   ~TUnivSaveDialog() override;
 
@@ -75,11 +85,11 @@ class ZEL_API TUnivSaveDialog : public TCommonDialog {
 
   // The attribute ParName of Parameters; "" when it is missing.
   String ExtractParamAsString(const String& ParName) const;
-  // The attribute as a decimal integer read from its first character
+  // The attribute ParName as a decimal integer read from its first character
   // (ScanTextDecimal: "12px" gives 12, "x" gives 0). Raises the
   // not-specified error when it is missing or empty.
   int32_t ExtractParamAsInt(const String& ParName) const;
-  // The attribute as a floating-point number (ScanTextFPNum with exponent,
+  // The attribute ParName as a floating-point number (ScanTextFPNum with exponent,
   // full stop and comma both decimal separators). Raises like
   // ExtractParamAsInt.
   double ExtractParamAsDouble(const String& ParName) const;
@@ -93,29 +103,58 @@ class ZEL_API TUnivSaveDialog : public TCommonDialog {
   // typed in the dialog (or, with the name field empty, of the dialog's
   // file name), and the name part alone goes back into the name field:
   // "report.txt" with "*.png;*.jpg" becomes "report.png". A pattern without
-  // a plain extension ("*", "*.*", "data*") leaves the name as it is.
+  // a plain extension ("*", "*.*", "data*") leaves the name as it is. Sender
+  // is the TSaveDialog whose type changed; any other sender, a type index out
+  // of range or an empty name changes nothing.
   void SaveDiagTypeChange(TObject* Sender);
 
+  // The name=value attributes described above ("" by default).
   const String& Parameters() const { return FParams; }
+  // Replaces the attributes; read when Execute runs.
   void SetParameters(const String& Value) { FParams = Value; }
+  // The name preset for the selection and, after Execute, the accepted name
+  // (or the last selection after a cancel).
   const String& FileName() const { return FFileName; }
+  // Presets the name the selection starts with.
   void SetFileName(const String& Value) { FFileName = Value; }
+  // The window the standard dialog is shown over (0: none, the default).
   TWindowHandle ParentWnd() const { return FParentWnd; }
+  // Sets the window the standard dialog is shown over (0: none).
   void SetParentWnd(TWindowHandle Value) { FParentWnd = Value; }
+  // True (the default) for standard mode, false for custom mode.
   bool UseStandardDialog() const { return FUseStdDiag; }
+  // Chooses standard mode (true) or custom mode (false).
   void SetUseStandardDialog(bool Value) { FUseStdDiag = Value; }
+  // The 1-based file type of the filter parameter preset for the standard
+  // dialog (1 by default), and after it closes the type it reported.
   int32_t FilterIndex() const { return FFilterIndex; }
+  // Presets the 1-based file type the standard dialog starts with.
   void SetFilterIndex(int32_t Value) { FFilterIndex = Value; }
+  // The folder below which saving needs OnForbiddenDir's confirmation; ""
+  // (the default) forbids nothing.
   const String& ForbiddenDir() const { return FForbiddenDir; }
+  // Sets the forbidden folder ("" forbids nothing).
   void SetForbiddenDir(const String& Value) { FForbiddenDir = Value; }
 
+  // The selection handler of custom mode (empty by default; Execute raises
+  // in custom mode without one).
   const TOnFileSelectEvent& OnFileSelect() const { return FOnFileSelect; }
+  // Sets the selection handler of custom mode; an empty Handler removes it.
   void SetOnFileSelect(TOnFileSelectEvent Handler) { FOnFileSelect = std::move(Handler); }
+  // The handler that tells custom mode whether a file exists (empty by
+  // default: no file exists).
   const TOnFileCheckEvent& OnFileCheck() const { return FOnFileCheck; }
+  // Sets the existence handler of custom mode; an empty Handler removes it.
   void SetOnFileCheck(TOnFileCheckEvent Handler) { FOnFileCheck = std::move(Handler); }
+  // The overwrite question for an existing file (empty by default; Execute
+  // raises when a file exists and there is none).
   const TOnOverwriteEvent& OnOverwrite() const { return FOnOverwrite; }
+  // Sets the overwrite question; an empty Handler removes it.
   void SetOnOverwrite(TOnOverwriteEvent Handler) { FOnOverwrite = std::move(Handler); }
+  // The question asked for a name below ForbiddenDir (empty by default: the
+  // reply stays mrYes).
   const TOnForbiddenDirEvent& OnForbiddenDir() const { return FOnForbiddenDir; }
+  // Sets the forbidden-folder question; an empty Handler removes it.
   void SetOnForbiddenDir(TOnForbiddenDirEvent Handler) { FOnForbiddenDir = std::move(Handler); }
 
   String ClassName() const override;

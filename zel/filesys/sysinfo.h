@@ -23,6 +23,7 @@ ZEL_API String GetEnviroVar(const String& Name);
 // The system directory ("/usr/lib", where the shared libraries live) and the
 // operating system's directory ("/usr"), without a trailing separator.
 ZEL_API String GetSystemDir();
+// The operating system's directory ("/usr"), without a trailing separator.
 ZEL_API String GetWindowsDir();
 // The temporary directory ($TMPDIR when it is an existing directory, else
 // /tmp) in canonical form with a trailing '/'; empty when there is none.
@@ -36,9 +37,9 @@ ZEL_API int64_t GetMemoryUsed();
 
 // Status codes of GetMacAddress.
 inline constexpr int32_t macDone = 0;
-inline constexpr int32_t macBadKind = -1;
-inline constexpr int32_t macOutOfMemory = -2;
-inline constexpr int32_t macNoAdapters = -3;
+inline constexpr int32_t macBadKind = -1;      // Kind is neither 1 nor 2
+inline constexpr int32_t macOutOfMemory = -2;  // memory ran out listing the adapters
+inline constexpr int32_t macNoAdapters = -3;   // the system lists no adapters at all
 
 // The hardware address of the first adapter of a kind (1 wired Ethernet,
 // 2 wireless), as upper-case hexadecimal byte pairs joined by '-'
@@ -65,8 +66,8 @@ ZEL_API String InventPassword(int32_t Length, bool MixedCase, bool Special);
 
 // The same kind of password drawn from the operating system's secure random
 // source instead of the shared generator, for passwords that are really
-// used: each draw is uniform (no modulo bias), and the mixed-case and
-// special-character passes cover every position of the password. About 48
+// used: each draw is uniform (no modulo bias), and the MixedCase and Special
+// passes cover every position of the password. About 48
 // bits of entropy at length 14 without options, 30 at length 8; mixed case
 // adds about one bit per letter.
 ZEL_API String InventPasswordSecure(int32_t Length, bool MixedCase, bool Special);

@@ -45,14 +45,14 @@ ZEL_API int32_t CountWordsHTML(const String& Text, bool SkipNumbers, bool& InTag
 // "http://host/dir/page.html" gives "host/dir/".
 ZEL_API String ExtractHTTPPath(const String& URL);
 
-// Replaces each of the 19 characters ! * ( ) ; : @ & = + $ , / ? % # [ ] and
-// the blank by "%" and two upper-case hex digits of its code; copies all other
-// characters. "a b&c" gives "a%20b%26c".
+// Replaces in S each of the 19 characters ! * ( ) ; : @ & = + $ , / ? % # [ ]
+// and the blank by "%" and two upper-case hex digits of its code; copies all
+// other characters. "a b&c" gives "a%20b%26c".
 ZEL_API String URLEncode(const String& S);
 
-// Decodes "%XX" (two hex digits, either case) to the character with code XX,
-// scanning left to right, and does so twice in a row, so a text encoded twice
-// is fully decoded ("%2541" gives "A"). A "%" without two hex digits after it
+// Decodes "%XX" in S (two hex digits, either case) to the character with
+// code XX, scanning left to right, and does so twice in a row, so a text
+// encoded twice is fully decoded ("%2541" gives "A"). A "%" without two hex digits after it
 // is copied as it stands; "+" is not translated.
 ZEL_API String URLDecode(const String& S);
 
@@ -112,8 +112,8 @@ ZEL_API String DefaultHTMLHead(const String& Title, const String& Charset, const
 // "</html>\n" (for a head made without OpenBody that the caller completed).
 ZEL_API String DefaultHTMLFoot(bool CloseBody);
 
-// The contents of the body element of an HTML document, tolerating missing
-// tags. Tag names match in any letter case. The body starts behind the ">" of
+// The contents of the body element of the HTML document S, tolerating
+// missing tags. Tag names match in any letter case. The body starts behind the ">" of
 // the first "<body" tag; without one, behind "</head>"; without that, behind
 // the "<html" tag; without any of them, at the start of the text. It ends
 // before the first "</body" after its start; without one, before "</html";
@@ -121,8 +121,8 @@ ZEL_API String DefaultHTMLFoot(bool CloseBody);
 // ">" ends the body there (the result is empty).
 ZEL_API String ExtractHTMLBody(const String& S);
 
-// The plain text of an HTML body (a whole document is accepted too: its head
-// is dropped with it).
+// The plain text of the HTML body S (a whole document is accepted too: its
+// head is dropped with it).
 //  - Tags, comments ("<!-- ... -->") and declarations ("<!...>", "<?...>")
 //    are removed; quoted attribute values may hold ">". A "<" that starts no
 //    tag (not followed by a letter, "/", "!" or "?") is ordinary text.

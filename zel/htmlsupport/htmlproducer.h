@@ -58,7 +58,8 @@ using TOnHTMLTagEvent = std::function<void(TObject* Sender, const String& TagNam
 
 class ZEL_API THtmlProducer : public TComponent {
  public:
-  // Empty template and result, no handler, no stream.
+  // Empty template and result, no handler, no stream. AOwner, when not
+  // nullptr, owns the producer and destroys it with itself.
   explicit THtmlProducer(TComponent* AOwner);
   // Frees the stream of ConvertedHTMLAsStream, if any.
   ~THtmlProducer() override;
@@ -74,14 +75,14 @@ class ZEL_API THtmlProducer : public TComponent {
   const TOnHTMLTagEvent& OnHTMLTag() const noexcept { return FOnHTMLTag; }
   void SetOnHTMLTag(TOnHTMLTagEvent Handler);  // see OnHTMLTag
 
-  // Sets Template to the lines of the text file, each followed by CR LF (empty
-  // for an empty file). A missing or unreadable file raises EInOutError and
+  // Sets Template to the lines of the text file FileName, each followed by
+  // CR LF (empty for an empty file). A missing or unreadable file raises EInOutError and
   // leaves Template unchanged.
   void ReadTemplateFromFile(const String& FileName);
 
-  // Sets the stream's position to 0 and Template to its whole content read as
-  // UTF-16LE (an odd last byte is dropped). The stream stays open, positioned
-  // at its end.
+  // Sets the position of AStream to 0 and Template to its whole content read
+  // as UTF-16LE (an odd last byte is dropped). The stream stays open,
+  // positioned at its end.
   void ReadTemplateFromStream(TStream& AStream);
 
   // Converts Template (see above), stores the result in ConvertedHTML and
@@ -95,8 +96,8 @@ class ZEL_API THtmlProducer : public TComponent {
   // producer's destruction, which free it.
   TStringStream& ConvertedHTMLAsStream();
 
-  // Creates or replaces the file with ConvertedHTML as UTF-8, no line end
-  // added. Raises EInOutError when the file cannot be written; an existing
+  // Creates or replaces the file FileName with ConvertedHTML as UTF-8, no
+  // line end added. Raises EInOutError when the file cannot be written; an existing
   // file is then left as it was.
   void WriteConvertedHTMLToFile(const String& FileName);
 

@@ -22,8 +22,13 @@
 //
 // Every concern is an abstract class in its own header, with
 //   - `Linux<Concern>()`: the process's real implementation (a function-local
-//     static, built on first use), an instance of a public class so that a
-//     substitute can derive from it and override one operation;
+//     static, built on first use). Where tests substitute single operations
+//     (files, drives, trash, process, processor, fonts, printing) it
+//     is an instance of a public class, so a substitute can derive from it
+//     and override one operation; the environment, system information,
+//     network, MIME and store implementations are private to their source
+//     files, and tests redirect them through environment variables instead
+//     (the dialog's default is the public HeadlessSaveDialogs);
 //   - `<Concern>()` (for example `platform::Files()`): the implementation in
 //     force, which is what the modules call;
 //   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the Linux one)
@@ -52,8 +57,11 @@ namespace zel::platform {
 template <class Interface>
 class BackendSlot {
  public:
+  // An empty slot: until Set installs a backend, Get returns what
+  // linux_default returns (the process's Linux implementation).
   explicit BackendSlot(Interface& (*linux_default)()) : linux_default_(linux_default) {}
 
+  // The implementation in force: the installed backend, else the Linux one.
   Interface& Get() const { return current_ ? *current_ : linux_default_(); }
 
   // Installs `backend` (nullptr: the Linux implementation); returns the one
@@ -76,6 +84,8 @@ class BackendSlot {
 template <class Interface>
 class ScopedBackend {
  public:
+  // Installs backend through set (the concern's Set<Concern>Backend) and
+  // keeps the previous one, which the destructor installs again.
   ScopedBackend(Interface* backend, Interface* (*set)(Interface*))
       : set_(set), previous_(set(backend)) {}
   ~ScopedBackend() { set_(previous_); }

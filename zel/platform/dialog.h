@@ -36,30 +36,32 @@
 
 namespace zel::platform {
 
-inline constexpr uint32_t kDialogInitialization = 0x0002;
-inline constexpr uint32_t kDialogFailure = 0xFFFF;
-inline constexpr uint32_t kInvalidFileName = 0x3002;
+inline constexpr uint32_t kDialogInitialization = 0x0002;  // the toolkit cannot start
+inline constexpr uint32_t kDialogFailure = 0xFFFF;         // the window cannot be created
+inline constexpr uint32_t kInvalidFileName = 0x3002;       // a name the dialog cannot take
 
 // One entry of the dialog's file-type list: the text shown and the mask of
 // patterns, separated by ";" ("*.png;*.jpg").
 struct SaveFileType {
-  std::string name;
-  std::string mask;
+  std::string name;  // the text shown ("PNG images")
+  std::string mask;  // the patterns, ";"-separated ("*.png;*.jpg")
+  // Equal when both the name and the mask are equal.
   bool operator==(const SaveFileType&) const = default;
 };
 
 // Everything the dialog is shown with.
 struct SaveDialogRequest {
-  std::vector<SaveFileType> types;
-  std::string title;        // empty: the dialog's own title
-  std::string initial_dir;  // empty: the current folder
-  std::string file_name;    // preset name (may hold a folder)
-  int32_t type_index = 1;   // 1-based entry of `types` selected first
-  uintptr_t owner = 0;      // owner window (0: none)
+  std::vector<SaveFileType> types;  // the file-type list, in order shown
+  std::string title;                // empty: the dialog's own title
+  std::string initial_dir;          // empty: the current folder
+  std::string file_name;            // preset name (may hold a folder)
+  int32_t type_index = 1;           // 1-based entry of `types` selected first
+  uintptr_t owner = 0;              // owner window (0: none)
 };
 
+// How the dialog closed: confirmed with a name, cancelled, or failed.
 struct SaveDialogResult {
-  bool confirmed = false;
+  bool confirmed = false;  // true: the user accepted file_name
   std::string file_name;   // the accepted name; the preset after a cancel
   int32_t type_index = 1;  // the type selected when the dialog closed
   uint32_t error = 0;      // nonzero: the dialog failed (see above)
@@ -74,17 +76,24 @@ class ZEL_API SaveDialogSession {
   // The text in the name field (a name without folder), and its
   // replacement.
   virtual std::string TypedName() const = 0;
+  // Replaces the text in the name field with name (the folder is kept).
   virtual void SetTypedName(const std::string& name) = 0;
 };
 
 // Called when the user selects another file type.
 using SaveTypeChangeHandler = std::function<void(SaveDialogSession& session)>;
 
+// The file-save dialog concern: one operation, showing the dialog.
 class ZEL_API SaveDialogs {
  public:
   virtual ~SaveDialogs();
-  // Shows the dialog and waits until it is closed. `on_type_change` (may be
-  // empty) is called after each change of the selected file type.
+  // Shows the dialog described by `request` and waits until it is closed.
+  // `on_type_change` (may be empty) is called after each change of the
+  // selected file type. The result is confirmed with the accepted name, or
+  // not confirmed with the preset name (error 0 for a cancel, nonzero when
+  // the dialog could not be shown); a dialog failure is never raised, but an
+  // exception from `on_type_change` passes to the caller once the dialog is
+  // closed.
   virtual SaveDialogResult ShowSave(const SaveDialogRequest& request,
                                     const SaveTypeChangeHandler& on_type_change) = 0;
 };
@@ -100,29 +109,43 @@ class ZEL_API SaveDialogs {
 // no answer left the dialog is cancelled, as a user who is not there would.
 class ZEL_API HeadlessSaveDialogs : public SaveDialogs {
  public:
+  // How a scripted dialog closes: the user confirms, the user cancels, or
+  // the dialog fails to show (no type changes are played then).
   enum class Outcome : uint8_t { kConfirm, kCancel, kFail };
+  // One scripted answer, played by one ShowSave.
   struct Answer {
-    Outcome outcome = Outcome::kCancel;
-    std::string typed;
-    int32_t type_index = 0;
-    std::vector<int32_t> type_changes;
-    uint32_t error = 0;  // for kFail; 0 gives kDialogFailure
+    Outcome outcome = Outcome::kCancel;  // how the dialog closes
+    std::string typed;                   // not empty: replaces the name field
+    int32_t type_index = 0;              // nonzero: reported as the selected type
+    std::vector<int32_t> type_changes;   // file types selected in turn, 1-based
+    uint32_t error = 0;                  // for kFail; 0 gives kDialogFailure
   };
 
+  // An answer that types name (empty: keep the preset's name part) and
+  // confirms; a nonzero type_index is reported as the selected type.
   static Answer Confirm(const std::string& name, int32_t type_index = 0);
+  // An answer that cancels the dialog.
   static Answer Cancel();
+  // An answer with which the dialog fails to show, reporting error (0:
+  // kDialogFailure).
   static Answer Fail(uint32_t error);
 
+  // Queues answer behind the answers not yet played.
   void Script(Answer answer);
   // Drops the answers not yet played and the records.
   void Reset();
+  // The number of scripted answers not yet played.
   size_t Pending() const { return answers_.size(); }
 
   // The requests shown so far, oldest first, and the name field's text when
   // each dialog closed.
   const std::vector<SaveDialogRequest>& Shown() const { return shown_; }
+  // The name field's text when each shown dialog closed (for a failed one,
+  // the name part of the preset), oldest first.
   const std::vector<std::string>& FinalTypedNames() const { return final_names_; }
 
+  // Records `request` and plays the next answer as described above, calling
+  // `on_type_change` (when not empty) for each scripted type change.
   SaveDialogResult ShowSave(const SaveDialogRequest& request,
                             const SaveTypeChangeHandler& on_type_change) override;
 
@@ -136,6 +159,8 @@ class ZEL_API HeadlessSaveDialogs : public SaveDialogs {
 ZEL_API HeadlessSaveDialogs& HeadlessDialogs();
 // The dialog in force.
 ZEL_API SaveDialogs& Dialogs();
+// Installs backend (nullptr: the headless dialog) and returns the dialog that
+// was in force before.
 ZEL_API SaveDialogs* SetSaveDialogsBackend(SaveDialogs* backend);
 
 }  // namespace zel::platform

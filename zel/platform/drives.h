@@ -15,6 +15,7 @@
 
 namespace zel::platform {
 
+// One line of the mount table.
 struct MountEntry {
   std::string device;       // "/dev/vda1", "tmpfs", "server:/export"
   std::string mount_point;  // "/", "/home"
@@ -22,20 +23,27 @@ struct MountEntry {
   bool read_only = false;   // mounted read-only
 };
 
+// The size of a file system and the room left on it.
 struct SpaceInfo {
   uint64_t total = 0;      // bytes of the file system
   uint64_t available = 0;  // bytes an unprivileged caller may still use
 };
 
+// The drives concern: the mount table and the file systems behind paths.
 class ZEL_API DriveSystem {
  public:
   virtual ~DriveSystem();
-  // The mounts of this process, in mount order (later mounts hide earlier
-  // ones on the same point).
+  // Replaces `out` with the mounts of this process, in mount order (later
+  // mounts hide earlier ones on the same point). Device and mount-point
+  // names are unescaped; lines that cannot be parsed are skipped. Returns 0,
+  // or the errno value when the table cannot be read (`out` then empty).
   virtual int MountTable(std::vector<MountEntry>& out) = 0;
-  // Space of the file system holding `path`.
+  // Space of the file system holding `path`, stored in `out` (zeroed on
+  // failure). Returns 0, or the errno value (ENOENT for an empty path).
   virtual int Space(const std::string& path, SpaceInfo& out) = 0;
-  // Whether the file system holding `path` is mounted read-only.
+  // Whether the file system holding `path` is mounted read-only, stored in
+  // `read_only` (false on failure). Returns 0, or the errno value (ENOENT for
+  // an empty path).
   virtual int ReadOnly(const std::string& path, bool& read_only) = 0;
   // Whether the block device behind `device` ("/dev/sdb1") is removable;
   // false where that cannot be told.
@@ -51,8 +59,12 @@ class ZEL_API LinuxDriveSystem : public DriveSystem {
   bool Removable(const std::string& device) override;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API DriveSystem& LinuxDrives();
+// The implementation in force, which the modules call.
 ZEL_API DriveSystem& Drives();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API DriveSystem* SetDrivesBackend(DriveSystem* backend);
 
 }  // namespace zel::platform

@@ -15,6 +15,7 @@
 
 namespace zel::platform {
 
+// The environment concern: reading the process's environment block.
 class ZEL_API Environment {
  public:
   virtual ~Environment();
@@ -24,8 +25,12 @@ class ZEL_API Environment {
   virtual std::optional<std::string> Get(std::string_view name) = 0;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API Environment& LinuxEnvironment();
+// The implementation in force, which the modules call.
 ZEL_API Environment& Env();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API Environment* SetEnvironmentBackend(Environment* backend);
 
 }  // namespace zel::platform

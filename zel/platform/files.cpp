@@ -208,7 +208,7 @@ int LinuxFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {
 int LinuxFileSystem::Reserve(int fd, uint64_t size) {
   if (size > static_cast<uint64_t>(INT64_MAX)) return EFBIG;
   for (;;) {
-    if (::fallocate(fd, 0, 0, static_cast<off_t>(size)) == 0) return 0;
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) return 0;
     if (errno != EINTR) return errno;
   }
 }

@@ -4,6 +4,7 @@
 // Paths are byte strings as the kernel takes them (UTF-8 by convention).
 // Every operation returns 0 on success or the errno value of the failure and
 // never raises, so the modules decide what a failure means to their callers.
+// A path that is empty or holds a NUL byte gives ENOENT.
 // Descriptors opened here are close-on-exec and belong to the caller, who
 // closes them with Close().
 //
@@ -25,80 +26,129 @@ namespace zel::platform {
 // A point in time as the kernel keeps it: seconds and nanoseconds since
 // 1970-01-01 00:00 UTC.
 struct FileTimeSpec {
-  int64_t sec = 0;
-  int32_t nsec = 0;
+  int64_t sec = 0;   // whole seconds (negative before 1970)
+  int32_t nsec = 0;  // nanoseconds within the second, 0 to 999999999
 };
 
+// What a name refers to: nothing (kMissing), a regular file, a directory, a
+// symbolic link, or anything else (device, pipe, socket).
 enum class FileKind : uint8_t { kMissing, kRegular, kDirectory, kSymlink, kOther };
 
+// What the file system records about one file.
 struct FileStatus {
-  FileKind kind = FileKind::kMissing;
-  uint32_t mode = 0;  // permission bits (07777)
-  uint64_t size = 0;
-  uint64_t device = 0;  // device and inode together identify the file
-  uint64_t inode = 0;
-  FileTimeSpec access, modify, change, birth;
+  FileKind kind = FileKind::kMissing;  // kMissing when the status could not be read
+  uint32_t mode = 0;                   // permission bits (07777)
+  uint64_t size = 0;                   // bytes (for a link: the length of its target)
+  uint64_t device = 0;                 // device and inode together identify the file
+  uint64_t inode = 0;                  // the file's number on its device
+  FileTimeSpec access;                 // last access
+  FileTimeSpec modify;                 // last modification of the data
+  FileTimeSpec change;     // last change of the data or of the status (mode, owner, links)
+  FileTimeSpec birth;      // creation; valid only when has_birth
   bool has_birth = false;  // the file system records a creation time
 
+  // Whether this status and other describe the same existing file (same
+  // device and inode); false when either is kMissing.
   bool SameFile(const FileStatus& other) const {
     return kind != FileKind::kMissing && other.kind != FileKind::kMissing &&
            device == other.device && inode == other.inode;
   }
 };
 
+// One entry of a directory listing.
 struct DirEntry {
-  std::string name;
+  std::string name;                  // the entry's name, without folder
   FileKind kind = FileKind::kOther;  // of the entry itself (a link is kSymlink)
 };
 
+// The files concern: every file and directory operation the modules need.
 class ZEL_API FileSystem {
  public:
   virtual ~FileSystem();
 
-  // Status of `path`; `follow` decides whether a final symbolic link is
-  // followed. A missing file gives ENOENT (kind stays kMissing).
+  // Status of `path`, stored in `out`; `follow` decides whether a final
+  // symbolic link is followed. A missing file gives ENOENT (kind stays
+  // kMissing); on any failure `out` is reset.
   virtual int Status(const std::string& path, bool follow, FileStatus& out) = 0;
+  // Status of the open descriptor fd, stored in `out` (reset on failure;
+  // EBADF for a descriptor that is not open).
   virtual int StatusOf(int fd, FileStatus& out) = 0;
-  // The entries of a directory except "." and "..", in the order the file
-  // system returns them.
+  // Replaces `out` with the entries of the directory `dir` except "." and
+  // "..", in the order the file system returns them. Returns ENOTDIR,
+  // ENOENT, EACCES... when it cannot be opened (`out` empty), or the error
+  // of a failed read (`out` then holds the entries read before it).
   virtual int List(const std::string& dir, std::vector<DirEntry>& out) = 0;
-  // W_OK/X_OK/R_OK test with the effective ids; also reports a read-only
-  // mount (EROFS).
+  // Tests `path` for `how` (W_OK/X_OK/R_OK, or F_OK for existence) with the
+  // effective ids; 0 when allowed, else EACCES, ENOENT... It also reports a
+  // read-only mount (EROFS) for W_OK.
   virtual int Access(const std::string& path, int how) = 0;
-  // Absolute path without "." "..", or symbolic links.
+  // Absolute path of `path` without "." "..", or symbolic links, stored in
+  // `out`; the file must exist (ENOENT otherwise; `out` unchanged on
+  // failure).
   virtual int RealPath(const std::string& path, std::string& out) = 0;
+  // The absolute path of the current directory, stored in `out` (unchanged
+  // on failure, for example ENOENT when the directory was removed).
   virtual int CurrentDir(std::string& out) = 0;
 
+  // Opens `path` for reading (close-on-exec, never as controlling terminal)
+  // and stores the descriptor in `fd`, which is -1 on failure (ENOENT,
+  // EACCES, ...).
   virtual int OpenRead(const std::string& path, int& fd) = 0;
+  // Closes the descriptor fd. An interrupted close counts as done (the
+  // descriptor is released all the same); EBADF for one that is not open.
   virtual int Close(int fd) = 0;
-  // Reads up to `len` bytes; `got` = 0 at the end of the file.
+  // Reads up to `len` bytes from `fd` into `buf`, retrying after an
+  // interruption; `got` = 0 at the end of the file (and on failure).
   virtual int Read(int fd, void* buf, size_t len, size_t& got) = 0;
-  // Writes all `len` bytes.
+  // Writes all `len` bytes of `buf` to `fd`, looping over short writes and
+  // interruptions. Returns the first error (ENOSPC, EIO, ...); some of the
+  // bytes may have been written by then.
   virtual int Write(int fd, const void* buf, size_t len) = 0;
   // Copies up to `len` bytes from the current position of `in` to that of
   // `out` inside the kernel (no copy through user memory); `copied` = 0 at
   // the end of the file. ENOSYS, EXDEV, EINVAL or EOPNOTSUPP on the first
   // call mean "not possible between these two files": use Read and Write.
   virtual int CopyRange(int in, int out, size_t len, size_t& copied) = 0;
-  // Allocates `size` bytes of disk space for the file up front, so a disk
-  // too full for it is found before anything is written (ENOSPC).
-  // EOPNOTSUPP where the file system cannot do it.
+  // Allocates `size` bytes of disk space for the file open as `fd` up front,
+  // so a disk too full for it is found before anything is written (ENOSPC).
+  // The file's length is unchanged: it grows only as bytes are written, so a
+  // writer that ends early never leaves zeros behind its data.
+  // EOPNOTSUPP where the file system cannot do it, EFBIG for a size beyond
+  // the largest file offset.
   virtual int Reserve(int fd, uint64_t size) = 0;
+  // Sets the permission bits of the file open as fd to mode (only 07777 is
+  // used); EPERM when the caller does not own the file.
   virtual int SetMode(int fd, uint32_t mode) = 0;
-  // Access and modification times; a null pointer leaves that time alone.
+  // Access and modification times of the file open as `fd`, or of the file
+  // at `path` (a symbolic link is followed); a null `access` or `modify`
+  // leaves that time alone. Returns EPERM/EACCES when the times may not be
+  // set, ENOENT for a missing path.
   virtual int SetTimes(int fd, const FileTimeSpec* access, const FileTimeSpec* modify) = 0;
   virtual int SetTimes(const std::string& path, const FileTimeSpec* access,
                        const FileTimeSpec* modify) = 0;
 
+  // Renames from to to, replacing a file that has the name `to` (atomic on
+  // one file system; EXDEV across file systems).
   virtual int Rename(const std::string& from, const std::string& to) = 0;
-  // Rename that fails with EEXIST instead of replacing another file.
+  // Renames `from` to `to` but fails with EEXIST instead of replacing
+  // another file. Where the file system cannot refuse atomically, the name is
+  // tested first (a narrow race, but never a silent replacement of a file
+  // that was there before the call).
   virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
-  // Removes a name that is not a directory (a symbolic link itself, never
-  // its target).
+  // Removes `path`, a name that is not a directory (a symbolic link itself,
+  // never its target); EISDIR or EPERM for a directory.
   virtual int Unlink(const std::string& path) = 0;
+  // Removes the empty directory path; ENOTEMPTY when it holds entries.
   virtual int RemoveDir(const std::string& path) = 0;
+  // Creates the directory path with the permission bits mode (less the
+  // process's umask); EEXIST when the name is taken, ENOENT when its parent
+  // is missing.
   virtual int MakeDir(const std::string& path, uint32_t mode) = 0;
+  // The text of the symbolic link path, whatever its length, stored in
+  // target (unchanged on failure; EINVAL when path is not a link).
   virtual int ReadLink(const std::string& path, std::string& target) = 0;
+  // Creates path as a symbolic link whose text is target (which need not
+  // exist); EEXIST when the name is taken.
   virtual int MakeSymlink(const std::string& target, const std::string& path) = 0;
 };
 
@@ -131,8 +181,12 @@ class ZEL_API LinuxFileSystem : public FileSystem {
   int MakeSymlink(const std::string& target, const std::string& path) override;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API FileSystem& LinuxFiles();
+// The implementation in force, which the modules call.
 ZEL_API FileSystem& Files();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API FileSystem* SetFilesBackend(FileSystem* backend);
 
 }  // namespace zel::platform

@@ -35,27 +35,29 @@ namespace zel::platform {
 
 // What a face request asks for. Family is UTF-8.
 struct FontRequest {
-  std::string family;
-  bool bold = false;
-  bool italic = false;
-  bool fixed_pitch = false;
+  std::string family;        // the family name ("DejaVu Sans", "Sans")
+  bool bold = false;         // bold weight wanted (else regular)
+  bool italic = false;       // italic slant wanted (else upright)
+  bool fixed_pitch = false;  // a monospaced face wanted
 };
 
 // The face that draws a request: a font file and the face's index in it, and
 // whether the face itself has the requested weight and slant (false means a
 // drawing library should embolden or slant the glyphs itself).
 struct FontFace {
-  std::string file;
-  int index = 0;
-  bool has_bold = false;
-  bool has_italic = false;
+  std::string file;         // path of the font file
+  int index = 0;            // the face's index within the file (0 for most)
+  bool has_bold = false;    // the face is demibold or heavier
+  bool has_italic = false;  // the face is italic or oblique
 };
 
+// The fonts concern: finding the installed face for a request.
 class ZEL_API FontServices {
  public:
   virtual ~FontServices();
 
-  // The face that draws the request; false when no font is available.
+  // Stores in face the face that draws the request; false (face unchanged)
+  // when no font is available.
   virtual bool FindFace(const FontRequest& request, FontFace& face) = 0;
   // True when an installed font carries the family name (UTF-8).
   virtual bool IsInstalled(const std::string& family) = 0;

@@ -30,19 +30,26 @@
 
 namespace zel::platform {
 
+// The file-associations concern. The Linux implementation reads the files
+// described above at each call and never raises: unreadable files count as
+// absent.
 class ZEL_API MimeDatabase {
  public:
   virtual ~MimeDatabase();
   // The MIME type of files with this extension (without dot); empty when
   // none is known.
   virtual std::string TypeOfExtension(std::string_view extension) = 0;
-  // The command of the program that opens files of the type; empty when no
-  // program is associated.
+  // The command of the program that opens files of the type mime_type
+  // ("image/png"); empty when no program is associated.
   virtual std::string OpenCommand(std::string_view mime_type) = 0;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API MimeDatabase& LinuxMime();
+// The implementation in force, which the modules call.
 ZEL_API MimeDatabase& Mime();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API MimeDatabase* SetMimeBackend(MimeDatabase* backend);
 
 }  // namespace zel::platform

@@ -20,15 +20,20 @@
 
 namespace zel::platform {
 
+// How an adapter reaches the network, as classified above.
 enum class AdapterKind : uint8_t { kOther, kWired, kWireless };
 
+// One network interface.
 struct NetAdapter {
-  std::string name;
-  AdapterKind kind = AdapterKind::kOther;
-  bool physical = false;
-  std::vector<uint8_t> address;  // hardware address; empty when it has none
+  std::string name;                        // the interface name ("eth0", "wlp2s0", "lo")
+  AdapterKind kind = AdapterKind::kOther;  // wired, wireless or other
+  bool physical = false;                   // a device stands behind the interface
+  // Hardware address; empty when it has none (or it is all zeros, as for
+  // the loopback).
+  std::vector<uint8_t> address;
 };
 
+// The network concern: listing the adapters.
 class ZEL_API Network {
  public:
   virtual ~Network();
@@ -37,8 +42,12 @@ class ZEL_API Network {
   virtual int Adapters(std::vector<NetAdapter>& adapters) = 0;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API Network& LinuxNetwork();
+// The implementation in force, which the modules call.
 ZEL_API Network& Net();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API Network* SetNetworkBackend(Network* backend);
 
 }  // namespace zel::platform

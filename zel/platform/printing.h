@@ -31,11 +31,11 @@ using DocumentWriter = std::function<bool(const uint8_t* data, size_t size)>;
 // One page image: rows of 32-bit pixels 0x??RRGGBB (the high byte is
 // ignored), `stride` pixels apart.
 struct PageImage {
-  const uint32_t* pixels = nullptr;
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t stride = 0;
-  int32_t pixels_per_inch = 300;
+  const uint32_t* pixels = nullptr;  // the first row; height rows of stride pixels
+  int32_t width = 0;                 // pixels per row shown (at least 1)
+  int32_t height = 0;                // rows (at least 1)
+  int32_t stride = 0;                // pixels from one row to the next (at least width)
+  int32_t pixels_per_inch = 300;     // resolution; sets the paper size (positive)
 };
 
 // A document being printed. AddPage and Finish return false on failure, with
@@ -43,11 +43,22 @@ struct PageImage {
 class ZEL_API PrintDocument {
  public:
   virtual ~PrintDocument();
+  // Appends page as a new page of the paper size its pixels and resolution
+  // make; the pixels are copied before it returns. False, with "invalid page"
+  // in Error(), for an empty page, missing pixels or a resolution that is not
+  // positive (also after Finish); false with the drawing library's reason or
+  // "write error" when the page cannot be drawn or written.
   virtual bool AddPage(const PageImage& page) = 0;
+  // Completes the document and hands the rest of its bytes to the writer.
+  // False, with "write error" or the drawing library's reason in Error(),
+  // when the document could not be completed; false (Error() unchanged) when
+  // called a second time.
   virtual bool Finish() = 0;
+  // The reason of the last failure; empty while nothing failed.
   virtual std::string Error() const = 0;
 };
 
+// The printing concern: starting a document.
 class ZEL_API PrintServices {
  public:
   virtual ~PrintServices();
@@ -65,8 +76,12 @@ class ZEL_API LinuxPrintServices : public PrintServices {
                                                std::string& error) override;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API PrintServices& LinuxPrinting();
+// The implementation in force, which the modules call.
 ZEL_API PrintServices& Printing();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API PrintServices* SetPrintingBackend(PrintServices* backend);
 
 }  // namespace zel::platform

@@ -43,9 +43,11 @@ struct PrioritySnapshot {
   int nice = 0;         // nice value, -20 (highest priority) .. 19
   int policy = 0;       // scheduling policy (SCHED_OTHER, SCHED_FIFO, ...)
   int rt_priority = 0;  // static priority of a real-time policy, else 0
+  // Equal when all three fields are equal.
   bool operator==(const PrioritySnapshot&) const = default;
 };
 
+// The process concern: processor count, priorities and the tick counter.
 class ZEL_API ProcessServices {
  public:
   virtual ~ProcessServices();
@@ -59,8 +61,10 @@ class ZEL_API ProcessServices {
   // where allowed); true when anything was raised, false when nothing was
   // permitted. Never raises an exception.
   virtual bool RaisePriorities() = 0;
-  // Puts back what SavePriorities() returned: the thread's policy first,
-  // then its nice value. Never raises an exception.
+  // Puts back `saved`, what SavePriorities() returned: the thread's policy
+  // first, then its nice value; each only when it differs from the current
+  // one. A change that is refused is skipped silently. Never raises an
+  // exception.
   virtual void RestorePriorities(const PrioritySnapshot& saved) = 0;
 
   // Milliseconds since an arbitrary fixed start, monotonic.

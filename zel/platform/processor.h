@@ -32,13 +32,16 @@ namespace zel::platform {
 
 // The four registers one execution of CPUID leaves behind.
 struct CpuIdRegisters {
-  uint32_t eax = 0;
-  uint32_t ebx = 0;
-  uint32_t ecx = 0;
-  uint32_t edx = 0;
+  uint32_t eax = 0;  // EAX after the instruction
+  uint32_t ebx = 0;  // EBX after the instruction
+  uint32_t ecx = 0;  // ECX after the instruction
+  uint32_t edx = 0;  // EDX after the instruction
+  // Equal when all four registers are equal.
   bool operator==(const CpuIdRegisters&) const = default;
 };
 
+// The processor concern: the identification instruction and the time-stamp
+// counter.
 class ZEL_API ProcessorInstructions {
  public:
   virtual ~ProcessorInstructions();

@@ -411,11 +411,18 @@ class LinuxConfigStore final : public ConfigStore {
   }
 
  private:
-  static void CheckPath(std::string_view database, std::string_view key) {
+  // A database name is a file name in the store's folder: lower-case letters
+  // and underscores only, so no name reaches outside the folder.
+  static bool ValidDatabase(std::string_view database) {
     bool ok = !database.empty();
     for (char ch : database) ok = ok && ((ch >= 'a' && ch <= 'z') || ch == '_');
-    ok = ok && (key.empty() || (key.front() != '\\' && key.back() != '\\' &&
-                                key.find("\\\\") == std::string_view::npos));
+    return ok;
+  }
+
+  static void CheckPath(std::string_view database, std::string_view key) {
+    const bool ok =
+        ValidDatabase(database) && (key.empty() || (key.front() != '\\' && key.back() != '\\' &&
+                                                    key.find("\\\\") == std::string_view::npos));
     if (!ok)
       throw ERegistryException(Utf8ToString("invalid key \"" + std::string(key) + "\" in store \"" +
                                             std::string(database) + "\""));
@@ -438,6 +445,7 @@ class LinuxConfigStore final : public ConfigStore {
   // replaced file is opened afresh next time.
   template <class Fn>
   bool Locked(std::string_view database, bool create, bool absent, Fn&& fn) {
+    if (!ValidDatabase(database)) return absent;  // writers checked it already
     std::lock_guard<std::mutex> lock(mu_);
     Connection* c = Open(database, create);
     if (!c) return absent;

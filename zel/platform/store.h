@@ -56,39 +56,56 @@
 
 namespace zel::platform {
 
+// How long, in milliseconds, a call waits for another process's write to
+// the same database before it fails.
 inline constexpr int kStoreBusyTimeoutMs = 10000;
 
 // A value as the store keeps it.
 struct StoreValue {
+  // The kind of payload: text in `bytes`, a number in `integer`, or raw
+  // bytes in `bytes`.
   enum Form : uint8_t { kText, kInteger, kBytes };
-  int32_t type = 0;   // the caller's type code, kept as given
-  Form form = kText;  // which payload is meaningful
-  int64_t integer = 0;
-  std::string bytes;  // UTF-8 text (kText) or raw bytes (kBytes)
+  int32_t type = 0;     // the caller's type code, kept as given
+  Form form = kText;    // which payload is meaningful
+  int64_t integer = 0;  // the payload of a kInteger value
+  std::string bytes;    // UTF-8 text (kText) or raw bytes (kBytes)
 };
 
+// The configuration-store concern. Every operation names the root by
+// `database` and the key by its path `key`, and raises ERegistryException on
+// any failure described above (never for absence).
 class ZEL_API ConfigStore {
  public:
   virtual ~ConfigStore();
 
+  // Whether key exists in database; the top key "" always exists, even
+  // before the database file does.
   virtual bool KeyExists(std::string_view database, std::string_view key) = 0;
-  // Creates the key and its missing parents; nothing happens when it exists.
+  // Creates the key and its missing parents in database (creating the folder
+  // and file when needed); nothing happens when it exists. Raises for a
+  // database name other than lower-case ASCII letters and '_', or a key
+  // path with an empty name.
   virtual void CreateKey(std::string_view database, std::string_view key) = 0;
-  // Deletes the key, its subkeys and their values; false when it did not
-  // exist. The top key "" cannot be deleted (false).
+  // Deletes the key of database, its subkeys and their values; false when it
+  // did not exist. The top key "" cannot be deleted (false).
   virtual bool DeleteKey(std::string_view database, std::string_view key) = 0;
-  // Names of the direct subkeys / of the values, sorted without regard to
-  // ASCII case; empty when the key does not exist.
+  // Names of the direct subkeys of the key in database, sorted without
+  // regard to ASCII case; empty when the key does not exist.
   virtual std::vector<std::string> SubKeyNames(std::string_view database, std::string_view key) = 0;
+  // Names of the values of the key in database, sorted the same way; empty
+  // when the key does not exist.
   virtual std::vector<std::string> ValueNames(std::string_view database, std::string_view key) = 0;
-  // The value, or nothing when the key or the value does not exist.
+  // The value called name of the key in database, or nothing when the key or
+  // the value does not exist.
   virtual std::optional<StoreValue> ReadValue(std::string_view database, std::string_view key,
                                               std::string_view name) = 0;
-  // Creates or replaces a value of an existing key; raises when the key does
-  // not exist.
+  // Creates or replaces the value called name of an existing key in
+  // database; raises when the key does not exist, and for the names
+  // CreateKey refuses.
   virtual void WriteValue(std::string_view database, std::string_view key, std::string_view name,
                           const StoreValue& value) = 0;
-  // False when the key or the value does not exist.
+  // Deletes the value called name of the key in database; false when the
+  // key or the value does not exist.
   virtual bool DeleteValue(std::string_view database, std::string_view key,
                            std::string_view name) = 0;
   // The file that holds a database (it need not exist yet); empty when no
@@ -100,8 +117,12 @@ class ZEL_API ConfigStore {
 // variables nor the home directory give one.
 ZEL_API std::string StoreDirectory();
 
+// The process's SQLite store (built on first use).
 ZEL_API ConfigStore& LinuxStore();
+// The implementation in force, which the modules call.
 ZEL_API ConfigStore& Store();
+// Installs backend (nullptr: the Linux store) and returns the one that was
+// in force before.
 ZEL_API ConfigStore* SetStoreBackend(ConfigStore* backend);
 
 }  // namespace zel::platform

@@ -23,23 +23,34 @@
 
 namespace zel::platform {
 
+// The system-information concern: directories, memory and randomness.
 class ZEL_API SystemInfo {
  public:
   virtual ~SystemInfo();
+  // The system directory ("/usr/lib" on Linux), without trailing '/'.
   virtual std::string SystemDirectory() = 0;
+  // The operating-system directory ("/usr" on Linux), without trailing '/'.
   virtual std::string OsDirectory() = 0;
+  // The temporary directory as described above, canonical and ending in
+  // '/'; empty when neither $TMPDIR nor "/tmp" exists.
   virtual std::string TempDirectory() = 0;
   // Total and available physical memory in bytes; false (both 0) when the
   // figures cannot be read.
   virtual bool PhysicalMemory(uint64_t& total, uint64_t& available) = 0;
+  // Bytes the program's allocator has handed out and not yet taken back, as
+  // described above.
   virtual int64_t AllocatedBytes() = 0;
-  // Fills `buffer` from the kernel's cryptographically secure source
+  // Fills all `count` bytes of `buffer` from the kernel's cryptographically secure source
   // (getrandom); raises EInOutError when the kernel refuses.
   virtual void SecureRandom(void* buffer, size_t count) = 0;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API SystemInfo& LinuxSystemInfo();
+// The implementation in force, which the modules call.
 ZEL_API SystemInfo& SysInfo();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API SystemInfo* SetSystemInfoBackend(SystemInfo* backend);
 
 }  // namespace zel::platform

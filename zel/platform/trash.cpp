@@ -100,6 +100,9 @@ std::string LinuxTrashSystem::HomeTrash() {
 int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_as) {
   trashed_as.clear();
   if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos) return EINVAL;
+  // A path ending in "/", "." or ".." names no entry of its own to move.
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  if (name.empty() || name == "." || name == "..") return EINVAL;
   struct stat file {};
   if (::lstat(path.c_str(), &file) != 0) return errno;
 
@@ -123,9 +126,6 @@ int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_
     recorded = top == "/" ? path.substr(1) : path.substr(top.size() + 1);
   }
 
-  const size_t slash = path.find_last_of('/');
-  const std::string name = path.substr(slash + 1);
-  if (name.empty() || name == "." || name == "..") return EINVAL;
   const std::string body =
       "[Trash Info]\nPath=" + EncodePath(recorded) + "\nDeletionDate=" + DeletionDate() + "\n";
   for (int n = 1; n < 100000; ++n) {

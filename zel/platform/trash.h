@@ -23,24 +23,37 @@
 
 namespace zel::platform {
 
+// The trash concern: moving a file to the trash.
 class ZEL_API TrashSystem {
  public:
   virtual ~TrashSystem();
   // Moves the file, link or directory at the absolute `path` to the trash.
-  // `trashed_as` receives its path inside the trash's files/ folder.
+  // `trashed_as` receives its path inside the trash's files/ folder (empty
+  // on failure). Returns EINVAL for a path that is not absolute or ends in
+  // '/', "." or "..", the errno value of a missing or unreachable file, EXDEV
+  // or EACCES when no trash can take it (its mount has none, and the home
+  // trash is on another file system or unusable), else the error of writing
+  // the entry or of the rename (the file then stays where it was).
   virtual int MoveToTrash(const std::string& path, std::string& trashed_as) = 0;
-  // The home trash folder as the environment names it now.
+  // The home trash folder as the environment names it now:
+  // $XDG_DATA_HOME/Trash when that is absolute, else
+  // $HOME/.local/share/Trash; empty when HOME is not an absolute path.
   virtual std::string HomeTrash() = 0;
 };
 
+// The freedesktop.org trash described above.
 class ZEL_API LinuxTrashSystem : public TrashSystem {
  public:
   int MoveToTrash(const std::string& path, std::string& trashed_as) override;
   std::string HomeTrash() override;
 };
 
+// The process's Linux implementation (built on first use).
 ZEL_API TrashSystem& LinuxTrash();
+// The implementation in force, which the modules call.
 ZEL_API TrashSystem& Trash();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
 ZEL_API TrashSystem* SetTrashBackend(TrashSystem* backend);
 
 }  // namespace zel::platform

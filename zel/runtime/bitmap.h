@@ -41,25 +41,37 @@ class ZEL_API TBitmap : public TPersistent {
   static constexpr int64_t kMaxPixels = int64_t{1} << 28;
 
   TBitmap();
+  // A bitmap of Width x Height opaque white pixels, as SetSize makes it.
   TBitmap(int32_t Width, int32_t Height);
   ~TBitmap() override;
 
-  int32_t Width() const noexcept { return width_; }
-  int32_t Height() const noexcept { return height_; }
-  void SetWidth(int32_t Value) { SetSize(Value, height_); }
-  void SetHeight(int32_t Value) { SetSize(width_, Value); }
+  int32_t Width() const noexcept { return width_; }          // pixels per row
+  int32_t Height() const noexcept { return height_; }        // number of rows
+  void SetWidth(int32_t Value) { SetSize(Value, height_); }  // SetSize(Value, Height())
+  void SetHeight(int32_t Value) { SetSize(width_, Value); }  // SetSize(Width(), Value)
+  // Resizes to AWidth x AHeight, keeping the pixels both sizes share (see
+  // the header comment); raises EOutOfMemory above kMaxPixels.
   void SetSize(int32_t AWidth, int32_t AHeight);
+  // True when Width or Height is 0.
   bool Empty() const noexcept { return width_ == 0 || height_ == 0; }
 
+  // The canvas drawing on the pixels; the same object for the bitmap's life.
   TCanvas& Canvas() noexcept { return canvas_; }
 
   // Row Row of the pixels (0 <= Row < Height, else nullptr).
   uint32_t* ScanLine(int32_t Row) noexcept;
   const uint32_t* ScanLine(int32_t Row) const noexcept;
 
+  // Writes the pixels as a PNG image to Stream at its position; an empty
+  // bitmap raises EInvalidGraphic.
   void SaveToStream(TStream& Stream) const;
+  // Replaces the file FileName with the pixels as a PNG image (an empty
+  // bitmap raises EInvalidGraphic and leaves the file alone).
   void SaveToFile(const String& FileName) const;
+  // Reads a PNG image from Stream's position to its end; data that is not
+  // one raises EInvalidGraphic and leaves the bitmap unchanged.
   void LoadFromStream(TStream& Stream);
+  // Reads the PNG image in the file FileName, as LoadFromStream does.
   void LoadFromFile(const String& FileName);
 
   // From another TBitmap: size and pixels. Any other source: the runtime's

@@ -83,8 +83,8 @@ class TBitmap;
 
 // A width and a height, as TextExtent returns them.
 struct TSize {
-  int32_t cx = 0;
-  int32_t cy = 0;
+  int32_t cx = 0;  // width in pixels
+  int32_t cy = 0;  // height in pixels
   friend constexpr bool operator==(const TSize&, const TSize&) = default;
 };
 
@@ -94,16 +94,21 @@ class ZEL_API TPen : public TPersistent {
   TPen();
   ~TPen() override;
 
-  TColor Color() const noexcept { return color_; }
-  void SetColor(TColor Value);
+  TColor Color() const noexcept { return color_; }  // the colour lines are drawn in
+  void SetColor(TColor Value);                      // sets Color; fires OnChange on a change
   // Widths below 1 are taken as 1; above 1000 as 1000.
   int32_t Width() const noexcept { return width_; }
+  // Sets Width, clamped to 1..1000; fires OnChange when the result differs.
   void SetWidth(int32_t Value);
-  TPenStyle Style() const noexcept { return style_; }
+  TPenStyle Style() const noexcept { return style_; }  // how lines are drawn (see canvas.h)
+  // Sets Style; values beyond psInsideFrame are ignored. Fires OnChange on a
+  // change.
   void SetStyle(TPenStyle Value);
 
+  // Called (Sender = the pen) once by every setter or Assign that changes
+  // colour, width or style.
   const TNotifyEvent& OnChange() const noexcept { return on_change_; }
-  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }
+  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }  // sets OnChange
 
   // From another TPen: colour, width and style; OnChange fires once if
   // anything changed. Any other source: the runtime's conversion error.
@@ -124,14 +129,16 @@ class ZEL_API TBrush : public TPersistent {
   TBrush();
   ~TBrush() override;
 
-  TColor Color() const noexcept { return color_; }
-  void SetColor(TColor Value);
-  TBrushStyle Style() const noexcept { return style_; }
+  TColor Color() const noexcept { return color_; }       // the colour shapes are filled with
+  void SetColor(TColor Value);                           // sets Color; fires OnChange on a change
+  TBrushStyle Style() const noexcept { return style_; }  // how shapes are filled (see canvas.h)
   // Values beyond bsDiagCross are ignored.
   void SetStyle(TBrushStyle Value);
 
+  // Called (Sender = the brush) once by every setter or Assign that changes
+  // colour or style.
   const TNotifyEvent& OnChange() const noexcept { return on_change_; }
-  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }
+  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }  // sets OnChange
 
   void Assign(const TPersistent* Source) override;
   String ClassName() const override;
@@ -149,40 +156,73 @@ class ZEL_API TCanvas : public TPersistent {
   TCanvas();
   ~TCanvas() override;
 
+  // The pen lines and outlines are drawn with.
   TPen& Pen() noexcept { return pen_; }
   const TPen& Pen() const noexcept { return pen_; }
+  // The brush shapes and text cells are filled with.
   TBrush& Brush() noexcept { return brush_; }
   const TBrush& Brush() const noexcept { return brush_; }
+  // The font text is drawn and measured with; its resolution is the surface's.
   TFont& Font() noexcept { return font_; }
   const TFont& Font() const noexcept { return font_; }
 
+  // The point the next LineTo starts from; (0, 0) on a new canvas.
   TPoint PenPos() const noexcept { return pen_pos_; }
+  // Sets PenPos as given (LineTo clamps it when it draws).
   void SetPenPos(TPoint Value) noexcept { pen_pos_ = Value; }
 
+  // Moves the pen position to (X, Y), each clamped to +-16777216, without
+  // drawing.
   void MoveTo(int32_t X, int32_t Y) noexcept;
+  // Draws a line with the pen from the pen position to (X, Y), which it does
+  // not cover, and moves the pen position there.
   void LineTo(int32_t X, int32_t Y);
+  // Draws the rectangle of columns X1..X2-1 and rows Y1..Y2-1 (or R's;
+  // corners in any order): the pen's outline inside it, the brush filling
+  // what is inside the outline. A box without width or height draws nothing.
   void Rectangle(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
   void Rectangle(const TRect& R) { Rectangle(R.Left, R.Top, R.Right, R.Bottom); }
+  // Fills the pixels of R (corners in any order) with the brush; draws no
+  // outline.
   void FillRect(const TRect& R);
+  // Draws the ellipse inscribed in the box of columns X1..X2-1 and rows
+  // Y1..Y2-1 (or R's; corners in any order): the pen's outline, the brush
+  // filling what is inside it. A box without width or height draws nothing.
   void Ellipse(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
   void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
   // Fewer than two points draw nothing (two points: one line, both ends).
   // The pen position ends on the first point.
   void Polygon(const std::vector<TPoint>& Points);
+  // Draws the open path through Points with the pen; the last point is not
+  // covered and the pen position ends on it. No points draw nothing and leave
+  // the pen position alone.
   void Polyline(const std::vector<TPoint>& Points);
 
+  // Draws Text with the font, the top of its cell at Y and its left at X,
+  // and moves the pen position to (X + TextWidth(Text), Y). When no face can
+  // be found it draws nothing and leaves the pen position alone.
   void TextOut(int32_t X, int32_t Y, const String& Text);
+  // The size of the cell Text takes with the font: the sum of its glyphs'
+  // advances wide, the face's ascent plus descent high; (0, 0) when no face
+  // can be found. Works without a surface too.
   TSize TextExtent(const String& Text) const;
+  // The width of TextExtent(Text).
   int32_t TextWidth(const String& Text) const { return TextExtent(Text).cx; }
+  // The height of TextExtent(Text); the same for every text of one font.
   int32_t TextHeight(const String& Text) const { return TextExtent(Text).cy; }
 
+  // The colour of pixel (X, Y); 0xFFFFFFFF outside the surface.
   TColor Pixels(int32_t X, int32_t Y) const noexcept;
+  // Sets pixel (X, Y) to the opaque colour Value; outside the surface it
+  // does nothing.
   void SetPixels(int32_t X, int32_t Y, TColor Value) noexcept;
 
-  // Copies the bitmap's pixels with its top-left corner at (X, Y).
+  // Copies the pixels of the bitmap Source, alpha included, with its top-left
+  // corner at (X, Y).
   void Draw(int32_t X, int32_t Y, const TBitmap& Source);
-  // Scales the whole bitmap into columns R.Left..R.Right-1, rows
-  // R.Top..R.Bottom-1, nearest pixel; an empty rectangle draws nothing.
+  // Scales the whole bitmap Source into columns R.Left..R.Right-1, rows
+  // R.Top..R.Bottom-1, nearest pixel; an empty rectangle (or Source) draws
+  // nothing.
   void StretchDraw(const TRect& R, const TBitmap& Source);
 
   // The surface's extent: (0, 0, width, height).
@@ -193,8 +233,9 @@ class ZEL_API TCanvas : public TPersistent {
   String ClassName() const override;
 
  protected:
-  // Points the canvas at rows of pixels (`Stride` pixels apart), or at none
-  // with nullptr; the caller keeps the memory alive while it is attached.
+  // Points the canvas at Bits, Height rows of Width pixels (`Stride` pixels
+  // apart), or at none with nullptr or a Width or Height below 1; the caller
+  // keeps the memory alive while it is attached.
   void Attach(uint32_t* Bits, int32_t Width, int32_t Height, int32_t Stride) noexcept;
   // Sets the surface's resolution and gives it to the font.
   void SetPixelsPerInch(int32_t Value);

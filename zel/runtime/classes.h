@@ -14,8 +14,11 @@
 namespace zel {
 
 class TObject;
+// An event handler; Sender is the object that raises the event.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// The root of the object model: not copyable, destroyed through a virtual
+// destructor, named by ClassName.
 class ZEL_API TObject {
  public:
   TObject() = default;
@@ -27,6 +30,7 @@ class ZEL_API TObject {
   virtual String ClassName() const;
 };
 
+// An object whose state can be copied from another with Assign.
 class ZEL_API TPersistent : public TObject {
  public:
   // Copies the state of Source. The default hands the work to
@@ -42,20 +46,28 @@ class ZEL_API TPersistent : public TObject {
   String ClassName() const override;
 
  protected:
+  // Raises EConvertError "Cannot assign a <class of Source> to a <this class>"
+  // ("nil" for a null Source).
   [[noreturn]] void AssignError(const TPersistent* Source) const;
 };
 
+// A named object that owns the components created with it as owner.
 class ZEL_API TComponent : public TPersistent {
  public:
+  // A component owned by AOwner (which then destroys it), or by its creator
+  // when AOwner is null.
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
 
-  TComponent* Owner() const noexcept { return owner_; }
-  const String& Name() const noexcept { return name_; }
+  TComponent* Owner() const noexcept { return owner_; }  // The owner; null when none.
+  const String& Name() const noexcept { return name_; }  // The name; empty by default.
+  // Sets the name to NewName (no check of any kind).
   virtual void SetName(const String& NewName);
 
+  // The number of owned components.
   int ComponentCount() const noexcept { return static_cast<int>(components_.size()); }
-  // 0-based; nullptr outside the range.
+  // The owned component at Index, 0-based in order of insertion; nullptr
+  // outside the range.
   TComponent* Components(int Index) const noexcept;
 
   // Takes ownership of AComponent (removing it from its previous owner).

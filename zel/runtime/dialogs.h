@@ -24,15 +24,16 @@ namespace platform {
 class SaveDialogSession;
 }
 
+// How a modal window was closed: one of the mr constants below.
 using TModalResult = int32_t;
-inline constexpr TModalResult mrNone = 0;
-inline constexpr TModalResult mrOk = 1;
-inline constexpr TModalResult mrCancel = 2;
-inline constexpr TModalResult mrAbort = 3;
-inline constexpr TModalResult mrRetry = 4;
-inline constexpr TModalResult mrIgnore = 5;
-inline constexpr TModalResult mrYes = 6;
-inline constexpr TModalResult mrNo = 7;
+inline constexpr TModalResult mrNone = 0;    // not closed (yet), or closed without an answer
+inline constexpr TModalResult mrOk = 1;      // confirmed with OK
+inline constexpr TModalResult mrCancel = 2;  // cancelled
+inline constexpr TModalResult mrAbort = 3;   // closed with Abort
+inline constexpr TModalResult mrRetry = 4;   // closed with Retry
+inline constexpr TModalResult mrIgnore = 5;  // closed with Ignore
+inline constexpr TModalResult mrYes = 6;     // answered Yes
+inline constexpr TModalResult mrNo = 7;      // answered No
 
 // A window as the desktop identifies it (an X11 window id); 0 = none.
 using TWindowHandle = uintptr_t;
@@ -42,8 +43,11 @@ using TWindowHandle = uintptr_t;
 // failure. Process-wide.
 ZEL_API uint32_t CommDlgExtendedError();
 
+// The base of components that show a dialog: Execute shows it and tells
+// whether the user confirmed it.
 class ZEL_API TCommonDialog : public TComponent {
  public:
+  // A dialog component owned by AOwner (nullptr: by its creator).
   explicit TCommonDialog(TComponent* AOwner);
   ~TCommonDialog() override;
 
@@ -55,12 +59,16 @@ class ZEL_API TCommonDialog : public TComponent {
 
 // One entry of the file-type list: the text shown and its mask ("*.png;*.jpg").
 struct TFileTypeItem {
-  String DisplayName;
-  String FileMask;
+  String DisplayName;  // the text shown in the list ("PNG images")
+  String FileMask;     // patterns separated by ";" ("*.png;*.jpg")
 };
 
+// The file-save dialog as a component: set the file types, title, folder,
+// preset name and type, call Execute, then read FileName and FilterIndex.
 class ZEL_API TSaveDialog : public TCommonDialog {
  public:
+  // A save dialog owned by AOwner (nullptr: by its creator), with no file
+  // types, empty title, folder and name, and FilterIndex 1.
   explicit TSaveDialog(TComponent* AOwner);
   ~TSaveDialog() override;
 
@@ -73,31 +81,40 @@ class ZEL_API TSaveDialog : public TCommonDialog {
   // cancel.
   bool Execute(TWindowHandle ParentWnd);
 
+  // The file types offered, in the order added (FilterIndex 1 is the first).
   const std::vector<TFileTypeItem>& FileTypes() const { return file_types_; }
+  // Appends the type DisplayName with the patterns FileMask to FileTypes.
   void AddFileType(const String& DisplayName, const String& FileMask);
+  // Empties FileTypes.
   void ClearFileTypes() { file_types_.clear(); }
 
+  // The dialog's title; empty: the dialog's own.
   const String& Title() const { return title_; }
-  void SetTitle(const String& Value) { title_ = Value; }
+  void SetTitle(const String& Value) { title_ = Value; }  // sets Title
+  // The folder shown first; empty: the current folder.
   const String& InitialDir() const { return initial_dir_; }
-  void SetInitialDir(const String& Value) { initial_dir_ = Value; }
+  void SetInitialDir(const String& Value) { initial_dir_ = Value; }  // sets InitialDir
+  // Before Execute the preset name (it may hold a folder); after it the name
+  // the dialog reported (see Execute).
   const String& FileName() const { return file_name_; }
-  void SetFileName(const String& Value) { file_name_ = Value; }
+  void SetFileName(const String& Value) { file_name_ = Value; }  // sets FileName
   // 1-based; while the dialog is open, the type selected in it.
   int32_t FilterIndex() const;
+  // Sets the type selected when the dialog opens (1-based, stored as given).
   void SetFilterIndex(int32_t Value) { filter_index_ = Value; }
 
   // Called (Sender = the dialog) when the user selects another file type
   // while the dialog is open.
   const TNotifyEvent& OnTypeChange() const { return on_type_change_; }
+  // Sets OnTypeChange (an empty handler: none).
   void SetOnTypeChange(TNotifyEvent Handler) { on_type_change_ = std::move(Handler); }
 
   // While the dialog is open: whether it is, the text in its name field,
   // and a replacement for that text. Outside Execute the name field is
   // empty and SetTypedName does nothing.
   bool IsOpen() const noexcept { return session_ != nullptr; }
-  String TypedName() const;
-  void SetTypedName(const String& Value);
+  String TypedName() const;                // the text in the name field, or empty
+  void SetTypedName(const String& Value);  // replaces the name field's text
 
   String ClassName() const override;
 

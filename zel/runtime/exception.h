@@ -16,20 +16,28 @@
 
 namespace zel {
 
+// The root of the runtime's exceptions: a message kept as UTF-16 text and as
+// its UTF-8 form.
 class ZEL_API Exception : public std::exception {
  public:
+  // An exception with the message Msg.
   explicit Exception(String Msg);
+  // An exception whose message is the UTF-8 text Utf8Msg (a null pointer gives
+  // an empty message).
   explicit Exception(const char* Utf8Msg);
   ~Exception() override;
 
-  const String& Message() const noexcept { return message_; }
-  const char* what() const noexcept override { return utf8_.c_str(); }
+  const String& Message() const noexcept { return message_; }  // The message as UTF-16 text.
+  const char* what() const noexcept override { return utf8_.c_str(); }  // The message in UTF-8.
 
  private:
   String message_;
   std::string utf8_;
 };
 
+// Declares the exception class Name derived from Base, with Base's
+// constructors and an out-of-line destructor (defined in exception.cpp, which
+// anchors the class's type information in the library).
 #define ZEL_DECLARE_EXCEPTION(Name, Base) \
   class ZEL_API Name : public Base {      \
    public:                                \
@@ -41,26 +49,27 @@ class ZEL_API Exception : public std::exception {
 // (or a runtime code for conditions the OS does not report).
 class ZEL_API EInOutError : public Exception {
  public:
+  // A failure with the message Msg and the code ErrorCode.
   EInOutError(String Msg, int ErrorCode);
   ~EInOutError() override;
-  int ErrorCode() const noexcept { return error_code_; }
+  int ErrorCode() const noexcept { return error_code_; }  // The code given at construction.
 
  private:
   int error_code_;
 };
 
-ZEL_DECLARE_EXCEPTION(EConvertError, Exception);
-ZEL_DECLARE_EXCEPTION(EStreamError, Exception);
-ZEL_DECLARE_EXCEPTION(EFOpenError, EStreamError);
-ZEL_DECLARE_EXCEPTION(EFCreateError, EStreamError);
-ZEL_DECLARE_EXCEPTION(EReadError, EStreamError);
-ZEL_DECLARE_EXCEPTION(EWriteError, EStreamError);
-ZEL_DECLARE_EXCEPTION(EIntOverflow, Exception);
-ZEL_DECLARE_EXCEPTION(EOutOfMemory, Exception);
-ZEL_DECLARE_EXCEPTION(ERangeError, Exception);
-ZEL_DECLARE_EXCEPTION(EVariantError, Exception);
-ZEL_DECLARE_EXCEPTION(EListError, Exception);
-ZEL_DECLARE_EXCEPTION(ERegistryException, Exception);
+ZEL_DECLARE_EXCEPTION(EConvertError, Exception);     // Invalid number or date text, failed Assign.
+ZEL_DECLARE_EXCEPTION(EStreamError, Exception);      // Stream position or size not possible.
+ZEL_DECLARE_EXCEPTION(EFOpenError, EStreamError);    // A file stream cannot open its file.
+ZEL_DECLARE_EXCEPTION(EFCreateError, EStreamError);  // A file cannot be created.
+ZEL_DECLARE_EXCEPTION(EReadError, EStreamError);     // Short ReadBuffer, failed read.
+ZEL_DECLARE_EXCEPTION(EWriteError, EStreamError);    // Short WriteBuffer, failed commit.
+ZEL_DECLARE_EXCEPTION(EIntOverflow, Exception);      // Value too large for its integer type.
+ZEL_DECLARE_EXCEPTION(EOutOfMemory, Exception);      // Failed allocation (GuardAllocation).
+ZEL_DECLARE_EXCEPTION(ERangeError, Exception);       // Out of range (the runtime never raises it).
+ZEL_DECLARE_EXCEPTION(EVariantError, Exception);     // Impossible Variant conversion or access.
+ZEL_DECLARE_EXCEPTION(EListError, Exception);        // TStringList index out of bounds.
+ZEL_DECLARE_EXCEPTION(ERegistryException, Exception);  // TRegistry key or value failure.
 
 // Raises EOutOfMemory "Out of memory".
 [[noreturn]] ZEL_API void RaiseOutOfMemory();

@@ -17,6 +17,7 @@
 
 namespace zel {
 
+// The open mode described above; 2 (read and write) at start.
 extern ZEL_API uint8_t FileMode;
 
 }  // namespace zel

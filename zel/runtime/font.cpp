@@ -73,7 +73,7 @@ void TFont::SetStyle(TFontStyles Value) {
 }
 
 void TFont::SetPitch(TFontPitch Value) {
-  if (Value == pitch_) return;
+  if (Value > fpFixed || Value == pitch_) return;  // not a pitch: ignored, as pen styles are
   pitch_ = Value;
   Changed();
 }

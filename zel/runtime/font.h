@@ -51,32 +51,36 @@ class ZEL_API TFont : public TPersistent {
   TFont();
   ~TFont() override;
 
+  // The family name ("Sans" on a new font).
   const String& Name() const noexcept { return name_; }
-  void SetName(const String& Value);
+  void SetName(const String& Value);  // sets Name, stored as given
 
   // Size in points (see the header comment for the rounding).
   int32_t Size() const noexcept;
+  // Sets Height to -round(Value * PixelsPerInch / 72).
   void SetSize(int32_t Value);
 
   // Height in pixels at PixelsPerInch.
   int32_t Height() const noexcept { return height_; }
-  void SetHeight(int32_t Value);
+  void SetHeight(int32_t Value);  // sets Height, negative or positive as above
 
-  TColor Color() const noexcept { return color_; }
-  void SetColor(TColor Value);
+  TColor Color() const noexcept { return color_; }  // the colour of the glyphs
+  void SetColor(TColor Value);                      // sets Color
 
-  TFontStyles Style() const noexcept { return style_; }
-  void SetStyle(TFontStyles Value);
+  TFontStyles Style() const noexcept { return style_; }  // bold, italic, underline, strike-out
+  void SetStyle(TFontStyles Value);                      // sets Style
 
-  TFontPitch Pitch() const noexcept { return pitch_; }
-  void SetPitch(TFontPitch Value);
+  TFontPitch Pitch() const noexcept { return pitch_; }  // the character widths asked for
+  void SetPitch(TFontPitch Value);  // sets Pitch; a value beyond fpFixed is ignored
 
+  // The resolution Size is measured at (96 on a new font).
   int32_t PixelsPerInch() const noexcept { return pixels_per_inch_; }
   // Keeps Size, recomputes Height; fires OnChange when the height changes.
   void SetPixelsPerInch(int32_t Value);
 
+  // Called (Sender = the font) by every change; see the header comment.
   const TNotifyEvent& OnChange() const noexcept { return on_change_; }
-  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }
+  void SetOnChange(TNotifyEvent Handler) { on_change_ = std::move(Handler); }  // sets OnChange
 
   // From another TFont: copies name, colour, style and pitch, and the height
   // when both measure at the same resolution, otherwise the size in points

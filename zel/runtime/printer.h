@@ -51,6 +51,7 @@ class TSafeFileStream;
 
 ZEL_DECLARE_EXCEPTION(EPrinter, Exception);
 
+// Page orientation: upright (portrait) or turned (landscape).
 enum TPrinterOrientation : uint8_t { poPortrait, poLandscape };
 
 // The canvas of a printer's page.
@@ -69,40 +70,67 @@ ZEL_API bool IsPrinterCanvas(const TCanvas& Canvas) noexcept;
 
 class ZEL_API TPrinter : public TObject {
  public:
+  // The resolution of a new printer's pages.
   static constexpr int32_t kDefaultPixelsPerInch = 300;
 
   TPrinter();
   ~TPrinter() override;  // abandons a document still printing
 
+  // The PDF file the next document is written to ("zel-print.pdf").
   const String& FileName() const noexcept { return file_name_; }
+  // Sets FileName; a document already printing keeps its file.
   void SetFileName(const String& Value) { file_name_ = Value; }
   // The document title stored in the file (default "zel document").
   const String& Title() const noexcept { return title_; }
+  // Sets Title; a document already printing keeps its title.
   void SetTitle(const String& Value) { title_ = Value; }
 
   // Clamped to 72..1200.
   int32_t PixelsPerInch() const noexcept { return ppi_; }
+  // Sets PixelsPerInch (clamped) and the canvas's resolution; ignored while
+  // printing.
   void SetPixelsPerInch(int32_t Value);
-  // Paper width and height in tenths of millimetres, portrait; each clamped
-  // to 100..10000 (1 cm to 1 m). Default 2100 x 2970 (A4).
+  // Paper width WidthTenthsMM and height HeightTenthsMM in tenths of
+  // millimetres, portrait; each clamped to 100..10000 (1 cm to 1 m). Default
+  // 2100 x 2970 (A4). Ignored while printing.
   void SetPaperSize(int32_t WidthTenthsMM, int32_t HeightTenthsMM);
+  // Whether pages are upright (poPortrait, the default) or turned on their
+  // side (poLandscape: the paper's width and height swapped).
   TPrinterOrientation Orientation() const noexcept { return orientation_; }
+  // Sets Orientation; ignored while printing and for values beyond
+  // poLandscape.
   void SetOrientation(TPrinterOrientation Value);
   // The page in pixels at PixelsPerInch, oriented.
   int32_t PageWidth() const noexcept;
-  int32_t PageHeight() const noexcept;
+  int32_t PageHeight() const noexcept;  // the page's height in pixels, oriented
 
+  // Starts a document for FileName: page 1 starts white and the canvas draws
+  // on it, the pen position at (0, 0). Raises EPrinter when printing already
+  // or when the document cannot be started, and the file stream's
+  // EFCreateError when the file cannot be created.
   void BeginDoc();
+  // Prints the current page and starts the next one, white, the pen position
+  // at (0, 0). Raises EPrinter outside a document or when the page cannot be
+  // written (the document is then abandoned).
   void NewPage();
+  // Prints the current page, finishes the document and replaces the file
+  // named at BeginDoc with it; the canvas then has no surface. Raises
+  // EPrinter outside a document or when the document cannot be written, and
+  // the file stream's EWriteError when the file cannot be replaced; after a
+  // failure the document is abandoned and the file left as it was.
   void EndDoc();
   // Abandons the document: nothing is written, the file stays as it was.
   void Abort() noexcept;
 
+  // True between BeginDoc and EndDoc (or the document's abandonment).
   bool Printing() const noexcept { return document_ != nullptr; }
+  // True when the last document was abandoned (by Abort or a failure) rather
+  // than finished; BeginDoc clears it.
   bool Aborted() const noexcept { return aborted_; }
   // 1 on the first page of a document.
   int32_t PageNumber() const noexcept { return page_number_; }
 
+  // The canvas of the current page (no surface outside a document).
   TPrinterCanvas& Canvas() noexcept { return canvas_; }
 
  private:

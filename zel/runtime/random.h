@@ -14,6 +14,7 @@
 
 namespace zel {
 
+// The generator's state; 0 at start. Setting it restarts a sequence.
 ZEL_API extern uint32_t RandSeed;
 
 // An integer in 0..n-1; 0 when n <= 0 (the seed still steps).

@@ -48,8 +48,11 @@
 
 namespace zel {
 
+// The largest Width and Decimals StrReal honours.
 inline constexpr int32_t kMaxRealStrWidth = 4096;
 
+// Value as text in a field of Width characters with Decimals decimals (a
+// negative Decimals selects the exponent form), as described above.
 ZEL_API String StrReal(long double Value, int32_t Width, int32_t Decimals);
 
 }  // namespace zel

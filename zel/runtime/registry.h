@@ -50,13 +50,14 @@
 
 namespace zel {
 
+// A root key of the registry (one of the HKEY_ constants below).
 using HKEY = uint32_t;
-inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
-inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
-inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
-inline constexpr HKEY HKEY_USERS = 0x80000003u;
-inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;
-inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;      // database "classes_root"
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;      // database "current_user" (the default)
+inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;     // database "local_machine"
+inline constexpr HKEY HKEY_USERS = 0x80000003u;             // database "users"
+inline constexpr HKEY HKEY_PERFORMANCE_DATA = 0x80000004u;  // no database: opens nothing
+inline constexpr HKEY HKEY_CURRENT_CONFIG = 0x80000005u;    // database "current_config"
 
 // Data-type codes as GetDataType reports them.
 enum TRegDataType : uint8_t {
@@ -110,8 +111,9 @@ class ZEL_API TRegistry : public TObject {
   // CanCreate is set. False when it does not exist (and may not be created),
   // is invalid, or the store cannot be used; the key open before stays open.
   bool OpenKey(const String& Key, bool CanCreate);
-  bool OpenKeyReadOnly(const String& Key);  // OpenKey without creating; writes then raise
-  void CloseKey();                          // no key is open afterwards
+  // OpenKey(Key) without creating; writes then raise.
+  bool OpenKeyReadOnly(const String& Key);
+  void CloseKey();  // no key is open afterwards
   // Creates the key and its parents; true when it exists afterwards.
   bool CreateKey(const String& Key);
   // Deletes the key with its subkeys and values; false when it did not exist.
@@ -119,36 +121,45 @@ class ZEL_API TRegistry : public TObject {
   bool DeleteKey(const String& Key);
   bool KeyExists(const String& Key);  // true when the key exists
   bool HasSubKeys();                  // true when the open key has subkeys
-  // Clears the list and fills it with the names of the open key's subkeys /
+  // Clears Strings and fills it with the names of the open key's subkeys /
   // values, sorted without regard to ASCII case.
   void GetKeyNames(TStringList& Strings);
+  // The same: clears Strings and fills it with the open key's value names.
   void GetValueNames(TStringList& Strings);
 
-  bool ValueExists(const String& Name);  // true when the open key has the value
-  bool DeleteValue(const String& Name);  // false when the value did not exist
-  // rdUnknown when the value does not exist.
+  bool ValueExists(const String& Name);  // true when the open key has the value Name
+  // Deletes the value Name; false when it did not exist.
+  bool DeleteValue(const String& Name);
+  // The type of the value Name; rdUnknown when the value does not exist.
   TRegDataType GetDataType(const String& Name);
-  // Reads a value of the open key in one step; false when it does not exist.
+  // Reads the value Name of the open key into Value in one step; false when it
+  // does not exist.
   bool ReadValue(const String& Name, TRegValue& Value);
-  // Reads a value of the key Key (absolute with a leading '\', otherwise
+  // Reads the value Name of the key Key into Value (absolute with a leading '\', otherwise
   // relative to the open key) without opening it: one lookup, for callers
   // that need nothing else from the key. False when the key or the value does
   // not exist.
   bool ReadKeyValue(const String& Key, const String& Name, TRegValue& Value);
 
-  String ReadString(const String& Name);      // string or expandable string
-  int32_t ReadInteger(const String& Name);    // an integer
-  bool ReadBool(const String& Name);          // an integer, true when not 0
-  TBytes ReadBinaryData(const String& Name);  // binary data
-  // Clears the list and fills it with the texts of a multi-string.
+  String ReadString(const String& Name);      // the string or expandable string Name
+  int32_t ReadInteger(const String& Name);    // the integer Name
+  bool ReadBool(const String& Name);          // the integer Name, true when not 0
+  TBytes ReadBinaryData(const String& Name);  // the binary data Name
+  // Clears Strings and fills it with the texts of the multi-string Name.
   void ReadMultiString(const String& Name, TStringList& Strings);
 
-  void WriteString(const String& Name, const String& Value);        // a string
-  void WriteExpandString(const String& Name, const String& Value);  // an expandable string
-  void WriteInteger(const String& Name, int32_t Value);             // an integer
-  void WriteBool(const String& Name, bool Value);                   // integer 1 or 0
-  void WriteBinaryData(const String& Name, const TBytes& Value);    // binary data
-  // Raises when a text contains a NUL character.
+  // Stores Value as the string Name.
+  void WriteString(const String& Name, const String& Value);
+  // Stores Value as the expandable string Name.
+  void WriteExpandString(const String& Name, const String& Value);
+  // Stores Value as the integer Name.
+  void WriteInteger(const String& Name, int32_t Value);
+  // Stores Value as the integer Name, 1 or 0.
+  void WriteBool(const String& Name, bool Value);
+  // Stores Value as the binary data Name.
+  void WriteBinaryData(const String& Name, const TBytes& Value);
+  // Stores the texts of Strings as the multi-string Name. Raises when a text
+  // contains a NUL character.
   void WriteMultiString(const String& Name, const TStringList& Strings);
 
   String ClassName() const override;

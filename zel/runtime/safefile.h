@@ -50,11 +50,14 @@
 
 namespace zel {
 
+// A write-only stream that replaces a whole file on Commit(), as described
+// above.
 class ZEL_API TSafeFileStream : public THandleStream {
  public:
-  // Opens the temporary (or, for devices and FIFOs, the target itself).
+  // Opens the temporary for the file FileName (or, for devices and FIFOs, the
+  // target itself).
   explicit TSafeFileStream(const String& FileName);
-  // The same without raising: ErrorCode receives 0, or the errno value that
+  // The same for FileName without raising: ErrorCode receives 0, or the errno value that
   // the create error would report (EINVAL for a name holding U+0000), and the
   // stream then writes nothing (Handle() < 0).
   TSafeFileStream(const String& FileName, int& ErrorCode);
@@ -71,8 +74,8 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // temporary is then removed and the target left as it was).
   int TryCommit() noexcept;
 
-  bool Committed() const noexcept { return committed_; }
-  const String& FileName() const noexcept { return file_name_; }
+  bool Committed() const noexcept { return committed_; }          // True once Commit() succeeded.
+  const String& FileName() const noexcept { return file_name_; }  // The target's name as given.
   // True when the target is written directly (device, FIFO, terminal) rather
   // than through a temporary.
   bool WritesDirectly() const noexcept { return mode_ == Mode::kDirect; }
@@ -93,7 +96,7 @@ class ZEL_API TSafeFileStream : public THandleStream {
   bool committed_ = false;
 };
 
-// Writes a whole file through a TSafeFileStream: calls Write with the stream,
+// Writes the whole file FileName through a TSafeFileStream: calls Write with the stream,
 // then commits. An exception from Write removes the temporary and passes on.
 ZEL_API void SafeReplaceFile(const String& FileName, const std::function<void(TStream&)>& Write);
 

@@ -41,38 +41,48 @@
 
 namespace zel {
 
+// What a Seek offset counts from: the start, the current position or the end.
 enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 
 // Open-mode words of TFileStream: one access mode, optionally or'ed with a
 // share mode. Share modes are accepted for compatibility; Linux has no
 // mandatory share locks, so they do not restrict other openers.
 inline constexpr uint16_t fmCreate = 0xFF00;
-inline constexpr uint16_t fmOpenRead = 0x0000;
-inline constexpr uint16_t fmOpenWrite = 0x0001;
-inline constexpr uint16_t fmOpenReadWrite = 0x0002;
-inline constexpr uint16_t fmShareCompat = 0x0000;
-inline constexpr uint16_t fmShareExclusive = 0x0010;
-inline constexpr uint16_t fmShareDenyWrite = 0x0020;
-inline constexpr uint16_t fmShareDenyRead = 0x0030;
-inline constexpr uint16_t fmShareDenyNone = 0x0040;
+inline constexpr uint16_t fmOpenRead = 0x0000;        // an existing file, read only
+inline constexpr uint16_t fmOpenWrite = 0x0001;       // an existing file, write only
+inline constexpr uint16_t fmOpenReadWrite = 0x0002;   // an existing file, read and write
+inline constexpr uint16_t fmShareCompat = 0x0000;     // share mode: compatibility
+inline constexpr uint16_t fmShareExclusive = 0x0010;  // share mode: deny all others
+inline constexpr uint16_t fmShareDenyWrite = 0x0020;  // share mode: deny others writing
+inline constexpr uint16_t fmShareDenyRead = 0x0030;   // share mode: deny others reading
+inline constexpr uint16_t fmShareDenyNone = 0x0040;   // share mode: deny nobody
 
+// The abstract byte stream: Read, Write and Seek are provided by each kind of
+// stream; the rest is built on them.
 class ZEL_API TStream : public TObject {
  public:
   ~TStream() override;
 
   // Reads up to Count bytes into Buffer; returns how many arrived.
   virtual int64_t Read(void* Buffer, int64_t Count) = 0;
-  // Writes up to Count bytes; returns how many were written.
+  // Writes up to Count bytes from Buffer; returns how many were written.
   virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
-  // Moves the position; returns the new position.
+  // Moves the position to Offset bytes from Origin; returns the new position.
   virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
 
+  // Reads exactly Count bytes into Buffer; raises EReadError "Stream read
+  // error" when fewer arrive.
   void ReadBuffer(void* Buffer, int64_t Count);
+  // Writes exactly Count bytes from Buffer; raises EWriteError "Stream write
+  // error" when fewer are written.
   void WriteBuffer(const void* Buffer, int64_t Count);
 
-  int64_t Position() { return Seek(0, soCurrent); }
+  int64_t Position() { return Seek(0, soCurrent); }  // The current position.
+  // Moves to Pos bytes from the start.
   void SetPosition(int64_t Pos) { Seek(Pos, soBeginning); }
+  // The size in bytes. The default seeks to the end and back.
   virtual int64_t Size();
+  // Cuts or extends the stream to NewSize bytes. The default does nothing.
   virtual void SetSize(int64_t NewSize);
 
   // Copies Count bytes from Source's position (Count = 0: all of Source from
@@ -103,6 +113,7 @@ class ZEL_API TStream : public TObject {
  protected:
   // Defaults: no window; advancing seeks.
   virtual std::span<const uint8_t> DoReadWindow();
+  // Does the work of AdvanceWindow(Count); the default seeks Count bytes on.
   virtual void DoAdvanceWindow(int64_t Count);
 
  private:
@@ -127,22 +138,30 @@ class ZEL_API TMemoryStream : public TStream {
 
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
+  // Moves to Offset bytes from Origin; a target before the start gives 0, one
+  // past the end is allowed (a later write fills the gap with zeros).
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
-  int64_t Size() override { return win_end_; }
+  int64_t Size() override { return win_end_; }  // The number of stored bytes.
+  // Sets the size to NewSize bytes (a negative size counts as 0): new bytes are
+  // zero, and a position past the new end moves to it.
   void SetSize(int64_t NewSize) override;
 
   // The stored bytes (valid until the next write or resize).
   const uint8_t* Memory() const noexcept { return data_.data(); }
   uint8_t* Memory() noexcept { return data_.data(); }
+  // Frees the storage; size and position become 0.
   void Clear();
 
   // Loads the whole of Source from its start: reads to the end of the data
   // (Size() is only a first guess: files of /proc report 0).
   void LoadFromStream(TStream& Source);
+  // Writes all stored bytes to Dest at its position (WriteBuffer).
   void SaveToStream(TStream& Dest);
+  // Loads the whole file FileName (LoadFromStream); raises EFOpenError when it
+  // cannot be opened.
   void LoadFromFile(const String& FileName);
-  // Replaces the file through TSafeFileStream: a failure raises and keeps
-  // the previous file.
+  // Replaces the file FileName through TSafeFileStream: a failure raises and
+  // keeps the previous file.
   void SaveToFile(const String& FileName);
 
   String ClassName() const override;
@@ -152,6 +171,7 @@ class ZEL_API TMemoryStream : public TStream {
   void DoAdvanceWindow(int64_t Count) override;
   // The window over the stored bytes, whatever the class.
   std::span<const uint8_t> MemoryWindow() noexcept;
+  // Moves the position Count bytes on, never past the end.
   void AdvanceMemory(int64_t Count) noexcept;
 
  private:
@@ -169,14 +189,22 @@ class ZEL_API TMemoryStream : public TStream {
 // caller using the descriptor directly sees the logical position.
 class ZEL_API THandleStream : public TStream {
  public:
+  // A stream over the descriptor AHandle (a negative one reads and writes
+  // nothing).
   explicit THandleStream(int AHandle);
   ~THandleStream() override;
 
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
+  // Moves to Offset bytes from Origin; returns -1 when the descriptor cannot
+  // seek (a pipe, for instance).
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  // The file's size for a regular file; otherwise found by seeking.
   int64_t Size() override;
+  // Cuts or extends the file to NewSize bytes (a negative size counts as 0);
+  // raises EStreamError "Stream size error: <reason>" when that fails.
   void SetSize(int64_t NewSize) override;
+  // The descriptor, its offset put back on Position().
   int Handle() const noexcept;
 
   String ClassName() const override;
@@ -186,12 +214,14 @@ class ZEL_API THandleStream : public TStream {
   void DoAdvanceWindow(int64_t Count) override;
   // The read-ahead window, whatever the class.
   std::span<const uint8_t> ReadAheadWindow();
+  // Moves the position Count bytes on, inside the read-ahead bytes or by
+  // seeking.
   void AdvanceReadAhead(int64_t Count);
   // Puts the descriptor's offset back on the logical position and forgets the
   // bytes read ahead.
   void DropReadAhead() const noexcept;
 
-  int handle_;
+  int handle_;  // the descriptor; negative when none is open
 
  private:
   // Read-ahead: buf_[win_pos_, win_end_) are the bytes after the logical
@@ -216,10 +246,12 @@ class ZEL_API THandleStream : public TStream {
 // TSafeFileStream (as SaveToFile does).
 class ZEL_API TFileStream : public THandleStream {
  public:
+  // Opens or creates AFileName as Mode says (fmCreate, or an fmOpen... mode
+  // or'ed with a share mode); the file is closed on destruction.
   TFileStream(const String& AFileName, uint16_t Mode);
   ~TFileStream() override;
 
-  const String& FileName() const noexcept { return file_name_; }
+  const String& FileName() const noexcept { return file_name_; }  // The name given.
   String ClassName() const override;
 
  private:
@@ -230,12 +262,15 @@ class ZEL_API TFileStream : public THandleStream {
 // byte of each UTF-16 unit); DataString() maps the bytes back.
 class ZEL_API TStringStream : public TMemoryStream {
  public:
+  // A stream holding AString, one byte per character; the position is 0.
   explicit TStringStream(const String& AString = String());
+  // A stream holding the bytes of Bytes; the position is 0.
   explicit TStringStream(const std::string& Bytes);
   ~TStringStream() override;
 
+  // The stored bytes as text, one character per byte.
   String DataString() const;
-  std::string Bytes() const;
+  std::string Bytes() const;  // The stored bytes.
   String ClassName() const override;
 };
 

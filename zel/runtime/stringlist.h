@@ -42,45 +42,65 @@ class ZEL_API TStringList : public TPersistent {
   TStringList();
   ~TStringList() override;
 
-  int Count() const noexcept { return static_cast<int>(items_.size()); }
+  int Count() const noexcept { return static_cast<int>(items_.size()); }  // The number of lines.
+  // The line at Index.
   const String& Strings(int Index) const;
+  // Replaces the line at Index with S.
   void SetStrings(int Index, const String& S);
+  // The line at Index, checked like Strings.
   String& operator[](int Index);
   const String& operator[](int Index) const;
 
   // Appends S and returns its index.
   int Add(const String& S);
+  // Appends all lines of Strings (which may be this list itself).
   void AddStrings(const TStringList& Strings);
+  // Inserts S before the line at Index (at the end for Index = Count()).
   void Insert(int Index, const String& S);
+  // Removes the line at Index.
   void Delete(int Index);
+  // Swaps the lines at Index1 and Index2.
   void Exchange(int Index1, int Index2);
   // The first index of S, -1 when absent.
   int IndexOf(const String& S) const;
-  void Clear() noexcept { items_.clear(); }
+  void Clear() noexcept { items_.clear(); }  // Removes all lines.
 
+  // True when IndexOf and Sort compare code units rather than folded case.
   bool CaseSensitive() const noexcept { return case_sensitive_; }
+  // Sets CaseSensitive(); the lines keep their order.
   void SetCaseSensitive(bool Value) noexcept { case_sensitive_ = Value; }
 
+  // Sorts the lines (stable; folded case unless CaseSensitive()).
   void Sort();
+  // Sorts the lines by Compare (see above); an empty Compare does nothing.
   void CustomSort(const TStringListSortCompare& Compare);
 
+  // The lines joined, each followed by CR LF.
   String Text() const;
+  // Replaces the lines with those of Value (split as described above).
   void SetText(const String& Value);
 
+  // Replaces the lines with those of the file FileName.
   void LoadFromFile(const String& FileName);
+  // Writes the lines to the file FileName, replacing it.
   void SaveToFile(const String& FileName) const;
-  // The same formats on a stream, from / at its current position.
+  // The same formats on Stream, from / at its current position.
   void LoadFromStream(TStream& Stream);
+  // Writes the lines to Stream at its position, as SaveToFile writes them.
   void SaveToStream(TStream& Stream) const;
 
-  // Copies the lines of another TStringList; other sources raise the
+  // Copies the lines of Source, another TStringList; other sources raise the
   // conversion error of TPersistent.
   void Assign(const TPersistent* Source) override;
   String ClassName() const override;
 
+  // The first line, for iteration over the lines in order.
   std::vector<String>::iterator begin() noexcept { return items_.begin(); }
+  // Past the last line.
   std::vector<String>::iterator end() noexcept { return items_.end(); }
+  // The first line, read only.
   std::vector<String>::const_iterator begin() const noexcept { return items_.begin(); }
+  // Past the last line, read only.
   std::vector<String>::const_iterator end() const noexcept { return items_.end(); }
 
  private:

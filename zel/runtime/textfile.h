@@ -52,11 +52,12 @@ inline constexpr size_t kTextDecodePiece = 32 * 1024;
 
 // Error codes of EInOutError for conditions the runtime detects itself.
 inline constexpr int kIoFileNotAssigned = 102;
-inline constexpr int kIoFileNotOpen = 103;
-inline constexpr int kIoNotOpenForInput = 104;
-inline constexpr int kIoNotOpenForOutput = 105;
-inline constexpr int kIoInvalidNumber = 106;
+inline constexpr int kIoFileNotOpen = 103;       // the file is not open
+inline constexpr int kIoNotOpenForInput = 104;   // read from a file opened for writing
+inline constexpr int kIoNotOpenForOutput = 105;  // write to a file opened for reading
+inline constexpr int kIoInvalidNumber = 106;     // ReadInteger met no number
 
+// What a TextFile is open for: nothing, reading, or writing.
 enum TTextFileState : uint8_t { tfsClosed, tfsInput, tfsOutput };
 
 class ZEL_API TextFile {
@@ -73,7 +74,7 @@ class ZEL_API TextFile {
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
 
-  // Gives the file its name. An open file is closed first (as by Close).
+  // Gives the file its name, FileName. An open file is closed first (as by Close).
   void Assign(const String& FileName);
   // Opens the file for reading at its start; an open file is closed and
   // reopened (an input file simply rewinds).
@@ -91,9 +92,9 @@ class ZEL_API TextFile {
   // Writes buffered output to the operating system now.
   void Flush();
 
-  const String& FileName() const noexcept { return name_; }
-  TTextFileState State() const noexcept { return state_; }
-  bool IsOpen() const noexcept { return state_ != tfsClosed; }
+  const String& FileName() const noexcept { return name_; }     // The assigned name.
+  TTextFileState State() const noexcept { return state_; }      // Closed, input or output.
+  bool IsOpen() const noexcept { return state_ != tfsClosed; }  // True when open.
 
   // ---- reading (the file must be open for input) ----
 
@@ -126,6 +127,7 @@ class ZEL_API TextFile {
 
   // ---- writing (the file must be open for output) ----
 
+  // Writes the text S, or the single character C, without a line end.
   void Write(const String& S);
   void Write(Char C);
   // Writes S and CR LF.

@@ -8,28 +8,28 @@
 
 namespace zel {
 
-// Decodes UTF-8. Invalid sequences (bad lead or continuation bytes, overlong
+// Decodes the UTF-8 text Utf8. Invalid sequences (bad lead or continuation bytes, overlong
 // forms, surrogates, values above U+10FFFF, truncated tails) become U+FFFD,
 // one per maximal invalid subpart, so nothing is dropped silently.
 ZEL_API String Utf8ToString(std::string_view Utf8);
 
-// Encodes UTF-16 as UTF-8. An unpaired surrogate is written as U+FFFD.
+// Encodes the UTF-16 text S as UTF-8. An unpaired surrogate is written as U+FFFD.
 ZEL_API std::string StringToUtf8(const String& S);
 
 // True when the bytes are well-formed UTF-8.
 ZEL_API bool IsValidUtf8(std::string_view Bytes);
 
-// Maps each byte to the character of the same code (Latin-1); the byte-stream
+// Maps each byte of Bytes to the character of the same code (Latin-1); the byte-stream
 // text convention.
 ZEL_API String BytesToString(std::string_view Bytes);
 
-// Keeps the low byte of each UTF-16 unit; the byte-stream text convention.
+// Keeps the low byte of each UTF-16 unit of S; the byte-stream text convention.
 ZEL_API std::string StringToBytes(const String& S);
 
-// Decodes Windows-1252 (the five undefined codes map to the C1 controls).
+// Decodes the Windows-1252 text Bytes (the five undefined codes map to the C1 controls).
 ZEL_API String Cp1252ToString(std::string_view Bytes);
 
-// Encodes to Windows-1252; characters it cannot represent become '?'.
+// Encodes S to Windows-1252; characters it cannot represent become '?'.
 ZEL_API std::string StringToCp1252(const String& S);
 
 // Text from an 8-bit file: UTF-8 when the bytes are valid UTF-8, otherwise

@@ -16,9 +16,9 @@ namespace zel {
 
 class ZEL_API TMixedFStream : public TFileStream {
  public:
-  // Opens or creates the file exactly as TFileStream does with that name and
-  // mode (fmCreate, fmOpenRead, fmOpenWrite, fmOpenReadWrite, or'ed with a
-  // share mode); raises EFCreateError / EFOpenError on failure.
+  // Opens or creates the file AFileName exactly as TFileStream does with that
+  // name and Mode (fmCreate, fmOpenRead, fmOpenWrite, fmOpenReadWrite, or'ed
+  // with a share mode); raises EFCreateError / EFOpenError on failure.
   TMixedFStream(const String& AFileName, uint16_t Mode);
   ~TMixedFStream() override;
 
@@ -26,31 +26,39 @@ class ZEL_API TMixedFStream : public TFileStream {
   bool Eos();
 
   using TFileStream::Write;
-  // The low byte of each character, through a 4096-byte buffer.
+  // Writes the low byte of each character of AString, through a 4096-byte
+  // buffer.
   void Write(const String& AString);
-  // Write, then CR LF.
+  // Write of AString, then CR LF.
   void WriteLn(const String& AString);
+  // Writes the byte aNum.
   void WriteByte(uint8_t aNum);
-  void WriteInteger(int32_t aNum);  // 4 bytes
-  void WriteDouble(double aNum);    // 8 bytes
+  // Writes the 4-byte image of aNum.
+  void WriteInteger(int32_t aNum);
+  // Writes the 8-byte image of aNum.
+  void WriteDouble(double aNum);
 
   // Binary readers: error is false when all bytes arrived, true after a short
   // read (the result then holds the bytes that arrived, zero-filled above).
   // They never raise.
   uint8_t ReadByte(bool& error);
+  // Reads a 4-byte integer; error as above.
   int32_t ReadInteger(bool& error);
+  // Reads an 8-byte double; error as above.
   double ReadDouble(bool& error);
-  long double ReadExtended(bool& error);  // the 10-byte x87 image
+  // Reads the 10-byte x87 image; error as above.
+  long double ReadExtended(bool& error);
 
   // Reads one line. Bytes of code 32 and above and TAB become characters;
   // every other byte (CR and LF included) is never part of the result: it ends
-  // the line when it meets the end-of-line mode (the codes of ReadLnStream:
-  // 0 LF, 1 CR, 2 CR or LF, 3 CR after LF, 4 LF after CR, other: never) and is
-  // dropped otherwise. There is no end-of-stream flag: test Eos().
+  // the line when it meets the end-of-line mode EOLMode (the codes of
+  // ReadLnStream: 0 LF, 1 CR, 2 CR or LF, 3 CR after LF, 4 LF after CR, other:
+  // never) and is dropped otherwise. There is no end-of-stream flag: test
+  // Eos().
   String ReadLn(int32_t EOLMode);
   // As ScanStreamDecimal.
   int32_t ReadDecimal();
-  // As ScanStreamFPNum.
+  // As ScanStreamFPNum, with AllowExp and DecPChar (a dps code).
   double ReadFPNum(bool AllowExp, int32_t DecPChar);
 
   String ClassName() const override;
@@ -59,6 +67,7 @@ class ZEL_API TMixedFStream : public TFileStream {
   // Reads as TFileStream does, so it keeps the file stream's read window; a
   // subclass gets none (it may override Read) unless it offers one itself.
   std::span<const uint8_t> DoReadWindow() override;
+  // Moves the position past Count bytes of the window DoReadWindow returned.
   void DoAdvanceWindow(int64_t Count) override;
 };
 

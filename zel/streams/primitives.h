@@ -32,16 +32,21 @@ class TStringList;
 
 // ---- writing -------------------------------------------------------------------
 
-// Writes the low byte of each character, through a 4096-byte buffer. The
-// stream's write error (EWriteError) passes to the caller.
+// Writes the low byte of each character of AString to AStream, through a
+// 4096-byte buffer. The stream's write error (EWriteError) passes to the
+// caller.
 ZEL_API void WriteStringStream(TStream& AStream, const String& AString);
-// WriteStringStream, then the bytes 13, 10 (CR LF).
+// WriteStringStream of AString to AStream, then the bytes 13, 10 (CR LF).
 ZEL_API void WriteLnStream(TStream& AStream, const String& AString);
 
-ZEL_API void WriteLongintToStream(TStream& AStream, int32_t Value);  // 4 bytes
-ZEL_API void WriteSingleToStream(TStream& AStream, float Value);     // 4 bytes
-ZEL_API void WriteDoubleToStream(TStream& AStream, double Value);    // 8 bytes
-// 10 bytes: the x87 extended image (no padding bytes).
+// Writes the 4-byte image of Value to AStream.
+ZEL_API void WriteLongintToStream(TStream& AStream, int32_t Value);
+// Writes the 4-byte image of Value to AStream.
+ZEL_API void WriteSingleToStream(TStream& AStream, float Value);
+// Writes the 8-byte image of Value to AStream.
+ZEL_API void WriteDoubleToStream(TStream& AStream, double Value);
+// Writes 10 bytes of Value to AStream: the x87 extended image (no padding
+// bytes).
 ZEL_API void WriteExtendedToStream(TStream& AStream, long double Value);
 
 // ---- binary readers ----------------------------------------------------------
@@ -51,10 +56,14 @@ ZEL_API void WriteExtendedToStream(TStream& AStream, long double Value);
 // result is the value whose image is in the buffer: a short read gives the
 // bytes that arrived followed by zero bytes. These functions never raise.
 
+// Reads a 4-byte integer from AStream; Error as above.
 ZEL_API int32_t ReadLongintFromStream(TStream& AStream, bool& Error);
+// Reads a 4-byte float from AStream; Error as above.
 ZEL_API float ReadSingleFromStream(TStream& AStream, bool& Error);
+// Reads an 8-byte double from AStream; Error as above.
 ZEL_API double ReadDoubleFromStream(TStream& AStream, bool& Error);
-// The result is the value of the 10-byte image exactly as the processor reads it.
+// Reads a 10-byte extended image from AStream; Error as above. The result is
+// the value of the image exactly as the processor reads it.
 ZEL_API long double ReadExtendedFromStream(TStream& AStream, bool& Error);
 
 // ---- lines, bytes and texts --------------------------------------------------
@@ -67,65 +76,67 @@ inline constexpr int32_t eolLFCR = 3;    // a CR directly after a LF
 inline constexpr int32_t eolCRLF = 4;    // a LF directly after a CR
 // Any other value: the line runs to the end of the stream.
 
-// Reads one line, one character per byte. EndOfStream is set when no byte
-// could be read before the stream ran out. When the line ended by the mode's
-// condition, up to two trailing CR/LF characters (any combination) are
-// removed; when the stream ran out, nothing is removed. A line that ends
-// exactly at the end of the stream returns with EndOfStream false; the next
-// call returns the empty text with EndOfStream true. CR and LF inside a line
-// are kept (in mode 1 on CR LF text every line after the first begins with the
-// LF of the previous line end). Memory: the line itself (2 bytes per byte).
+// Reads one line from AStream, one character per byte, ended as EOLMode says
+// (one of the modes above). EndOfStream is set when no byte could be read
+// before the stream ran out. When the line ended by the mode's condition, up
+// to two trailing CR/LF characters (any combination) are removed; when the
+// stream ran out, nothing is removed. A line that ends exactly at the end of
+// the stream returns with EndOfStream false; the next call returns the empty
+// text with EndOfStream true. CR and LF inside a line are kept (in mode 1 on
+// CR LF text every line after the first begins with the LF of the previous
+// line end). Memory: the line itself (2 bytes per byte).
 ZEL_API String ReadLnStream(TStream& AStream, bool& EndOfStream, int32_t EOLMode);
-// The same, reading the line into Line (whose previous text is replaced) and
-// reusing its capacity, so a loop over a text allocates only when a line is
-// longer than every line before it. Line and EndOfStream are exactly what the
-// form above returns and sets.
+// The same (AStream and EOLMode as above), reading the line into Line (whose
+// previous text is replaced) and reusing its capacity, so a loop over a text
+// allocates only when a line is longer than every line before it. Line and
+// EndOfStream are exactly what the form above returns and sets.
 ZEL_API void ReadLnStream(TStream& AStream, String& Line, bool& EndOfStream, int32_t EOLMode);
 
-// Skips to just after the next byte equal to B: true if found, false when the
-// stream ran out (the position is then at the end).
+// Skips AStream to just after the next byte equal to B: true if found, false
+// when the stream ran out (the position is then at the end).
 ZEL_API bool FindInStream(TStream& AStream, uint8_t B);
 
-// The rest of the stream as UTF-16LE text: read in blocks of 256 bytes, each
+// The rest of AStream as UTF-16LE text: read in blocks of 256 bytes, each
 // block's bytes taken in pairs (an odd last byte of a block is dropped).
 ZEL_API String StreamAsString(TStream& AStream);
-// The rest of the stream, one character per byte.
+// The rest of AStream, one character per byte.
 ZEL_API String StreamAsByteString(TStream& AStream);
 
-// Reads up to and including the first occurrence of Delimiter (ASCII letters
-// compared without regard to case) and returns that text as read, Found = 0,
-// the position just after the delimiter. Found is set to -1 first; when the
-// delimiter does not occur (or is empty) Found stays -1, the result is the
-// whole rest of the stream and the position is at its end. Blocks read past
-// the delimiter are given back by moving the position; a stream that cannot
-// go back (a pipe: Position() < 0) is read one byte at a time instead, so
-// nothing after the delimiter is taken from it, and a stream that reports a
+// Reads AStream up to and including the first occurrence of Delimiter (ASCII
+// letters compared without regard to case) and returns that text as read,
+// Found = 0, the position just after the delimiter. Found is set to -1 first;
+// when the delimiter does not occur (or is empty) Found stays -1, the result
+// is the whole rest of the stream and the position is at its end. Blocks read
+// past the delimiter are given back by moving the position; a stream that
+// cannot go back (a pipe: Position() < 0) is read one byte at a time instead,
+// so nothing after the delimiter is taken from it, and a stream that reports a
 // position but does not return to it raises EStreamError.
 ZEL_API String ReadStreamUntil(TStream& AStream, const String& Delimiter, int32_t& Found);
 
-// Reads a signed decimal integer: skips blanks, LF and CR, takes one optional
-// '-' or '+', then digits (32-bit arithmetic that wraps around). The byte that
-// ends the number is consumed too. No digits give 0.
+// Reads a signed decimal integer from AStream: skips blanks, LF and CR, takes
+// one optional '-' or '+', then digits (32-bit arithmetic that wraps around).
+// The byte that ends the number is consumed too. No digits give 0.
 ZEL_API int32_t ScanStreamDecimal(TStream& AStream);
 
 // Decimal separator codes of ScanStreamFPNum (and TMixedFStream::ReadFPNum).
-inline constexpr int32_t dpsFullStop = 1;
-inline constexpr int32_t dpsComma = 2;
-inline constexpr int32_t dpsBoth = 3;
+inline constexpr int32_t dpsFullStop = 1;  // "." separates the fraction
+inline constexpr int32_t dpsComma = 2;     // "," separates the fraction
+inline constexpr int32_t dpsBoth = 3;      // "." or "," separates the fraction
 // Any other value: no decimal separator, the number has no fractional part.
 
-// Reads a floating-point number with a small state machine (leading blanks,
-// TABs, LF and CR skipped; optional sign; digits; separator per DecPChar;
-// fraction; with AllowExp an exponent "E" or "e" with optional sign). The byte
-// that ends the number (or the malformed byte) is consumed. A malformed number
-// gives 0. Exponent digits stop being copied once the exponent passes 4200, so
-// huge exponents stay cheap; the result is clamped to +-1.7e308 and NaN never
-// results. The end of the stream ends a number like a letter.
+// Reads a floating-point number from AStream with a small state machine
+// (leading blanks, TABs, LF and CR skipped; optional sign; digits; separator
+// per DecPChar; fraction; with AllowExp an exponent "E" or "e" with optional
+// sign). The byte that ends the number (or the malformed byte) is consumed. A
+// malformed number gives 0. Exponent digits stop being copied once the
+// exponent passes 4200, so huge exponents stay cheap; the result is clamped to
+// +-1.7e308 and NaN never results. The end of the stream ends a number like a
+// letter.
 ZEL_API double ScanStreamFPNum(TStream& AStream, bool AllowExp, int32_t DecPChar);
 
-// Counts the LF bytes from the current position to the end of the stream and
-// leaves the position at the end. Raises EIntOverflow when the count does not
-// fit an Integer.
+// Counts the LF bytes of AStream from the current position to the end of the
+// stream and leaves the position at the end. Raises EIntOverflow when the
+// count does not fit an Integer.
 ZEL_API int32_t CountLinesInStream(TStream& AStream);
 
 // ---- extracting and replacing -------------------------------------------------
@@ -149,9 +160,9 @@ ZEL_API void ExtractFromStream(TStream& InStream, TMemoryStream& OutStream,
 // changed.
 using TSearchReplaceEvent = std::function<void(const String& Found, String& Replacement)>;
 
-// Replaces occurrences of SearchText in the bytes of InStream and stores the
-// result in OutStream (which is emptied first; InStream and OutStream may be
-// the same stream).
+// Replaces occurrences of SearchText in the bytes of InStream by ReplaceText
+// and stores the result in OutStream (which is emptied first; InStream and
+// OutStream may be the same stream).
 //  - Text is one byte per character; IgnoreCase folds the ASCII letters.
 //  - Only bytes from StartPos on (0-based byte offset; below 0 counts as 0) are
 //    searched; the bytes before it are copied unchanged.

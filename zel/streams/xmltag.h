@@ -39,43 +39,47 @@ namespace zel {
 
 class TextFile;
 
-// Reads the next element from the stream, one character per byte. The stream
-// is left just after the '>' of the tag (empty elements, closing tags) or just
-// after the closing tag. Read errors of the stream pass to the caller.
+// Reads the next element from AStream, one character per byte, and returns the
+// index of its name in TagList (by the rules above), with its attribute text
+// in Attributes and its inner text in Contents. The stream is left just after
+// the '>' of the tag (empty elements, closing tags) or just after the closing
+// tag. Read errors of the stream pass to the caller.
 ZEL_API int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList,
                                     String& Attributes, String& Contents);
 
-// The same on an open text file, read character by character. One difference:
-// when the file ends before the closing tag, the contents are the characters
-// up to the last '>' read (what follows it is dropped). The text file's
-// input/output error passes to the caller.
+// The same (TagList, Attributes and Contents as above) on the open text file
+// AFile, read character by character. One difference: when the file ends
+// before the closing tag, the contents are the characters up to the last '>'
+// read (what follows it is dropped). The text file's input/output error passes
+// to the caller.
 ZEL_API int32_t ReadNextTagInTextFile(TextFile& AFile, const std::vector<String>& TagList,
                                       String& Attributes, String& Contents);
 
-// The value of attribute Name (ASCII case ignored) in an attribute text such as
-// `id="7" name="a b"`: name=value pairs separated by blanks, where a value is
-// enclosed in double quotes (it may then hold blanks and '=', but no '"') or
-// runs to the next blank or '"'. No escapes, no entity decoding, single quotes
-// are ordinary characters. Returns the first value given for the name, as
-// written; the empty text when the name is missing, or when the scan meets a
-// fault before it (a '"' in a name, "a==1", '=' in an unquoted value). A name
-// without '=' at the end of the text has the empty value.
+// The value of attribute Name (ASCII case ignored) in the attribute text
+// AttribText, such as `id="7" name="a b"`: name=value pairs separated by
+// blanks, where a value is enclosed in double quotes (it may then hold blanks
+// and '=', but no '"') or runs to the next blank or '"'. No escapes, no entity
+// decoding, single quotes are ordinary characters. Returns the first value
+// given for the name, as written; the empty text when the name is missing, or
+// when the scan meets a fault before it (a '"' in a name, "a==1", '=' in an
+// unquoted value). A name without '=' at the end of the text has the empty
+// value.
 ZEL_API String ScanForXMLAttrib(const String& AttribText, const String& Name);
 
 // Progress of ScanStreamForXMLTag: PercentDone of the stream's size read so far.
 using TXMLScanProgressEvent = std::function<void(TObject* Sender, int32_t PercentDone)>;
 
-// Looks for the next element named Tag (ASCII case ignored; at any depth: the
-// tags in between are stepped over, not their whole elements) and, when found,
-// returns true with its attribute text and contents (empty for an empty
-// element), leaving the stream after the element. When not found it returns
-// false, both texts empty and the stream at its end. OnProgress (if assigned)
-// is called with Sender = nullptr and the percentage read whenever it grows,
-// and with 100 at the end.
+// Looks in AStream for the next element named Tag (ASCII case ignored; at any
+// depth: the tags in between are stepped over, not their whole elements) and,
+// when found, returns true with its attribute text in Attributes and its
+// contents in Contents (empty for an empty element), leaving the stream after
+// the element. When not found it returns false, both texts empty and the
+// stream at its end. OnProgress (if assigned) is called with Sender = nullptr
+// and the percentage read whenever it grows, and with 100 at the end.
 ZEL_API bool ScanStreamForXMLTag(TStream& AStream, const String& Tag, String& Attributes,
                                  String& Contents, const TXMLScanProgressEvent& OnProgress);
 
-// Reads the stream up to the next tag whose lower-cased name is an entry of
+// Reads AStream up to the next tag whose lower-cased name is an entry of
 // TagList (closing tags have names such as "/item"; entries in lower case) and
 // returns the text before that tag's '<', one character per byte. TagIndex is
 // the entry's index and the stream is left at the '<', so ReadNextTagInStream

@@ -12,17 +12,21 @@
 
 namespace zel {
 
-// The part behind / before the first occurrence of Trigger (exact match);
-// empty when Trigger does not occur (an empty Trigger never occurs).
+// The part of Text behind the first occurrence of Trigger (exact match),
+// trimmed when Trim is true; empty when Trigger does not occur (an empty
+// Trigger never occurs).
 ZEL_API String ExtractAfterTrigger(const String& Text, const String& Trigger, bool Trim);
+// The same for the part of Text before the first occurrence of Trigger
+// (trimmed when Trim is true).
 ZEL_API String ExtractBeforeTrigger(const String& Text, const String& Trigger, bool Trim);
-// Before and After set to the parts around the first occurrence of Delimiter,
-// both empty when it does not occur.
+// Before and After set to the parts of Text around the first occurrence of
+// Delimiter, each trimmed when Trim is true; both empty when it does not
+// occur.
 ZEL_API void SplitString(const String& Text, const String& Delimiter, bool Trim, String& Before,
                          String& After);
 
-// The word containing position Pos; the separator itself when Pos is on a
-// separator; empty (bounds 0) when Pos is outside 1..length.
+// The word of Text containing position Pos; the separator itself when Pos is
+// on a separator; empty (bounds 0) when Pos is outside 1..length.
 // ("foo bar", 5) -> "bar", WordStart 5, WordEnd 7.
 ZEL_API String ExtractWordFromString(const String& Text, int32_t Pos);
 ZEL_API String ExtractWordFromString(const String& Text, int32_t Pos, int32_t& WordStart,
@@ -39,16 +43,17 @@ ZEL_API String ExtractSubString(const String& Text, int32_t Index, const String&
 // holds the rest of the text, further delimiters included. An empty text gives
 // one empty token, an empty Delimiter one token holding the whole text.
 ZEL_API int32_t Tokenize(const String& Text, const String& Delimiter, std::vector<String>& Tokens);
-// The same, skipping delimiters whose preceding character is Escape. Each
-// token is then unescaped: every pair of Escape characters becomes one, then
-// every Escape followed by the delimiter becomes the delimiter.
+// The same (Text split into Tokens), skipping delimiters whose preceding
+// character is Escape. Each token is then unescaped: every pair of Escape
+// characters becomes one, then every Escape followed by the delimiter becomes
+// the delimiter.
 // ("a\,b,c", ",", '\') -> "a,b", "c". A doubled escape in front of a
 // delimiter does not make it a split point ("a\\,b" stays one token, "a,b"),
 // so a token cannot end with the escape character.
 ZEL_API int32_t Tokenize(const String& Text, const String& Delimiter, Char Escape,
                          std::vector<String>& Tokens);
 
-// Number of words of at least two characters.
+// Number of words of at least two characters in Text.
 ZEL_API int32_t CountWords(const String& Text);
 
 }  // namespace zel

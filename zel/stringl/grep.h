@@ -69,9 +69,12 @@
 
 namespace zel {
 
+// What a compiled token does: match its literal, any character, the end or
+// the start of the text, a set; or repeat the token before it zero or more
+// times (*), one or more times (+), or make it optional (?).
 enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
-using TCharArr256 = std::array<Char, 256>;
+using TCharArr256 = std::array<Char, 256>;  // a token's characters or set flags
 
 // One compiled token of a pattern.
 struct TGrepToken {
@@ -86,22 +89,23 @@ struct TGrepToken {
   int32_t ValidFrom = 0;
 };
 
-inline constexpr int kMaxRegExpTokens = 64;
+inline constexpr int kMaxRegExpTokens = 64;  // tokens a pattern may compile to
 // Tokens 1..64; element 0 is not used.
 using TRegExp = std::array<TGrepToken, kMaxRegExpTokens + 1>;
 
 // Error codes of CompileRegExp.
 inline constexpr int32_t grepOK = 0;
-inline constexpr int32_t grepEmptyGroup = 10;
-inline constexpr int32_t grepTooManyTokens = 11;
-inline constexpr int32_t grepTrailingBackslash = 12;
-inline constexpr int32_t grepSetAbove255 = 13;
-inline constexpr int32_t grepGroupTooLong = 14;
+inline constexpr int32_t grepEmptyGroup = 10;         // "()" holds no character
+inline constexpr int32_t grepTooManyTokens = 11;      // more than kMaxRegExpTokens tokens
+inline constexpr int32_t grepTrailingBackslash = 12;  // the pattern ends in "\"
+inline constexpr int32_t grepSetAbove255 = 13;        // a set names a character above 255
+inline constexpr int32_t grepGroupTooLong = 14;       // a group of more than 255 characters
 
 class ZEL_API TGrep : public TComponent {
  public:
   // A matcher with the empty pattern, search start 1, case sensitive, and
-  // StopOnError set.
+  // StopOnError set. AOwner, when not nullptr, owns the matcher and destroys
+  // it with itself.
   explicit TGrep(TComponent* AOwner);
   ~TGrep() override;
 
@@ -135,7 +139,8 @@ class ZEL_API TGrep : public TComponent {
   // A copy of token Index: above NrOfRegExpTokens it is NrOfRegExpTokens, then
   // below 1 it is 1 (so with no tokens, the cleared token 1).
   TGrepToken GetRegExpToken(int32_t Index) const;
-  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }  // GetRegExpToken
+  // GetRegExpToken(Index).
+  TGrepToken RegExpToken(int32_t Index) const { return GetRegExpToken(Index); }
 
   // Compiles Pattern into the tokens (the stored RegExp is not changed); sets
   // and returns LastError.
@@ -147,7 +152,8 @@ class ZEL_API TGrep : public TComponent {
   bool MatchString(const String& Text, int32_t& MatchPos);
 
   // Writes one line per token and a line with the text of LastError ("no
-  // errors" for 0), CR LF line ends, to the file (created or overwritten).
+  // errors" for 0), CR LF line ends, to the file FileName (created or
+  // overwritten).
   // File errors raise EInOutError.
   void PrintRegExp(const String& FileName) const;
 

@@ -31,10 +31,10 @@ inline constexpr int32_t rlsCRLF = 4;    // a line feed directly after a carriag
 // positions an Integer cannot hold.
 ZEL_API String ReadLnString(const String& Text, int32_t& Position, bool& EndOfText, int32_t Mode);
 
-// True when the texts are equal but for case, by the locale-aware case mapping
-// of the runtime (AnsiUpperCase: every letter with a one-to-one Unicode case
-// mapping, "Äpfel" equals "äPFEL"). Each text counts up to its first
-// character 0.
+// True when the texts S1 and S2 are equal but for case, by the locale-aware
+// case mapping of the runtime (AnsiUpperCase: every letter with a one-to-one
+// Unicode case mapping, "Äpfel" equals "äPFEL"). Each text counts up to its
+// first character 0.
 ZEL_API bool EqualAnsiStrings(const String& S1, const String& S2);
 
 }  // namespace zel

@@ -34,10 +34,10 @@ namespace zel {
 //     which stay blank-padded).
 ZEL_API String strff(long double Value, int32_t Width, int32_t Decimals);
 
-// As strff, with a "+" for values that are not negative (NaN included): the
-// last leading blank becomes "+" (" 3.50" -> "+3.50"), else a leading zero of
-// the padding ("0003.50" -> "+003.50"), else "+" is put in front ("0" ->
-// "+0"). Negative values keep strff's text.
+// As strff(Value, Width, Decimals), with a "+" for values that are not negative
+// (NaN included): the last leading blank becomes "+" (" 3.50" -> "+3.50"), else
+// a leading zero of the padding ("0003.50" -> "+003.50"), else "+" is put in
+// front ("0" -> "+0"). Negative values keep strff's text.
 ZEL_API String strffForcePlus(long double Value, int32_t Width, int32_t Decimals);
 
 // Plain form with Decimals (0..8) when |Value| lies in the range of that
@@ -68,8 +68,9 @@ ZEL_API String SigDigStr(double Value, int32_t Width, int32_t Sig, bool Trim);
 ZEL_API String AutoFormatData(double Value, int32_t Sig);
 ZEL_API String AutoFormatData(double Value, int32_t Sig, bool Comma);
 
-// Decimal digits in groups of three from the right, Separator between groups:
-// 1234567 -> "1,234,567", -1000 -> "-1,000". The whole int64 range works.
+// Decimal digits of Value in groups of three from the right, Separator between
+// groups: 1234567 -> "1,234,567", -1000 -> "-1,000". The whole int64 range
+// works.
 ZEL_API String IntToStrGrouped(int64_t Value, Char Separator);
 
 // IfTrue when Flag is true, else IfFalse.

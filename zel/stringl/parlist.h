@@ -75,9 +75,9 @@ ZEL_API String ConvertVariant(const Variant& Value);
 
 // ---- tri-state texts --------------------------------------------------------
 
-// ASCII letters folded, blanks removed at both ends: "true", "1", "+1", "yes"
-// give tsTrue; "false", "-1", "no" give tsFalse; everything else (also "" and
-// "0") gives tsUndefined.
+// Text with ASCII letters folded, blanks removed at both ends: "true", "1",
+// "+1", "yes" give tsTrue; "false", "-1", "no" give tsFalse; everything else
+// (also "" and "0") gives tsUndefined.
 ZEL_API TTriState StrToTriState(const String& Text);
 // Style 1: "1" / "-1" / "0"; style 2: "yes" / "no" / "unknown"; any other
 // style: "true" / "false" / "" (true, false, undefined). StrToTriState reads
@@ -94,8 +94,8 @@ ZEL_API TCSVDelimiters DetectCSVDelimiter(const String& Text);
 
 // ---- escapes ----------------------------------------------------------------
 
-// Expands escapes, left to right: "\#hh" becomes the character with the
-// hexadecimal code hh (of the two characters after "#": leading blanks
+// Expands the escapes in Text, left to right: "\#hh" becomes the character with
+// the hexadecimal code hh (of the two characters after "#": leading blanks
 // skipped, an optional "$", digits of either case up to the first other
 // character; no digits give code 0); "\\" becomes "\". A backslash followed by
 // anything else stays, and so does a "\#" with fewer than two characters after

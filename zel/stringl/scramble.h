@@ -29,9 +29,11 @@ inline constexpr int32_t kDefaultScrambleSeed = 0x2B5E1D07;
 // unused code and maps the code to it.
 ZEL_API void InitScramble(int32_t Seed) noexcept;
 
-// The text with every character c <= 255 replaced by its forward (Scramble)
+// Text with every character c <= 255 replaced by its forward (Scramble)
 // or inverse (DeScramble) table entry; same length.
 ZEL_API String Scramble(const String& Text);
+// Text with every character c <= 255 replaced by its inverse table entry:
+// undoes Scramble made with the same tables.
 ZEL_API String DeScramble(const String& Text);
 
 }  // namespace zel

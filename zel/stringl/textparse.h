@@ -18,8 +18,8 @@ enum TQuotedStrState : uint8_t {
   vsEnd        // the name is complete
 };
 
-// One step of reading a name that may be enclosed in Quote characters: feed
-// the characters of the input one by one, starting with State = vsStart and an
+// One step of reading a name that may be enclosed in Quote characters: feed the
+// characters of the input one by one as C, starting with State = vsStart and an
 // empty Name, until the result is true (State = vsEnd).
 //   vsStart:    blanks are skipped; Quote opens a quoted name (vs1stQuote);
 //               any other character starts an unquoted name (vsNormal).

@@ -1,7 +1,7 @@
 // The word separators shared by the word functions of the library.
 //
 // WordSeps is a writable set of 8-bit character codes; CountWords and
-// ExtractWordFromString (searching.h) and the HTML word counter treat its
+// ExtractWordFromString (extracting.h) and the HTML word counter treat its
 // members as separators. A character above code 255 is never a separator.
 // Initial members (26): 0, line feed, carriage return, blank, " # % ' ( ) * +
 // , - . / : ; < = > [ \ ] { }.
@@ -14,6 +14,8 @@
 
 namespace zel {
 
+// The separator set: member c means code c separates words (initial members
+// as listed above).
 extern ZEL_API TByteSet WordSeps;
 
 // True when C is a member of WordSeps (false for every code above 255).

@@ -25,11 +25,11 @@ ZEL_API int32_t ReadNextTagInString(const String& Text, int32_t& Pos,
                                     const std::vector<String>& TagList, String& Attributes,
                                     String& Contents);
 
-// Looks for the first element named Tag (ASCII case ignored, at any depth:
-// other tags are stepped over, not their whole elements) at or after position
-// StartPos. When found, sets Attributes and Contents and returns the position
-// just after the element (after its closing tag, or after "/>" for an empty
-// element); otherwise returns 0 and sets both texts to empty.
+// Looks in Text for the first element named Tag (ASCII case ignored, at any
+// depth: other tags are stepped over, not their whole elements) at or after
+// position StartPos. When found, sets Attributes and Contents and returns the
+// position just after the element (after its closing tag, or after "/>" for an
+// empty element); otherwise returns 0 and sets both texts to empty.
 ZEL_API int32_t ScanStringForXMLTag(const String& Text, int32_t StartPos, const String& Tag,
                                     String& Attributes, String& Contents);
 

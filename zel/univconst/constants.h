@@ -75,15 +75,23 @@ inline constexpr long double uc_lnMinSingle = -0xCE6BF66052006FA1p-57L;
 // ln(3.4E+38) = 88.72200896539585169833
 inline constexpr long double uc_lnMaxSingle = 0xB171AB28BB968462p-57L;
 
+// Smallest positive 6-byte real, rounded.
 inline constexpr long double uc_MinReal = 2.9E-39L;
+// Largest 6-byte real, rounded.
 inline constexpr long double uc_MaxReal = 1.7E+38L;
+// Smallest positive single (denormal), rounded.
 inline constexpr long double uc_MinSingle = 1.5E-45L;
+// Largest single, rounded.
 inline constexpr long double uc_MaxSingle = 3.4E+38L;
+// Smallest positive double (denormal), rounded.
 inline constexpr long double uc_MinDouble = 5.0E-324L;
+// Largest double, rounded.
 inline constexpr long double uc_MaxDouble = 1.7E+308L;
+// Largest extended, rounded.
 inline constexpr long double uc_MaxExtended = 1.1E+4932L;
 // Smallest positive denormal: significand 1, exponent field 0.
 inline constexpr long double uc_MinExtended = 0x1p-16445L;
+// Largest 64-bit signed integer, 2^63 - 1.
 inline constexpr int64_t uc_MaxInt64 = 9223372036854775807;
 
 }  // namespace zel

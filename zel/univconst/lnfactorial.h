@@ -11,6 +11,7 @@
 
 namespace zel {
 
+// uc_LnFactorial[n] is ln(n!) for n = 0..1000.
 ZEL_API extern const std::array<double, 1001> uc_LnFactorial;
 
 }  // namespace zel

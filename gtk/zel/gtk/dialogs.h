@@ -39,6 +39,7 @@
 
 namespace zel::gtk {
 
+// The file-save dialog backend that shows a GTK file chooser.
 class ZEL_GTK_API GtkSaveDialogs : public platform::SaveDialogs {
  public:
   // Starts GTK on the first call (on the display DISPLAY names); true when
@@ -49,8 +50,13 @@ class ZEL_GTK_API GtkSaveDialogs : public platform::SaveDialogs {
   // default) waits for the user however long it takes. Unattended programs
   // and tests use it so that nothing hangs.
   void SetTimeout(uint32_t milliseconds) { timeout_ms_ = milliseconds; }
+  // The timeout set by SetTimeout, in milliseconds; 0 for none.
   uint32_t Timeout() const { return timeout_ms_; }
 
+  // Shows the file chooser for request and waits until it is closed or
+  // times out (a timeout cancels); on_type_change (may be empty) is called
+  // after each change of the selected file type. Without a display the
+  // result carries kDialogInitialization and no window is shown.
   platform::SaveDialogResult ShowSave(
       const platform::SaveDialogRequest& request,
       const platform::SaveTypeChangeHandler& on_type_change) override;

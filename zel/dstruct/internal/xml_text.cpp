@@ -20,7 +20,7 @@ void AppendCodePoint(uint32_t cp, String& out) {
 
 // Decodes the reference whose name (between "&" and ";") is name; false when
 // it is not one.
-bool DecodeReference(const String& name, String& out) {
+bool DecodeReference(const String& name, String& out, SurrogateRefs Surrogates) {
   if (name == u"amp") {
     out += u'&';
   } else if (name == u"lt") {
@@ -50,6 +50,7 @@ bool DecodeReference(const String& name, String& out) {
       cp = cp * (hex ? 16 : 10) + v;
       if (cp > 0x10FFFF) return false;
     }
+    if (cp >= 0xD800 && cp <= 0xDFFF && Surrogates == SurrogateRefs::kRefuse) return false;
     AppendCodePoint(cp, out);
   } else {
     return false;
@@ -58,7 +59,7 @@ bool DecodeReference(const String& name, String& out) {
 }
 
 // Shared walk: Strict fails on the first fault, otherwise faults are copied.
-bool Unescape(const String& s, String& out, bool Strict) {
+bool Unescape(const String& s, String& out, bool Strict, SurrogateRefs Surrogates) {
   out.clear();
   out.reserve(s.size());
   const size_t n = s.size();
@@ -71,7 +72,7 @@ bool Unescape(const String& s, String& out, bool Strict) {
     }
     const size_t semi = s.find(u';', i + 1);
     if (semi != String::npos && semi - i <= 12 &&
-        DecodeReference(s.substr(i + 1, semi - i - 1), out)) {
+        DecodeReference(s.substr(i + 1, semi - i - 1), out, Surrogates)) {
       i = semi;
       continue;
     }
@@ -121,11 +122,13 @@ String XmlEscapeAscii(const String& s) {
   return out;
 }
 
-bool XmlUnescape(const String& s, String& out) { return Unescape(s, out, true); }
+bool XmlUnescape(const String& s, String& out, SurrogateRefs Surrogates) {
+  return Unescape(s, out, true, Surrogates);
+}
 
 String XmlUnescapeLenient(const String& s) {
   String out;
-  Unescape(s, out, false);
+  Unescape(s, out, false, SurrogateRefs::kAccept);
   return out;
 }
 
