@@ -188,8 +188,10 @@ TEST(SafeFile, SavesThatFailMidwayKeepThePreviousFile) {
          f.Close();
        }},
   };
-  for (const auto& [what, save] : savers) {
-    SCOPED_TRACE(what);
+  for (const auto& saver : savers) {
+    const auto& save =
+        saver.second;  // a plain name: lambdas may not capture a structured binding in clang 14
+    SCOPED_TRACE(saver.first);
     TempDir dir;
     const String name = dir.Write("f", "precious");
     ::chmod(zel::StringToUtf8(name).c_str(), 0600);
