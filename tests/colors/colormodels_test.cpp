@@ -233,7 +233,7 @@ TEST(ColorModels, RoundTripsOverTheCube) {
 }
 
 TEST(ColorModels, AgreesWithPythonColorsys) {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / "colorsys_vectors.txt";
+  const auto path = std::filesystem::path(ZEL_TEST_SOURCE_DIR) / "colors" / "data" / "colorsys_vectors.txt";
   std::ifstream in(path);
   ASSERT_TRUE(in) << path;
   std::string line;

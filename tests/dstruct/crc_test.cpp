@@ -125,7 +125,7 @@ struct Crc16Vector {
 };
 
 std::vector<Crc16Vector> LoadCrc16Vectors() {
-  const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / "crc16_vectors.txt";
+  const auto path = std::filesystem::path(ZEL_TEST_SOURCE_DIR) / "dstruct" / "data" / "crc16_vectors.txt";
   std::ifstream in(path);
   std::vector<Crc16Vector> out;
   std::string line;
