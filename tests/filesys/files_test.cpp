@@ -19,6 +19,7 @@
 #include "support/temp_dir.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/files.h"
+#include "zel/platform/trash.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/sysutils.h"
@@ -417,6 +418,15 @@ TEST(RecycleBinTest, MovesToTheFreedesktopTrash) {
   EXPECT_EQ(zel::MoveToRecycleBin(U(dir.Path() / "w") + u"/*.txt"), 2);
   std::ofstream(dir.Path() / "w" / "c.txt") << "second";
   EXPECT_EQ(zel::MoveToRecycleBin(U(dir.Path() / "w" / "c.txt")), 1);
+  // Paths that name no entry of their own are refused before a trash exists.
+  const fs::path other = dir.Path() / "other home";
+  ::setenv("XDG_DATA_HOME", other.c_str(), 1);
+  std::string as;
+  for (const char* tail : {"/", "/.", "/.."}) {
+    SCOPED_TRACE(tail);
+    EXPECT_EQ(zel::platform::Trash().MoveToTrash((dir.Path() / "w").string() + tail, as), EINVAL);
+  }
+  EXPECT_FALSE(fs::exists(other));
   if (old != nullptr) {
     ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
   } else {
