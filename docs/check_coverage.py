@@ -38,7 +38,7 @@ def text_of(el):
 
 def exempt(member, params):
     name = member.findtext("name") or ""
-    if name.startswith("operator") or "=delete" in (member.findtext("argsstring") or "").replace(" ", ""):
+    if name.startswith("operator") or self_evident(member):
         return True
     if len(params) == 1 and re.match(r"Set[A-Z_]", name):
         return True

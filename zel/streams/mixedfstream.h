@@ -18,7 +18,9 @@ class ZEL_API TMixedFStream : public TFileStream {
  public:
   // Opens or creates the file AFileName exactly as TFileStream does with that
   // name and Mode (fmCreate, fmOpenRead, fmOpenWrite, fmOpenReadWrite, or'ed
-  // with a share mode); raises EFCreateError / EFOpenError on failure.
+  // with a share mode); raises EFCreateError / EFOpenError on failure. As
+  // there, fmCreate truncates an existing file at once: to replace a whole
+  // file so that a failure keeps the old one, write through TSafeFileStream.
   TMixedFStream(const String& AFileName, uint16_t Mode);
   ~TMixedFStream() override;
 
