@@ -1,7 +1,7 @@
 #!/bin/sh
-# Tool test of zel grep, zel uu and zel scramble/unscramble: exit statuses,
-# output, and zel uu output read back by the system's uudecode (skipped when
-# sharutils is not installed). Usage: filters_test.sh path/to/zel
+# Tool test of zel grep, zel uu, zel scramble/unscramble, zel html urldecode
+# and zel xml: exit statuses, output, and zel uu output read back by the
+# system's uudecode (skipped when sharutils is not installed). Usage: filters_test.sh path/to/zel
 . "$(dirname "$0")/common.sh"
 
 printf 'hello world\nfoo BAR\r\nabc123\nno\n' > "$T/in.txt"
@@ -32,6 +32,18 @@ fi
 "$ZEL" scramble --seed 7 < "$T/r.bin" | "$ZEL" unscramble --seed 7 > "$T/un.bin"
 cmp -s "$T/r.bin" "$T/un.bin"; check "scramble round trip" 0 $?
 "$ZEL" scramble --seed nine < /dev/null 2> /dev/null; check "scramble bad seed" 2 $?
+
+# zel html urldecode: escapes are bytes, shown as UTF-8 text (Windows-1252
+# when they are not UTF-8); URLDecode's second pass still applies.
+check "urldecode UTF-8" "café" "$("$ZEL" html urldecode 'caf%C3%A9')"
+check "urldecode Windows-1252" "café" "$("$ZEL" html urldecode 'caf%E9')"
+check "urldecode text and escapes" "café au lait" "$("$ZEL" html urldecode 'café%20au%20lait')"
+check "urldecode twice" "A" "$("$ZEL" html urldecode '%2541')"
+check "urldecode from standard input" "café" "$(printf 'caf%%C3%%A9' | "$ZEL" html urldecode)"
+
+# zel xml matches tag names by their bytes, whatever the letters.
+printf '<r><\303\251t\303\251>x</\303\251t\303\251></r>' > "$T/e.xml"
+check "xml non-ASCII tag" "$(printf '\303\251t\303\251\t\tx')" "$("$ZEL" xml "$T/e.xml" "$(printf '\303\251t\303\251')")"
 
 # After "--" every word is a FILE, "--" included (standard input is not read).
 printf 'dashes\n' > "$T/--"

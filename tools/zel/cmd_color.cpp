@@ -36,6 +36,7 @@
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/utf8.h"
@@ -186,7 +187,7 @@ int RunScale(Args& args) {
   const std::string& in_name = rest[1];
   zel::TColorArray scale(nullptr);
   const std::string path = in_name == "-" ? "/dev/stdin" : in_name;
-  if (!scale.LoadFromFile(zel::Utf8ToString(path), true)) {
+  if (!scale.LoadFromFile(zel::PathToFileName(path), true)) {
     std::cerr << "zel color: " << in_name << ": " << LoadFailure(in_name) << "\n";
     return 1;
   }
@@ -203,7 +204,7 @@ int RunScale(Args& args) {
     return Finish();
   }
   try {
-    zel::SafeReplaceFile(zel::Utf8ToString(*png), [&bytes](zel::TStream& s) {
+    zel::SafeReplaceFile(zel::PathToFileName(*png), [&bytes](zel::TStream& s) {
       s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     });
   } catch (const zel::Exception& e) {
@@ -281,7 +282,7 @@ void DemoColors(std::ostream& out) {
   out << "\n";
   zel::TColorArray scale(nullptr);
   const std::string sample = zel_tool::SampleDir() + "/colorscale.txt";
-  if (scale.LoadFromFile(zel::Utf8ToString(sample), true)) {
+  if (scale.LoadFromFile(zel::PathToFileName(sample), true)) {
     double dist;
     const int ix = scale.ColorToIndex(0x00A5FF, dist);  // orange
     out << "Sample scale colorscale.txt: " << scale.Size() << " colours, first "

@@ -12,9 +12,10 @@
 #include <string>
 
 #include "command.h"
+#include "io.h"
 #include "zel/filesys/files.h"
 #include "zel/platform/files.h"
-#include "zel/runtime/utf8.h"
+#include "zel/runtime/filename.h"
 
 namespace {
 
@@ -92,10 +93,10 @@ int RunCopyTree(zel_tool::Args& args) {
   ::sigaction(SIGTERM, &sa, &old_term);
   std::string last_name;
   const int32_t failed =
-      zel::CopyFileTree64(zel::Utf8ToString(src), zel::Utf8ToString(names[1]), true,
+      zel::CopyFileTree64(zel::PathToFileName(src), zel::PathToFileName(names[1]), true,
                           [&](int64_t bytes, int64_t, const zel::String& name, int32_t count) {
                             if (progress.show && count != progress.file)
-                              last_name = zel::StringToUtf8(name);
+                              last_name = zel_tool::NameBytes(name);
                             progress.Update(bytes, last_name, count, false);
                           });
   ::sigaction(SIGINT, &old_int, nullptr);

@@ -7,6 +7,7 @@
 #include "command.h"
 #include "io.h"
 #include "zel/filesys/files.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/utf8.h"
 
@@ -23,7 +24,7 @@ int RunDates(zel_tool::Args& args) {
   int status = 0;
   for (const auto& name : names) {
     zel::TDateTime created = 0, accessed = 0, written = 0;
-    if (zel::GetFileDates(zel::Utf8ToString(name), created, accessed, written) != 0) {
+    if (zel::GetFileDates(zel::PathToFileName(name), created, accessed, written) != 0) {
       std::cerr << "zel dates: " << name << ": No such file or directory\n";
       status = 1;
       continue;

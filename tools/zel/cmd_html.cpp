@@ -10,8 +10,9 @@
 //                                    without a pair stay as they are
 //
 // Files are read as UTF-8 (Windows-1252 when they are not valid UTF-8) and
-// output is UTF-8. Percent escapes stand for character codes, not bytes: "é"
-// stays "é" when encoded, and "%C3%A9" decodes to the two characters "Ã©".
+// output is UTF-8. urlencode escapes characters, not bytes: "é" stays "é".
+// urldecode turns escapes into bytes and shows the result as UTF-8 text:
+// "caf%C3%A9" is "café" (bytes that are not UTF-8 read as Windows-1252).
 // "--" ends the options: "zel html urlencode -- -x" encodes "-x".
 #include <cerrno>
 #include <cstdio>
@@ -28,45 +29,17 @@
 #include "zel/htmlsupport.h"
 #include "zel/platform/read_file.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
 
 using zel_tool::Fail;
 
-// A file that cannot be read: "zel html: <file>: <reason>", exit status 1.
-struct InputError {
-  std::string name;
-  std::string reason;
-};
-
-std::string Reason(const std::string& name) {
-  std::error_code ec;
-  const auto st = std::filesystem::status(name, ec);
-  if (ec || !std::filesystem::exists(st)) return "No such file or directory";
-  if (std::filesystem::is_directory(st)) return "Is a directory";
-  return "cannot be read";
-}
-
-// The whole file ("-": standard input) as text.
+// The whole file ("-": standard input) as text; a file that cannot be read
+// raises FileError ("zel html: <file>: <reason>", exit status 1).
 zel::String ReadText(const std::string& name) {
-  std::string bytes;
-  if (name == "-") {
-    char block[65536];
-    for (;;) {
-      const size_t n = std::fread(block, 1, sizeof block, stdin);
-      bytes.append(block, n);
-      if (n < sizeof block) break;
-    }
-    if (std::ferror(stdin)) throw InputError{"standard input", "read error"};
-  } else {
-    const bool ok = zel::internal::ReadFileInBlocks(
-        zel::Utf8ToString(name), [&bytes](const uint8_t* d, size_t n) {
-          bytes.append(reinterpret_cast<const char*>(d), n);
-        });
-    if (!ok) throw InputError{name, Reason(name)};
-  }
-  return zel::DecodeText8(bytes);
+  return zel::DecodeText8(zel_tool::ReadInputOrFail(name));
 }
 
 // The single input operand, "-" when there is none.
@@ -80,8 +53,18 @@ int Finish() { return zel_tool::FinishOutput() ? 0 : 1; }
 int RunCodec(const std::vector<std::string>& operands, bool encode) {
   if (operands.size() > 1) Fail("expected one text (quote it) or none");
   const bool from_stdin = operands.empty() || operands[0] == "-";
-  const zel::String in = from_stdin ? ReadText("-") : zel::Utf8ToString(operands[0]);
-  std::cout << zel::StringToUtf8(encode ? zel::URLEncode(in) : zel::URLDecode(in));
+  if (encode) {
+    const zel::String in = from_stdin ? ReadText("-") : zel::Utf8ToString(operands[0]);
+    std::cout << zel::StringToUtf8(zel::URLEncode(in));
+  } else {
+    // Escapes stand for bytes of the text: the input's bytes go through
+    // URLDecode one character per byte, and the bytes that come out are
+    // shown as UTF-8 ("caf%C3%A9" is "café"), or as Windows-1252 when they
+    // are not valid UTF-8.
+    const std::string in = from_stdin ? zel_tool::ReadInputOrFail("-") : operands[0];
+    const std::string bytes = zel::StringToBytes(zel::URLDecode(zel::BytesToString(in)));
+    std::cout << zel::StringToUtf8(zel::DecodeText8(bytes));
+  }
   if (!from_stdin) std::cout << "\n";
   return Finish();
 }
@@ -125,27 +108,22 @@ int RunHtml(zel_tool::Args& args) {
   only(skip_numbers, "--skip-numbers", "words");
   only(crlf, "--crlf", "text");
   only(escape, "--escape", "render");
-  try {
-    if (action == "urlencode" || action == "urldecode")
-      return RunCodec(operands, action == "urlencode");
-    if (action == "words") {
-      const zel::String text = ReadText(OneInput(operands));
-      bool in_tag = false;
-      std::cout << zel::CountWordsHTML(text, skip_numbers, in_tag) << "\n";
-      return Finish();
-    }
-    if (action == "text") {
-      const zel::String text = ReadText(OneInput(operands));
-      const zel::String plain = zel::ConvertHTMLBodyToText(zel::ExtractHTMLBody(text), crlf);
-      std::cout << zel::StringToUtf8(plain);
-      if (!plain.empty()) std::cout << (crlf ? "\r\n" : "\n");
-      return Finish();
-    }
-    if (action == "render") return RunRender(operands, escape);
-  } catch (const InputError& e) {
-    std::cerr << "zel html: " << e.name << ": " << e.reason << "\n";
-    return 1;
+  if (action == "urlencode" || action == "urldecode")
+    return RunCodec(operands, action == "urlencode");
+  if (action == "words") {
+    const zel::String text = ReadText(OneInput(operands));
+    bool in_tag = false;
+    std::cout << zel::CountWordsHTML(text, skip_numbers, in_tag) << "\n";
+    return Finish();
   }
+  if (action == "text") {
+    const zel::String text = ReadText(OneInput(operands));
+    const zel::String plain = zel::ConvertHTMLBodyToText(zel::ExtractHTMLBody(text), crlf);
+    std::cout << zel::StringToUtf8(plain);
+    if (!plain.empty()) std::cout << (crlf ? "\r\n" : "\n");
+    return Finish();
+  }
+  if (action == "render") return RunRender(operands, escape);
   Fail("unknown action '" + action + "'");
 }
 
@@ -174,7 +152,8 @@ void DemoHtml(std::ostream& out) {
 
   zel::THtmlProducer producer(nullptr);
   try {
-    producer.ReadTemplateFromFile(zel::Utf8ToString(zel_tool::SampleDir() + "/page_template.html"));
+    producer.ReadTemplateFromFile(
+        zel::PathToFileName(zel_tool::SampleDir() + "/page_template.html"));
   } catch (const zel::Exception& e) {
     out << "page_template.html: " << e.what() << "\n";
     return;

@@ -24,10 +24,10 @@
 #include "zel/base/nametables.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/exception.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/printer.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/sysutils.h"
-#include "zel/runtime/utf8.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ int RunMarks(Args& args) {
           throw zel::EInOutError(u"Cannot create a temporary folder", errno);
         const std::filesystem::path folder = pattern;
         try {
-          const String tmp = zel::Utf8ToString((folder / "sheet.pdf").string());
+          const String tmp = zel::PathToFileName((folder / "sheet.pdf").string());
           WritePdf(tmp);
           zel::TFileStream in(tmp, zel::fmOpenRead);
           out.CopyFrom(in, 0);
@@ -168,9 +168,9 @@ int RunMarks(Args& args) {
         Sheet()->SaveToStream(out);
       }
     } else if (pdf) {
-      WritePdf(zel::Utf8ToString(name));
+      WritePdf(zel::PathToFileName(name));
     } else {
-      WritePng(zel::Utf8ToString(name));
+      WritePng(zel::PathToFileName(name));
     }
   } catch (const zel::Exception& e) {
     std::cerr << "zel marks: " << name << ": " << e.what() << "\n";

@@ -11,6 +11,7 @@
 #include "zel/filesys/drives.h"
 #include "zel/filesys/files.h"
 #include "zel/filesys/paths.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/utf8.h"
 
@@ -22,10 +23,10 @@ int RunScan(zel_tool::Args& args) {
   args.RejectUnknownOptions();
   const auto& names = args.Rest();
   if (names.size() != 1) zel_tool::Fail("give one mask");
-  const zel::String mask = zel::Utf8ToString(names[0]);
+  const zel::String mask = zel::PathToFileName(names[0]);
   const zel::String folder = zel::ExtractFilePath(mask);
   if (!folder.empty() && !zel::DirExists(folder)) {
-    std::cerr << "zel scan: " << zel::StringToUtf8(folder) << ": No such directory\n";
+    std::cerr << "zel scan: " << zel_tool::NameBytes(folder) << ": No such directory\n";
     return 1;
   }
   if (count_only) {
@@ -33,7 +34,7 @@ int RunScan(zel_tool::Args& args) {
   } else {
     zel::TStringList list;
     zel::ScanFilesToStrList(mask, recurse, &list, nullptr);
-    for (const auto& line : list) std::cout << zel::StringToUtf8(line) << "\n";
+    for (const auto& line : list) std::cout << zel_tool::NameBytes(line) << "\n";
   }
   return zel_tool::FinishOutput() ? 0 : 1;
 }
@@ -64,9 +65,9 @@ void DemoPaths(std::ostream& out) {
       << (zel::IsDOS83Path(u"C:\\LONGNAME1\\X.TXT") ? "TRUE" : "FALSE") << "\n";
   const std::string sample = zel_tool::SampleDir();
   out << "CountFiles(\"<samples>/*.*\")                = "
-      << zel::CountFiles(zel::Utf8ToString(sample + "/*.*"), true, nullptr) << "\n";
+      << zel::CountFiles(zel::PathToFileName(sample + "/*.*"), true, nullptr) << "\n";
   out << "free space where the samples are           = "
-      << static_cast<long long>(zel::DiskFreeExtended(zel::Utf8ToString(sample)) / 1048576)
+      << static_cast<long long>(zel::DiskFreeExtended(zel::PathToFileName(sample)) / 1048576)
       << " MiB\n";
 }
 

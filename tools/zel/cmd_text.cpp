@@ -163,7 +163,7 @@ ZEL_TOOL_COMMAND(
     RunText);
 
 void DemoText(std::ostream& out) {
-  const zel::String name = zel::Utf8ToString(zel_tool::SampleDir() + "/sample.asc");
+  const zel::String name = zel::PathToFileName(zel_tool::SampleDir() + "/sample.asc");
   out << "sample.asc: " << zel::CountLinesInTextFile(name, nullptr) << " lines, "
       << TypeName(zel::CheckTextFileType(name)) << "\n";
   zel::String comment;

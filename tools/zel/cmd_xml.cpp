@@ -145,7 +145,8 @@ int RunXml(Args& args) {
   if (rest.size() < 2) zel_tool::Fail("expected a file and at least one tag name");
   std::vector<zel::String> tags;
   for (size_t i = 1; i < rest.size(); ++i) {
-    zel::String name = zel::Utf8ToString(rest[i]);
+    // The scanner reads one character per byte: a tag name is matched by its bytes.
+    zel::String name = zel::BytesToString(rest[i]);
     for (zel::Char& c : name)
       if (c >= u'A' && c <= u'Z') c = static_cast<zel::Char>(c + 32);
     tags.push_back(name);

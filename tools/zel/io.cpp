@@ -108,7 +108,7 @@ bool ReadInputBlocks(const std::string& name,
                      const std::function<void(const uint8_t* data, size_t len)>& consume,
                      std::string& reason) {
   if (name != "-") {
-    if (zel::internal::ReadFileInBlocks(zel::Utf8ToString(name), consume)) return true;
+    if (zel::internal::ReadFileInBlocks(zel::PathToFileName(name), consume)) return true;
     reason = FileReason(name);
     return false;
   }
@@ -184,6 +184,12 @@ SeekableInput::~SeekableInput() {
 }
 
 zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
+
+std::string NameBytes(const zel::String& name) {
+  std::string path;
+  // Only a name holding U+0000 has no path; no file system returns one.
+  return zel::FileNameToPath(name, path) ? path : zel::StringToUtf8(name);
+}
 
 void WriteOutputFile(const std::string& name, const std::string& bytes) {
   if (name == "-") {

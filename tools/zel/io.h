@@ -66,6 +66,10 @@ class SeekableInput {
   int fd_ = -1;  // the open temporary (already unlinked), or -1
 };
 
+// A file name from the library as the bytes the system stores, for printing:
+// names that are not UTF-8 come out as they are on disk.
+std::string NameBytes(const zel::String& name);
+
 // Writes bytes as the whole new contents of the file, through the safe
 // replacement primitive. Raises FileError (with the reason) on failure; the
 // previous contents are then kept. "-" writes standard output.
