@@ -2,13 +2,16 @@
 //
 //   zel fmat info FILE             objects, and each feature with its number,
 //                                  name, kind and the range of its values
-//   zel fmat from-csv [--no-header] IN OUT
-//                                  a CSV table as a feature matrix: the
-//                                  delimiter is detected from the first line,
-//                                  the kind of each column guessed from its
-//                                  values (tri-state, integer, floating
-//                                  point, else string); the first line holds
-//                                  the feature names unless --no-header
+//   zel fmat from-csv [--no-header] [--delimiter C] [--max-cells N] IN OUT
+//                                  a CSV table (RFC 4180) as a feature
+//                                  matrix: the delimiter is the one of ","
+//                                  ";" tab "|" that splits the first records
+//                                  most consistently (or C), the kind of each
+//                                  column guessed from its values (tri-state,
+//                                  integer, floating point, else string); the
+//                                  first line holds the feature names unless
+//                                  --no-header. A matrix of more cells than N
+//                                  (default 50000000) is refused
 //   zel fmat to-csv [--delim C] IN OUT
 //                                  the values as CSV (default delimiter ";"),
 //                                  a first line with the feature names
@@ -96,80 +99,110 @@ bool TriText(const String& s) {
   return l == u"true" || l == u"false";
 }
 
-zel::TFeatKind GuessKind(const std::vector<std::vector<String>>& rows, size_t col) {
+// The kinds that every value of a column seen so far fits, narrowed value by
+// value; empty values fit every kind.
+struct KindGuess {
   bool any = false, tri = true, integer = true, real = true;
-  double v = 0;
-  for (const auto& row : rows) {
-    if (col >= row.size() || row[col].empty()) continue;
-    const String& s = row[col];
+  void Add(const String& s) {
+    double v = 0;
     any = true;
     tri = tri && TriText(s);
     integer = integer && AsciiNumber(s, true, v);
     real = real && AsciiNumber(s, false, v);
   }
-  if (!any) return zel::fkString;
-  if (tri) return zel::fkTriState;
-  if (integer) return zel::fkInteger;
-  if (real) return zel::fkDouble;
-  return zel::fkString;
-}
+  zel::TFeatKind Kind() const {
+    if (!any) return zel::fkString;
+    if (tri) return zel::fkTriState;
+    if (integer) return zel::fkInteger;
+    if (real) return zel::fkDouble;
+    return zel::fkString;
+  }
+};
+
+// A feature's properties count as this many cells against --max-cells.
+constexpr int64_t kFeatureCells = 32;
 
 int FromCsv(Args& args) {
   const bool no_header = args.Flag("no-header");
+  std::optional<char> delim;
+  if (auto d = args.Option("delimiter")) delim = zel_tool::ParseDelimiter("--delimiter", *d);
+  const int64_t max_cells = zel_tool::ParseMaxCells(args.Option("max-cells"));
   args.RejectUnknownOptions();
   const auto& rest = args.Rest();
   if (rest.size() != 3) Fail("expected: from-csv IN OUT");
   const std::string& in = rest[1];
   const std::string& out = rest[2];
-  std::vector<std::vector<String>> rows;
+  const std::string text = zel_tool::ReadInputOrFail(in);
+  std::string_view body(text);
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  if (!delim) delim = zel_tool::DetectImportDelimiter(body);
+  // Each value: UTF-8, or Windows-1252 when its bytes are not UTF-8. A
+  // feature matrix file holds one value per line, so a value holding a line
+  // break is refused rather than split.
+  auto value_of = [&](std::string_view bytes, int64_t line) {
+    if (bytes.find_first_of("\r\n") != std::string_view::npos)
+      throw RuntimeFailure{in, "line " + std::to_string(line) +
+                                   ": a value holds a line break, which a feature matrix"
+                                   " cannot store"};
+    return zel::DecodeText8(bytes);
+  };
+  // First pass: names, counts and kinds; only what the input holds is
+  // looked at, and nothing is kept per value.
   std::vector<String> names;
-  zel::TCSVDelimiters kind = zel::csvUnknown;
-  try {
-    zel::TextFile f(FileArg(in, false));
-    f.Reset();
+  std::vector<KindGuess> kinds;
+  int64_t objects = 0;
+  {
+    zel_tool::CsvReader rd(body, delim);
     bool first = true;
-    while (!f.Eof()) {
-      const String line = f.ReadLn();
-      if (first) {
-        kind = zel::DetectCSVDelimiter(line);
-        first = false;
-      }
-      if (line.empty() && f.Eof()) break;
-      const char16_t delim = kind == zel::csvUnknown ? u';' : zel::CSVDELIMITERS[kind];
-      // A quoted field with a line break spans several lines; a feature
-      // matrix file cannot hold such a value, so it is refused rather than
-      // split into rows.
-      if (zel_tool::EndsInsideQuotes(line, delim))
-        throw RuntimeFailure{in, "row " + std::to_string(rows.size() + 1) +
-                                     ": a quoted field holds a line break, which a feature"
-                                     " matrix cannot store"};
-      rows.push_back(zel_tool::SplitFields(line, delim));
+    while (!rd.AtEnd()) {
+      const bool titles = first && !no_header;
+      first = false;
+      size_t c = 0;
+      const int64_t line = rd.Line();
+      const zel_tool::CsvRecord rec = rd.Next([&](std::string_view bytes, bool) {
+        if (c >= kinds.size()) kinds.emplace_back();
+        if (titles) {
+          names.push_back(value_of(bytes, line));
+        } else if (!bytes.empty()) {
+          kinds[c].Add(value_of(bytes, line));
+        }
+        ++c;
+      });
+      if (!titles) ++objects;
+      // The features times the objects (and the names' row) bound the
+      // matrix's cells and the work of writing it.
+      if (!zel_tool::WithinCells(objects + (no_header ? 0 : 1), static_cast<int64_t>(kinds.size()),
+                                 kFeatureCells, max_cells))
+        throw RuntimeFailure{in, "line " + std::to_string(rec.line) +
+                                     ": the matrix needs more than " + std::to_string(max_cells) +
+                                     " cells; nothing written (--max-cells raises the limit)"};
     }
-    f.Close();
-  } catch (const zel::EInOutError& e) {
-    throw RuntimeFailure{in, e.ErrorCode() > 0 && e.ErrorCode() < 100 ? std::strerror(e.ErrorCode())
-                                                                      : U8(e.Message())};
   }
-  if (!no_header && !rows.empty()) {
-    names = std::move(rows.front());
-    rows.erase(rows.begin());
-  }
-  size_t cols = names.size();
-  for (const auto& r : rows) cols = std::max(cols, r.size());
-  if (cols > static_cast<size_t>(INT32_MAX) || rows.size() > static_cast<size_t>(INT32_MAX))
+  const size_t cols = kinds.size();
+  if (cols > static_cast<size_t>(INT32_MAX) || objects > INT32_MAX)
     throw RuntimeFailure{in, "too large for a feature matrix"};
   TFeatureMatrix m(nullptr);
   m.SetName(u"fmat");
-  m.Resize(static_cast<int32_t>(cols), static_cast<int32_t>(rows.size()));
+  m.Resize(static_cast<int32_t>(cols), static_cast<int32_t>(objects));
   for (size_t c = 0; c < cols; ++c) {
     const auto fix = static_cast<int32_t>(c + 1);
     zel::TFeatMatProps& p = m.FeatProps(fix);
     p.SetFeatNum(fix);
     p.SetFeatName(c < names.size() && !names[c].empty() ? names[c]
                                                         : u"column" + zel::IntToStr(fix));
-    p.SetFeatKind(GuessKind(rows, c));
-    for (size_t r = 0; r < rows.size(); ++r)
-      if (c < rows[r].size()) m.SetFeatValStr(fix, static_cast<int32_t>(r + 1), rows[r][c]);
+    p.SetFeatKind(kinds[c].Kind());
+  }
+  // Second pass: the values that are there (new features hold empty texts).
+  {
+    zel_tool::CsvReader rd(body, delim);
+    if (!no_header && !rd.AtEnd()) rd.Next([](std::string_view, bool) {});
+    for (int32_t o = 1; o <= objects; ++o) {
+      int32_t fix = 0;
+      rd.Next([&](std::string_view bytes, bool) {
+        ++fix;
+        if (!bytes.empty()) m.SetFeatValStr(fix, o, zel::DecodeText8(bytes));
+      });
+    }
   }
   try {
     m.Save(FileArg(out, true));
@@ -178,8 +211,8 @@ int FromCsv(Args& args) {
                                   ? std::strerror(e.ErrorCode())
                                   : U8(e.Message())};
   }
-  std::cerr << "zel fmat: " << rows.size() << " objects, " << cols << " features, delimiter "
-            << U8(zel::CSVDELIMITERIDS[kind]) << "\n";
+  std::cerr << "zel fmat: " << objects << " objects, " << cols << " features, delimiter "
+            << zel_tool::DelimiterName(delim) << "\n";
   return 0;
 }
 
@@ -299,8 +332,13 @@ int RunFmat(Args& args) {
 
 ZEL_TOOL_COMMAND(fmat, "feature matrix files: summary, conversion from and to CSV",
                  "zel fmat info FILE\n"
-                 "       zel fmat from-csv [--no-header] IN OUT\n"
-                 "       zel fmat to-csv [--delim C] IN OUT",
+                 "       zel fmat from-csv [--no-header] [--delimiter C] [--max-cells N] IN OUT\n"
+                 "       zel fmat to-csv [--delim C] IN OUT\n"
+                 "  from-csv takes as delimiter the one of \",\" \";\" tab \"|\" that splits the\n"
+                 "  first records most consistently (quoted fields read as such), or C given\n"
+                 "  with --delimiter. A matrix of more cells than --max-cells N allows\n"
+                 "  (default 50000000) is refused; the cells are the objects, plus one row of\n"
+                 "  names, times the features, and each feature counts 32 more.",
                  RunFmat);
 
 namespace {

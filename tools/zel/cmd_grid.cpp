@@ -11,13 +11,19 @@
 //     --out FILE       write the delimited table to FILE instead of printing
 //     --in-place       write it back to the input file
 //     --truncate       allow writing when a field is longer than a cell holds
-//                      (it is cut to 255 bytes); without it such a file is
-//                      not written
+//                      (it is cut to 255 bytes); without it no output file
+//                      is written (--out, --in-place and --xml alike)
 //     --xml FILE       also save the grid in its XML form
 //     --progress / --quiet   force or suppress the progress bar on standard
 //                      error (shown by default from 50000 rows on)
+//     --max-cells N    refuse a table of more than N cells (rows, titles
+//                      included, times the widest record, each column
+//                      counting 8 more); default 50000000
 //   zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header]
 //                                        every cell containing (or equal to) TEXT
+//
+// The output files of a run are made in full, then put in place together:
+// when one of them cannot be written, none is replaced.
 //
 // Files are read as RFC 4180 delimited text (quoted fields may hold the
 // delimiter, doubled quotes and line breaks) and kept byte for byte: each
@@ -25,6 +31,9 @@
 // byte value), so any encoding survives, and a table written back holds the
 // same bytes as the input, in the sorted order: the byte order mark, each
 // record's line ending, the quoting of each field, a missing final line break.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -39,6 +48,7 @@
 #include <vector>
 
 #include "command.h"
+#include "csv.h"
 #include "io.h"
 #include "zel/dstruct/stringarray.h"
 #include "zel/runtime/exception.h"
@@ -56,12 +66,10 @@ using zel_tool::FailFile;
 
 constexpr int kProgressFrom = 50000;
 constexpr size_t kCellBytes = 255;
+// A grid column costs about as much as 8 cells (32 bytes) of its own.
+constexpr int64_t kColumnCells = 8;
 
-// One field as read: its bytes and whether it was quoted.
-struct Field {
-  std::string bytes;
-  bool quoted = false;
-};
+using Field = zel_tool::CsvReader::Field;
 
 // One record (a line, or several when a quoted field holds line breaks).
 // Kept small: a table holds one per row.
@@ -93,87 +101,14 @@ struct Table {
 String BytesToCell(std::string_view bytes) { return zel::Cp1252ToString(bytes); }
 std::string CellToBytes(const String& cell) { return zel::StringToCp1252(cell); }
 
-// RFC 4180 reader over the whole input. A quote opens a quoted field only at
-// the start of a field; inside it a doubled quote stands for one, and the
-// delimiter, CR and LF are ordinary bytes. Records end at LF or CR LF.
-class Reader {
- public:
-  Reader(std::string_view text, char delim) : s_(text), delim_(delim) {}
-  bool AtEnd() const { return pos_ >= s_.size(); }
-  // Reads one record; fields into `out`.
-  void Next(std::vector<Field>& out, Record& rec) {
-    out.clear();
-    rec = Record{};
-    rec.line = line_;
-    Field f;
-    bool at_start = true;
-    for (;;) {
-      if (pos_ >= s_.size()) {
-        out.push_back(std::move(f));
-        return;
-      }
-      const char ch = s_[pos_];
-      if (at_start && ch == '"') {
-        f.quoted = true;
-        at_start = false;
-        ++pos_;
-        bool closed = false;
-        while (pos_ < s_.size()) {
-          const char q = s_[pos_++];
-          if (q == '"') {
-            if (pos_ < s_.size() && s_[pos_] == '"') {
-              f.bytes += '"';
-              ++pos_;
-            } else {
-              closed = true;
-              break;
-            }
-          } else {
-            if (q == '\n') ++line_;
-            f.bytes += q;
-          }
-        }
-        if (!closed) rec.irregular = true;
-        continue;
-      }
-      if (ch == delim_) {
-        out.push_back(std::move(f));
-        f = Field{};
-        at_start = true;
-        ++pos_;
-        continue;
-      }
-      if (ch == '\n' || (ch == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')) {
-        rec.eol = ch == '\n' ? std::string_view("\n") : std::string_view("\r\n");
-        pos_ += rec.eol.size();
-        ++line_;
-        out.push_back(std::move(f));
-        return;
-      }
-      if (f.quoted) rec.irregular = true;  // text after the closing quote
-      f.bytes += ch;
-      at_start = false;
-      ++pos_;
-    }
-  }
-
- private:
-  std::string_view s_;
-  char delim_;
-  size_t pos_ = 0;
-  int64_t line_ = 1;
-};
-
-char ParseDelim(const std::string& s) {
-  if (s == "tab" || s == "\\t") return '\t';
-  if (s.size() != 1 || s[0] == '"' || s[0] == '\r' || s[0] == '\n')
-    Fail("--delim takes one single-byte character (not a quote) or \"tab\"");
-  return s[0];
-}
-
 // Reads FILE ("-" = standard input, read once) into the table: record k goes
-// to row k with k in column 0.
-void ReadTable(const std::string& name, std::optional<char> delim, bool header, Table& t) {
+// to row k with k in column 0. A table of more than max_cells cells (rows,
+// titles included, times the widest record, each column counting
+// kColumnCells more) is refused before the grid is made; the first pass
+// keeps one quoted flag per field at most, so a refused file costs little
+// more than its bytes.
+void ReadTable(const std::string& name, std::optional<char> delim, bool header, int64_t max_cells,
+               Table& t) {
   t.name = name;
   std::string text = zel_tool::ReadInputOrFail(name);
   std::string_view body(text);
@@ -193,30 +128,51 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
       }
   }
   // First pass: the records and the widest one, so the grid is sized once.
-  size_t width = 1;
+  size_t width = 1, widest = 1;  // data records / all records
   {
-    Reader rd(body, t.delim);
-    std::vector<Field> fs;
-    Record rec;
-    bool first = true;
+    zel_tool::CsvReader rd(body, t.delim);
+    std::vector<bool> flags;
+    int64_t read = 0;
     while (!rd.AtEnd()) {
-      rd.Next(fs, rec);
-      if (fs.size() > UINT32_MAX - 1) FailFile(name, "too many fields for a grid");
-      rec.fields = static_cast<uint32_t>(fs.size());
-      if (std::any_of(fs.begin(), fs.end(), [](const Field& f) { return f.quoted; })) {
-        if (t.quoted.size() > UINT32_MAX - 1 - fs.size()) FailFile(name, "too many quoted fields");
+      flags.clear();
+      bool any_quoted = false;
+      const bool titles = read == 0 && header;
+      Record rec;
+      const zel_tool::CsvRecord r =
+          titles ? rd.Next(t.titles) : rd.Next([&](std::string_view, bool quoted) {
+            flags.push_back(quoted);
+            any_quoted = any_quoted || quoted;
+          });
+      if (titles)
+        for (const auto& f : t.titles) {
+          flags.push_back(f.quoted);
+          any_quoted = any_quoted || f.quoted;
+        }
+      ++read;
+      rec.line = r.line;
+      rec.eol = r.eol;
+      rec.irregular = r.irregular;
+      if (flags.size() > UINT32_MAX - 1) FailFile(name, "too many fields for a grid");
+      rec.fields = static_cast<uint32_t>(flags.size());
+      widest = std::max(widest, flags.size());
+      if (!zel_tool::WithinCells(read, static_cast<int64_t>(widest), kColumnCells, max_cells))
+        FailFile(name, "line " + std::to_string(r.line) + ": the table needs more than " +
+                           std::to_string(max_cells) +
+                           " grid cells; nothing read"
+                           " (--max-cells raises the limit)");
+      if (any_quoted) {
+        if (t.quoted.size() > UINT32_MAX - 1 - flags.size())
+          FailFile(name, "too many quoted fields");
         rec.quoted_from = static_cast<uint32_t>(t.quoted.size());
-        for (const auto& f : fs) t.quoted.push_back(f.quoted);
+        t.quoted.insert(t.quoted.end(), flags.begin(), flags.end());
       }
-      if (first && header) {
-        t.titles = fs;
+      if (titles) {
         t.title_record = rec;
         t.has_titles = true;
       } else {
         t.records.push_back(rec);
-        width = std::max(width, fs.size());
+        width = std::max(width, flags.size());
       }
-      first = false;
     }
   }
   const auto rows = static_cast<int64_t>(t.records.size());
@@ -226,19 +182,19 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
   t.grid.SetAllocRowsBy(static_cast<int32_t>(std::max<int64_t>(rows, 1)));
   if (!t.grid.Resize(static_cast<int32_t>(width), static_cast<int32_t>(std::max<int64_t>(rows, 1))))
     FailFile(name, "not enough memory for a grid of " + std::to_string(rows) + " rows");
-  // Second pass: the cells.
-  Reader rd(body, t.delim);
-  std::vector<Field> fs;
-  Record rec;
-  if (header && !rd.AtEnd()) rd.Next(fs, rec);
+  // Second pass: the cells (a new grid's cells are empty already).
+  zel_tool::CsvReader rd(body, t.delim);
+  if (header && !rd.AtEnd()) rd.Next([](std::string_view, bool) {});
   for (int32_t r = 1; r <= rows; ++r) {
-    rd.Next(fs, rec);
     const Record& keep = t.records[static_cast<size_t>(r - 1)];
     t.grid.SetString(0, r, zel::IntToStr(r));
-    for (size_t c = 0; c < fs.size(); ++c) {
-      if (fs[c].bytes.size() > kCellBytes && t.overlong++ == 0) t.first_overlong = keep.line;
-      t.grid.SetString(static_cast<int32_t>(c + 1), r, BytesToCell(fs[c].bytes));
-    }
+    int32_t c = 0;
+    rd.Next([&](std::string_view bytes, bool) {
+      ++c;
+      if (bytes.empty()) return;
+      if (bytes.size() > kCellBytes && t.overlong++ == 0) t.first_overlong = keep.line;
+      t.grid.SetString(c, r, BytesToCell(bytes));
+    });
   }
 }
 
@@ -437,65 +393,97 @@ std::string Shown(const std::string& bytes, size_t max_width) {
   return s.substr(0, i) + "~";
 }
 
+// The table aligned in columns on standard output: titles first, the line
+// number only on request. Two passes over the cells (widths, then lines), so
+// no more than one line is held at a time.
 void PrintAligned(const Table& t, bool numbers) {
   const TStringArray& g = t.grid;
   constexpr size_t kMaxWidth = 40;
-  // The printed rows: titles first, the line number only on request.
-  std::vector<std::vector<std::string>> rows;
-  if (t.has_titles) {
-    std::vector<std::string> cells;
-    if (numbers) cells.emplace_back("line");
-    for (const auto& f : t.titles) cells.push_back(Shown(f.bytes, kMaxWidth));
-    rows.push_back(cells);
-  }
   const int32_t n = t.records.empty() ? 0 : g.NrOfRows();
-  for (int32_t r = 1; r <= n; ++r) {
-    std::vector<std::string> cells;
-    if (numbers) cells.push_back(std::to_string(RecordOf(t, r).line));
-    for (int32_t c = 1; c <= g.NrOfColumns(); ++c)
-      cells.push_back(Shown(CellToBytes(g.GetString(c, r)), kMaxWidth));
-    rows.push_back(cells);
-  }
+  const int32_t first = t.has_titles ? 0 : 1;  // row 0: the titles
+  // Calls cell(k, shown text) for the printed cells of row r.
+  auto each_cell = [&](int32_t r, const auto& cell) {
+    size_t k = 0;
+    if (numbers) cell(k++, r == 0 ? std::string("line") : std::to_string(RecordOf(t, r).line));
+    if (r == 0) {
+      for (const auto& f : t.titles) cell(k++, Shown(f.bytes, kMaxWidth));
+    } else {
+      for (int32_t c = 1; c <= g.NrOfColumns(); ++c)
+        cell(k++, Shown(CellToBytes(g.GetString(c, r)), kMaxWidth));
+    }
+  };
   std::vector<size_t> width;
-  for (const auto& cells : rows)
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (width.size() <= c) width.resize(c + 1, 0);
-      width[c] = std::max(width[c], Width(cells[c]));
-    }
+  for (int32_t r = first; r <= n; ++r)
+    each_cell(r, [&](size_t k, const std::string& s) {
+      if (width.size() <= k) width.resize(k + 1, 0);
+      width[k] = std::max(width[k], Width(s));
+    });
   std::string line;
-  for (const auto& cells : rows) {
+  for (int32_t r = first; r <= n; ++r) {
     line.clear();
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (c > 0) line += "  ";
-      line += cells[c];
-      line.append(width[c] - Width(cells[c]), ' ');
-    }
+    each_cell(r, [&](size_t k, const std::string& s) {
+      if (k > 0) line += "  ";
+      line += s;
+      line.append(width[k] - Width(s), ' ');
+    });
     while (!line.empty() && line.back() == ' ') line.pop_back();
     line += '\n';
     if (!zel_tool::WriteOutput(line)) return;
   }
 }
 
-// Writes the table to `name` through the safe replacement primitive. Refused
-// (nothing written) when the file would not hold what was read: a field
-// longer than a cell (unless `truncate`), or a record with broken quoting.
-void WriteDelimited(const std::string& name, const Table& t, bool truncate) {
-  for (const auto& rec : t.records)
-    if (rec.irregular)
-      FailFile(t.name, "line " + std::to_string(rec.line) +
-                           ": a quoted field is not closed or has text after its closing quote;"
-                           " nothing written");
-  if (t.title_record.irregular)
-    FailFile(t.name,
-             "line 1: a quoted field is not closed or has text after its closing quote;"
-             " nothing written");
+// Refuses (nothing written) when an output would not hold what was read: a
+// field longer than a cell, for every output unless `truncate`; a record with
+// broken quoting, for delimited text, which could not be written back as it
+// was read.
+void CheckOutputs(const Table& t, bool truncate, bool delimited) {
+  if (delimited) {
+    for (const auto& rec : t.records)
+      if (rec.irregular)
+        FailFile(t.name, "line " + std::to_string(rec.line) +
+                             ": a quoted field is not closed or has text after its closing quote;"
+                             " nothing written");
+    if (t.title_record.irregular)
+      FailFile(t.name,
+               "line 1: a quoted field is not closed or has text after its closing quote;"
+               " nothing written");
+  }
   if (t.overlong > 0 && !truncate)
     FailFile(t.name, "line " + std::to_string(t.first_overlong) + ": " +
                          std::to_string(t.overlong) + " field(s) longer than " +
                          std::to_string(kCellBytes) +
                          " bytes, more than a grid cell holds; nothing written"
                          " (--truncate writes them cut)");
-  zel_tool::WriteOutputFile(name, DelimitedText(t));
+}
+
+// The grid in its XML form, as SaveAsXMLFile writes it. The file is written
+// to an anonymous memory file and read back, so that it can be put in place
+// together with the other outputs.
+std::string XmlText(const Table& t, const std::string& xml_name, const String& id) {
+  const int fd = ::memfd_create("zel-grid-xml", MFD_CLOEXEC);
+  if (fd < 0) FailFile(xml_name, zel_tool::ErrnoText(errno));
+  std::string bytes;
+  int err = 0;
+  try {
+    t.grid.SaveAsXMLFile(zel::PathToFileName("/proc/self/fd/" + std::to_string(fd)), id);
+    char block[65536];
+    for (off_t at = 0;;) {
+      const ssize_t got = ::pread(fd, block, sizeof block, at);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        if (got < 0) err = errno;
+        break;
+      }
+      bytes.append(block, static_cast<size_t>(got));
+      at += got;
+    }
+  } catch (const zel::Exception& e) {
+    ::close(fd);
+    FailFile(xml_name, zel::StringToUtf8(e.Message()));
+  }
+  ::close(fd);
+  if (err != 0) FailFile(xml_name, zel_tool::ErrnoText(err));
+  return bytes;
 }
 
 int RunFind(Args& args) {
@@ -503,12 +491,13 @@ int RunFind(Args& args) {
   const bool match_case = args.Flag("case");
   const bool header = args.Flag("header");
   std::optional<char> delim;
-  if (auto d = args.Option("delim")) delim = ParseDelim(*d);
+  if (auto d = args.Option("delim")) delim = zel_tool::ParseDelimiter("--delim", *d);
+  const int64_t max_cells = zel_tool::ParseMaxCells(args.Option("max-cells"));
   args.RejectUnknownOptions();
   const auto& rest = args.Rest();
   if (rest.size() != 3) Fail("expected: find TEXT FILE");
   Table t;
-  ReadTable(rest[2], delim, header, t);
+  ReadTable(rest[2], delim, header, max_cells, t);
   const String what = BytesToCell(rest[1]);
   const TStringArray& g = t.grid;
   int found = 0;
@@ -551,11 +540,12 @@ int RunGrid(Args& args) {
   const bool numbers = args.Flag("numbers");
   const bool truncate = args.Flag("truncate");
   std::optional<char> delim;
-  if (auto d = args.Option("delim")) delim = ParseDelim(*d);
+  if (auto d = args.Option("delim")) delim = zel_tool::ParseDelimiter("--delim", *d);
   const auto sort = args.Option("sort");
   const auto then = args.Option("then");
   const auto out = args.Option("out");
   const auto xml = args.Option("xml");
+  const int64_t max_cells = zel_tool::ParseMaxCells(args.Option("max-cells"));
   args.RejectUnknownOptions();
   if (args.Rest().size() != 1) Fail("expected one file name");
   if (then && !sort) Fail("--then needs --sort");
@@ -564,7 +554,7 @@ int RunGrid(Args& args) {
   if (in_place && name == "-") Fail("--in-place needs a file, not standard input");
 
   Table t;
-  ReadTable(name, delim, header, t);
+  ReadTable(name, delim, header, max_cells, t);
   TStringArray& g = t.grid;
   if (sort) {
     const auto [prim, asc_prim] = ParseSortKey(*sort, g.NrOfColumns());
@@ -579,18 +569,19 @@ int RunGrid(Args& args) {
       g.Sort(prim, sec, asc_prim, asc_sec);
     if (progress) std::cerr << "\n";
   }
-  if (xml) {
-    std::cout.flush();  // "-" writes standard output: what is buffered goes first
-    std::fflush(stdout);
-    g.SaveAsXMLFile(zel::PathToFileName(*xml == "-" ? "/dev/stdout" : *xml),
-                    zel::Utf8ToString(std::filesystem::path(name).stem().string()));
+  // Every output is made and checked before any is written; then they are
+  // put in place together.
+  const std::optional<std::string> delimited = in_place ? name : out;
+  if (xml || delimited) {
+    CheckOutputs(t, truncate, delimited.has_value());
+    std::vector<zel_tool::OutputFile> outputs;
+    if (xml)
+      outputs.push_back(
+          {*xml, XmlText(t, *xml, zel::Utf8ToString(std::filesystem::path(name).stem().string()))});
+    if (delimited) outputs.push_back({*delimited, DelimitedText(t)});
+    zel_tool::WriteOutputFiles(outputs);
   }
-  if (in_place)
-    WriteDelimited(name, t, truncate);
-  else if (out)
-    WriteDelimited(*out, t, truncate);
-  else
-    PrintAligned(t, numbers);
+  if (!delimited) PrintAligned(t, numbers);
   return 0;
 }
 
@@ -598,14 +589,21 @@ ZEL_TOOL_COMMAND(
     grid, "load a delimited text file into a string grid, sort, search, print",
     "zel grid [--delim C] [--header] [--sort C[:desc]] [--then C[:desc]] "
     "[--numeric] [--numbers]\n"
-    "         [--out FILE | --in-place] [--truncate] [--xml FILE] [--progress | --quiet] FILE\n"
-    "       zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header]",
+    "         [--out FILE | --in-place] [--truncate] [--xml FILE] [--progress | --quiet]\n"
+    "         [--max-cells N] FILE\n"
+    "       zel grid find TEXT FILE [--exact] [--case] [--delim C] [--header] [--max-cells N]\n"
+    "  A field longer than a grid cell (255 bytes) makes every output (--out,\n"
+    "  --in-place, --xml) refuse to be written unless --truncate cuts it; the\n"
+    "  outputs of a run are written together, or none. The grid is held in\n"
+    "  memory: a table of more cells than --max-cells N allows (default 50000000,\n"
+    "  about 200 MB) is refused; the cells are the rows times the widest record,\n"
+    "  and each column counts 8 more for its own storage.",
     RunGrid);
 
 void DemoGrid(std::ostream& out) {
   const std::string file = zel_tool::SampleDir() + "/elements.csv";
   Table t;
-  ReadTable(file, std::nullopt, true, t);
+  ReadTable(file, std::nullopt, true, zel_tool::kDefaultMaxCells, t);
   TStringArray& g = t.grid;
   out << "elements.csv: " << g.NrOfRows() << " rows x " << g.NrOfColumns()
       << " columns in a TStringArray (" << g.NumBuffers() << " string pool)\n";

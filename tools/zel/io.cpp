@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -192,20 +194,57 @@ std::string NameBytes(const zel::String& name) {
 }
 
 void WriteOutputFile(const std::string& name, const std::string& bytes) {
-  if (name == "-") {
-    WriteOutput(bytes);
-    return;
+  WriteOutputFiles({{name, bytes}});
+}
+
+void WriteOutputFiles(const std::vector<OutputFile>& outputs) {
+  // The same file under two names (or twice the same name) would keep only
+  // the last contents written.
+  std::vector<std::pair<dev_t, ino_t>> seen;
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const std::string& name = outputs[i].name;
+    if (name == "-") continue;
+    for (size_t k = 0; k < i; ++k)
+      if (outputs[k].name == name) FailFile(name, "named as two outputs; nothing written");
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+      if (std::find(seen.begin(), seen.end(), id) != seen.end())
+        FailFile(name, "the same file as another output; nothing written");
+      seen.push_back(id);
+    }
   }
-  int err = 0;
-  zel::TSafeFileStream out(zel::PathToFileName(name), err);
-  if (err != 0) FailFile(name, ErrnoText(err));
-  try {
-    out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  } catch (const zel::Exception&) {
-    FailFile(name, ErrnoText(errno));
+  // 1. Every file to its temporary, flushed to the disk, so that the renames
+  //    are all that is left.
+  std::vector<std::unique_ptr<zel::TSafeFileStream>> files(outputs.size());
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const OutputFile& o = outputs[i];
+    if (o.name == "-") continue;
+    int err = 0;
+    files[i] = std::make_unique<zel::TSafeFileStream>(zel::PathToFileName(o.name), err);
+    if (err != 0) FailFile(o.name, ErrnoText(err));
+    try {
+      files[i]->WriteBuffer(o.bytes.data(), static_cast<int64_t>(o.bytes.size()));
+    } catch (const zel::Exception&) {
+      FailFile(o.name, ErrnoText(errno));
+    }
+    if (!files[i]->WritesDirectly() && ::fsync(files[i]->Handle()) != 0)
+      FailFile(o.name, ErrnoText(errno));
   }
-  err = out.TryCommit();
-  if (err != 0) FailFile(name, ErrnoText(err));
+  // 2. Standard output, checked.
+  bool to_stdout = false;
+  for (const OutputFile& o : outputs)
+    if (o.name == "-") {
+      WriteOutput(o.bytes);
+      to_stdout = true;
+    }
+  if (to_stdout && !FinishOutput()) throw OutputError{};
+  // 3. The renames.
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    if (!files[i]) continue;
+    const int err = files[i]->TryCommit();
+    if (err != 0) FailFile(outputs[i].name, ErrnoText(err));
+  }
 }
 
 bool WriteOutput(const char* data, size_t len) {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "zel/runtime/types.h"
 
@@ -74,6 +75,20 @@ std::string NameBytes(const zel::String& name);
 // replacement primitive. Raises FileError (with the reason) on failure; the
 // previous contents are then kept. "-" writes standard output.
 void WriteOutputFile(const std::string& name, const std::string& bytes);
+
+// The outputs of one run, written together: first every file's contents go
+// to its temporary (and to the disk), then what goes to standard output
+// ("-") is written and flushed, and only when all of that succeeded are the
+// files replaced, one rename each. A failure before the renames (a full disk,
+// a missing folder, a failed standard output) leaves every file as it was and
+// raises FileError (OutputError for standard output). A file named twice is
+// refused before anything is written. Devices and FIFOs are written directly
+// and cannot wait for the others.
+struct OutputFile {
+  std::string name;  // as given; "-" = standard output
+  std::string bytes;
+};
+void WriteOutputFiles(const std::vector<OutputFile>& outputs);
 
 // Thrown by FailOutput: standard output failed with the errno value given;
 // main reports "zel: write error: <reason>" and exits 1.

@@ -158,10 +158,16 @@ void PrintManPage(std::ostream& out) {
          ".IP \\(bu 2\nFiles are written through a temporary in the same folder that replaces "
          "the file only when complete: a failure keeps the previous contents, the mode and links "
          "are kept, devices and FIFOs are written directly.\n"
+         ".IP \\(bu 2\nThe output files of one run are replaced together: all of them, or none "
+         "when one cannot be written.\n"
          ".IP \\(bu 2\n\\fBzel grid\\fR keeps every byte it does not deliberately change "
          "(encoding, byte order mark, quoting, line endings); a field longer than a grid cell "
-         "holds (255 bytes) makes it refuse to write unless \\fB\\-\\-truncate\\fR is "
+         "holds (255 bytes) makes it refuse to write any output (\\fB\\-\\-out\\fR, "
+         "\\fB\\-\\-in\\-place\\fR, \\fB\\-\\-xml\\fR) unless \\fB\\-\\-truncate\\fR is "
          "given.\n"
+         ".IP \\(bu 2\n\\fBzel grid\\fR and \\fBzel fmat from\\-csv\\fR build their table in "
+         "memory and refuse one that needs more than 50000000 cells (about 200 MB for a grid); "
+         "\\fB\\-\\-max\\-cells\\fR \\fIN\\fR raises the limit.\n"
       << ".SH EXIT STATUS\n"
          ".TP\n0\nSuccess.\n"
          ".TP\n1\nA runtime failure, reported as \\fBzel\\fR \\fIcommand\\fB: "
@@ -223,6 +229,8 @@ int main(int argc, char** argv) {
     } catch (const FileError& e) {
       std::cerr << "zel: " << e.file << ": " << e.reason << "\n";
       return 1;
+    } catch (const OutputError&) {
+      return 1;  // reported by FinishOutput
     }
     std::cout << page.str();
     return FinishOutput() ? 0 : 1;
