@@ -57,6 +57,19 @@ awk 'BEGIN { s = ""; for (i = 0; i < 2000; i++) s = s ";"; print s; for (i = 0; 
 "$ZEL" grid --out "$T/r2b.csv" "$T/r2.csv"; check "smaller ragged table" 0 $?
 cmp -s "$T/r2.csv" "$T/r2b.csv"; check "smaller ragged table round trip" 0 $?
 "$ZEL" grid --max-cells 1000000 --out "$T/r2c.csv" "$T/r2.csv" 2> /dev/null; check "--max-cells lowers the limit" 1 $?
+# One record too wide is refused as it is read: memory stays near its bytes.
+if [ -x /usr/bin/time ]; then
+  { head -c 6000000 /dev/zero | tr '\0' ';'; echo; echo x; } > "$T/wide.csv"
+  /usr/bin/time -f %M -o "$T/mem" "$ZEL" grid --header --max-cells 1000000 "$T/wide.csv" \
+    > /dev/null 2>&1
+  check "wide titles refused" 1 $?
+  kib=$(tail -n 1 "$T/mem")
+  [ "$kib" -lt 65536 ]; check "wide titles refused early (${kib} KiB for 6 MB)" 0 $?
+  /usr/bin/time -f %M -o "$T/mem" "$ZEL" fmat from-csv --delimiter ';' "$T/wide.csv" "$T/w.fm" \
+    > /dev/null 2>&1
+  kib=$(tail -n 1 "$T/mem")
+  [ "$kib" -lt 196608 ] && [ ! -e "$T/w.fm" ]; check "fmat: wide names refused early (${kib} KiB)" 0 $?
+fi
 for v in 0 -5 1e9 x ''; do
   "$ZEL" grid --max-cells "$v" "$T/s.csv" > /dev/null 2>&1; check "--max-cells '$v'" 2 $?
 done

@@ -150,7 +150,7 @@ int FromCsv(Args& args) {
   // looked at, and nothing is kept per value.
   std::vector<String> names;
   std::vector<KindGuess> kinds;
-  int64_t objects = 0;
+  int64_t objects = 0, records = 0;
   {
     zel_tool::CsvReader rd(body, delim);
     bool first = true;
@@ -159,8 +159,22 @@ int FromCsv(Args& args) {
       first = false;
       size_t c = 0;
       const int64_t line = rd.Line();
-      const zel_tool::CsvRecord rec = rd.Next([&](std::string_view bytes, bool) {
-        if (c >= kinds.size()) kinds.emplace_back();
+      // The features times the objects (and the names' row) bound the
+      // matrix's cells and the work of writing it; checked as the fields
+      // come, so that one long record is refused before it costs more than
+      // its bytes.
+      const int64_t rows = ++records;  // the names' row and the objects, this record included
+      auto check = [&](size_t features) {
+        if (!zel_tool::WithinCells(rows, static_cast<int64_t>(features), kFeatureCells, max_cells))
+          throw RuntimeFailure{in, "line " + std::to_string(line) +
+                                       ": the matrix needs more than " + std::to_string(max_cells) +
+                                       " cells; nothing written (--max-cells raises the limit)"};
+      };
+      rd.Next([&](std::string_view bytes, bool) {
+        if (c >= kinds.size()) {
+          check(c + 1);
+          kinds.emplace_back();
+        }
         if (titles) {
           names.push_back(value_of(bytes, line));
         } else if (!bytes.empty()) {
@@ -169,13 +183,7 @@ int FromCsv(Args& args) {
         ++c;
       });
       if (!titles) ++objects;
-      // The features times the objects (and the names' row) bound the
-      // matrix's cells and the work of writing it.
-      if (!zel_tool::WithinCells(objects + (no_header ? 0 : 1), static_cast<int64_t>(kinds.size()),
-                                 kFeatureCells, max_cells))
-        throw RuntimeFailure{in, "line " + std::to_string(rec.line) +
-                                     ": the matrix needs more than " + std::to_string(max_cells) +
-                                     " cells; nothing written (--max-cells raises the limit)"};
+      check(kinds.size());
     }
   }
   const size_t cols = kinds.size();

@@ -133,21 +133,26 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
     zel_tool::CsvReader rd(body, t.delim);
     std::vector<bool> flags;
     int64_t read = 0;
+    // Checked as the fields come, so that one long record is refused before
+    // it costs more than its bytes.
+    auto check = [&](int64_t rows, size_t columns, int64_t line) {
+      if (!zel_tool::WithinCells(rows, static_cast<int64_t>(columns), kColumnCells, max_cells))
+        FailFile(name, "line " + std::to_string(line) + ": the table needs more than " +
+                           std::to_string(max_cells) +
+                           " grid cells; nothing read (--max-cells raises the limit)");
+    };
     while (!rd.AtEnd()) {
       flags.clear();
       bool any_quoted = false;
       const bool titles = read == 0 && header;
+      const int64_t line = rd.Line();
       Record rec;
-      const zel_tool::CsvRecord r =
-          titles ? rd.Next(t.titles) : rd.Next([&](std::string_view, bool quoted) {
-            flags.push_back(quoted);
-            any_quoted = any_quoted || quoted;
-          });
-      if (titles)
-        for (const auto& f : t.titles) {
-          flags.push_back(f.quoted);
-          any_quoted = any_quoted || f.quoted;
-        }
+      const zel_tool::CsvRecord r = rd.Next([&](std::string_view bytes, bool quoted) {
+        flags.push_back(quoted);
+        any_quoted = any_quoted || quoted;
+        if (titles) t.titles.push_back({std::string(bytes), quoted});
+        if (flags.size() > widest) check(read + 1, flags.size(), line);
+      });
       ++read;
       rec.line = r.line;
       rec.eol = r.eol;
@@ -155,11 +160,7 @@ void ReadTable(const std::string& name, std::optional<char> delim, bool header, 
       if (flags.size() > UINT32_MAX - 1) FailFile(name, "too many fields for a grid");
       rec.fields = static_cast<uint32_t>(flags.size());
       widest = std::max(widest, flags.size());
-      if (!zel_tool::WithinCells(read, static_cast<int64_t>(widest), kColumnCells, max_cells))
-        FailFile(name, "line " + std::to_string(r.line) + ": the table needs more than " +
-                           std::to_string(max_cells) +
-                           " grid cells; nothing read"
-                           " (--max-cells raises the limit)");
+      check(read, widest, r.line);
       if (any_quoted) {
         if (t.quoted.size() > UINT32_MAX - 1 - flags.size())
           FailFile(name, "too many quoted fields");
