@@ -127,11 +127,13 @@ CsvRecord CsvReader::Next(OnField&& on_field) {
 inline constexpr int kDelimiterSample = 100;
 std::optional<char> DetectImportDelimiter(std::string_view text);
 
-// How a delimiter is shown in messages: "comma", "semicolon", "tab", "|", ...
+// How a delimiter is shown in messages: comma, semicolon, tab, blank, none,
+// or the character in double quotes.
 std::string DelimiterName(std::optional<char> delim);
 
-// The delimiter given to Option ("--delim", "--delimiter"): one single-byte
-// character other than a quote, CR or LF, or "tab"; UsageError otherwise.
+// The value of the delimiter option `option` ("--delim", "--delimiter"): one
+// single-byte character other than a quote, CR or LF, or "tab"; UsageError
+// (naming the option) otherwise.
 char ParseDelimiter(const char* option, const std::string& value);
 
 // The cell budget of tables the tool builds in memory (see --max-cells).
