@@ -39,6 +39,8 @@ for case in "d1|first name|last name|age|" "d2|a|b|c|" "d3|a|b c|" "d4|x|y|" "d5
   f=${case%%|*}
   check "delimiter of $f" "${case#*|}" "$(names "$T/$f.csv")"
 done
+check "lines ending in CR" "a|b|" "$(printf 'a;b\r1;2\r' | names -)"
+check "lines ending in CR: objects" "d.fmat: 1 objects, 2 features" "$("$ZEL" fmat info "$T/d.fmat" | head -n 1 | sed 's/.*\///')"
 check "--delimiter" "a,b|c|" "$(printf 'a,b;c\n1,2;3\n' | names --delimiter ';' -)"
 check "--delimiter tab" "a;b|c|" "$(printf 'a;b\tc\n' | names --delimiter tab -)"
 "$ZEL" fmat from-csv --delimiter '"' "$T/d1.csv" "$T/d.fmat" 2> /dev/null; check "--delimiter quote" 2 $?

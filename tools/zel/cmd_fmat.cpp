@@ -136,7 +136,8 @@ int FromCsv(Args& args) {
   std::string_view body(text);
   if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
   if (!delim) delim = zel_tool::DetectImportDelimiter(body);
-  // Each value: UTF-8, or Windows-1252 when its bytes are not UTF-8. A
+  // Records end at LF, CR LF or a lone CR, as lines of text files do. Each
+  // value: UTF-8, or Windows-1252 when its bytes are not UTF-8. A
   // feature matrix file holds one value per line, so a value holding a line
   // break is refused rather than split.
   auto value_of = [&](std::string_view bytes, int64_t line) {
@@ -152,7 +153,7 @@ int FromCsv(Args& args) {
   std::vector<KindGuess> kinds;
   int64_t objects = 0, records = 0;
   {
-    zel_tool::CsvReader rd(body, delim);
+    zel_tool::CsvReader rd(body, delim, true);
     bool first = true;
     while (!rd.AtEnd()) {
       const bool titles = first && !no_header;
@@ -202,7 +203,7 @@ int FromCsv(Args& args) {
   }
   // Second pass: the values that are there (new features hold empty texts).
   {
-    zel_tool::CsvReader rd(body, delim);
+    zel_tool::CsvReader rd(body, delim, true);
     if (!no_header && !rd.AtEnd()) rd.Next([](std::string_view, bool) {});
     for (int32_t o = 1; o <= objects; ++o) {
       int32_t fix = 0;

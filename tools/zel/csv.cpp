@@ -17,7 +17,7 @@ struct Split {
 };
 
 Split TrySplit(std::string_view text, char delim) {
-  CsvReader rd(text, delim);
+  CsvReader rd(text, delim, true);
   std::vector<size_t> counts;
   while (!rd.AtEnd() && counts.size() < static_cast<size_t>(kDelimiterSample)) {
     size_t fields = 0;

@@ -20,19 +20,23 @@ namespace zel_tool {
 // What a record was, beside its fields.
 struct CsvRecord {
   int64_t line = 0;        // line number of its first line (from 1)
-  std::string_view eol;    // "\n", "\r\n", or "" at the end of the text
+  std::string_view eol;    // "\n", "\r\n", "\r" (see CsvReader), or "" at the end
   bool irregular = false;  // text after a closing quote, or a quote never closed
 };
 
 // Reads records from a text held by the caller. A quote opens a quoted field
 // only at the start of a field; inside it a doubled quote stands for one, and
 // the delimiter, CR and LF are ordinary bytes; an unclosed quote runs to the
-// end of the text. A record ends at LF or CR LF (a lone CR is a byte of the
-// field). Without a delimiter every record is one field.
+// end of the text. A record ends at LF or CR LF; a lone CR is a byte of the
+// field, or, with `lone_cr_ends`, ends the record too (text files of old
+// systems). Without a delimiter every record is one field.
 class CsvReader {
  public:
-  CsvReader(std::string_view text, std::optional<char> delim)
-      : s_(text), delim_(delim.value_or('\0')), has_delim_(delim.has_value()) {}
+  CsvReader(std::string_view text, std::optional<char> delim, bool lone_cr_ends = false)
+      : s_(text),
+        delim_(delim.value_or('\0')),
+        has_delim_(delim.has_value()),
+        lone_cr_ends_(lone_cr_ends) {}
 
   bool AtEnd() const { return pos_ >= s_.size(); }
   // The number of the line the next record starts on (from 1).
@@ -58,6 +62,7 @@ class CsvReader {
   std::string_view s_;
   char delim_;
   bool has_delim_;
+  bool lone_cr_ends_;
   size_t pos_ = 0;
   int64_t line_ = 1;
   std::string field_;
@@ -102,8 +107,11 @@ CsvRecord CsvReader::Next(OnField&& on_field) {
       ++pos_;
       continue;
     }
-    if (ch == '\n' || (ch == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n')) {
-      rec.eol = ch == '\n' ? std::string_view("\n") : std::string_view("\r\n");
+    const bool crlf = ch == '\r' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '\n';
+    if (ch == '\n' || crlf || (ch == '\r' && lone_cr_ends_)) {
+      rec.eol = ch == '\n' ? std::string_view("\n")
+                : crlf     ? std::string_view("\r\n")
+                           : std::string_view("\r");
       pos_ += rec.eol.size();
       ++line_;
       break;
@@ -121,7 +129,8 @@ CsvRecord CsvReader::Next(OnField&& on_field) {
 // that splits the first records (up to kDelimiterSample, blank lines left
 // out) most consistently into the same number of fields, at least two;
 // quoted fields are read as such, so what they hold never counts. Ties go to
-// the larger field count, then to the order above. Empty when none splits
+// the larger field count, then to the order above. Records end at a lone CR
+// too, as they do for an import. Empty when none splits
 // the records (a table of one column). Costs one pass per candidate over the
 // sampled records.
 inline constexpr int kDelimiterSample = 100;
