@@ -7,8 +7,8 @@
 #include "zel/filesys/numtext.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
-#include "zel/runtime/utf8.h"
 #include "zel/streams/xmltag.h"
 
 namespace zel {
@@ -127,8 +127,9 @@ bool TUnivSaveDialog::FileDoesExist(const String& Name) const {
     if (FOnFileCheck) FOnFileCheck(const_cast<TUnivSaveDialog*>(this), Name, exists);
     return exists;
   }
+  std::string path;
   platform::FileStatus st;
-  if (platform::Files().Status(StringToUtf8(Name), true, st) != 0) return false;
+  if (!FileNameToPath(Name, path) || platform::Files().Status(path, true, st) != 0) return false;
   return st.kind != platform::FileKind::kMissing && st.kind != platform::FileKind::kDirectory;
 }
 
