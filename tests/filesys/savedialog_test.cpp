@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -89,6 +90,60 @@ TEST_F(SaveDialogTest, ForbiddenDirIsCaseBlindPrefix) {
     dlg.SetForbiddenDir(c.forbidden);
     EXPECT_EQ(dlg.IsForbiddenDir(c.dir), c.expected);
   }
+}
+
+// Whole components of the folders as the file system resolves them.
+TEST_F(SaveDialogTest, ForbiddenDirComparesResolvedComponents) {
+  zel_test::TempDir tmp;
+  const std::string t = tmp.Path().string();
+  std::filesystem::create_directories(tmp.Path() / "etc" / "ssh");
+  std::filesystem::create_directories(tmp.Path() / "etcetera");
+  std::filesystem::create_directories(tmp.Path() / "w");
+  std::filesystem::create_directory_symlink("../etc", tmp.Path() / "w" / "toetc");
+  const std::string rel = std::filesystem::relative(tmp.Path() / "etc" / "ssh").string();
+  struct Case {
+    std::string forbidden;
+    std::string dir;
+    bool expected;
+  } cases[] = {
+      {t + "/etc", t + "/etc/ssh/", true},
+      {t + "/etc", t + "/etc", true},
+      {t + "/etc", t + "/ETC/ssh/", true},  // letter case is ignored
+      {t + "/etc", t + "/etcetera/", false},
+      {t + "/etc", t + "/etc/../etcetera/", false},
+      {t + "/etc/", t + "/w/../etc/ssh/", true},
+      {t + "/etc", t + "//etc//", true},
+      {t + "/etc", t + "/w/toetc/", true},
+      {t + "/etc", t + "/w/toetc/new/deeper/", true},
+      {t + "/etc", t + "/etc/new/../../etcetera/", false},
+      {t + "/etc", rel + "/", true},
+      {t + "/w/toetc", t + "/etc/ssh/", true},
+      {t + "/w/./toetc/ssh", t + "/etc/ssh", true},
+      {t + "/etc/ssh", t + "/etc/", false},
+      {t + "/etc", std::string("/etc"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.forbidden + " | " + c.dir);
+    dlg.SetForbiddenDir(zel::PathToFileName(c.forbidden));
+    EXPECT_EQ(dlg.IsForbiddenDir(zel::PathToFileName(c.dir)), c.expected);
+  }
+  dlg.SetForbiddenDir(zel::PathToFileName(t + "/etc"));
+  EXPECT_FALSE(dlg.IsForbiddenDir(zel::PathToFileName(t + "/etc/") + String(u"\0x", 2)));
+
+  // A name without folder is saved in the working folder, which is checked.
+  dlg.SetForbiddenDir(zel::PathToFileName(std::filesystem::current_path().string()));
+  dlg.SetUseStandardDialog(false);
+  dlg.SetOnFileSelect([](zel::TObject*, const String&, TModalResult& action, String& name) {
+    action = zel::mrOk;
+    name = u"bare.txt";
+  });
+  String asked = u"(not asked)";
+  dlg.SetOnForbiddenDir([&](zel::TObject*, const String& path, TModalResult& reply) {
+    asked = path;
+    reply = zel::mrCancel;
+  });
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(U8(asked), "");
 }
 
 TEST_F(SaveDialogTest, StandardDialogIsConfiguredFromParameters) {
