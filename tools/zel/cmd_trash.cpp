@@ -61,8 +61,10 @@ int RunTrash(zel_tool::Args& args) {
 ZEL_TOOL_COMMAND(trash, "move files to the desktop's trash",
                  "zel trash [-v|--verbose] [--] FILE...\n"
                  "  Moves each FILE (a file, link or folder) to the freedesktop.org trash:\n"
-                 "  $XDG_DATA_HOME/Trash for the home file system, the mount's .Trash-UID\n"
-                 "  elsewhere. A FILE with * or ? is a mask of plain files.",
+                 "  $XDG_DATA_HOME/Trash for the home file system, the mount's .Trash/UID or\n"
+                 "  .Trash-UID elsewhere. FILE is the entry its last component names (a link\n"
+                 "  itself, not its target) in the folder the rest leads to on disk; a name\n"
+                 "  ending in . or .. is refused. A FILE with * or ? is a mask of plain files.",
                  RunTrash);
 
 }  // namespace
