@@ -484,8 +484,8 @@ class LinuxConfigStore final : public ConfigStore {
     } else if (!S_ISREG(st.st_mode)) {
       throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
     }
-    const int fd = open(path.c_str(),
-                        O_RDONLY | (create ? O_CREAT : 0) | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+    const int fd = open(
+        path.c_str(), O_RDONLY | (create ? O_CREAT : 0) | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == ENOENT && !create) return nullptr;
       if (errno == ELOOP)
@@ -503,8 +503,7 @@ class LinuxConfigStore final : public ConfigStore {
     auto conn = std::make_unique<Connection>(path);
     conn->Open();
     struct stat named;
-    if (lstat(path.c_str(), &named) != 0 || named.st_dev != st.st_dev ||
-        named.st_ino != st.st_ino)
+    if (lstat(path.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino)
       throw ERegistryException(Utf8ToString(path + ": replaced while being opened"));
     Connection* raw = conn.get();
     conns_.emplace(std::string(database), std::move(conn));

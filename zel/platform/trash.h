@@ -8,8 +8,9 @@
 // caller with no access for others (made on demand, mode 0700), else
 // $top/.Trash-$UID (made on demand, mode 0700, and used only when it passes
 // the same checks): a folder that another user made or can reach is never
-// used, since that user could read, remove or replace what is trashed. Each trashed file gets an entry info/NAME.trashinfo holding its
-// original path (percent-encoded; relative to $top in a mount's trash) and the
+// used, since that user could read, remove or replace what is trashed.
+// Each trashed file gets an entry info/NAME.trashinfo holding its original
+// path (percent-encoded; relative to $top in a mount's trash) and the
 // deletion time (local time, YYYY-MM-DDThh:mm:ss); the entry is created
 // exclusively first, so two processes never claim the same NAME, and removed
 // again if the move fails. Clashing names get ".2", ".3", ... appended.
