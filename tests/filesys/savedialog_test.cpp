@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "zel/base/errors.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/dialog.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -89,6 +92,60 @@ TEST_F(SaveDialogTest, ForbiddenDirIsCaseBlindPrefix) {
   }
 }
 
+// Whole components of the folders as the file system resolves them.
+TEST_F(SaveDialogTest, ForbiddenDirComparesResolvedComponents) {
+  zel_test::TempDir tmp;
+  const std::string t = tmp.Path().string();
+  std::filesystem::create_directories(tmp.Path() / "etc" / "ssh");
+  std::filesystem::create_directories(tmp.Path() / "etcetera");
+  std::filesystem::create_directories(tmp.Path() / "w");
+  std::filesystem::create_directory_symlink("../etc", tmp.Path() / "w" / "toetc");
+  const std::string rel = std::filesystem::relative(tmp.Path() / "etc" / "ssh").string();
+  struct Case {
+    std::string forbidden;
+    std::string dir;
+    bool expected;
+  } cases[] = {
+      {t + "/etc", t + "/etc/ssh/", true},
+      {t + "/etc", t + "/etc", true},
+      {t + "/etc", t + "/ETC/ssh/", true},  // letter case is ignored
+      {t + "/etc", t + "/etcetera/", false},
+      {t + "/etc", t + "/etc/../etcetera/", false},
+      {t + "/etc/", t + "/w/../etc/ssh/", true},
+      {t + "/etc", t + "//etc//", true},
+      {t + "/etc", t + "/w/toetc/", true},
+      {t + "/etc", t + "/w/toetc/new/deeper/", true},
+      {t + "/etc", t + "/etc/new/../../etcetera/", false},
+      {t + "/etc", rel + "/", true},
+      {t + "/w/toetc", t + "/etc/ssh/", true},
+      {t + "/w/./toetc/ssh", t + "/etc/ssh", true},
+      {t + "/etc/ssh", t + "/etc/", false},
+      {t + "/etc", std::string("/etc"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.forbidden + " | " + c.dir);
+    dlg.SetForbiddenDir(zel::PathToFileName(c.forbidden));
+    EXPECT_EQ(dlg.IsForbiddenDir(zel::PathToFileName(c.dir)), c.expected);
+  }
+  dlg.SetForbiddenDir(zel::PathToFileName(t + "/etc"));
+  EXPECT_FALSE(dlg.IsForbiddenDir(zel::PathToFileName(t + "/etc/") + String(u"\0x", 2)));
+
+  // A name without folder is saved in the working folder, which is checked.
+  dlg.SetForbiddenDir(zel::PathToFileName(std::filesystem::current_path().string()));
+  dlg.SetUseStandardDialog(false);
+  dlg.SetOnFileSelect([](zel::TObject*, const String&, TModalResult& action, String& name) {
+    action = zel::mrOk;
+    name = u"bare.txt";
+  });
+  String asked = u"(not asked)";
+  dlg.SetOnForbiddenDir([&](zel::TObject*, const String& path, TModalResult& reply) {
+    asked = path;
+    reply = zel::mrCancel;
+  });
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(U8(asked), "");
+}
+
 TEST_F(SaveDialogTest, StandardDialogIsConfiguredFromParameters) {
   dlg.SetParameters(
       u"filter=\"Text|*.txt|All|*.*|Odd\" ext=dat caption=\"Save report\" initialdir=/tmp/out");
@@ -138,6 +195,35 @@ TEST_F(SaveDialogTest, DialogFailureRaisesWithTheCode) {
   dialogs.Script(HeadlessSaveDialogs::Cancel());
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(zel::CommDlgExtendedError(), 0u);
+}
+
+// Names reach the file system by their bytes: a name that is not UTF-8
+// designates that file, not its look-alike; a name holding U+0000 none.
+TEST_F(SaveDialogTest, NamesThatAreNotUtf8DesignateTheirFiles) {
+  zel_test::TempDir dir;
+  const std::string bad = dir.Path().string() + "/n\xff.txt";
+  std::ofstream(bad) << "x";
+  dlg.SetParameters(zel::PathToFileName("initialdir=\"" + dir.Path().string() + "\""));
+  String asked;
+  dlg.SetOnOverwrite([&](zel::TObject*, const String& name, TModalResult& reply) {
+    asked = name;
+    reply = zel::mrYes;
+  });
+  dialogs.Script(HeadlessSaveDialogs::Confirm("n\xff.txt"));
+  EXPECT_TRUE(dlg.Execute());
+  EXPECT_EQ(asked, zel::PathToFileName(bad));
+  EXPECT_EQ(dlg.FileName(), zel::PathToFileName(bad));
+  asked.clear();
+  dialogs.Script(HeadlessSaveDialogs::Confirm("n\xef\xbf\xbd.txt"));
+  EXPECT_TRUE(dlg.Execute());
+  EXPECT_TRUE(asked.empty());  // the look-alike does not exist
+
+  dlg.SetFileName(String(u"a\0b", 3));
+  dialogs.Script(HeadlessSaveDialogs::Confirm("c.txt"));
+  EXPECT_EQ(ErrorOf([&] { dlg.Execute(); }),
+            "Component \"Saver\": Error in standard dialog (errnum = $3002).");
+  EXPECT_EQ(dialogs.Pending(), 1u);  // never shown
+  dialogs.Reset();
 }
 
 TEST_F(SaveDialogTest, TypeChangeReplacesTheExtensionOfTheFirstPattern) {
@@ -275,7 +361,7 @@ TEST_F(SaveDialogTest, CustomMode) {
   EXPECT_EQ(selects, 2);
 }
 
-TEST(HeadlessDialogTest, IsTheDefaultAndCancelsWithoutAnswers) {
+TEST(HeadlessDialogTest, IsTheDefaultAndFailsWithoutAnswers) {
   EXPECT_EQ(&zel::platform::Dialogs(), &zel::platform::HeadlessDialogs());
   HeadlessSaveDialogs dialogs;
   zel::platform::SaveDialogRequest request;
@@ -283,8 +369,12 @@ TEST(HeadlessDialogTest, IsTheDefaultAndCancelsWithoutAnswers) {
   request.initial_dir = "/home/u";
   auto result = dialogs.ShowSave(request, nullptr);
   EXPECT_FALSE(result.confirmed);
-  EXPECT_EQ(result.error, 0u);
+  EXPECT_EQ(result.error, zel::platform::kDialogFailure);  // nobody there to answer
   EXPECT_EQ(result.file_name, "/x/preset.txt");
+  dialogs.Script(HeadlessSaveDialogs::Cancel());
+  result = dialogs.ShowSave(request, nullptr);
+  EXPECT_FALSE(result.confirmed);
+  EXPECT_EQ(result.error, 0u);
   dialogs.Script(HeadlessSaveDialogs::Confirm("name.txt", 3));
   result = dialogs.ShowSave(request, nullptr);
   EXPECT_TRUE(result.confirmed);
@@ -292,7 +382,24 @@ TEST(HeadlessDialogTest, IsTheDefaultAndCancelsWithoutAnswers) {
   EXPECT_EQ(result.type_index, 3);
   dialogs.Script(HeadlessSaveDialogs::Fail(0));
   EXPECT_EQ(dialogs.ShowSave(request, nullptr).error, zel::platform::kDialogFailure);
-  EXPECT_EQ(dialogs.Shown().size(), 3u);
+  EXPECT_EQ(dialogs.Shown().size(), 4u);
+}
+
+// The default headless dialog with nothing scripted reports that no dialog
+// could be shown; a scripted cancel stays a cancel.
+TEST(HeadlessDialogTest, UnansweredStandardDialogIsAFailure) {
+  zel::platform::HeadlessDialogs().Reset();
+  TUnivSaveDialog dlg(nullptr);
+  dlg.SetName(u"Saver");
+  dlg.SetFileName(u"keep.txt");
+  EXPECT_EQ(ErrorOf([&] { dlg.Execute(); }),
+            "Component \"Saver\": Error in standard dialog (errnum = $FFFF).");
+  EXPECT_EQ(zel::CommDlgExtendedError(), zel::platform::kDialogFailure);
+  EXPECT_EQ(U8(dlg.FileName()), "keep.txt");
+  zel::platform::HeadlessDialogs().Script(HeadlessSaveDialogs::Cancel());
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(zel::CommDlgExtendedError(), 0u);
+  zel::platform::HeadlessDialogs().Reset();
 }
 
 }  // namespace

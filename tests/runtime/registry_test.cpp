@@ -356,6 +356,33 @@ TEST(TRegistryReliabilityTest, UnusableFilesAreNeverOverwritten) {
   }
 }
 
+// A symbolic link planted under a database's name is refused: nothing is
+// created where it points, and the file it points to is left as it was.
+TEST(TRegistryReliabilityTest, LinksUnderTheDatabaseNameAreRefused) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* name;
+    bool target_exists;
+  } cases[] = {{"link to nothing", false}, {"link to an empty file", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    zel_test::TempStore store;
+    fs::create_directories(store.Dir());
+    const fs::path target = store.Temp().Path() / "elsewhere.db";
+    if (c.target_exists) std::ofstream(target.string()).flush();
+    fs::create_symlink(target, store.File("current_user"));
+    TRegistry reg;
+    const std::string msg = Message([&] { reg.CreateKey(u"K"); });
+    EXPECT_NE(msg.find(store.File("current_user") + ": a symbolic link"), std::string::npos) << msg;
+    EXPECT_FALSE(reg.KeyExists(u"K"));
+    EXPECT_EQ(fs::exists(target), c.target_exists);
+    if (c.target_exists) {
+      EXPECT_EQ(fs::file_size(target), 0u);
+    }
+    EXPECT_TRUE(fs::is_symlink(store.File("current_user")));
+  }
+}
+
 // A store whose pages were damaged answers or fails, but never crashes.
 TEST(TRegistryReliabilityTest, DamagedPagesDoNotCrash) {
   zel_test::TempStore store;

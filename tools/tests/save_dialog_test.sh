@@ -22,6 +22,17 @@ out=$(printf 'old\n' | "$ZEL" save-dialog --overwrite "$P"); check "--overwrite"
 check "--overwrite name" "$T/old.txt" "$out"
 out=$(printf 'a.txt\n' | DISPLAY=:none "$ZEL" save-dialog --headless -- 'ext=dat'); check "--headless" 0 $?
 check "no initial folder" "a.dat" "$out"
+# Folders and names that are not UTF-8 designate exactly their files.
+bad=$(printf '%s/d\377' "$T")
+mkdir "$bad" "$(printf '%s/d\357\277\275' "$T")"
+: > "$bad/old.txt"
+out=$(printf 'old\ny\n' | "$ZEL" save-dialog "ext=txt initialdir=\"$bad\"" 2>/dev/null)
+check "non-UTF-8 folder" 0 $?
+check "non-UTF-8 folder name" "$bad/old.txt" "$out"
+: > "$T/$(printf 'n\377.txt')"
+err=$(printf 'n\377.txt\n' | "$ZEL" save-dialog "initialdir=\"$T\"" 2>&1 >/dev/null)
+check "non-UTF-8 name exists" 1 $?
+check "non-UTF-8 name question" "zel save-dialog: $T/$(printf 'n\377.txt') exists; overwrite? [y/n]" "$err"
 "$ZEL" save-dialog 2>/dev/null; check "no parameters" 2 $?
 "$ZEL" save-dialog a b 2>/dev/null; check "two parameters" 2 $?
 "$ZEL" save-dialog --frob x 2>/dev/null; check "unknown option" 2 $?

@@ -16,7 +16,7 @@
 #include "zel/filesys/savedialog.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/dialog.h"
-#include "zel/runtime/utf8.h"
+#include "zel/runtime/filename.h"
 #ifdef ZEL_TOOL_HAVE_GTK
 #include "zel/gtk/dialogs.h"
 #endif
@@ -39,6 +39,8 @@ class StdinDialogs : public zel::platform::SaveDialogs {
     std::string line;
     if (ReadAnswer(line) && !line.empty()) {
       headless_.Script(zel::platform::HeadlessSaveDialogs::Confirm(line));
+    } else {
+      headless_.Script(zel::platform::HeadlessSaveDialogs::Cancel());
     }
     return headless_.ShowSave(request, on_type_change);
   }
@@ -74,13 +76,16 @@ int RunSaveDialog(zel_tool::Args& args) {
 
   zel::TUnivSaveDialog dialog(nullptr);
   dialog.SetName(u"save-dialog");
-  dialog.SetParameters(zel::Utf8ToString(rest[0]));
+  // The parameters keep the bytes of a folder whose name is not UTF-8.
+  dialog.SetParameters(zel::PathToFileName(rest[0]));
   dialog.SetOnOverwrite([&](zel::TObject*, const zel::String& name, zel::TModalResult& reply) {
     if (overwrite) {
       reply = zel::mrYes;
       return;
     }
-    std::cerr << "zel save-dialog: " << zel::StringToUtf8(name) << " exists; overwrite? [y/n]\n";
+    std::string path;
+    zel::FileNameToPath(name, path);
+    std::cerr << "zel save-dialog: " << path << " exists; overwrite? [y/n]\n";
     std::string line;
     reply = zel::mrCancel;
     if (ReadAnswer(line)) {
@@ -97,7 +102,12 @@ int RunSaveDialog(zel_tool::Args& args) {
     return 1;
   }
   if (!accepted) return 1;
-  zel_tool::WriteOutput(zel::StringToUtf8(dialog.FileName()) + "\n");
+  std::string path;
+  if (!zel::FileNameToPath(dialog.FileName(), path)) {
+    std::cerr << "zel save-dialog: the accepted name holds a NUL character\n";
+    return 1;
+  }
+  zel_tool::WriteOutput(path + "\n");
   return zel_tool::FinishOutput("save-dialog") ? 0 : 1;
 }
 

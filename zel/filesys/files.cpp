@@ -229,10 +229,12 @@ int32_t DeleteFiles(const String& FileMask) {
 }
 
 int32_t MoveToRecycleBin(const String& FileMask) {
-  return ForEachPlainFile(FileMask, [](const String& name, const std::string&, const DirEntry&) {
+  // Each file goes to the trash by the path it was listed under: the trash
+  // resolves the mask's folder part through the file system, so links and
+  // ".." in it lead where they lead on disk, and the name keeps its bytes.
+  return ForEachPlainFile(FileMask, [](const String&, const std::string& path, const DirEntry&) {
     std::string trashed_as;
-    return platform::Trash().MoveToTrash(internal::NativePath(ExpandFileName(name)), trashed_as) ==
-           0;
+    return platform::Trash().MoveToTrash(path, trashed_as) == 0;
   });
 }
 

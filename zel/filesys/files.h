@@ -160,7 +160,10 @@ ZEL_API int32_t DeleteFiles(const String& FileMask);
 
 // Moves the files matching FileMask (not folders, not hidden names) to the
 // desktop's trash, from where file managers restore them (see
-// zel/platform/trash.h), and returns how many were moved.
+// zel/platform/trash.h), and returns how many were moved. The mask's folder
+// part is resolved by the file system, not as text: "link/../*.txt" takes
+// the files beside the link's target. Each file moved is exactly the entry
+// listed (a symbolic link itself, never its target).
 ZEL_API int32_t MoveToRecycleBin(const String& FileMask);
 
 // Appends to List (not cleared; nothing happens when List is null) the

@@ -1,14 +1,17 @@
 #include "zel/filesys/savedialog.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "zel/base/errors.h"
+#include "zel/filesys/internal/pathutil.h"
 #include "zel/filesys/numtext.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
-#include "zel/runtime/utf8.h"
 #include "zel/streams/xmltag.h"
 
 namespace zel {
@@ -42,6 +45,43 @@ String MaskExtension(const String& mask) {
   return ext;
 }
 
+// The components of the folder `dir` designates, lower-cased. The longest
+// leading part that exists is resolved by the file system (links, "." and
+// ".." and repeated separators, a relative name from the working folder);
+// the rest, which holds no links since it does not exist, is applied as
+// text. Nothing for a name that designates no folder (one holding U+0000, or
+// a relative name when the working folder is gone).
+std::optional<std::vector<String>> FolderComponents(const String& dir) {
+  std::string path = internal::NativePath(dir);
+  if (path.empty()) return std::nullopt;
+  std::vector<std::string> rest;  // the components past the resolved part, last first
+  std::string resolved;
+  while (platform::Files().RealPath(path, resolved) != 0) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    if (path == "/" || path == ".") return std::nullopt;  // nothing resolves
+    const size_t slash = path.find_last_of('/');
+    rest.push_back(slash == std::string::npos ? path : path.substr(slash + 1));
+    path = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  }
+  std::vector<String> parts;
+  const auto add = [&parts](const std::string& part) {
+    if (part.empty() || part == ".") return;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      return;
+    }
+    parts.push_back(LowerCase(PathToFileName(part)));
+  };
+  size_t start = 0;
+  while (start <= resolved.size()) {
+    const size_t slash = std::min(resolved.find('/', start), resolved.size());
+    add(resolved.substr(start, slash - start));
+    start = slash + 1;
+  }
+  for (auto it = rest.rbegin(); it != rest.rend(); ++it) add(*it);
+  return parts;
+}
+
 }  // namespace
 
 TUnivSaveDialog::TUnivSaveDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
@@ -72,7 +112,14 @@ double TUnivSaveDialog::ExtractParamAsDouble(const String& ParName) const {
 
 bool TUnivSaveDialog::IsForbiddenDir(const String& Dir) const {
   if (Dir.empty() || FForbiddenDir.empty()) return false;
-  return LowerCase(Dir).rfind(LowerCase(FForbiddenDir), 0) == 0;
+  // Whole components of the folders as the file system resolves them, so
+  // "/etc" does not forbid "/etcetera", and "..", "//", relative names and
+  // links lead where they lead on disk.
+  const auto forbidden = FolderComponents(FForbiddenDir);
+  const auto dir = FolderComponents(Dir);
+  if (!forbidden || !dir) return false;
+  return forbidden->size() <= dir->size() &&
+         std::equal(forbidden->begin(), forbidden->end(), dir->begin());
 }
 
 void TUnivSaveDialog::SaveDiagTypeChange(TObject* Sender) {
@@ -127,8 +174,9 @@ bool TUnivSaveDialog::FileDoesExist(const String& Name) const {
     if (FOnFileCheck) FOnFileCheck(const_cast<TUnivSaveDialog*>(this), Name, exists);
     return exists;
   }
+  std::string path;
   platform::FileStatus st;
-  if (platform::Files().Status(StringToUtf8(Name), true, st) != 0) return false;
+  if (!FileNameToPath(Name, path) || platform::Files().Status(path, true, st) != 0) return false;
   return st.kind != platform::FileKind::kMissing && st.kind != platform::FileKind::kDirectory;
 }
 
@@ -143,8 +191,9 @@ bool TUnivSaveDialog::Execute() {
     }
     if (action != mrOk) return false;
 
+    // A name without folder part is saved in the working folder.
     const String dir = ExtractFilePath(FFileName);
-    if (IsForbiddenDir(dir)) {
+    if (IsForbiddenDir(dir.empty() ? String(u".") : dir)) {
       TModalResult reply = mrYes;
       if (FOnForbiddenDir) FOnForbiddenDir(this, dir, reply);
       if (reply == mrCancel) return false;

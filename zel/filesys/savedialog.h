@@ -7,7 +7,10 @@
 // Selection. In standard mode (UseStandardDialog, the default) the
 // runtime's TSaveDialog is shown, configured from Parameters; which window
 // that is depends on zel/platform/dialog.h (headless with scripted answers by
-// default, the GTK 3 file chooser after zel::gtk::UseGtkDialogs()). In custom
+// default, the GTK 3 file chooser after zel::gtk::UseGtkDialogs()); a dialog
+// that cannot be shown, such as the headless one with no answer scripted,
+// raises the standard-dialog error rather than passing for a cancel. Names
+// go to the file system by their bytes (zel/runtime/filename.h). In custom
 // mode the whole selection is handed to OnFileSelect.
 //
 // Parameters holds name=value attributes read as ScanForXMLAttrib reads them
@@ -27,10 +30,10 @@
 //      closes they hold what it reported, also after a cancel; a non-empty
 //      name gets the ext parameter as its extension) or OnFileSelect;
 //   2. not confirmed: Execute returns false;
-//   3. folder of the name below ForbiddenDir: OnForbiddenDir is asked
-//      (reply preset mrYes): mrCancel ends with false, mrYes goes on, any
-//      other reply shows the selection again; without a handler the reply
-//      stays mrYes;
+//   3. folder of the name in or below ForbiddenDir (see IsForbiddenDir):
+//      OnForbiddenDir is asked (reply preset mrYes): mrCancel ends with
+//      false, mrYes goes on, any other reply shows the selection again;
+//      without a handler the reply stays mrYes;
 //   4. existence: in standard mode a file (anything but a folder) of that
 //      name on disk; in custom mode only OnFileCheck can say the file exists.
 //      A new name is accepted (true). An existing one asks OnOverwrite (reply
@@ -94,8 +97,14 @@ class ZEL_API TUnivSaveDialog : public TCommonDialog {
   // ExtractParamAsInt.
   double ExtractParamAsDouble(const String& ParName) const;
 
-  // True when the lower-cased ForbiddenDir starts the lower-cased Dir; false
-  // for an empty Dir or an empty ForbiddenDir.
+  // True when Dir lies in ForbiddenDir or below it: the folders are compared
+  // component by component, each lower-cased, as the file system resolves
+  // them (links, "." and "..", repeated separators; relative names from the
+  // working folder; a part that does not exist yet is taken as written), so
+  // "/etc" forbids "/etc/ssh/", "/ETC/" and "/tmp/../etc/" but not
+  // "/etcetera/". False for an empty Dir or an empty ForbiddenDir, and for a
+  // name that designates no folder (holding U+0000). Execute checks the
+  // working folder for a name without folder part.
   bool IsForbiddenDir(const String& Dir) const;
 
   // The standard dialog's file-type change: the extension of the first

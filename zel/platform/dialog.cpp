@@ -74,7 +74,9 @@ void HeadlessSaveDialogs::Reset() {
 SaveDialogResult HeadlessSaveDialogs::ShowSave(const SaveDialogRequest& request,
                                                const SaveTypeChangeHandler& on_type_change) {
   shown_.push_back(request);
-  Answer answer;
+  // With no answer scripted there is nobody to answer: the dialog cannot be
+  // shown, which is a failure, not a user's cancel.
+  Answer answer = Fail(kDialogFailure);
   if (!answers_.empty()) {
     answer = std::move(answers_.front());
     answers_.pop_front();

@@ -13,7 +13,8 @@
 //     toolkit. An application selects it with zel::gtk::UseGtkDialogs().
 // The modules call SaveDialogs(); SetSaveDialogsBackend installs another
 // implementation (nullptr restores the headless one), as backend.h
-// describes. Texts are UTF-8.
+// describes. File names and folders are paths, bytes as the kernel takes
+// them (which need not be UTF-8); the other texts are UTF-8.
 //
 // Error codes. A dialog that cannot be shown reports a nonzero code in
 // SaveDialogResult::error, with the values the common dialogs of other
@@ -106,7 +107,9 @@ class ZEL_API SaveDialogs {
 // folder when one was given and the text holds no folder; `type_index`
 // (when nonzero) is reported as the selected type. A confirm with an empty
 // name field counts as a cancel (a real dialog does not close on it). With
-// no answer left the dialog is cancelled, as a user who is not there would.
+// no answer left the dialog fails with kDialogFailure: no window can be
+// shown and nobody answered, which callers must not take for a user's
+// cancel (a cancel is scripted with Cancel()).
 class ZEL_API HeadlessSaveDialogs : public SaveDialogs {
  public:
   // How a scripted dialog closes: the user confirms, the user cancels, or

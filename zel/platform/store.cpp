@@ -470,19 +470,41 @@ class LinuxConfigStore final : public ConfigStore {
       conns_.erase(it);
     }
     if (path.empty()) throw ERegistryException(u"configuration store: no folder (HOME is not set)");
+    // The database file itself, never what a symbolic link under its name
+    // points to: another program's file, or a new file made elsewhere. It is
+    // opened (and created) without following a link, and held open until
+    // SQLite has opened the same file under the name.
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) {
+    if (lstat(path.c_str(), &st) != 0) {
       if (errno != ENOENT) Raise(path, errno);
       if (!create) return nullptr;
       if (!MakeDirectories(path.substr(0, path.find_last_of('/')))) Raise(path, errno);
-      const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-      if (fd < 0) Raise(path, errno);
-      close(fd);
+    } else if (S_ISLNK(st.st_mode)) {
+      throw ERegistryException(Utf8ToString(path + ": a symbolic link, not a configuration store"));
     } else if (!S_ISREG(st.st_mode)) {
       throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
     }
+    const int fd = open(
+        path.c_str(), O_RDONLY | (create ? O_CREAT : 0) | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == ENOENT && !create) return nullptr;
+      if (errno == ELOOP)
+        throw ERegistryException(
+            Utf8ToString(path + ": a symbolic link, not a configuration store"));
+      Raise(path, errno);
+    }
+    struct Closer {
+      int fd;
+      ~Closer() { close(fd); }
+    } closer{fd};
+    if (fstat(fd, &st) != 0) Raise(path, errno);
+    if (!S_ISREG(st.st_mode))
+      throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
     auto conn = std::make_unique<Connection>(path);
     conn->Open();
+    struct stat named;
+    if (lstat(path.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino)
+      throw ERegistryException(Utf8ToString(path + ": replaced while being opened"));
     Connection* raw = conn.get();
     conns_.emplace(std::string(database), std::move(conn));
     return raw;

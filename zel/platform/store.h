@@ -32,7 +32,9 @@
 // instead of leaving an orphan.
 //
 // Failures. A file under the store's name that is not a database, is damaged,
-// or is a database of some other program is never modified or replaced. Every
+// or is a database of some other program is never modified or replaced; a
+// symbolic link under that name is refused, never followed (nor is a file
+// created where it points). Every
 // operation on it, like every other failure of the store (unwritable folder,
 // disk full, writer still busy after the timeout), raises ERegistryException
 // whose message names the file and the reason. Absence is not a failure:

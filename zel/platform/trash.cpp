@@ -62,8 +62,34 @@ std::string DeletionDate() {
   return buf;
 }
 
+// Whether `dir` is a trash folder that only the caller can reach: a real
+// folder (not a link) owned by the caller with no access for anyone else.
+// It is created (mode 0700) when missing.
+bool PrivateFolder(const std::string& dir) {
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st {};
+  return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+// `trash` (a private folder, see above) made ready: its files/ and info/
+// folders exist as real folders.
+bool TrashReady(const std::string& trash) {
+  for (const char* sub : {"/files", "/info"}) {
+    const std::string dir = trash + sub;
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  }
+  return true;
+}
+
 // The trash folder for a file on the mount whose top folder is `top`, made
-// ready (files/ and info/ exist); empty when the mount offers none.
+// ready; empty when the mount offers none. The shared $top/.Trash is used
+// only when it is a real sticky folder and the caller's folder in it is
+// private to the caller; otherwise the caller's own $top/.Trash-$uid.
+// Another user can create names in a sticky folder but cannot remove or
+// rename the caller's, so a folder checked here stays the caller's.
 std::string MountTrash(const std::string& top) {
   const std::string uid = std::to_string(::getuid());
   const std::string base = top == "/" ? "" : top;
@@ -71,14 +97,20 @@ std::string MountTrash(const std::string& top) {
   const std::string shared = base + "/.Trash";
   if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
     const std::string mine = shared + "/" + uid;
-    if (MakeDirs(mine + "/files", 0700) == 0 && MakeDirs(mine + "/info", 0700) == 0) return mine;
+    if (PrivateFolder(mine) && TrashReady(mine)) return mine;
   }
   const std::string own = base + "/.Trash-" + uid;
-  if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  if (::lstat(own.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
-  if (MakeDirs(own + "/files", 0700) != 0 || MakeDirs(own + "/info", 0700) != 0) return {};
-  return own;
+  if (PrivateFolder(own) && TrashReady(own)) return own;
+  return {};
 }
+
+// Closes a descriptor when the scope ends.
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
 
 BackendSlot<TrashSystem>& Slot() {
   static BackendSlot<TrashSystem> slot(&LinuxTrash);
@@ -97,33 +129,57 @@ std::string LinuxTrashSystem::HomeTrash() {
   return std::string(home) + "/.local/share/Trash";
 }
 
+std::string LinuxTrashSystem::MountTop(const std::string& folder, uint64_t device) {
+  // The highest ancestor on the same device.
+  std::string top = folder;
+  while (top != "/") {
+    const std::string up = ParentOf(top);
+    struct stat st {};
+    if (::stat(up.c_str(), &st) != 0 || st.st_dev != device) break;
+    top = up;
+  }
+  return top;
+}
+
 int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_as) {
   trashed_as.clear();
-  if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos) return EINVAL;
+  if (path.empty() || path.find('\0') != std::string::npos) return EINVAL;
   // A path ending in "/", "." or ".." names no entry of its own to move.
-  const std::string name = path.substr(path.find_last_of('/') + 1);
+  const size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") return EINVAL;
+  // The folder holding the entry is resolved by the file system (links and
+  // ".." in it included) and held open, so the entry acted on is the one in
+  // the folder the path designates, even if names change meanwhile.
+  const std::string parent =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const int dir = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return errno;
+  const FdCloser closer{dir};
+  char* real = ::realpath(parent.c_str(), nullptr);
+  if (real == nullptr) return errno;
+  const std::string folder = real;
+  std::free(real);
+  struct stat held {};
+  struct stat named {};
+  if (::fstat(dir, &held) != 0) return errno;
+  if (::stat(folder.c_str(), &named) != 0) return errno;
+  if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) return EAGAIN;  // moved meanwhile
+  const std::string full = folder == "/" ? "/" + name : folder + "/" + name;
+
   struct stat file {};
-  if (::lstat(path.c_str(), &file) != 0) return errno;
+  if (::fstatat(dir, name.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0) return errno;
 
   std::string trash = HomeTrash();
-  std::string recorded = path;  // the original path as the entry keeps it
+  std::string recorded = full;  // the original path as the entry keeps it
   struct stat home {};
   const bool home_ok = !trash.empty() && MakeDirs(trash + "/files", 0700) == 0 &&
                        MakeDirs(trash + "/info", 0700) == 0 && ::stat(trash.c_str(), &home) == 0;
   if (!home_ok || home.st_dev != file.st_dev) {
-    // The top folder of the file's mount: the highest ancestor on its device.
-    std::string top = ParentOf(path);
-    for (;;) {
-      if (top == "/") break;
-      const std::string up = ParentOf(top);
-      struct stat st {};
-      if (::stat(up.c_str(), &st) != 0 || st.st_dev != file.st_dev) break;
-      top = up;
-    }
+    const std::string top = MountTop(folder, file.st_dev);
     trash = MountTrash(top);
     if (trash.empty()) return home_ok ? EXDEV : EACCES;
-    recorded = top == "/" ? path.substr(1) : path.substr(top.size() + 1);
+    recorded = top == "/" ? full.substr(1) : full.substr(top.size() + 1);
   }
 
   const std::string body =
@@ -150,7 +206,7 @@ int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_
       ::unlink(info.c_str());
       continue;
     }
-    if (::rename(path.c_str(), target.c_str()) != 0) {
+    if (::renameat(dir, name.c_str(), AT_FDCWD, target.c_str()) != 0) {
       const int err = errno;
       ::unlink(info.c_str());
       return err;

@@ -4,9 +4,13 @@
 // A file on the same file system as the home trash ($XDG_DATA_HOME/Trash,
 // by default ~/.local/share/Trash) goes there. A file on another mount goes
 // to that mount's trash: $top/.Trash/$UID when the administrator prepared a
-// sticky, non-link $top/.Trash, else $top/.Trash-$UID (made on demand, mode
-// 0700). Each trashed file gets an entry info/NAME.trashinfo holding its
-// original path (percent-encoded; relative to $top in a mount's trash) and the
+// sticky, non-link $top/.Trash and $UID in it is a real folder owned by the
+// caller with no access for others (made on demand, mode 0700), else
+// $top/.Trash-$UID (made on demand, mode 0700, and used only when it passes
+// the same checks): a folder that another user made or can reach is never
+// used, since that user could read, remove or replace what is trashed.
+// Each trashed file gets an entry info/NAME.trashinfo holding its original
+// path (percent-encoded; relative to $top in a mount's trash) and the
 // deletion time (local time, YYYY-MM-DDThh:mm:ss); the entry is created
 // exclusively first, so two processes never claim the same NAME, and removed
 // again if the move fails. Clashing names get ".2", ".3", ... appended.
@@ -17,6 +21,7 @@
 // SetTrashBackend (see backend.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "zel/runtime/export.h"
@@ -27,10 +32,14 @@ namespace zel::platform {
 class ZEL_API TrashSystem {
  public:
   virtual ~TrashSystem();
-  // Moves the file, link or directory at the absolute `path` to the trash.
-  // `trashed_as` receives its path inside the trash's files/ folder (empty
-  // on failure). Returns EINVAL for a path that is not absolute or ends in
-  // '/', "." or "..", the errno value of a missing or unreachable file, EXDEV
+  // Moves the file, link or directory that `path` designates to the trash:
+  // the entry named by its last component (a link itself, never its
+  // target) in the folder that the rest designates, which the file system
+  // resolves (links and ".." included; a relative path starts at the working
+  // folder). `trashed_as` receives its path inside the trash's files/ folder
+  // (empty on failure). Returns EINVAL for a path that is empty or ends in
+  // '/', "." or "..", EAGAIN when the folder was moved while it was being
+  // resolved, the errno value of a missing or unreachable file, EXDEV
   // or EACCES when no trash can take it (its mount has none, and the home
   // trash is on another file system or unusable), else the error of writing
   // the entry or of the rename (the file then stays where it was).
@@ -46,6 +55,12 @@ class ZEL_API LinuxTrashSystem : public TrashSystem {
  public:
   int MoveToTrash(const std::string& path, std::string& trashed_as) override;
   std::string HomeTrash() override;
+
+ protected:
+  // The top folder of the mount holding the resolved, absolute `folder`,
+  // whose entries lie on `device`: its highest ancestor on that device.
+  // (Tests take a folder of their own as a mount's top.)
+  virtual std::string MountTop(const std::string& folder, uint64_t device);
 };
 
 // The process's Linux implementation (built on first use).

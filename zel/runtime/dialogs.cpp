@@ -1,6 +1,7 @@
 #include "zel/runtime/dialogs.h"
 
 #include "zel/platform/dialog.h"
+#include "zel/runtime/filename.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -47,11 +48,12 @@ int32_t TSaveDialog::FilterIndex() const {
 }
 
 String TSaveDialog::TypedName() const {
-  return session_ != nullptr ? Utf8ToString(session_->TypedName()) : String();
+  return session_ != nullptr ? PathToFileName(session_->TypedName()) : String();
 }
 
 void TSaveDialog::SetTypedName(const String& Value) {
-  if (session_ != nullptr) session_->SetTypedName(StringToUtf8(Value));
+  std::string name;
+  if (session_ != nullptr && FileNameToPath(Value, name)) session_->SetTypedName(name);
 }
 
 bool TSaveDialog::Execute() { return Execute(0); }
@@ -63,10 +65,15 @@ bool TSaveDialog::Execute(TWindowHandle ParentWnd) {
     request.types.push_back({StringToUtf8(t.DisplayName), StringToUtf8(t.FileMask)});
   }
   request.title = StringToUtf8(title_);
-  request.initial_dir = StringToUtf8(initial_dir_);
-  request.file_name = StringToUtf8(file_name_);
   request.type_index = filter_index_;
   request.owner = ParentWnd;
+  // Names and folders designate files by their bytes; one holding U+0000
+  // designates none, and the dialog fails before it is shown.
+  if (!FileNameToPath(initial_dir_, request.initial_dir) ||
+      !FileNameToPath(file_name_, request.file_name)) {
+    LastDialogError() = platform::kInvalidFileName;
+    return false;
+  }
 
   platform::SaveDialogResult result;
   {
@@ -80,7 +87,7 @@ bool TSaveDialog::Execute(TWindowHandle ParentWnd) {
     result = platform::Dialogs().ShowSave(request, handler);
   }
   LastDialogError() = result.error;
-  file_name_ = Utf8ToString(result.file_name);
+  file_name_ = PathToFileName(result.file_name);
   filter_index_ = result.type_index;
   return result.confirmed && result.error == 0;
 }

@@ -78,7 +78,10 @@ class ZEL_API TSaveDialog : public TCommonDialog {
   // FilterIndex hold what the dialog reported: the accepted name and type
   // after a confirm, the preset name and the last selected type after a
   // cancel or a failure; CommDlgExtendedError() tells a failure from a
-  // cancel.
+  // cancel. Names and folders reach the dialog and come back as file names
+  // (zel/runtime/filename.h), so a name whose bytes are not UTF-8 designates
+  // exactly that file; a preset name or InitialDir holding U+0000 names no
+  // file, and the dialog fails with kInvalidFileName without being shown.
   bool Execute(TWindowHandle ParentWnd);
 
   // The file types offered, in the order added (FilterIndex 1 is the first).
@@ -113,8 +116,9 @@ class ZEL_API TSaveDialog : public TCommonDialog {
   // and a replacement for that text. Outside Execute the name field is
   // empty and SetTypedName does nothing.
   bool IsOpen() const noexcept { return session_ != nullptr; }
-  String TypedName() const;                // the text in the name field, or empty
-  void SetTypedName(const String& Value);  // replaces the name field's text
+  String TypedName() const;  // the text in the name field, or empty
+  // Replaces the name field's text (a Value holding U+0000 changes nothing).
+  void SetTypedName(const String& Value);
 
   String ClassName() const override;
 
