@@ -13,6 +13,7 @@
 // nested arrays). The block written either reads back to the same keys,
 // values, types, bounds and bits and writes again to the same text, or the
 // writer refuses it before writing a single byte.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -133,7 +134,7 @@ zel::Variant MakeArray(Input& in, int depth, int& budget) {
       lo = static_cast<int8_t>(in.U8());
       break;
     case 1:
-      lo = int64_t{INT32_MAX} - count + 1;  // up to the largest bound
+      lo = INT32_MAX;  // up to the largest bound (clamped below)
       break;
     case 2:
       lo = INT32_MIN;
@@ -141,8 +142,10 @@ zel::Variant MakeArray(Input& in, int depth, int& budget) {
     default:
       lo = static_cast<int32_t>(in.Bits(4));
   }
-  if (lo + count - 1 > INT32_MAX) lo = int64_t{INT32_MAX} - count + 1;
-  if (lo + count - 1 < INT32_MIN) lo = int64_t{INT32_MIN} + 1;  // empty: hi = lo - 1 must exist
+  // Both bounds are Integers (an empty array has hi = lo - 1).
+  const int64_t lowest = count == 0 ? int64_t{INT32_MIN} + 1 : INT32_MIN;
+  const int64_t highest = int64_t{INT32_MAX} - (count == 0 ? 0 : count - 1);
+  lo = std::clamp(lo, lowest, highest);
   zel::Variant a =
       zel::VarArrayCreate(static_cast<int>(lo), static_cast<int>(lo + count - 1), elem);
   for (int64_t i = lo; i < lo + count; ++i)
