@@ -51,14 +51,16 @@ ZEL_API String CreateParList(const TDoubleArray& Items, bool TrailingComma, int3
 // Boolean); integers and Booleans need forms of their own, which a braced
 // list would otherwise find ambiguous between the two vectors.
 //
-// A braced list of integers: CreateParList({1, 2, 3}, false, 0, true) gives
-// "[1,2,3]".
+// The integer form for Items written as a braced list, with TrailingComma,
+// MaxItems and Brackets as above: CreateParList({1, 2, 3}, false, 0, true)
+// gives "[1,2,3]".
 inline String CreateParList(std::initializer_list<int32_t> Items, bool TrailingComma,
                             int32_t MaxItems, bool Brackets) {
   return CreateParList(TIntArray(Items), TrailingComma, MaxItems, Brackets);
 }
-// A braced list of Booleans: CreateParList({true, false}, false, 0, true)
-// gives "[TRUE,FALSE]".
+// The Boolean form for Items written as a braced list, with TrailingComma,
+// MaxItems and Brackets as above: CreateParList({true, false}, false, 0,
+// true) gives "[TRUE,FALSE]".
 inline String CreateParList(std::initializer_list<bool> Items, bool TrailingComma,
                             int32_t MaxItems, bool Brackets) {
   return CreateParList(std::vector<bool>(Items), TrailingComma, MaxItems, Brackets);
