@@ -264,7 +264,8 @@ void WriteWhatTheApiBuilt(const uint8_t* data, size_t size) {
     Check(b.Keys(i) == a.Keys(i), "keys read back");
     Check(Same(b.Values(i), a.Values(i)), "values read back with their types and bits");
   }
-  Check(XmlOf(b, header) == zel::String(out.Memory(), out.Memory() + out.Size()), "what was read writes the same text");
+  Check(XmlOf(b, header) == zel::String(out.Memory(), out.Memory() + out.Size()),
+        "what was read writes the same text");
 }
 
 }  // namespace
