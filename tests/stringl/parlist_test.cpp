@@ -52,6 +52,8 @@ TEST(CreateParList, BracedLists) {
   EXPECT_EQ(CreateParList({1, 2, 3}, false, 0, true), u"[1,2,3]");
   EXPECT_EQ(CreateParList({-7, 0, 2}, true, 2, false), u"-7,0,...,");
   EXPECT_EQ(CreateParList({true, false, true}, false, 0, false), u"TRUE,FALSE,TRUE");
+  EXPECT_EQ(CreateParList({}, false, 0, true), u"[]");
+  EXPECT_EQ(CreateParList({1u, 2u}, true, 0, false), u"1,2,");
   EXPECT_EQ(CreateParList({1.5, 2.25}, false, 0, 3, true), u"[1.50,2.25]");
   EXPECT_EQ(CreateParList({1, 2}, false, 0, 3, true), u"[1.00,2.00]");
   const TColor red = 0x0000FF;

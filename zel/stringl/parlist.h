@@ -14,6 +14,7 @@
 // so they may run in several threads at once on different data.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -53,16 +54,19 @@ ZEL_API String CreateParList(const TDoubleArray& Items, bool TrailingComma, int3
 //
 // The integer form for Items written as a braced list, with TrailingComma,
 // MaxItems and Brackets as above: CreateParList({1, 2, 3}, false, 0, true)
-// gives "[1,2,3]".
+// gives "[1,2,3]". Every braced list that is not made of Booleans comes
+// here, the empty one included ("[]").
 inline String CreateParList(std::initializer_list<int32_t> Items, bool TrailingComma,
                             int32_t MaxItems, bool Brackets) {
   return CreateParList(TIntArray(Items), TrailingComma, MaxItems, Brackets);
 }
 // The Boolean form for Items written as a braced list, with TrailingComma,
 // MaxItems and Brackets as above: CreateParList({true, false}, false, 0,
-// true) gives "[TRUE,FALSE]".
-inline String CreateParList(std::initializer_list<bool> Items, bool TrailingComma,
-                            int32_t MaxItems, bool Brackets) {
+// true) gives "[TRUE,FALSE]". (Only a list of Booleans deduces B.)
+template <class B>
+  requires std::same_as<B, bool>
+inline String CreateParList(std::initializer_list<B> Items, bool TrailingComma, int32_t MaxItems,
+                            bool Brackets) {
   return CreateParList(std::vector<bool>(Items), TrailingComma, MaxItems, Brackets);
 }
 
