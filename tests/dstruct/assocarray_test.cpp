@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -282,6 +283,122 @@ TEST(AssocArrayTest, XmlRoundTripKeepsKeysValuesAndTypes) {
     }
   }
   EXPECT_EQ(XmlOf(b, true, u"Set \"1\""), xml);
+}
+
+// Same type, bounds and value, reals by their bits.
+bool SameBits(const Variant& a, const Variant& b) {
+  if (a.VarType() != b.VarType()) return false;
+  if (a.IsArray()) {
+    const int lo = VarArrayLowBound(a, 1), hi = VarArrayHighBound(a, 1);
+    if (VarArrayLowBound(b, 1) != lo || VarArrayHighBound(b, 1) != hi) return false;
+    for (int64_t i = lo; i <= hi; ++i)
+      if (!SameBits(a[static_cast<int>(i)], b[static_cast<int>(i)])) return false;
+    return true;
+  }
+  const TVarType t = a.VarType();
+  if (t == varSingle || t == varDouble || t == varDate) {
+    const double x = a.AsDouble(), y = b.AsDouble();
+    return std::memcmp(&x, &y, sizeof x) == 0;
+  }
+  return a == b;
+}
+
+double DoubleOfBits(uint64_t bits) {
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+float SingleOfBits(uint32_t bits) {
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+// Nested varVariant arrays, Levels deep, with 1 at the bottom.
+Variant Nested(int Levels) {
+  Variant v = 1;
+  for (int i = 0; i < Levels; ++i) {
+    Variant outer = VarArrayCreate(0, 0, varVariant);
+    outer[0] = std::move(v);
+    v = std::move(outer);
+  }
+  return v;
+}
+
+// Every value the Variant API stores reads back with the same type, bounds
+// and bits: elements of another type than their array's, bounds at the ends
+// of the Integer range, NaNs with their sign and payload.
+TEST(AssocArrayTest, XmlRoundTripOfWhatTheApiStores) {
+  Variant mixed = VarArrayCreate(0, 3, varInteger);
+  mixed[0] = u"text";
+  mixed[1] = 2.5;
+  mixed[2] = Null();
+  mixed[3] = Nested(2);
+  Variant top = VarArrayCreate(INT32_MAX - 1, INT32_MAX, varInteger);
+  top[INT32_MAX] = 7;
+  Variant bottom = VarArrayCreate(INT32_MIN, INT32_MIN + 1, varDouble);
+  bottom[INT32_MIN] = DoubleOfBits(0xFFF0000000000001u);
+  const std::vector<std::pair<String, Variant>> entries = {
+      {u"mixed", mixed},
+      {u"top", top},
+      {u"empty at top", VarArrayCreate(INT32_MAX, INT32_MAX - 1, varSingle)},
+      {u"bottom", bottom},
+      {u"signalling", DoubleOfBits(0x7FF0000000000001u)},
+      {u"payload", DoubleOfBits(0xFFF8000000012345u)},
+      {u"quiet", DoubleOfBits(0x7FF8000000000000u)},
+      {u"negative quiet", DoubleOfBits(0xFFF8000000000000u)},
+      {u"single payload", SingleOfBits(0x7FC01234u)},
+      {u"single negative", SingleOfBits(0xFFC00000u)},
+      {u"date payload", VarFromDateTime(DoubleOfBits(0x7FF4000000000000u))},
+      {u"infinity", -HUGE_VAL},
+      {u"32 deep", Nested(32)},
+  };
+  TAssocArray a(nullptr);
+  for (const auto& [k, v] : entries) a.Add(k, v);
+  const String xml = XmlOf(a, false, u"d");
+  TAssocArray b(nullptr);
+  ASSERT_TRUE(ReadXml(b, xml, u"d"));
+  ASSERT_EQ(b.NumEntries(), a.NumEntries());
+  for (int32_t i = 1; i <= a.NumEntries(); ++i) {
+    SCOPED_TRACE(StringToUtf8(a.Keys(i)));
+    EXPECT_EQ(b.Keys(i), a.Keys(i));
+    EXPECT_TRUE(SameBits(b.Values(i), a.Values(i)));
+  }
+  EXPECT_EQ(XmlOf(b, false, u"d"), xml);
+}
+
+// What the XML form cannot hold (arrays nested deeper than it reads) is
+// refused before a single byte is written.
+TEST(AssocArrayTest, XmlWriterRefusesWhatItCannotReadBack) {
+  TAssocArray a(nullptr);
+  a.SetName(u"Dict");
+  a.Add(u"fine", 1);
+  a.Add(u"deep", Nested(33));
+  TMemoryStream s;
+  try {
+    a.WriteToXMLStream(s, true, u"d");
+    ADD_FAILURE() << "no exception";
+  } catch (const EZELDStructError& e) {
+    EXPECT_EQ(e.Message(),
+              u"Component \"Dict\": entry 2 (\"deep\") holds arrays nested more than 32 deep");
+  }
+  EXPECT_EQ(s.Size(), 0);
+}
+
+// Bounds the Integer range cannot hold are damage, not a request for memory.
+TEST(AssocArrayTest, XmlReaderRefusesBoundsOutsideTheIntegerRange) {
+  for (const char16_t* bounds : {u"lo=\"-2147483648\" hi=\"-2147483649\"",
+                                 u"lo=\"2147483647\" hi=\"2147483648\"",
+                                 u"lo=\"-2147483649\" hi=\"-2147483649\""}) {
+    SCOPED_TRACE(StringToUtf8(bounds));
+    const String xml = String(u"<assocarray sig=\"Zelorbita\" id=\"d\" entries=\"1\">\r\n"
+                              u"  <entry key=\"a\" type=\"8195\" ") +
+                       bounds + u" />\r\n</assocarray>\r\n";
+    TAssocArray b(nullptr);
+    EXPECT_FALSE(ReadXml(b, xml, u"d"));
+    EXPECT_EQ(b.NumEntries(), 0);
+  }
 }
 
 TEST(AssocArrayTest, XmlBlocksByIdAndDamage) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/utf8.h"
 #include "zel/runtime/variant.h"
@@ -44,6 +46,21 @@ TEST(CreateParList, ItemTexts) {
             u"[Red,$00123457]");
 }
 
+// Braced lists, as callers write open arrays, pick the overload of their
+// element type.
+TEST(CreateParList, BracedLists) {
+  EXPECT_EQ(CreateParList({1, 2, 3}, false, 0, true), u"[1,2,3]");
+  EXPECT_EQ(CreateParList({-7, 0, 2}, true, 2, false), u"-7,0,...,");
+  EXPECT_EQ(CreateParList({true, false, true}, false, 0, false), u"TRUE,FALSE,TRUE");
+  EXPECT_EQ(CreateParList({}, false, 0, true), u"[]");
+  EXPECT_EQ(CreateParList({1u, 2u}, true, 0, false), u"1,2,");
+  EXPECT_EQ(CreateParList({1.5, 2.25}, false, 0, 3, true), u"[1.50,2.25]");
+  EXPECT_EQ(CreateParList({1, 2}, false, 0, 3, true), u"[1.00,2.00]");
+  const TColor red = 0x0000FF;
+  EXPECT_EQ(CreateParList({red, TColor{0x123456}}, false, 0, true, true), u"[Red,$00123456]");
+  EXPECT_EQ(CreateParList({0x0000FF, 0x123456}, false, 0, true, false), u"[000000FF,00123456]");
+}
+
 Variant IntArray(int Lo, int Hi) {
   Variant a = VarArrayCreate(Lo, Hi, varInteger);
   for (int i = Lo; i <= Hi; ++i) a[i] = i;
@@ -75,8 +92,12 @@ TEST(ConvertVariant, Scalars) {
 TEST(ConvertVariant, OneLevel) {
   EXPECT_EQ(ConvertVariant(IntArray(0, 2)), u"Array[0,2]:\r\n0,1,2");
   EXPECT_EQ(ConvertVariant(IntArray(0, 20)), u"Array[0,20]:\r\n0,1,2,3,4,5,6,7,8,9,10,11...");
+  // No upper bound at or above 0, or no element at all: nothing to show.
   EXPECT_EQ(ConvertVariant(IntArray(0, -1)), u"undefined array");
-  EXPECT_EQ(ConvertVariant(IntArray(-3, -2)), u"Array[-3,-2]:\r\n-3,-2");
+  EXPECT_EQ(ConvertVariant(IntArray(-3, -1)), u"undefined array");
+  EXPECT_EQ(ConvertVariant(IntArray(-3, -2)), u"undefined array");
+  EXPECT_EQ(ConvertVariant(IntArray(5, 4)), u"undefined array");
+  EXPECT_EQ(ConvertVariant(IntArray(-2, 0)), u"Array[-2,0]:\r\n-2,-1,0");
   Variant mixed = VarArrayCreate(1, 3, varVariant);
   mixed[1] = true;
   mixed[2] = u"x";
@@ -131,12 +152,22 @@ TEST(TriState, TextsAndRoundTrip) {
 }
 
 TEST(DetectCSVDelimiter, HighestCountTiesToEarlier) {
+  using namespace std::string_literals;
   struct Case {
-    const char16_t* text;
+    String text;
     TCSVDelimiters expected;
-  } cases[] = {{u"a;b,c;d", csvSemicolon}, {u"a,b;c", csvSemicolon},   {u"abc", csvUnknown},
-               {u"", csvUnknown},          {u"a b;c;d", csvSemicolon}, {u"1,2,3;4 5", csvComma},
-               {u"a\tb\tc:d", csvTab},     {u"a:b c", csvBlank}};
+  } cases[] = {{u"a;b,c;d", csvSemicolon},
+               {u"a,b;c", csvSemicolon},
+               {u"abc", csvUnknown},
+               {u"", csvUnknown},
+               {u"a b;c;d", csvSemicolon},
+               {u"1,2,3;4 5", csvComma},
+               {u"a\tb\tc:d", csvTab},
+               {u"a:b c", csvBlank},
+               // Code 0, the character of csvUnknown, is counted first.
+               {u"\0\0\0a;b"s, csvUnknown},
+               {u"\0a;b"s, csvUnknown},
+               {u"\0a;b;c"s, csvSemicolon}};
   for (const auto& c : cases) {
     SCOPED_TRACE(StringToUtf8(c.text));
     EXPECT_EQ(DetectCSVDelimiter(c.text), c.expected);
@@ -150,7 +181,10 @@ TEST(ProcessHexChars, Escapes) {
   } cases[] = {
       {u"\\#41BC", u"ABC"}, {u"\\\\#41", u"\\#41"},       {u"a\\b", u"a\\b"}, {u"\\#$4x", u"\x04x"},
       {u"\\# 9", u"\t"},    {u"\\#zz", String(1, u'\0')}, {u"\\#6a", u"j"},   {u"end\\", u"end\\"},
-      {u"\\#", u"\\#"},     {u"\\#4", u"\\#4"},           {u"\\#41", u"A"},   {u"\\\\", u"\\"},
+      {u"\\#41", u"A"},   {u"\\\\", u"\\"},
+      // Fewer than two characters after "#": those that are there are read.
+      {u"x\\#4", u"x\x04"}, {u"\\#4", u"\x04"},           {u"\\#", String(1, u'\0')},
+      {u"\\# ", String(1, u'\0')}, {u"\\#$", String(1, u'\0')}, {u"a\\#f", u"a\x0f"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(StringToUtf8(c.in));

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "support/temp_dir.h"
+#include "zel/base/errors.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -27,6 +28,16 @@ TEST(UUEncode, KnownForm) {
   const std::string two_lines = UUEncodeBytes(std::string(46, 'a'));
   EXPECT_EQ(two_lines.substr(15, 1), "M");  // 45 bytes on the first line
   EXPECT_EQ(UUEncodeStr(u"Cat"), u"begin 644 data\n#0V%T\n`\nend\n");
+}
+
+// The name ends the "begin" line: a name that would break that line, or no
+// name at all, is refused before anything is encoded.
+TEST(UUEncode, RefusesNamesThatBreakTheHeader) {
+  for (const char* name : {"a\nb", "a\n", "\nbegin 644 x", "a\rb", "a\r", ""}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(UUEncodeBytes("Cat", name), EZELStringlError);
+  }
+  EXPECT_EQ(UUEncodeBytes("Cat", "a b\t.txt"), "begin 644 a b\t.txt\n#0V%T\n`\nend\n");
 }
 
 TEST(UUEncode, RoundTripsEveryLength) {

@@ -29,6 +29,14 @@ else
   echo "uudecode not installed: skipping the uudecode check"
 fi
 
+# A name that would break the "begin" line is refused as a bad argument.
+for name in "$(printf 'a\nb')" "$(printf 'a\rb')" ""; do
+  echo x | "$ZEL" uu --name "$name" > "$T/named.uu" 2> "$T/named.err"
+  check "uu --name with a line break" 2 $?
+  check "uu --name message" "zel uu: --name needs a name without line breaks" "$(head -n 1 "$T/named.err")"
+  check "uu --name writes nothing" "" "$(cat "$T/named.uu")"
+done
+
 "$ZEL" scramble --seed 7 < "$T/r.bin" | "$ZEL" unscramble --seed 7 > "$T/un.bin"
 cmp -s "$T/r.bin" "$T/un.bin"; check "scramble round trip" 0 $?
 "$ZEL" scramble --seed nine < /dev/null 2> /dev/null; check "scramble bad seed" 2 $?

@@ -37,7 +37,7 @@ int RunUu(Args& args) {
   if (!decode) {
     std::string name = name_option.value_or(
         file == "-" ? "data" : std::filesystem::path(file).filename().string());
-    if (name.empty() || name.find('\n') != std::string::npos)
+    if (name.empty() || name.find_first_of("\r\n") != std::string::npos)
       zel_tool::Fail("--name needs a name without line breaks");
     zel_tool::WriteOutput(zel::UUEncodeBytes(input, name));
     return zel_tool::FinishOutput("uu") ? 0 : 1;

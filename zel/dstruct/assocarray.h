@@ -35,9 +35,14 @@
 //   </assocarray>                                            that is an array likewise)
 //
 // T is the Variant type code. Integers are written in decimal, Single and
-// Double (and dates) in the shortest text that reads back to the same value,
-// Booleans as True / False, null and empty without a value. Reading gives
-// back every key, value and type exactly, in the same order.
+// Double (and dates) in the shortest text that reads back to the same value
+// (a NaN as "nan" or "-nan", with its payload when it has one:
+// "nan(0x1)" gives the mantissa field in hexadecimal), Booleans as True /
+// False, null and empty without a value. An element of an array may hold a
+// value of another type than the array's, as the Variant allows; its item
+// says its own type. Reading gives back every key, value, type, bound and
+// bit exactly, in the same order. Arrays nested more than 32 deep have no
+// XML form: the writer refuses them.
 //
 // Not thread-safe: one array belongs to one thread at a time.
 #pragma once
@@ -145,8 +150,10 @@ class ZEL_API TAssocArray : public TComponent {
   // caller.
   bool ReadFromXMLStream(TStream& InStream, const String& DataID);
   // Writes the block (see above) with the id DataID at the position of
-  // OutStream, the XML declaration first if CreateHeader. Write errors of
-  // the stream (EWriteError) pass to the caller.
+  // OutStream, the XML declaration first if CreateHeader. Raises
+  // EZELDStructError Component "<Name>": entry N ("<key>") holds arrays
+  // nested more than 32 deep, before writing anything, when a value has no
+  // XML form. Write errors of the stream (EWriteError) pass to the caller.
   void WriteToXMLStream(TStream& OutStream, bool CreateHeader, const String& DataID) const;
   // Adds (through Add) one text entry per attribute of an XML attribute text
   // such as `id="7" name="a b"` (the rules of ScanForXMLAttrib: name=value

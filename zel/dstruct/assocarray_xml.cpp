@@ -1,11 +1,14 @@
 // XML form of TAssocArray (the layout is described in assocarray.h).
+#include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <system_error>
 
 #include "zel/dstruct/assocarray.h"
 #include "zel/dstruct/internal/assoc_index.h"
+#include "zel/dstruct/internal/component_error.h"
 #include "zel/dstruct/internal/xml_text.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/sysutils.h"
@@ -39,6 +42,54 @@ bool IsScalarCode(TVarType t) {
 
 String Ascii(const std::string& s) { return String(s.begin(), s.end()); }
 
+// NaNs keep their sign and payload. The mantissa fields of the two real
+// formats and the mantissa of the quiet NaN that "nan" reads as.
+struct RealBits {
+  uint64_t mantissa;
+  uint64_t quiet;
+};
+constexpr RealBits kDoubleBits{(uint64_t{1} << 52) - 1, uint64_t{1} << 51};
+constexpr RealBits kSingleBits{(uint64_t{1} << 23) - 1, uint64_t{1} << 22};
+
+// "nan" or "-nan" for the quiet NaN without payload, else with its mantissa
+// field in hexadecimal: "nan(0x1)", "-nan(0x8000000012345)".
+String NanText(bool Negative, uint64_t Mantissa, const RealBits& Format) {
+  std::string s = Negative ? "-nan" : "nan";
+  if (Mantissa != Format.quiet) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, Mantissa, 16);
+    s.append("(0x").append(buf, r.ptr).append(")");
+  }
+  return Ascii(s);
+}
+
+// Whether Text names a NaN (an optional "-", then "nan" in any case).
+bool IsNanText(const String& Text) {
+  const size_t at = !Text.empty() && Text[0] == u'-' ? 1 : 0;
+  return Text.size() >= at + 3 && LowerCase(Text.substr(at, 3)) == u"nan";
+}
+
+// Reads a text that IsNanText accepted: the sign, and the mantissa field of
+// Format (the quiet NaN's when the text gives none). False when the payload
+// is malformed, 0 (an infinity) or wider than the field.
+bool ParseNan(const String& Text, const RealBits& Format, bool& Negative, uint64_t& Mantissa) {
+  Negative = Text[0] == u'-';
+  const String rest = Text.substr(Negative ? 4 : 3);
+  if (rest.empty()) {
+    Mantissa = Format.quiet;
+    return true;
+  }
+  if (rest.size() < 5 || rest.size() > 20 || rest.compare(0, 3, u"(0x") != 0 ||
+      rest.back() != u')')
+    return false;
+  const std::string hex(rest.begin() + 3, rest.end() - 1);
+  for (char16_t c : rest)
+    if (c > 0x7F) return false;
+  const auto r = std::from_chars(hex.data(), hex.data() + hex.size(), Mantissa, 16);
+  return r.ec == std::errc() && r.ptr == hex.data() + hex.size() && Mantissa != 0 &&
+         Mantissa <= Format.mantissa;
+}
+
 // The value text of a scalar (escaped).
 String ValueText(const Variant& v) {
   const TVarType t = v.VarType();
@@ -49,9 +100,15 @@ String ValueText(const Variant& v) {
   } else if (IsUnsignedInt(t)) {
     r = std::to_chars(buf, buf + sizeof buf, v.AsUInt64());
   } else if (t == varSingle) {
-    r = std::to_chars(buf, buf + sizeof buf, static_cast<float>(v.AsDouble()));
+    const auto f = static_cast<float>(v.AsDouble());
+    const auto bits = std::bit_cast<uint32_t>(f);
+    if (std::isnan(f)) return NanText(bits >> 31 != 0, bits & kSingleBits.mantissa, kSingleBits);
+    r = std::to_chars(buf, buf + sizeof buf, f);
   } else if (t == varDouble || t == varDate) {
-    r = std::to_chars(buf, buf + sizeof buf, t == varDate ? v.AsDateTime() : v.AsDouble());
+    const double d = t == varDate ? v.AsDateTime() : v.AsDouble();
+    const auto bits = std::bit_cast<uint64_t>(d);
+    if (std::isnan(d)) return NanText(bits >> 63 != 0, bits & kDoubleBits.mantissa, kDoubleBits);
+    r = std::to_chars(buf, buf + sizeof buf, d);
   } else if (t == varBoolean) {
     return v.AsBoolean() ? u"True" : u"False";
   } else if (IsText(t)) {
@@ -75,7 +132,8 @@ void WriteValue(TStream& out, const String& head, const Variant& v, const char16
     const int hi = VarArrayHighBound(v, 1);
     line += u" lo=\"" + IntToStr(lo) + u"\" hi=\"" + IntToStr(hi) + u"\" />";
     WriteLnStream(out, line);
-    for (int i = lo; i <= hi; ++i) WriteValue(out, String(), v[i], u"item");
+    // 64 bits: hi may be the largest Integer.
+    for (int64_t i = lo; i <= hi; ++i) WriteValue(out, String(), v[static_cast<int>(i)], u"item");
     return;
   }
   if (t == varEmpty || t == varNull || !IsScalarCode(t)) {
@@ -88,6 +146,24 @@ void WriteValue(TStream& out, const String& head, const Variant& v, const char16
   line += tag;
   line += u'>';
   WriteLnStream(out, line);
+}
+
+// Why V cannot be written so that it reads back, or empty when it can:
+// arrays nested deeper than the reader takes (Depth counts the arrays around
+// V), or a type code without a written form.
+String Unwritable(const Variant& V, int Depth) {
+  if (!V.IsArray())
+    return IsScalarCode(V.VarType()) ? String()
+                                     : u"holds a value of type " + IntToStr(V.VarType());
+  if (Depth >= kMaxDepth)
+    return u"holds arrays nested more than " + IntToStr(kMaxDepth) + u" deep";
+  const int lo = VarArrayLowBound(V, 1);
+  const int hi = VarArrayHighBound(V, 1);
+  for (int64_t i = lo; i <= hi; ++i) {
+    String why = Unwritable(V[static_cast<int>(i)], Depth + 1);
+    if (!why.empty()) return why;
+  }
+  return String();
 }
 
 // ---- reading --------------------------------------------------------------------
@@ -141,13 +217,29 @@ bool ParseScalar(TVarType t, const String& text, Variant& v) {
   }
   if (t == varSingle) {
     float x;
-    if (!ParseFloat(text, x)) return false;
+    if (IsNanText(text)) {
+      bool negative;
+      uint64_t mantissa;
+      if (!ParseNan(text, kSingleBits, negative, mantissa)) return false;
+      x = std::bit_cast<float>(static_cast<uint32_t>((negative ? 0xFF800000u : 0x7F800000u) |
+                                                     mantissa));
+    } else if (!ParseFloat(text, x)) {
+      return false;
+    }
     v = Variant(x);
     return true;
   }
   if (t == varDouble || t == varDate) {
     double x;
-    if (!ParseFloat(text, x)) return false;
+    if (IsNanText(text)) {
+      bool negative;
+      uint64_t mantissa;
+      if (!ParseNan(text, kDoubleBits, negative, mantissa)) return false;
+      x = std::bit_cast<double>((negative ? 0xFFF0000000000000u : 0x7FF0000000000000u) |
+                                mantissa);
+    } else if (!ParseFloat(text, x)) {
+      return false;
+    }
     v = t == varDate ? VarFromDateTime(x) : Variant(x);
     return true;
   }
@@ -211,7 +303,7 @@ class BlockReader {
     if (t != (varArray | elem) || depth >= kMaxDepth || !contents.empty() ||
         !ParseInt64(ScanForXMLAttrib(attribs, u"lo"), lo) ||
         !ParseInt64(ScanForXMLAttrib(attribs, u"hi"), hi) || lo < INT32_MIN || lo > INT32_MAX ||
-        hi < lo - 1 || hi > INT32_MAX)
+        hi < lo - 1 || hi < INT32_MIN || hi > INT32_MAX)
       return false;
     // Each element needs an item of its own in the text that is left.
     const auto left = text_.size() - static_cast<size_t>(pos_ - 1);
@@ -222,7 +314,7 @@ class BlockReader {
       if (ReadNextTagInString(text_, pos_, kTags(), a, c) != kItem) return false;
       Variant item;
       if (!ReadValue(a, c, item, depth + 1)) return false;
-      if (elem != varVariant && item.VarType() != elem) return false;
+      // Any element may hold a value of another type than its array's.
       v[static_cast<int>(i)] = std::move(item);
     }
     return true;
@@ -250,6 +342,12 @@ bool EndsWithEndTag(TStream& s) {
 
 void TAssocArray::WriteToXMLStream(TStream& OutStream, bool CreateHeader,
                                    const String& DataID) const {
+  for (int32_t i = 0; i < FNEntries; ++i) {
+    const String why = Unwritable(FDataArray[static_cast<size_t>(i)], 0);
+    if (!why.empty())
+      internal::RaiseComponentError(*this, u"entry " + IntToStr(i + 1) + u" (\"" +
+                                               FKeyArray[static_cast<size_t>(i)] + u"\") " + why);
+  }
   if (CreateHeader) WriteLnStream(OutStream, u"<?xml version=\"1.0\"?>");
   WriteLnStream(OutStream, u"<!-- TAssocArray / Zelorbita -->");
   WriteLnStream(OutStream, u"<assocarray sig=\"Zelorbita\" vers=\"1.0\" id=\"" +

@@ -1,5 +1,6 @@
 #include "zel/stringl/parlist.h"
 
+#include <algorithm>
 #include <array>
 
 #include "zel/base/csvdelim.h"
@@ -159,7 +160,7 @@ String ConvertVariant(const Variant& Value) {
   if (!Value.IsArray()) return ElementText(Value);
   Level lv[3];
   lv[0] = MakeLevel(Value, 12);
-  if (lv[0].hi < lv[0].lo) return u"undefined array";
+  if (lv[0].hi < 0 || lv[0].hi < lv[0].lo) return u"undefined array";
   int levels = 1;
   const Variant& first = Value[lv[0].lo];
   if (first.IsArray()) {
@@ -221,9 +222,10 @@ String TriStateToStr(TTriState State, int32_t Style) {
 // ---- CSV delimiter ----------------------------------------------------------
 
 TCSVDelimiters DetectCSVDelimiter(const String& Text) {
+  // csvUnknown's own character (code 0) counts too, first of all kinds.
   std::array<size_t, 6> count{};
   for (Char c : Text) {
-    for (size_t k = csvBlank; k <= csvTab; ++k)
+    for (size_t k = csvUnknown; k <= csvTab; ++k)
       if (c == CSVDELIMITERS[k]) ++count[k];
   }
   TCSVDelimiters best = csvUnknown;
@@ -243,14 +245,14 @@ int HexDigit(Char c) {
   return -1;
 }
 
-// The code of a two-character hexadecimal field (see ProcessHexChars).
-Char HexField(Char a, Char b) {
-  const Char f[2] = {a, b};
+// The code of a hexadecimal field of N (at most two) characters (see
+// ProcessHexChars).
+Char HexField(const Char* f, size_t n) {
   size_t i = 0;
-  while (i < 2 && f[i] == u' ') ++i;
-  if (i < 2 && f[i] == u'$') ++i;
+  while (i < n && f[i] == u' ') ++i;
+  if (i < n && f[i] == u'$') ++i;
   int v = 0;
-  for (; i < 2; ++i) {
+  for (; i < n; ++i) {
     const int d = HexDigit(f[i]);
     if (d < 0) break;
     v = v * 16 + d;
@@ -267,9 +269,11 @@ String ProcessHexChars(const String& Text) {
   for (size_t i = 0; i < n; ++i) {
     const Char c = Text[i];
     if (c == u'\\' && i + 1 < n) {
-      if (Text[i + 1] == u'#' && i + 3 < n) {
-        out += HexField(Text[i + 2], Text[i + 3]);
-        i += 3;
+      if (Text[i + 1] == u'#') {
+        // The field is the two characters after "#", or those left.
+        const size_t field = std::min<size_t>(2, n - (i + 2));
+        out += HexField(Text.data() + i + 2, field);
+        i += 1 + field;
         continue;
       }
       if (Text[i + 1] == u'\\') {

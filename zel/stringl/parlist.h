@@ -14,7 +14,9 @@
 // so they may run in several threads at once on different data.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "zel/base/types.h"
@@ -45,6 +47,28 @@ ZEL_API String CreateParList(const std::vector<bool>& Items, bool TrailingComma,
                              bool Brackets);
 ZEL_API String CreateParList(const TDoubleArray& Items, bool TrailingComma, int32_t MaxItems,
                              int32_t SigDigits, bool Brackets);
+// Braced lists. Braced lists of reals and colours reach their forms above
+// through the argument after MaxItems (SigDigits an integer, Brackets a
+// Boolean); integers and Booleans need forms of their own, which a braced
+// list would otherwise find ambiguous between the two vectors.
+//
+// The integer form for Items written as a braced list, with TrailingComma,
+// MaxItems and Brackets as above: CreateParList({1, 2, 3}, false, 0, true)
+// gives "[1,2,3]". Every braced list that is not made of Booleans comes
+// here, the empty one included ("[]").
+inline String CreateParList(std::initializer_list<int32_t> Items, bool TrailingComma,
+                            int32_t MaxItems, bool Brackets) {
+  return CreateParList(TIntArray(Items), TrailingComma, MaxItems, Brackets);
+}
+// The Boolean form for Items written as a braced list, with TrailingComma,
+// MaxItems and Brackets as above: CreateParList({true, false}, false, 0,
+// true) gives "[TRUE,FALSE]". (Only a list of Booleans deduces B.)
+template <class B>
+  requires std::same_as<B, bool>
+inline String CreateParList(std::initializer_list<B> Items, bool TrailingComma, int32_t MaxItems,
+                            bool Brackets) {
+  return CreateParList(std::vector<bool>(Items), TrailingComma, MaxItems, Brackets);
+}
 
 // ---- ConvertVariant ---------------------------------------------------------
 //
@@ -63,8 +87,9 @@ ZEL_API String CreateParList(const TDoubleArray& Items, bool TrailingComma, int3
 //   two levels:   one line per index j of level 2 holding value[i][j] for the
 //                 shown i, each line ended by CR LF;
 //   three levels: "layer k:\r\n" and the lines of value[i][j][k] per layer k.
-// An empty array gives "undefined array". In a one-level table elements of
-// type code 12 are skipped.
+// An array whose upper bound is below 0, or that has no element, gives
+// "undefined array". In a one-level table elements of type code 12 are
+// skipped.
 //
 // Ragged data never fails: where a deeper level expects an array but finds a
 // scalar, or an index lies outside the bounds of a shorter inner array, the
@@ -86,10 +111,12 @@ ZEL_API String TriStateToStr(TTriState State, int32_t Style);
 
 // ---- CSV delimiters ---------------------------------------------------------
 
-// The delimiter that occurs most often in Text among blank, semicolon, comma,
-// colon and tab (case-sensitive counts); a tie goes to the earlier one in that
-// order. csvUnknown when none occurs. "a;b,c;d" -> csvSemicolon,
-// "a,b;c" -> csvSemicolon (tie), "abc" -> csvUnknown.
+// The kind whose character occurs most often in Text, counting in the order
+// csvUnknown (the character with code 0), blank, semicolon, comma, colon and
+// tab; a tie goes to the earlier kind. csvUnknown when none occurs, and also
+// when code 0 occurs at least as often as every delimiter. "a;b,c;d" ->
+// csvSemicolon, "a,b;c" -> csvSemicolon (tie), "abc" -> csvUnknown,
+// "\0\0\0a;b" -> csvUnknown.
 ZEL_API TCSVDelimiters DetectCSVDelimiter(const String& Text);
 
 // ---- escapes ----------------------------------------------------------------
@@ -97,9 +124,11 @@ ZEL_API TCSVDelimiters DetectCSVDelimiter(const String& Text);
 // Expands the escapes in Text, left to right: "\#hh" becomes the character with
 // the hexadecimal code hh (of the two characters after "#": leading blanks
 // skipped, an optional "$", digits of either case up to the first other
-// character; no digits give code 0); "\\" becomes "\". A backslash followed by
-// anything else stays, and so does a "\#" with fewer than two characters after
-// the "#". "\#41BC" -> "ABC"; "\\#41" -> "\#41"; "a\b" -> "a\b".
+// character; no digits give code 0); near the end of Text the field is the
+// characters that are left ("x\#4" -> "x" and the character with code 4,
+// a final "\#" -> the character with code 0), as TGrep reads its patterns.
+// "\\" becomes "\"; a backslash followed by anything else stays.
+// "\#41BC" -> "ABC"; "\\#41" -> "\#41"; "a\b" -> "a\b".
 ZEL_API String ProcessHexChars(const String& Text);
 
 // ---- sorting a list by a key ------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "zel/base/errors.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -21,6 +22,9 @@ int Value(char c) {
 }  // namespace
 
 std::string UUEncodeBytes(std::string_view Bytes, std::string_view FileName, int Mode) {
+  // The name ends the "begin" line; decoders read it up to the line end.
+  if (FileName.empty() || FileName.find_first_of("\r\n") != std::string_view::npos)
+    throw EZELStringlError(u"UUEncodeBytes: the file name is empty or holds a line break");
   std::string out;
   out.reserve(Bytes.size() / 3 * 4 + Bytes.size() / kLineBytes * 2 + 64 + FileName.size());
   char mode[8];

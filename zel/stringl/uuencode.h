@@ -37,7 +37,10 @@ inline constexpr int32_t uuOK = 0;
 inline constexpr int32_t uuNoEnd = -1;         // the text ran out before the end of the data
 inline constexpr int32_t uuBadCharacter = -2;  // a character outside " ".."`"; stopped before it
 
-// The bytes in encoded form, with "begin <Mode in octal> <FileName>".
+// The bytes in encoded form, with "begin <Mode in octal> <FileName>" (the
+// permission bits of Mode). Raises EZELStringlError when FileName is empty or
+// holds a line feed or carriage return, which would end the "begin" line
+// before the name does.
 ZEL_API std::string UUEncodeBytes(std::string_view Bytes, std::string_view FileName = "data",
                                   int Mode = 0644);
 // Decodes Text into Bytes (replacing its contents); returns a status above.
