@@ -65,9 +65,10 @@ bool SamePixels(const zel::TBitmap& a, const zel::TBitmap& b) {
 // Rows of at most 1 000 000 pixels: libpng's rows, the scratch row and the
 // first row of pixels, with room for zlib and the structures.
 constexpr size_t kFixedAllowance = size_t{48} << 20;
-// Bytes of pixels one input byte can become, twice (an interlaced image
-// holds its reduced images and then the whole image).
-constexpr size_t kPerInputByte = 2 * 1032 * 8 * 4;
+// Bytes of pixels one input byte can become, five times: the storage grows
+// fourfold at a time, and an interlaced image holds its reduced images and
+// then the whole image.
+constexpr size_t kPerInputByte = 5 * 1032 * 8 * 4;
 
 }  // namespace
 

@@ -192,9 +192,10 @@ void PngReadData(png_structp png, png_bytep Out, size_t Count) {
   if (ended) png_error(png, "the data ends before the image does");
 }
 
-// The pixels of an image as its rows arrive. Storage grows with the rows
-// (doubling, never beyond the whole image), so data that ends early costs
-// what it held. An interlaced image arrives as seven reduced images, stored
+// The pixels of an image as its rows arrive. Storage grows with the rows,
+// fourfold at a time (few reallocations and copies for a whole image) and
+// never beyond the whole image, so data that ends early costs at most four
+// times what it held. An interlaced image arrives as seven reduced images, stored
 // one after the other and put in place once all have arrived.
 class PngRows {
  public:
@@ -247,7 +248,7 @@ class PngRows {
     const size_t total = static_cast<size_t>(width_) * height_;
     const size_t need = pixels_.size() + Count;
     if (need > pixels_.capacity())
-      pixels_.reserve(std::min(total, std::max(need, 2 * pixels_.capacity())));
+      pixels_.reserve(std::min(total, std::max(need, 4 * pixels_.capacity())));
     pixels_.resize(need);
     return pixels_.data() + (need - Count);
   }

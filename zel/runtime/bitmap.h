@@ -23,11 +23,11 @@
 // opened raises the file stream's EFOpenError, and an exception of the
 // stream passes to the caller.
 //
-// Memory of a load. The pixels are stored as the rows are decoded, so data
-// that ends early (or a header that declares a huge image over a few bytes)
-// costs what the data held, not what the header claims: a 96-byte file
-// declaring 16384 x 16384 pixels fails on its missing rows having used a few
-// hundred KiB. An interlaced image holds its reduced images and then the
+// Memory of a load. The pixels are stored as the rows are decoded (the
+// storage grows fourfold at a time, never beyond the image), so data that
+// ends early, or a header that declares a huge image over a few bytes, costs
+// what the data held, not what the header claims: a 92-byte file declaring
+// 16384 x 16384 pixels fails on its missing rows having used about 300 KiB. An interlaced image holds its reduced images and then the
 // whole image once, so it peaks at twice the image. An image of more pixels
 // than LoadPixelLimit() (by default kMaxPixels, 2^28 pixels or 1 GiB) is
 // refused with EInvalidGraphic ("... the image is too large ...") before any
