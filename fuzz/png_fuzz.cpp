@@ -3,14 +3,56 @@
 // Properties checked: loading never crashes; rejected data raises
 // EInvalidGraphic and leaves the bitmap exactly as it was; accepted data
 // gives a bitmap that saves as PNG and loads back with every pixel equal.
+//
+// Memory bound: this program replaces the global operator new and delete to
+// count live bytes, and the loader sends libpng's allocations there too, so
+// every allocation of a load is counted. The peak of a load must stay within
+// a fixed allowance for the decoder's rows plus what the input can expand to
+// (deflate expands at most 1032-fold, a 1-bit pixel becomes 4 bytes), never
+// what a header claims.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/stream.h"
 
 namespace {
+
+// Live and peak bytes handed out through operator new (the fuzzer's own
+// threads may allocate too).
+std::atomic<size_t> g_live{0};
+std::atomic<size_t> g_peak{0};
+
+// Each block carries its size in a header of the largest fundamental
+// alignment, so delete knows what it gives back.
+constexpr size_t kHeader = alignof(std::max_align_t);
+
+void* Allocate(size_t size) noexcept {
+  auto* p = static_cast<unsigned char*>(std::malloc(size + kHeader));
+  if (p == nullptr) return nullptr;
+  *reinterpret_cast<size_t*>(p) = size;
+  const size_t live = g_live.fetch_add(size, std::memory_order_relaxed) + size;
+  size_t peak = g_peak.load(std::memory_order_relaxed);
+  while (live > peak && !g_peak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+  }
+  return p + kHeader;
+}
+
+void Release(void* ptr) noexcept {
+  if (ptr == nullptr) return;
+  auto* p = static_cast<unsigned char*>(ptr) - kHeader;
+  g_live.fetch_sub(*reinterpret_cast<size_t*>(p), std::memory_order_relaxed);
+  std::free(p);
+}
+
+void* AllocateOrThrow(size_t size) {
+  void* p = Allocate(size);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
 
 bool SamePixels(const zel::TBitmap& a, const zel::TBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
@@ -20,7 +62,26 @@ bool SamePixels(const zel::TBitmap& a, const zel::TBitmap& b) {
   return true;
 }
 
+// Rows of at most 1 000 000 pixels: libpng's rows, the scratch row and the
+// first row of pixels, with room for zlib and the structures.
+constexpr size_t kFixedAllowance = size_t{48} << 20;
+// Bytes of pixels one input byte can become, five times: the storage grows
+// fourfold at a time, and an interlaced image holds its reduced images and
+// then the whole image.
+constexpr size_t kPerInputByte = 5 * 1032 * 8 * 4;
+
 }  // namespace
+
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* ptr) noexcept { Release(ptr); }
+void operator delete[](void* ptr) noexcept { Release(ptr); }
+void operator delete(void* ptr, size_t) noexcept { Release(ptr); }
+void operator delete[](void* ptr, size_t) noexcept { Release(ptr); }
+void operator delete(void* ptr, const std::nothrow_t&) noexcept { Release(ptr); }
+void operator delete[](void* ptr, const std::nothrow_t&) noexcept { Release(ptr); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   zel::TMemoryStream in;
@@ -28,9 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.SetPosition(0);
   zel::TBitmap bitmap(2, 1);
   bitmap.ScanLine(0)[1] = 0xFF123456u;
+  const size_t base = g_live.load();
+  g_peak.store(base);
+  bool loaded = true;
   try {
     bitmap.LoadFromStream(in);
   } catch (const zel::EInvalidGraphic&) {
+    loaded = false;
+  }
+  if (g_peak - base > kFixedAllowance + kPerInputByte * size) std::abort();
+  if (!loaded) {
     if (bitmap.Width() != 2 || bitmap.Height() != 1 || bitmap.ScanLine(0)[1] != 0xFF123456u)
       std::abort();
     return 0;

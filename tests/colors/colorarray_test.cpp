@@ -241,7 +241,8 @@ TEST_F(ColorArrayFile, StoreAndLoad) {
   ASSERT_TRUE(b.LoadFromFile(name, true));
   EXPECT_EQ(b.Size(), 3);
   EXPECT_EQ(Entries(b), (std::vector<TColor>{0xFF, 0xFF00, 0xFF0000}));
-  // "20 10" supplies no entry: it may shrink the array but not grow it.
+  // "20 10" supplies no entry: it may shrink the array but not grow it by
+  // more than the bytes read.
   EXPECT_FALSE(b.LoadFromFile(dir.File("c.txt"), true));
   EXPECT_EQ(b.Size(), 3);
   b.SetSize(1000);
@@ -249,6 +250,25 @@ TEST_F(ColorArrayFile, StoreAndLoad) {
   EXPECT_EQ(b.Size(), 10);
   EXPECT_FALSE(b.LoadFromFile(dir.File("missing.txt"), true));
   EXPECT_FALSE(a.StoreOnFile(1, 3, dir.File("no/such/dir.txt")));
+}
+
+// A part of a scale, stored and loaded with AdjustSize into a smaller array:
+// the array takes the last index as its size before the entries are read.
+TEST_F(ColorArrayFile, LoadsAPartIntoASmallerArray) {
+  TColorArray src(nullptr);  // 1000 entries, the rainbow scale
+  const String name = dir.File("part.txt");
+  ASSERT_TRUE(src.StoreOnFile(501, 1000, name));
+  TColorArray b(nullptr);
+  b.SetSize(100);
+  b.Fill(0x123456);
+  EventCounter ev(b);
+  ASSERT_TRUE(b.LoadFromFile(name, true));
+  EXPECT_EQ(b.Size(), 1000);
+  EXPECT_EQ(ev.count, 1 + 500 + 1);  // the resize, each entry, the end
+  const auto got = Entries(b);
+  for (int32_t ix : {1, 100}) EXPECT_EQ(got[ix - 1], 0x123456u) << ix;
+  for (int32_t ix : {101, 500}) EXPECT_EQ(got[ix - 1], 0u) << ix;
+  for (int32_t ix = 501; ix <= 1000; ++ix) ASSERT_EQ(got[ix - 1], src.GetColorElem(ix)) << ix;
 }
 
 TEST_F(ColorArrayFile, InsideALargerFile) {
@@ -274,16 +294,31 @@ TEST_F(ColorArrayFile, InsideALargerFile) {
   f.Close();
 }
 
+// Entry lines go through the hexadecimal reader; lines past the end of the
+// file leave their entries alone.
 TEST_F(ColorArrayFile, HandWrittenFiles) {
   struct Case {
     std::string text;
     bool adjust;
-    std::vector<TColor> want;  // entries 1..3 (size 3 before) after the load
+    std::vector<TColor> want;  // the entries (3 of them before) after the load
   } cases[] = {
       {"1 3\n$ff\n  ff00 \t\nFF0000", false, {0xFF, 0xFF00, 0xFF0000}},
       {"  2\t3  trailing words\r\n00000001\r\n00000002\r\n", false, {0xFF, 1, 2}},
       {"-1 2\n1\n2\n3\n4\n", false, {3, 4, 0xFF0000}},
-      {"3 5\n7\n8\n9\n", true, {0xFF, 0xFF00, 7, 8, 9}},  // grows by what the file holds
+      // Each line read as far as it is a number.
+      {"1 3\n0000FF00 red\n12G4\nxyz\n", false, {0xFF00, 0x12, 0}},
+      {"1 3\n1230000FF00\n\n \n", false, {0xFF00, 0, 0}},  // last 8 digits; empty lines
+      {"1 3\n  $FF\n\tFF\n$$1\n", false, {0, 0, 0}},      // "$" only first; tab no blank
+      {"1 2\n  12\n $\n", false, {0x12, 0, 0xFF0000}},
+      // Files that end early.
+      {"1 3\n00000001\n00000002\n", true, {1, 2, 0xFF0000}},
+      {"1 3\n7\n", false, {7, 0xFF00, 0xFF0000}},
+      {"1 2\n", true, {0xFF, 0xFF00}},
+      {"-2000000000 1\n5\n", false, {0xFF, 0xFF00, 0xFF0000}},
+      // Growing by what the bytes read back.
+      {"3 5\n7\n8\n9\n", true, {0xFF, 0xFF00, 7, 8, 9}},
+      {"3 5\n7\n", true, {0xFF, 0xFF00, 7, 0, 0}},
+      {"6 6\n9\n", true, {0xFF, 0xFF00, 0xFF0000, 0, 0, 9}},
       {"5 3\n", false, {0xFF, 0xFF00, 0xFF0000}},
   };
   for (const auto& c : cases) {
@@ -296,7 +331,7 @@ TEST_F(ColorArrayFile, HandWrittenFiles) {
   }
 }
 
-TEST_F(ColorArrayFile, DamagedFilesLeaveTheArrayAlone) {
+TEST_F(ColorArrayFile, RefusedFilesLeaveTheArrayAlone) {
   struct Case {
     const char* what;
     std::string text;
@@ -308,15 +343,10 @@ TEST_F(ColorArrayFile, DamagedFilesLeaveTheArrayAlone) {
       {"header not numbers", "a b\n", true, 0},
       {"header with junk between", "1,3\n", true, 0},
       {"header out of range", "1 4294967296\n", true, 0},
+      // Growing past what the bytes read back.
       {"header promises billions", "1 2000000000\n000000FF\n0000FF00\n", true, 0},
       {"header leaves a gap", "2000000000 2000000001\n000000FF\n0000FF00\n", true, 0},
-      {"too few entries", "1 3\n000000FF\n0000FF00\n", true, 0},
-      {"too few entries, no adjust", "1 3\n000000FF\n", false, 0},
-      {"empty entry line", "1 3\n000000FF\n\n00FF0000\n", true, 0},
-      {"entry not hexadecimal", "1 3\n000000FF\nxyz\n00FF0000\n", true, 0},
-      {"entry with junk", "1 3\n000000FF\n0000FF00 red\n00FF0000\n", true, 0},
-      {"entry too long", "1 3\n000000FF\n1230000FF00\n00FF0000\n", true, 0},
-      {"dollar after blanks", "1 1\n  $FF\n", true, 0},
+      {"header promises more", "1 1100\n1\n2\n", true, 0},
       // Without AdjustSize a last index beyond the size is refused before any
       // entry is read, after one OnChange.
       {"beyond the size", "1 2000\n000000FF\n", false, 1},

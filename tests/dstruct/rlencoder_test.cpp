@@ -15,8 +15,26 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// The encoder byte by byte, as the code describes it.
-Bytes ModelEncode(const Bytes& in) {
+// The closing loop of a caller that holds `waiting` bytes and calls Finish
+// until it returns less than BufLeng: every call appends the triple of the
+// pending run (empty after the first) and hands out one block. Ends only for
+// a BufLeng above 3.
+Bytes ModelFinishLoop(Bytes waiting, size_t buf_leng, uint8_t c, uint8_t l) {
+  Bytes out;
+  for (;;) {
+    waiting.insert(waiting.end(), {0xA5, c, l});
+    c = 0;
+    if (waiting.size() < buf_leng) break;
+    out.insert(out.end(), waiting.begin(), waiting.begin() + static_cast<long>(buf_leng));
+    waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(buf_leng));
+  }
+  out.insert(out.end(), waiting.begin(), waiting.end());
+  return out;
+}
+
+// The encoder byte by byte, as the code describes it, for a caller that
+// takes every full block of buf_leng bytes as it comes.
+Bytes ModelEncode(const Bytes& in, size_t buf_leng = 256) {
   Bytes out;
   unsigned c = 0;
   uint8_t l = 0;
@@ -44,7 +62,11 @@ Bytes ModelEncode(const Bytes& in) {
       l = b;
     }
   }
-  out.insert(out.end(), {0xA5, static_cast<uint8_t>(c), l});  // Finish
+  const size_t waiting = out.size() % buf_leng;
+  const Bytes rest(out.end() - static_cast<long>(waiting), out.end());
+  out.resize(out.size() - waiting);
+  const Bytes closing = ModelFinishLoop(rest, buf_leng, static_cast<uint8_t>(c), l);
+  out.insert(out.end(), closing.begin(), closing.end());
   return out;
 }
 
@@ -146,6 +168,7 @@ TEST(RLEncoderTest, RoundTripsAndMatchesTheModel) {
     for (const size_t piece : {size_t{1}, size_t{7}, size_t{256}, size_t{100000}}) {
       EXPECT_EQ(Encode(inputs[i], 256, piece), code);
     }
+    EXPECT_EQ(Encode(inputs[i], 5, 7), ModelEncode(inputs[i], 5));
     EXPECT_EQ(Decode(code), inputs[i]);
     EXPECT_EQ(Decode(code, 1, true), inputs[i]);
     EXPECT_EQ(Decode(code, 4096, true), inputs[i]);
@@ -210,24 +233,43 @@ TEST(RLEncoderTest, BlocksAndStates) {
   }
 }
 
-// The closing triple is appended once, so the loop "Finish until less than
-// BufLeng" ends even for block sizes of 3 bytes and less.
-TEST(RLEncoderTest, FinishHandsOutLargeRestsInBlocks) {
-  for (const int32_t bl : {1, 3, 4}) {
+// Each further Finish appends the triple of the empty run, as the caller's
+// loop expects; block sizes of 3 and less, where that loop could not end,
+// get the closing triple once.
+TEST(RLEncoderTest, FinishAppendsAnEmptyTriplePerFurtherCall) {
+  const Bytes in = {1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 9};  // 8 literal bytes, run of 3 pending
+  const Bytes literals(in.begin(), in.begin() + 8);
+  for (const int32_t bl : {1, 2, 3, 4, 5, 8, 10, 11, 12, 256}) {
     SCOPED_TRACE(bl);
     TRLEncoder enc(nullptr);
     enc.SetBufLeng(bl);
-    const Bytes in = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    enc.Encode(in, 9);  // 8 literal bytes, 9 pending
+    enc.Encode(in, static_cast<int32_t>(in.size()));  // nothing taken yet
     Bytes out, block;
     int calls = 0;
     for (int32_t n = bl; n == bl && calls < 100; ++calls) {
       n = enc.Finish(block);
       out.insert(out.end(), block.begin(), block.begin() + n);
     }
-    EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 0xA5, 1, 9}));
-    EXPECT_EQ(calls, 11 / bl + 1);
+    const Bytes want = bl > 3 ? ModelFinishLoop(literals, static_cast<size_t>(bl), 3, 9)
+                              : Cat({literals, {0xA5, 3, 9}});
+    EXPECT_EQ(out, want);
+    EXPECT_LT(calls, 100);
+    EXPECT_EQ(Decode(out), in);
   }
+  // With BufLeng 4: 8 + 3 waiting, and each of the 9 calls appends a triple
+  // (8 of them A5 00 09) until fewer than 4 bytes are left.
+  Bytes four = Cat({literals, {0xA5, 3, 9}});
+  for (int k = 0; k < 8; ++k) four.insert(four.end(), {0xA5, 0, 9});
+  EXPECT_EQ(ModelFinishLoop(literals, 4, 3, 9), four);
+  // After a Finish that handed out everything, a further call still closes
+  // with an empty triple.
+  TRLEncoder enc(nullptr);
+  Bytes block;
+  enc.Encode(Bytes{0x41, 0x41, 0x41}, 3);
+  EXPECT_EQ(enc.Finish(block), 3);
+  EXPECT_EQ(Bytes(block.begin(), block.begin() + 3), (Bytes{0xA5, 3, 0x41}));
+  EXPECT_EQ(enc.Finish(block), 3);
+  EXPECT_EQ(Bytes(block.begin(), block.begin() + 3), (Bytes{0xA5, 0, 0x41}));
 }
 
 }  // namespace

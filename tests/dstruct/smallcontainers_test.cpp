@@ -2,6 +2,7 @@
 // table-driven, and the FIFO against a std::deque model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <random>
 #include <vector>
@@ -82,8 +83,6 @@ TEST(FifoTest, DocumentedCasesAndResizing) {
   f.SetSize(0);
   f.SetSize(-1);
   EXPECT_EQ(f.Size(), 256);
-  f.SetSize(100);  // 254 bytes queued do not fit: ignored
-  EXPECT_EQ(f.Size(), 256);
   f.Clear();
   f.PutByte(7);
   f.LoadBack(9);
@@ -94,6 +93,34 @@ TEST(FifoTest, DocumentedCasesAndResizing) {
   EXPECT_TRUE(f.GetByte(b));
   EXPECT_EQ(b, 7);
   EXPECT_FALSE(f.GetByte(b));
+}
+
+// Shrinking below the queued bytes takes the new size and keeps the newest
+// Size - 1 bytes, in order, as ForceByte would.
+TEST(FifoTest, ShrinkingKeepsTheNewestBytes) {
+  const struct {
+    int32_t queued, length;
+  } cases[] = {{254, 100}, {255, 2}, {10, 10}, {10, 11}, {5, 1}, {1, 1}, {0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.queued << " into " << c.length);
+    TFifo f(nullptr);
+    for (int i = 0; i < 200; ++i) {  // the ring has wrapped before the resize
+      f.PutByte(0);
+      Byte drop = 0;
+      f.GetByte(drop);
+    }
+    for (int i = 1; i <= c.queued; ++i) ASSERT_TRUE(f.PutByte(static_cast<Byte>(i)));
+    f.SetSize(c.length);
+    EXPECT_EQ(f.Size(), c.length);
+    const int32_t kept = std::min(c.queued, c.length - 1);
+    ASSERT_EQ(f.CountBytes(), kept);
+    for (int i = c.queued - kept + 1; i <= c.queued; ++i) {
+      Byte b = 0;
+      ASSERT_TRUE(f.GetByte(b));
+      EXPECT_EQ(b, static_cast<Byte>(i));
+    }
+    EXPECT_EQ(f.PutByte(42), c.length > 1);
+  }
 }
 
 TEST(StringStackTest, PushPopSearch) {

@@ -1,11 +1,15 @@
 #include "zel/runtime/bitmap.h"
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "support/temp_dir.h"
+#include "zel/dstruct/crc.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/utf8.h"
@@ -104,6 +108,119 @@ TEST(BitmapPng, DamagedDataRaisesAndLeavesTheBitmap) {
     }
     EXPECT_EQ(b.Width(), 2);
     EXPECT_EQ(b.Canvas().Pixels(1, 1), clRed);
+  }
+}
+
+// A chunk: length, type, data, CRC of type and data.
+std::string Chunk(const std::string& type, const std::string& data) {
+  std::string c;
+  const auto put32 = [&c](uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) c += static_cast<char>(v >> shift);
+  };
+  put32(static_cast<uint32_t>(data.size()));
+  c += type + data;
+  const std::string crc_input = type + data;
+  put32(static_cast<uint32_t>(CRC32ofBuffer(TBytes(crc_input.begin(), crc_input.end()),
+                                            static_cast<int32_t>(crc_input.size()))));
+  return c;
+}
+
+// A PNG of Width x Height RGBA pixels whose pixel data is a zlib stream
+// holding one stored block of `stored` zero bytes and no end: the data ends
+// early unless the image is that small.
+std::string DeclaredPng(uint32_t Width, uint32_t Height, bool Interlaced, uint16_t stored) {
+  std::string ihdr;
+  for (uint32_t v : {Width, Height})
+    for (int shift = 24; shift >= 0; shift -= 8) ihdr += static_cast<char>(v >> shift);
+  ihdr += std::string{8, 6, 0, 0, static_cast<char>(Interlaced ? 1 : 0)};
+  std::string idat = "\x78\x01";  // zlib header, no dictionary
+  idat += std::string{0, static_cast<char>(stored & 0xFF), static_cast<char>(stored >> 8),
+                      static_cast<char>(~stored & 0xFF), static_cast<char>((~stored >> 8) & 0xFF)};
+  idat += std::string(stored, '\0');
+  return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", ihdr) + Chunk("IDAT", idat);
+}
+
+// Highest resident memory of the process so far, in bytes.
+int64_t PeakResident() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return int64_t{u.ru_maxrss} * 1024;
+}
+
+// A header declaring a huge image over a few bytes of pixel data costs what
+// the data holds, and the loader's pixel limit refuses images before any
+// pixel is allocated.
+TEST(BitmapPng, MemoryFollowsTheDataNotTheHeader) {
+  struct Case {
+    uint32_t width, height;
+    bool interlaced;
+    int64_t limit;
+    const char16_t* reason;
+  } cases[] = {
+      {16384, 16384, false, TBitmap::kMaxPixels, u"the data ends before the image does"},
+      {16384, 16384, true, TBitmap::kMaxPixels, u"the data ends before the image does"},
+      {1000000, 268, false, TBitmap::kMaxPixels, u"the data ends before the image does"},
+      {16385, 16384, false, TBitmap::kMaxPixels, u"the image is too large"},
+      {100, 100, false, 9999, u"the image is too large"},
+  };
+  const int64_t before = PeakResident();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " " << c.interlaced);
+    const std::string png = DeclaredPng(c.width, c.height, c.interlaced, 40);
+    EXPECT_LT(png.size(), 100u);
+    TBitmap b(2, 2);
+    b.SetLoadPixelLimit(c.limit);
+    try {
+      Load(b, png);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_NE(e.Message().find(c.reason), String::npos) << StringToUtf8(e.Message());
+    }
+    EXPECT_EQ(b.Width(), 2);
+  }
+  // Taking the whole image up front would have cost 1 GiB.
+  EXPECT_LT(PeakResident() - before, int64_t{64} << 20);
+
+  // The limit counts pixels: a 3 x 2 image needs 6.
+  const std::string good = PngBytes(*Sample(false));
+  TBitmap b;
+  EXPECT_EQ(b.LoadPixelLimit(), TBitmap::kMaxPixels);
+  b.SetLoadPixelLimit(5);
+  EXPECT_THROW(Load(b, good), EInvalidGraphic);
+  b.SetLoadPixelLimit(6);
+  Load(b, good);
+  EXPECT_EQ(b.Width(), 3);
+  b.SetLoadPixelLimit(-1);
+  EXPECT_EQ(b.LoadPixelLimit(), 0);
+  b.SetLoadPixelLimit(TBitmap::kMaxPixels + 1);
+  EXPECT_EQ(b.LoadPixelLimit(), TBitmap::kMaxPixels);
+}
+
+// Interlaced images arrive as seven reduced images and are put together
+// (files made with Python's zlib; the grey one has empty passes).
+TEST(BitmapPng, ReadsInterlacedImages) {
+  struct Case {
+    const char* file;
+    int32_t width, height;
+    uint32_t (*pixel)(uint32_t x, uint32_t y);
+  } cases[] = {
+      {"interlaced_rgba_7x5.png", 7, 5,
+       [](uint32_t x, uint32_t y) {
+         return (255 - x * y * 5) << 24 | (x * 30) << 16 | (y * 50) << 8 | (x + y) * 10;
+       }},
+      {"interlaced_grey_2x9.png", 2, 9,
+       [](uint32_t x, uint32_t y) { return 0xFF000000u | (x * 100 + y * 10) * 0x010101u; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TBitmap b;
+    b.LoadFromFile(Utf8ToString(std::string(ZEL_GRAPHICS_DATA) + "/" + c.file));
+    ASSERT_EQ(b.Width(), c.width);
+    ASSERT_EQ(b.Height(), c.height);
+    for (int32_t y = 0; y < c.height; ++y)
+      for (int32_t x = 0; x < c.width; ++x)
+        EXPECT_EQ(b.ScanLine(y)[x], c.pixel(static_cast<uint32_t>(x), static_cast<uint32_t>(y)))
+            << x << "," << y;
   }
 }
 

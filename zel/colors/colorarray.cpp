@@ -1,7 +1,6 @@
 #include "zel/colors/colorarray.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <new>
 #include <stdexcept>
@@ -50,16 +49,12 @@ bool ParseHeader(std::u16string_view line, int32_t& first, int32_t& last) {
   return number(last) && (p == line.size() || IsBlank(line[p]));
 }
 
-// An entry line: blanks, "$" allowed in the first column, 1 to 8 hexadecimal
-// digits, trailing blanks.
-bool ParseEntry(std::u16string_view line, TColor& value) {
+// An entry line read with the hexadecimal parser from its first column:
+// leading spaces skipped, "$" only in the first column, the last 8 digits of
+// the number kept; the first other character ends it (no digit gives 0).
+TColor ParseEntry(std::u16string_view line) {
   size_t pos = 1;
-  size_t digits = 0;
-  value = internal::ParseHexColor(line, pos, &digits);
-  if (digits == 0 || digits > 8) return false;
-  for (size_t i = pos - 1; i < line.size(); ++i)
-    if (!IsBlank(line[i])) return false;
-  return true;
+  return internal::ParseHexColor(line, pos);
 }
 
 }  // namespace
@@ -234,28 +229,67 @@ void TColorArray::Restore() {
 
 bool TColorArray::ReadFromOpenTextFile(TextFile& F, bool AdjustSize) {
   int32_t first = 0, last = 0;
-  std::vector<TColor> entries;
   try {
-    if (F.Eof() || !ParseHeader(F.ReadLn(), first, last)) return false;
-    if (!AdjustSize && last > FNColors) {
-      Changed();
-      return false;
+    if (F.Eof()) return false;
+    const String header = F.ReadLn();
+    if (!ParseHeader(header, first, last)) return false;
+    // Bytes this call has read: each line counts its characters and its end
+    // (a character takes at least one byte).
+    int64_t bytes_read = static_cast<int64_t>(header.size()) + 1;
+    // Reads the entry lines first..last, handing each value to store, until
+    // the file ends; a line that cannot be read is skipped.
+    const auto read_entries = [&](const auto& store) {
+      for (int64_t ix = first; ix <= last; ++ix) {
+        try {
+          if (F.Eof()) break;
+        } catch (const EInOutError&) {
+          break;
+        }
+        try {
+          const String line = F.ReadLn();
+          bytes_read += static_cast<int64_t>(line.size()) + 1;
+          store(ix, ParseEntry(line));
+        } catch (const EInOutError&) {
+          continue;
+        } catch (const std::bad_alloc&) {
+          continue;  // a line too long to hold
+        }
+      }
+    };
+    if (AdjustSize && last > FNColors) {
+      // Growing: the entries are gathered first, and the array grows only
+      // when this load has read at least one byte per new entry, so a header
+      // promising more than the file holds allocates nothing.
+      std::vector<TColor> values;
+      std::vector<bool> present;
+      const int64_t base = std::max<int64_t>(first, 1);
+      read_entries([&](int64_t ix, TColor value) {
+        if (ix < base) return;
+        const auto k = static_cast<size_t>(ix - base);
+        values.resize(k + 1, 0);
+        present.resize(k + 1, false);
+        values[k] = value;
+        present[k] = true;
+      });
+      if (int64_t{last} - FNColors > bytes_read) return false;
+      Resize(last);
+      for (size_t k = 0; k < values.size(); ++k)
+        if (present[k]) SetColorElem(static_cast<int32_t>(base + static_cast<int64_t>(k)), values[k]);
+    } else {
+      if (AdjustSize) Resize(last);  // shrinks, or ignores a last index below 1
+      if (last > FNColors) {
+        Changed();
+        return false;
+      }
+      read_entries([&](int64_t ix, TColor value) {
+        if (ix >= 1) SetColorElem(static_cast<int32_t>(ix), value);
+      });
     }
-    // Growing is allowed only as far as the file supplies the new entries.
-    if (AdjustSize && last > FNColors && first > int64_t{FNColors} + 1) return false;
-    for (int64_t ix = first; ix <= last; ++ix) {
-      TColor value;
-      if (F.Eof() || !ParseEntry(F.ReadLn(), value)) return false;
-      entries.push_back(value);
-    }
-    if (AdjustSize) Resize(last);
   } catch (const Exception&) {
-    return false;  // a read error, or no memory for the new size
+    return false;  // a read error in the header, or no memory for the new size
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (size_t k = 0; k < entries.size(); ++k)
-    SetColorElem(static_cast<int32_t>(first + static_cast<int64_t>(k)), entries[k]);
   Changed();
   return true;
 }

@@ -29,9 +29,11 @@
 //   000000FF
 //   0000FF00
 //   00FF0000
-// When reading, an entry line may carry blanks before the digits, a "$" in
-// its first column, 1 to 8 digits of either case and trailing blanks or tabs;
-// anything else makes the file damaged.
+// When reading, each entry line goes through the hexadecimal reader of
+// HexStrToColor from its first column: spaces before the digits are skipped,
+// a "$" is accepted only in the first column, digits may be of either case,
+// the last 8 of a longer number are kept, and the first other character ends
+// the number (a line without digits, an empty one included, reads as 0).
 //
 // Errors. Create and Resize raise EZELColArrayError
 // 'Component "<Name>": not enough memory on heap' (Create) or
@@ -135,18 +137,21 @@ class ZEL_API TColorArray : public TComponent {
 
   // ---- files ----
   // Reads an array in the file format from the current line of F, which is
-  // left after the last entry line read. With AdjustSize the array takes
-  // Size = last index (not the entry count). Entries outside 1..N are read
-  // and dropped. Returns false, with the array and its events untouched, when
-  // the header is not two integers, when the file ends before the last entry
-  // or an entry line is damaged, when AdjustSize would have to grow the array
-  // past entries the file does not supply (first index above N + 1), or when
-  // the storage cannot be allocated. Without AdjustSize a last index above N
-  // gives false (after one Changed) and reads no entry. On success every
-  // stored entry fires Changed as SetColorElem does, then Changed once more.
-  // Memory: the entries are gathered before they are stored, so a header
-  // that promises more entries than the file holds costs no more than the
-  // lines actually present.
+  // left after the last entry line read. The header's first and last index
+  // must be two integers, else false with the array and its events
+  // untouched. With AdjustSize the array first takes Size = last index (not
+  // the entry count). Without AdjustSize a last index above N gives false
+  // (after one Changed) and reads no entry. Then entry lines are read for
+  // the indices first..last and stored as SetColorElem does (indices outside
+  // 1..N are read and dropped, each stored entry fires Changed); a line that
+  // cannot be read is skipped, and a file that ends early leaves the
+  // remaining entries as they were. Then Changed once more and true.
+  // Memory: growing the array allocates only what the file backs. The array
+  // grows by at most one entry per byte this call has read (header and entry
+  // lines); a header whose last index would need more (say "1 2000000000"
+  // followed by a few lines) gives false with the array and its events
+  // untouched. Time grows with the lines present, not with the indices the
+  // header names. Allocation failures also give false.
   bool ReadFromOpenTextFile(TextFile& F, bool AdjustSize);
   // Opens FileName, ReadFromOpenTextFile with AdjustSize, closes it. False when the file
   // cannot be opened or read.

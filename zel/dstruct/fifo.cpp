@@ -25,15 +25,17 @@ String TFifo::ClassName() const { return u"TFifo"; }
 
 void TFifo::SetSize(int32_t length) {
   if (length <= 0 || length == FLength) return;
-  const int32_t count = CountBytes();
-  if (count > length - 1) return;
+  const int32_t queued = CountBytes();
+  // Bytes that no longer fit are dropped from the read end, oldest first.
+  const int32_t dropped = queued > length - 1 ? queued - (length - 1) : 0;
+  const int32_t count = queued - dropped;
   std::vector<Byte> ring;
   try {
     ring.assign(static_cast<size_t>(length), 0);
   } catch (const std::bad_alloc&) {
     internal::RaiseComponentError(*this, kTooLarge);
   }
-  for (int32_t i = 0; i < count; ++i) SenseByte(i, ring[static_cast<size_t>(i)]);
+  for (int32_t i = 0; i < count; ++i) SenseByte(dropped + i, ring[static_cast<size_t>(i)]);
   FData.swap(ring);
   FLength = length;
   FOutPoi = 0;

@@ -32,10 +32,12 @@ class ZEL_API TFifo : public TComponent {
 
   // Number of slots in the ring; the FIFO holds at most Size - 1 bytes.
   int32_t Size() const noexcept { return FLength; }
-  // Changes the number of slots. Values below 1 and the current size are
-  // ignored. The queued bytes stay queued, in order (the ring is laid out
-  // anew from its first slot); when they would not fit into the new size
-  // (more than length - 1 of them) the call is ignored, so no byte is lost.
+  // Changes the number of slots to length. Values below 1 and the current
+  // size are ignored. The queued bytes stay queued, in order (the ring is
+  // laid out anew from its first slot). When more than length - 1 bytes are
+  // queued, the oldest ones are discarded until the rest fits, as ForceByte
+  // discards the oldest byte of a full FIFO: the newest length - 1 bytes
+  // remain (none for length 1).
   // Raises EZELDStructError Component "<Name>": FIFO structure too large when
   // the ring cannot be allocated (the FIFO is then unchanged).
   void SetSize(int32_t length);

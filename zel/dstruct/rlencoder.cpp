@@ -218,7 +218,9 @@ void TRLEncoder::GetResult(TBytes& OutBuf) {
 }
 
 int32_t TRLEncoder::Finish(uint8_t* OutBuf) {
-  if (!closed_) {
+  // Block sizes of 3 and less get one triple per encoding: a triple per
+  // call would keep at least BufLeng bytes waiting forever.
+  if (!closed_ || FBufLeng > 3) {
     uint8_t* o = Room(3);
     o[0] = kLead;
     o[1] = FCount;

@@ -89,10 +89,14 @@ class ZEL_API TRLEncoder : public TComponent {
   void GetResult(uint8_t* OutBuf);
   // Ends an encoding: appends the triple for the pending run (also when it
   // is empty), then copies up to BufLeng waiting bytes to OutBuf and returns
-  // their number. While the result equals BufLeng, more may wait: call
-  // Finish again. The triple is appended once per encoding (the first Finish
-  // after an Encode or Reset); further calls only hand out what waits, so
-  // the loop "Finish until less than BufLeng" ends for every BufLeng.
+  // their number; the pending run is then empty. While the result equals
+  // BufLeng, more may wait: call Finish again. Each further call first
+  // appends the triple of the empty run (A5 00 and the last byte value),
+  // which decodes to nothing, so the waiting bytes shrink by BufLeng - 3 per
+  // call and the loop "Finish until less than BufLeng" ends. With a BufLeng
+  // of 3 or less that loop would never end, so there the triple is appended
+  // only by the first Finish after an Encode or Reset and further calls just
+  // hand out what waits.
   int32_t Finish(TBytes& OutBuf);
   int32_t Finish(uint8_t* OutBuf);
   // Copies up to BufLeng waiting bytes to OutBuf and returns their number,
@@ -120,7 +124,7 @@ class ZEL_API TRLEncoder : public TComponent {
   TDecodeSt FDecodeSt = rlData;
   uint8_t FCount = 0;
   uint8_t FLastB = 0;
-  bool closed_ = false;  // Finish has appended the closing triple
+  bool closed_ = false;  // Finish has appended a triple since the last Encode
 };
 
 }  // namespace zel

@@ -16,10 +16,25 @@
 // leaves an earlier file as it was. An empty bitmap cannot be stored as PNG
 // and raises EInvalidGraphic. LoadFromFile/LoadFromStream read any PNG
 // (palette, grey, 16-bit, interlaced, with or without alpha) into 8-bit
-// RGBA. A stream is read from its position to its end. Data that is not a
-// complete, valid PNG raises EInvalidGraphic ("Invalid PNG image: <reason>")
-// and leaves the bitmap unchanged; a file that cannot be opened raises the
-// file stream's EFOpenError.
+// RGBA; 16-bit samples are scaled to 8 bits and a gamma the file states is
+// converted to sRGB. A stream is read from its position to its end. Data
+// that is not a complete, valid PNG raises EInvalidGraphic ("Invalid PNG
+// image: <reason>") and leaves the bitmap unchanged; a file that cannot be
+// opened raises the file stream's EFOpenError, and an exception of the
+// stream passes to the caller.
+//
+// Memory of a load. The pixels are stored as the rows are decoded (the
+// storage grows fourfold at a time, never beyond the image), so data that
+// ends early, or a header that declares a huge image over a few bytes, costs
+// what the data held, not what the header claims: a 92-byte file declaring
+// 16384 x 16384 pixels fails on its missing rows having used about 300 KiB. An interlaced image holds its reduced images and then the
+// whole image once, so it peaks at twice the image. An image of more pixels
+// than LoadPixelLimit() (by default kMaxPixels, 2^28 pixels or 1 GiB) is
+// refused with EInvalidGraphic ("... the image is too large ...") before any
+// pixel is allocated. Text, profile and other ancillary chunks the bitmap
+// has no use for are skipped unread. Besides the pixels, the decoder keeps a
+// few rows of the image's width (at most 1 000 000 pixels per row).
+// libpng's own allocations go through the global operator new.
 #pragma once
 
 #include <cstdint>
@@ -69,10 +84,17 @@ class ZEL_API TBitmap : public TPersistent {
   // bitmap raises EInvalidGraphic and leaves the file alone).
   void SaveToFile(const String& FileName) const;
   // Reads a PNG image from Stream's position to its end; data that is not
-  // one raises EInvalidGraphic and leaves the bitmap unchanged.
+  // one, or an image of more than LoadPixelLimit() pixels, raises
+  // EInvalidGraphic and leaves the bitmap unchanged.
   void LoadFromStream(TStream& Stream);
   // Reads the PNG image in the file FileName, as LoadFromStream does.
   void LoadFromFile(const String& FileName);
+
+  // The most pixels (width x height) an image may have to be loaded;
+  // kMaxPixels for a new bitmap. SetLoadPixelLimit takes values into
+  // 0..kMaxPixels. Not copied by Assign: it belongs to the loading object.
+  int64_t LoadPixelLimit() const noexcept { return load_pixel_limit_; }
+  void SetLoadPixelLimit(int64_t Value) noexcept;  // see LoadPixelLimit
 
   // From another TBitmap: size and pixels. Any other source: the runtime's
   // conversion error.
@@ -85,6 +107,7 @@ class ZEL_API TBitmap : public TPersistent {
   std::vector<uint32_t> pixels_;
   int32_t width_ = 0;
   int32_t height_ = 0;
+  int64_t load_pixel_limit_ = kMaxPixels;
   TCanvas canvas_;
 };
 
