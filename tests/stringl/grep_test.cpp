@@ -46,6 +46,11 @@ TEST(TGrep, Matches) {
       {u"x$", u"x", false, 1, true, 1, 1},
       {u"^", u"", false, 1, true, 1, 1},
       {u"(", u"", false, 1, true, 1, 0},  // an open group without characters: empty match
+      // A closed empty group is a literal of no characters.
+      {u"a()b", u"xab", false, 1, true, 2, 3},
+      {u"a()b", u"a b", false, 1, false, 0, 0},
+      {u"()", u"xy", false, 2, true, 2, 1},
+      {u"a()", u"ab", false, 1, true, 1, 1},
       // One "x*" token matches every text whole.
       {u"a*", u"bbb", false, 1, true, 1, 3},
       {u"a*", u"", false, 5, true, 1, 0},
@@ -65,6 +70,12 @@ TEST(TGrep, Matches) {
       {u"\\#41", u"xa", false, 1, false, 0, 0},
       {u"\\#4g", u"\x04", false, 1, true, 1, 1},
       {u"\\\\#41", u"\\#41", false, 1, true, 1, 4},
+      // An escape that yields a backslash in front of "#" forms a new escape;
+      // one that yields a backslash in front of a further escape protects it.
+      {u"\\#5C#41", u"x#41A", false, 1, true, 5, 5},
+      {u"\\#5c#5C#41", u"A", false, 1, true, 1, 1},
+      {u"x\\#5C\\#41", u"Ax\\#41", false, 1, true, 2, 6},
+      {u"\\#5C#7", u"a\x07", false, 1, true, 2, 2},
       {u"\\.", u"a.", false, 1, true, 2, 2},
       {long_literal.c_str(), long_text.c_str(), false, 1, true, 2, 301},
   };
@@ -107,8 +118,12 @@ TEST(TGrep, ErrorCodes) {
       {u"^*", 9, 1},
       {u"[a]+?", 9, 1},
       {u"(a)*+", 9, 1},
-      {u"()", 10, 1},
+      {u"()", 0, 1},
+      {u"a()b", 0, 3},
+      {u"a()()$", 0, 4},
       {u"x()*", 10, 2},
+      {u"()+", 10, 1},
+      {u"x()?b", 10, 2},
       {many_dots.c_str(), 11, 64},
       {u"ab\\", 12, 1},
       {u"[\u20ac]", 13, 1},

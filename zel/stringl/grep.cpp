@@ -31,8 +31,13 @@ int HexDigit(Char c) {
 // code HH: of the (at most) two characters after "#", leading blanks and one
 // "$" are skipped and hexadecimal digits read up to the first other character
 // ("\#4g" is code 4, an empty number code 0); all of "\#" and those two
-// characters are replaced. The character produced is not scanned again.
-String ExpandHexEscapes(const String& p) {
+// characters are replaced. The text is searched again from the character
+// produced, so a produced backslash in front of "#" starts a further escape
+// ("\#5C#41" gives "A"), and a produced backslash in front of "\#" protects
+// that one ("\#5C\#41" gives "\\#41"). "\#" right after a backslash stays.
+// Each replacement shortens the text, so this is linear in the pattern.
+String ExpandHexEscapes(const String& pattern) {
+  String p = pattern;  // the produced characters are written back into it
   String out;
   out.reserve(p.size());
   size_t i = 0;
@@ -52,8 +57,9 @@ String ExpandHexEscapes(const String& p) {
     if (k < end && p[k] == u'$') ++k;
     int value = 0;
     for (; k < end && HexDigit(p[k]) >= 0; ++k) value = value * 16 + HexDigit(p[k]);
-    out.push_back(static_cast<Char>(value));
-    i = end;
+    // The character takes the place of the last one replaced and is read again.
+    i = end - 1;
+    p[i] = static_cast<Char>(value);
   }
   return out;
 }
@@ -183,6 +189,8 @@ int32_t Compiler::Run(const String& pat) {
         if (st == S0) {
           if (!esc && (c == u'$' || quant)) return 1;
         } else if (quant) {
+          // No characters as an operand would read as "any character".
+          if (st == S6 && Cur().NumChars == 0) return grepEmptyGroup;
           err = Quantify(QuantifierOf(c), st == S6);
           break;
         }
@@ -259,8 +267,7 @@ int32_t Compiler::Run(const String& pat) {
         break;
       case S5:
         if (!esc && c == u')') {
-          if (Cur().NumChars == 0) return grepEmptyGroup;
-          st = S6;
+          st = S6;  // an empty group is a literal of no characters
         } else if (!esc && c == u'^') {
           return 2;
         } else {
@@ -525,7 +532,7 @@ String TGrep::ErrorText(int32_t Code) {
     case 9:
       return u"*, ?, + have to be applied to groups or sets only";
     case grepEmptyGroup:
-      return u"empty group";
+      return u"quantifier applied to an empty group";
     case grepTooManyTokens:
       return u"reg.exp. too long (more than 64 tokens)";
     case grepTrailingBackslash:

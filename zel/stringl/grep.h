@@ -12,7 +12,8 @@
 // the "b". A backslash makes the next character literal. "\#HH" is replaced by
 // the character with the hexadecimal code HH before the pattern is read (a
 // "\#" right after a backslash stays as it is); the character produced is read
-// like any pattern character ("\#2A" is the quantifier "*"). There is no
+// like any pattern character ("\#2A" is the quantifier "*"), also by this
+// replacement ("\#5C#41", a backslash in front of "#41", gives "A"). There is no
 // alternation and no nesting. A pattern that ends inside a set or a group is
 // taken as it stands.
 //
@@ -28,8 +29,10 @@
 // Error codes (LastError, and the text in the exception and in PrintRegExp):
 //   1..9 the pattern errors listed with ErrorText below, and, of this
 //   implementation:
-//   10 "empty group": "()" (an empty group would otherwise read as "any
-//      character" once quantified),
+//   10 "quantifier applied to an empty group": "()*", "()+" and "()?" (no
+//      characters as the operand would read as "any character"); "()" alone
+//      is a literal of no characters, which stands everywhere ("a()b" is
+//      "ab"),
 //   11 "reg.exp. too long (more than 64 tokens)": nothing is written past the
 //      64 tokens,
 //   12 "backslash at the end of the reg.exp.": a trailing backslash has no
@@ -95,7 +98,7 @@ using TRegExp = std::array<TGrepToken, kMaxRegExpTokens + 1>;
 
 // Error codes of CompileRegExp.
 inline constexpr int32_t grepOK = 0;
-inline constexpr int32_t grepEmptyGroup = 10;         // "()" holds no character
+inline constexpr int32_t grepEmptyGroup = 10;         // "()*": a quantified empty group
 inline constexpr int32_t grepTooManyTokens = 11;      // more than kMaxRegExpTokens tokens
 inline constexpr int32_t grepTrailingBackslash = 12;  // the pattern ends in "\"
 inline constexpr int32_t grepSetAbove255 = 13;        // a set names a character above 255
