@@ -243,6 +243,48 @@ TEST(TGrep, BacktrackingStaysPolynomial) {
   EXPECT_EQ(g.MatchEndPos(), 1001);
 }
 
+TEST(TGrep, NoTokenIsExaminedTwiceAtOnePosition) {
+  // Lines of one letter on which repetitions find long runs and the rest of
+  // the pattern fails at every place: each (token, position) pair is
+  // evaluated at most once and each run position visited at most once per
+  // token, so the work stays within 2 x tokens x (length + 2).
+  struct C {
+    const char16_t* pattern;
+    const char16_t* tail;
+    bool found;
+  };
+  const C cases[] = {
+      {u"a*b", u"", false},
+      {u"a*a*a*b", u"", false},
+      {u"a*a*a*b", u"b", true},
+      {u"a+a+a+b", u"", false},
+      {u"a+a+a+b", u"b", true},
+      {u"(aa)*b", u"", false},
+      {u"(aa)*b", u"b", true},
+      {u"(aa)+a?(aa)*c", u"", false},
+      {u".*.*.*b", u"", false},
+      {u"[a-z]*[^x]*x", u"", false},
+      {u"a?a?a?a?a?a?b", u"", false},
+      {u"a.*a.*a.*b", u"", false},
+      {u"a.*a.*a.*b", u"b", true},
+      {u"a*a*a*a*a*a*a*a*a*a*a*a*b", u"", false},
+  };
+  const int32_t n = 100000;
+  TGrep g(nullptr);
+  for (const C& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.pattern));
+    g.SetRegExp(c.pattern);
+    const String text = String(static_cast<size_t>(n), u'a') + c.tail;
+    int32_t pos = 0;
+    ASSERT_EQ(g.MatchString(text, pos), c.found);
+    if (c.found) {
+      EXPECT_EQ(pos, 1);
+      EXPECT_EQ(g.MatchEndPos(), static_cast<int32_t>(text.size()));
+    }
+    EXPECT_LE(internal::GrepExamined(g), int64_t{2} * g.NrOfRegExpTokens() * (n + 3));
+  }
+}
+
 TEST(TGrep, LongLiteralOverRepetitiveText) {
   // Every place passes the quick first-and-last-character test, almost none
   // holds the literal: the search must stay linear and still find it.

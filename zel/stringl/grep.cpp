@@ -1,10 +1,11 @@
 #include "zel/stringl/grep.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string_view>
-#include <unordered_set>
+#include <new>
 #include <vector>
 
 #include "zel/base/errors.h"
@@ -290,27 +291,41 @@ using Pos = int64_t;
 
 // One search over one text: the recursive token procedure, the skipping scan
 // for the first token, and the memory of failed (token, position) pairs that
-// keeps backtracking patterns polynomial.
+// keeps the search linear in the text.
+//
+// Whether token k matches at p (with the rest of the pattern behind it)
+// depends on nothing but k, p and the text, so a pair that failed once fails
+// whenever it is tried again: it is remembered and never evaluated twice. A
+// repetition (x* or x+) that fails from p has tried the rest of the pattern
+// at every position of its run p, p + len, ... up to where the operand stops,
+// so it fails from each of those positions too: they are remembered as well,
+// and a later repetition that reaches one of them stops there. Every pair is
+// thus evaluated at most once and every position of a run visited at most
+// once per token, whatever the pattern: the cost is at most proportional to
+// tokens x text length (times the length of a literal operand).
 class TGrep::Matcher {
  public:
   Matcher(TGrep& g, std::u16string_view text)
-      : g_(g),
-        tok_(g.tokens_),
-        s_(text.data()),
-        n_(static_cast<Pos>(text.size())),
-        last_(g.nr_tokens_),
-        budget_(16 * n_ + 100000) {}
+      : g_(g), tok_(g.tokens_), s_(text.data()), n_(static_cast<Pos>(text.size())),
+        last_(g.nr_tokens_) {}
+
+  Matcher(const Matcher&) = delete;
+  Matcher& operator=(const Matcher&) = delete;
+  ~Matcher() {
+    for (uint64_t* row : failed_) std::free(row);
+  }
 
   bool Try(int k, Pos p) {
-    const bool memo = p <= n_ + 1 && (memo_on_ || ++steps_ > budget_);
-    if (memo) {
-      if (!memo_on_) StartMemo();
-      if (Failed(k, p)) return false;
-    }
+    const bool memo = p <= n_ + 1;  // beyond, only when the search starts there
+    if (memo && Failed(k, p)) return false;
+    ++examined_;
     const bool ok = TryToken(k, p);
     if (!ok && memo) MarkFailed(k, p);
     return ok;
   }
+
+  // Token evaluations and repetitions visited so far.
+  int64_t Examined() const { return examined_; }
 
   // The first position >= p, up to `last`, at which token 1 can pass its own
   // test; last + 1 when there is none.
@@ -415,11 +430,30 @@ class TGrep::Matcher {
         case taEol:
           return false;
         case taMult0:
-        case taMult1:
           // Shortest first: the rest is tried before each further repetition.
-          for (Pos q = t.Action == taMult0 ? p : p + len;; q += len) {
+          // A run position already known to fail ends the search of the run,
+          // since from there on this run is the one already tried. A position
+          // behind which the rest failed is marked at once: should a later
+          // position succeed, the whole search ends and the marks are dropped.
+          for (Pos q = p;; q += len) {
+            if (q != p && Failed(k, q)) return false;
             if (Try(k + 1, q)) return true;
+            MarkFailed(k, q);
+            ++examined_;
             if (!OperandAt(k, q)) return false;
+          }
+        case taMult1:
+          // As above; the repetition from q - len fails once the rest failed
+          // from q on.
+          for (Pos q = p + len;; q += len) {
+            if (q - len != p && Failed(k, q - len)) return false;
+            if (Try(k + 1, q)) return true;
+            MarkFailed(k, q - len);
+            ++examined_;
+            if (!OperandAt(k, q)) {
+              MarkFailed(k, q);
+              return false;
+            }
           }
         case taOpti:
           if (Try(k + 1, p)) return true;
@@ -462,30 +496,24 @@ class TGrep::Matcher {
     return true;
   }
 
-  // Failed pairs: a bit table of up to 32 MiB, beyond that a hash set of at
-  // most kMaxSparse pairs (emptied when full, like a cache).
-  static constexpr size_t kMaxSparse = size_t{1} << 22;
-  void StartMemo() {
-    memo_on_ = true;
-    const uint64_t bits = static_cast<uint64_t>(last_ + 1) * static_cast<uint64_t>(n_ + 2);
-    if (bits <= (uint64_t{1} << 28)) dense_.assign((bits + 63) / 64, 0);
-  }
-  uint64_t Key(int k, Pos p) const {
-    return static_cast<uint64_t>(k) * static_cast<uint64_t>(n_ + 2) + static_cast<uint64_t>(p);
-  }
+  // Failed pairs: one bit per position 0..n + 1 and token, a token's row
+  // allocated (zero-filled) when it first fails, so a search whose tokens
+  // never fail allocates nothing and a long text only the rows it uses.
   bool Failed(int k, Pos p) const {
-    const uint64_t key = Key(k, p);
-    if (!dense_.empty()) return (dense_[key >> 6] >> (key & 63)) & 1;
-    return sparse_.count(key) != 0;
+    const uint64_t* row = failed_[static_cast<size_t>(k)];
+    if (row == nullptr || p > n_ + 1) return false;
+    const auto i = static_cast<uint64_t>(p);
+    return (row[i >> 6] >> (i & 63)) & 1;
   }
   void MarkFailed(int k, Pos p) {
-    const uint64_t key = Key(k, p);
-    if (!dense_.empty()) {
-      dense_[key >> 6] |= uint64_t{1} << (key & 63);
-      return;
+    if (p > n_ + 1) return;
+    uint64_t*& row = failed_[static_cast<size_t>(k)];
+    if (row == nullptr) {
+      row = static_cast<uint64_t*>(std::calloc(static_cast<size_t>(n_ + 2 + 63) / 64, 8));
+      if (row == nullptr) throw std::bad_alloc();
     }
-    if (sparse_.size() >= kMaxSparse) sparse_.clear();  // memory stays bounded
-    sparse_.insert(key);
+    const auto i = static_cast<uint64_t>(p);
+    row[i >> 6] |= uint64_t{1} << (i & 63);
   }
 
   TGrep& g_;
@@ -494,11 +522,8 @@ class TGrep::Matcher {
   Pos n_;
   int last_;
   Pos end_ = 0;
-  Pos steps_ = 0;
-  Pos budget_;
-  bool memo_on_ = false;
-  std::vector<uint64_t> dense_;
-  std::unordered_set<uint64_t> sparse_;
+  int64_t examined_ = 0;
+  std::array<uint64_t*, kMaxRegExpTokens + 1> failed_{};
 };
 
 // ---- TGrep ---------------------------------------------------------------------
@@ -579,6 +604,7 @@ TGrepToken TGrep::GetRegExpToken(int32_t Index) const {
 }
 
 bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
+  examined_ = 0;
   if (nr_tokens_ == 0) return false;
   if (Text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2))
     throw EZELStringlError(u"Component \"" + Name() + u"\": text too long for matching");
@@ -611,11 +637,14 @@ bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
       }
     }
   }
+  examined_ = m.Examined();
   if (!found) return false;
   MatchPos = match_start_pos_ = tokens_[1].ValidFrom;
   match_end_pos_ = static_cast<int32_t>(m.End());
   return true;
 }
+
+int64_t internal::GrepExamined(const TGrep& Grep) noexcept { return Grep.examined_; }
 
 void TGrep::PrintRegExp(const String& FileName) const {
   auto members = [](const TGrepToken& t) {

@@ -55,11 +55,12 @@
 // Cost. Compilation is linear in the pattern. The search skips ahead with a
 // vectorised scan to the places where a leading literal, or a member of a
 // leading set, stands; a pattern that starts with "^" is tried once. Inner
-// quantifiers backtrack; after a number of steps proportional to the text,
-// positions at which the rest of a pattern failed are remembered (in at most
-// 32 MiB for tokens x text length bits, otherwise in a bounded cache), so no
-// pattern takes more than about (tokens x text length^2) steps instead of
-// exponential time. With IgnoreCase the text is copied once per MatchString.
+// quantifiers backtrack, but a token that failed at a position is remembered
+// (one bit per token and text position, allocated only for tokens that fail),
+// and a repetition that failed remembers every position of its run: no token
+// is evaluated twice at one position, so a search costs at most about
+// tokens x text length steps, for every pattern. With IgnoreCase the text is
+// copied once per MatchString.
 //
 // Not thread-safe: MatchString writes the object's match fields.
 #pragma once
@@ -103,6 +104,13 @@ inline constexpr int32_t grepTooManyTokens = 11;      // more than kMaxRegExpTok
 inline constexpr int32_t grepTrailingBackslash = 12;  // the pattern ends in "\"
 inline constexpr int32_t grepSetAbove255 = 13;        // a set names a character above 255
 inline constexpr int32_t grepGroupTooLong = 14;       // a group of more than 255 characters
+
+class TGrep;
+namespace internal {
+// Token evaluations and repetitions visited by the last MatchString of Grep
+// (a measure of its work, for tests).
+ZEL_API int64_t GrepExamined(const TGrep& Grep) noexcept;
+}  // namespace internal
 
 class ZEL_API TGrep : public TComponent {
  public:
@@ -166,6 +174,7 @@ class ZEL_API TGrep : public TComponent {
  private:
   class Matcher;
   friend class Matcher;
+  friend int64_t internal::GrepExamined(const TGrep& Grep) noexcept;
 
   TRegExp tokens_{};
   // Whether characters above 255 belong to set token i (negated sets).
@@ -178,6 +187,7 @@ class ZEL_API TGrep : public TComponent {
   int32_t last_error_ = 0;
   int32_t match_start_pos_ = 0;
   int32_t match_end_pos_ = 0;
+  int64_t examined_ = 0;  // see internal::GrepExamined
 };
 
 }  // namespace zel
