@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/temp_dir.h"
 #include "zel/base/errors.h"
+#include "zel/platform/cpu_features.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -283,6 +286,52 @@ TEST(TGrep, NoTokenIsExaminedTwiceAtOnePosition) {
     }
     EXPECT_LE(internal::GrepExamined(g), int64_t{2} * g.NrOfRegExpTokens() * (n + 3));
   }
+}
+
+TEST(TGrep, StartScansFindEveryPlaceAtEveryCpuLevel) {
+  // The scans that skip to where token 1 can match compare 8 or 16
+  // characters at a time: the first place must be found wherever it stands
+  // relative to the blocks, on the plain and on the AVX2 path alike.
+  struct C {
+    const char16_t* pattern;
+    Char filler;     // the text around the place
+    const char16_t* place;  // what stands at the place
+    int32_t length;  // characters matched there
+  };
+  const C cases[] = {
+      {u"needle", u'e', u"needle", 6},
+      {u"nee dle", u'n', u"nee dle", 7},       // filtered on its two rarest characters
+      {u"q", u'r', u"q", 1},
+      {u"zy", u'z', u"zy", 2},
+      {u"[0-9]+", u'x', u"42", 2},
+      {u"[0-9a-fA-F_]x", u'y', u"Fx", 2},      // four ranges
+      {u"[acegikmoq]", u'b', u"q", 1},          // more ranges than the vectors take
+      {u"[^a-z]", u'k', u"\u20ac", 1},        // negated: every unit above 255
+      {u"[^ -~]+", u'!', u"\u00e9\u4e2d", 2},
+      {u"[a-z]", u'\u20ac', u"m", 1},
+  };
+  TGrep g(nullptr);
+  for (const internal::CpuLevel level : {internal::CpuLevel::kPortable, internal::CpuLevel::kAVX512}) {
+    internal::CapCpuLevel(level);
+    for (const C& c : cases) {
+      g.SetRegExp(c.pattern);
+      for (int32_t at = 1; at <= 70; ++at) {
+        for (const int32_t after : {0, 1, 17}) {
+          SCOPED_TRACE(StringToUtf8(c.pattern) + " at " + std::to_string(at) + ", " +
+                       std::to_string(after) + " after, level " +
+                       std::to_string(static_cast<int>(level)));
+          const String text = String(static_cast<size_t>(at - 1), c.filler) + c.place +
+                              String(static_cast<size_t>(after), c.filler);
+          int32_t pos = 0;
+          ASSERT_TRUE(g.MatchString(text, pos));
+          EXPECT_EQ(pos, at);
+          EXPECT_EQ(g.MatchEndPos(), at + c.length - 1);
+          EXPECT_FALSE(g.MatchString(String(static_cast<size_t>(at + after), c.filler), pos));
+        }
+      }
+    }
+  }
+  internal::ResetCpuFeatureSwitches();
 }
 
 TEST(TGrep, LongLiteralOverRepetitiveText) {

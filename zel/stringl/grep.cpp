@@ -5,10 +5,13 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <memory>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "zel/base/errors.h"
+#include "zel/platform/cpu_features.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/stringl/internal/find_unit.h"
@@ -307,20 +310,17 @@ class TGrep::Matcher {
  public:
   Matcher(TGrep& g, std::u16string_view text)
       : g_(g), tok_(g.tokens_), s_(text.data()), n_(static_cast<Pos>(text.size())),
-        last_(g.nr_tokens_) {}
-
-  Matcher(const Matcher&) = delete;
-  Matcher& operator=(const Matcher&) = delete;
-  ~Matcher() {
-    for (uint64_t* row : failed_) std::free(row);
+        last_(g.nr_tokens_) {
+    near_index_.fill(-1);
   }
 
+  // Positions beyond n + 1 (only where a search starts there) are not
+  // remembered.
   bool Try(int k, Pos p) {
-    const bool memo = p <= n_ + 1;  // beyond, only when the search starts there
-    if (memo && Failed(k, p)) return false;
+    if (Failed(k, p)) return false;
     ++examined_;
     const bool ok = TryToken(k, p);
-    if (!ok && memo) MarkFailed(k, p);
+    if (!ok) MarkFailed(k, p);
     return ok;
   }
 
@@ -354,7 +354,20 @@ class TGrep::Matcher {
     }
     const Pos stop = std::min(last, n_);  // the token needs a character at p
     if (p > stop) return none;
+    const bool avx2 = internal::HasCpuFeatures(internal::kCpuAVX2);
     if (set) {
+      const Char* from = s_ + p - 1;
+      const Char* to = s_ + stop;
+      if (g_.start_ranges_.count >= 0) {
+        // The members as up to four ranges of units, compared 8 or 16 at a time.
+#if defined(__x86_64__) || defined(_M_X64)
+        const size_t at = avx2 ? internal::FindInRangesAvx2(from, to, g_.start_ranges_)
+                               : internal::FindInRanges(from, to, g_.start_ranges_);
+#else
+        const size_t at = internal::FindInRanges(from, to, g_.start_ranges_);
+#endif
+        return p + static_cast<Pos>(at);
+      }
       const bool high = g_.high_member_[1];
       for (Pos q = p; q <= stop; ++q) {
         const Char c = s_[q - 1];
@@ -363,8 +376,14 @@ class TGrep::Matcher {
       return none;
     }
     if (lit == 0) return p;
-    const Pos q =
-        internal::FindLiteral(s_ + p - 1, s_ + n_, t.Params.data() + 1, static_cast<size_t>(lit));
+    const Char* const l = t.Params.data() + 1;
+    const auto m = static_cast<size_t>(lit);
+#if defined(__x86_64__) || defined(_M_X64)
+    const Pos q = avx2 ? internal::FindLiteralAvx2(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_)
+                       : internal::FindLiteral(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_);
+#else
+    const Pos q = internal::FindLiteral(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_);
+#endif
     return q < 0 || p + q > stop ? none : p + q;
   }
 
@@ -496,25 +515,50 @@ class TGrep::Matcher {
     return true;
   }
 
-  // Failed pairs: one bit per position 0..n + 1 and token, a token's row
-  // allocated (zero-filled) when it first fails, so a search whose tokens
-  // never fail allocates nothing and a long text only the rows it uses.
-  bool Failed(int k, Pos p) const {
-    const uint64_t* row = failed_[static_cast<size_t>(k)];
-    if (row == nullptr || p > n_ + 1) return false;
-    const auto i = static_cast<uint64_t>(p);
-    return (row[i >> 6] >> (i & 63)) & 1;
+  // Failed pairs: one bit per token and position 0..n + 1, in blocks of
+  // kBlockBits positions allocated (zero-filled) when a pair in them first
+  // fails and found through a map, with the block a token used last kept at
+  // hand (repetitions and their rests move through the text in order). A
+  // search whose tokens never fail allocates nothing, a long text only the
+  // blocks it uses.
+  static constexpr int kBlockShift = 15;
+  static constexpr Pos kBlockBits = Pos{1} << kBlockShift;
+  uint64_t* Block(int k, Pos p, bool create) {
+    const auto kk = static_cast<size_t>(k);
+    const Pos index = p >> kBlockShift;
+    if (near_index_[kk] == index) return near_[kk];
+    uint64_t* block = nullptr;
+    const uint64_t key = static_cast<uint64_t>(index) * (kMaxRegExpTokens + 1) + kk;
+    if (auto it = blocks_.find(key); it != blocks_.end()) {
+      block = it->second.get();
+    } else if (create) {
+      void* m = std::calloc(kBlockBits / 64, sizeof(uint64_t));
+      if (m == nullptr) throw std::bad_alloc();
+      block = static_cast<uint64_t*>(m);
+      blocks_.emplace(key, std::unique_ptr<uint64_t, FreeDeleter>(block));
+    } else {
+      return nullptr;
+    }
+    near_index_[kk] = index;
+    near_[kk] = block;
+    return block;
+  }
+  bool Failed(int k, Pos p) {
+    if (p > n_ + 1 || blocks_.empty()) return false;
+    const uint64_t* block = Block(k, p, false);
+    if (block == nullptr) return false;
+    const auto i = static_cast<uint64_t>(p & (kBlockBits - 1));
+    return (block[i >> 6] >> (i & 63)) & 1;
   }
   void MarkFailed(int k, Pos p) {
     if (p > n_ + 1) return;
-    uint64_t*& row = failed_[static_cast<size_t>(k)];
-    if (row == nullptr) {
-      row = static_cast<uint64_t*>(std::calloc(static_cast<size_t>(n_ + 2 + 63) / 64, 8));
-      if (row == nullptr) throw std::bad_alloc();
-    }
-    const auto i = static_cast<uint64_t>(p);
-    row[i >> 6] |= uint64_t{1} << (i & 63);
+    uint64_t* block = Block(k, p, true);
+    const auto i = static_cast<uint64_t>(p & (kBlockBits - 1));
+    block[i >> 6] |= uint64_t{1} << (i & 63);
   }
+  struct FreeDeleter {
+    void operator()(uint64_t* m) const { std::free(m); }
+  };
 
   TGrep& g_;
   TRegExp& tok_;
@@ -523,7 +567,9 @@ class TGrep::Matcher {
   int last_;
   Pos end_ = 0;
   int64_t examined_ = 0;
-  std::array<uint64_t*, kMaxRegExpTokens + 1> failed_{};
+  std::unordered_map<uint64_t, std::unique_ptr<uint64_t, FreeDeleter>> blocks_;
+  std::array<Pos, kMaxRegExpTokens + 1> near_index_;  // index of near_'s block, or -1
+  std::array<uint64_t*, kMaxRegExpTokens + 1> near_{};
 };
 
 // ---- TGrep ---------------------------------------------------------------------
@@ -594,7 +640,80 @@ int32_t TGrep::CompileRegExp(const String& Pattern) {
   high_member_.fill(false);
   nr_tokens_ = 0;
   last_error_ = Compiler(tokens_, high_member_, nr_tokens_).Run(pat);
+  PrepareStartScan();
   return last_error_;
+}
+
+namespace {
+
+// How often a unit stands in ordinary text, roughly: 0 for the blank, then the
+// lower-case letters from the most to the least frequent in English, then
+// digits, punctuation, capitals and everything else. The literal scan filters
+// on the two rarest units of a literal so that few places need a full check.
+int Commonness(Char c) {
+  static constexpr std::u16string_view kByFrequency = u" etaoinshrdlcumwfgypbvkjxqz";
+  const size_t i = kByFrequency.find(c);
+  if (i != std::u16string_view::npos) return 100 - static_cast<int>(i);
+  if (c >= u'0' && c <= u'9') return 60;
+  if (c < 128) return c >= u'A' && c <= u'Z' ? 40 : 50;
+  return 0;
+}
+
+}  // namespace
+
+void TGrep::PrepareStartScan() {
+  // A set as token 1 (alone or repeated by +): its members as ranges of units,
+  // when four or fewer ranges hold them.
+  start_ranges_ = internal::UnitRanges{};
+  start_ranges_.count = -1;
+  const TGrepToken& t = tokens_[1];
+  if (nr_tokens_ > 0 && t.NumChars < 0 && (t.Action == taSet || t.Action == taMult1)) {
+    internal::UnitRanges r;
+    int code = 0;
+    while (code < 256 && r.count <= internal::kMaxUnitRanges) {
+      if (t.Params[static_cast<size_t>(code)] != kMember) {
+        ++code;
+        continue;
+      }
+      const int lo = code;
+      while (code < 256 && t.Params[static_cast<size_t>(code)] == kMember) ++code;
+      if (r.count < internal::kMaxUnitRanges) {
+        r.lo[static_cast<size_t>(r.count)] = static_cast<Char>(lo);
+        r.hi[static_cast<size_t>(r.count)] = static_cast<Char>(code - 1);
+      }
+      ++r.count;
+    }
+    if (high_member_[1] && r.count <= internal::kMaxUnitRanges) {
+      // Every unit above 255 is a member too.
+      if (r.count > 0 && r.hi[static_cast<size_t>(r.count - 1)] == 255) {
+        r.hi[static_cast<size_t>(r.count - 1)] = 0xFFFF;
+      } else {
+        if (r.count < internal::kMaxUnitRanges) {
+          r.lo[static_cast<size_t>(r.count)] = 256;
+          r.hi[static_cast<size_t>(r.count)] = 0xFFFF;
+        }
+        ++r.count;
+      }
+    }
+    if (r.count <= internal::kMaxUnitRanges) start_ranges_ = r;
+  }
+  // A literal as token 1: the two rarest of its units filter the places.
+  lit_a_ = lit_b_ = 0;
+  if (nr_tokens_ > 0 && t.NumChars > 0 && (t.Action == taNormal || t.Action == taMult1)) {
+    const auto m = static_cast<size_t>(t.NumChars);
+    lit_b_ = m - 1;
+    if (m > 2) {
+      auto rank = [&t](size_t i) { return Commonness(t.Params[i + 1]); };
+      size_t a = 0;
+      for (size_t i = 1; i < m; ++i)
+        if (rank(i) < rank(a)) a = i;
+      size_t b = a == 0 ? 1 : 0;
+      for (size_t i = 0; i < m; ++i)
+        if (i != a && rank(i) < rank(b)) b = i;
+      lit_a_ = std::min(a, b);
+      lit_b_ = std::max(a, b);
+    }
+  }
 }
 
 TGrepToken TGrep::GetRegExpToken(int32_t Index) const {

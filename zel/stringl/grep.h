@@ -53,14 +53,15 @@
 // searches from 1.
 //
 // Cost. Compilation is linear in the pattern. The search skips ahead with a
-// vectorised scan to the places where a leading literal, or a member of a
-// leading set, stands; a pattern that starts with "^" is tried once. Inner
-// quantifiers backtrack, but a token that failed at a position is remembered
-// (one bit per token and text position, allocated only for tokens that fail),
-// and a repetition that failed remembers every position of its run: no token
-// is evaluated twice at one position, so a search costs at most about
-// tokens x text length steps, for every pattern. With IgnoreCase the text is
-// copied once per MatchString.
+// vectorised scan (16 characters at a time with AVX2) to the places where a
+// leading literal stands (filtered on two of its rarest characters), or a
+// member of a leading set (of at most four ranges of codes); a pattern that
+// starts with "^" is tried once. Inner quantifiers backtrack, but a token
+// that failed at a position is remembered (one bit per token and text
+// position, allocated in blocks where a token fails), and a repetition that
+// failed remembers every position of its run: no token is evaluated twice at
+// one position, so a search costs at most about tokens x text length steps,
+// for every pattern. With IgnoreCase the text is copied once per MatchString.
 //
 // Not thread-safe: MatchString writes the object's match fields.
 #pragma once
@@ -70,6 +71,7 @@
 
 #include "zel/runtime/classes.h"
 #include "zel/runtime/types.h"
+#include "zel/stringl/internal/unit_ranges.h"
 
 namespace zel {
 
@@ -174,6 +176,8 @@ class ZEL_API TGrep : public TComponent {
  private:
   class Matcher;
   friend class Matcher;
+  // Prepares the scan for the places where token 1 can match.
+  void PrepareStartScan();
   friend int64_t internal::GrepExamined(const TGrep& Grep) noexcept;
 
   TRegExp tokens_{};
@@ -188,6 +192,10 @@ class ZEL_API TGrep : public TComponent {
   int32_t match_start_pos_ = 0;
   int32_t match_end_pos_ = 0;
   int64_t examined_ = 0;  // see internal::GrepExamined
+  // The scan for token 1: a set's members as ranges (count -1: too many), a
+  // literal's two filter units.
+  internal::UnitRanges start_ranges_{};
+  size_t lit_a_ = 0, lit_b_ = 0;
 };
 
 }  // namespace zel
