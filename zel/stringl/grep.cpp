@@ -366,7 +366,7 @@ class TGrep::Matcher {
 #else
         const size_t at = internal::FindInRanges(from, to, g_.start_ranges_);
 #endif
-        return p + static_cast<Pos>(at);
+        return at < static_cast<size_t>(to - from) ? p + static_cast<Pos>(at) : none;
       }
       const bool high = g_.high_member_[1];
       for (Pos q = p; q <= stop; ++q) {
