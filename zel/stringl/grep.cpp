@@ -532,7 +532,9 @@ class TGrep::Matcher {
     if (auto it = blocks_.find(key); it != blocks_.end()) {
       block = it->second.get();
     } else if (create) {
-      void* m = std::calloc(kBlockBits / 64, sizeof(uint64_t));
+      // A text shorter than a block needs only the words for its positions.
+      const auto words = static_cast<size_t>((std::min(kBlockBits, n_ + 2) + 63) / 64);
+      void* m = std::calloc(words, sizeof(uint64_t));
       if (m == nullptr) throw std::bad_alloc();
       block = static_cast<uint64_t*>(m);
       blocks_.emplace(key, std::unique_ptr<uint64_t, FreeDeleter>(block));
