@@ -127,28 +127,27 @@ void BM_StdRegexSearch(benchmark::State& state) {
 // PCRE2 compiled to machine code (pcre2_jit_match); "$" only at the very end,
 // as in the other two. Its 8-bit library searches the bytes, its 16-bit one
 // the UTF-16 text that TGrep searches.
-#define ZEL_PCRE2_API(W)                                                                    \
-  struct Pcre2Api##W {                                                                      \
-    using Unit = PCRE2_UCHAR##W;                                                            \
-    static pcre2_code_##W* Compile(const std::basic_string<Unit>& p, int& err) {           \
-      PCRE2_SIZE at = 0;                                                                    \
-      return pcre2_compile_##W(p.c_str(), p.size(), PCRE2_DOLLAR_ENDONLY, &err, &at,        \
-                               nullptr);                                                    \
-    }                                                                                       \
+#define ZEL_PCRE2_API(W)                                                                         \
+  struct Pcre2Api##W {                                                                           \
+    using Unit = PCRE2_UCHAR##W;                                                                 \
+    static pcre2_code_##W* Compile(const std::basic_string<Unit>& p, int& err) {                 \
+      PCRE2_SIZE at = 0;                                                                         \
+      return pcre2_compile_##W(p.c_str(), p.size(), PCRE2_DOLLAR_ENDONLY, &err, &at, nullptr);   \
+    }                                                                                            \
     static int Jit(pcre2_code_##W* re) { return pcre2_jit_compile_##W(re, PCRE2_JIT_COMPLETE); } \
-    static pcre2_match_data_##W* Data(pcre2_code_##W* re) {                                 \
-      return pcre2_match_data_create_from_pattern_##W(re, nullptr);                         \
-    }                                                                                       \
-    static int Match(pcre2_code_##W* re, const void* s, size_t n, pcre2_match_data_##W* md) { \
-      return pcre2_jit_match_##W(re, static_cast<const Unit*>(s), n, 0, 0, md, nullptr);   \
-    }                                                                                       \
-    static const PCRE2_SIZE* Ovector(pcre2_match_data_##W* md) {                            \
-      return pcre2_get_ovector_pointer_##W(md);                                             \
-    }                                                                                       \
-    static void Free(pcre2_code_##W* re, pcre2_match_data_##W* md) {                        \
-      pcre2_match_data_free_##W(md);                                                        \
-      pcre2_code_free_##W(re);                                                              \
-    }                                                                                       \
+    static pcre2_match_data_##W* Data(pcre2_code_##W* re) {                                      \
+      return pcre2_match_data_create_from_pattern_##W(re, nullptr);                              \
+    }                                                                                            \
+    static int Match(pcre2_code_##W* re, const void* s, size_t n, pcre2_match_data_##W* md) {    \
+      return pcre2_jit_match_##W(re, static_cast<const Unit*>(s), n, 0, 0, md, nullptr);         \
+    }                                                                                            \
+    static const PCRE2_SIZE* Ovector(pcre2_match_data_##W* md) {                                 \
+      return pcre2_get_ovector_pointer_##W(md);                                                  \
+    }                                                                                            \
+    static void Free(pcre2_code_##W* re, pcre2_match_data_##W* md) {                             \
+      pcre2_match_data_free_##W(md);                                                             \
+      pcre2_code_free_##W(re);                                                                   \
+    }                                                                                            \
   };
 ZEL_PCRE2_API(8)
 ZEL_PCRE2_API(16)
@@ -194,8 +193,8 @@ BENCHMARK(BM_StdRegexSearch)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->I
 // ---- hostile lines -------------------------------------------------------------
 
 const char16_t* const kHostile[] = {
-    u"a*b", u"a*a*a*b", u"a+a+a+a+a+a+b", u"(aa)*(aa)*c", u".*.*.*b", u"a.*a.*a.*b",
-    u"[a-z]*[^x]*x", u"a?a?a?a?a?a?a?a?a?a?b",
+    u"a*b",     u"a*a*a*b",    u"a+a+a+a+a+a+b", u"(aa)*(aa)*c",
+    u".*.*.*b", u"a.*a.*a.*b", u"[a-z]*[^x]*x",  u"a?a?a?a?a?a?a?a?a?a?b",
 };
 
 // Arguments: the pattern, the length of the line.

@@ -257,20 +257,13 @@ TEST(TGrep, NoTokenIsExaminedTwiceAtOnePosition) {
     bool found;
   };
   const C cases[] = {
-      {u"a*b", u"", false},
-      {u"a*a*a*b", u"", false},
-      {u"a*a*a*b", u"b", true},
-      {u"a+a+a+b", u"", false},
-      {u"a+a+a+b", u"b", true},
-      {u"(aa)*b", u"", false},
-      {u"(aa)*b", u"b", true},
-      {u"(aa)+a?(aa)*c", u"", false},
-      {u".*.*.*b", u"", false},
-      {u"[a-z]*[^x]*x", u"", false},
-      {u"a?a?a?a?a?a?b", u"", false},
-      {u"a.*a.*a.*b", u"", false},
-      {u"a.*a.*a.*b", u"b", true},
-      {u"a*a*a*a*a*a*a*a*a*a*a*a*b", u"", false},
+      {u"a*b", u"", false},           {u"a*a*a*b", u"", false},
+      {u"a*a*a*b", u"b", true},       {u"a+a+a+b", u"", false},
+      {u"a+a+a+b", u"b", true},       {u"(aa)*b", u"", false},
+      {u"(aa)*b", u"b", true},        {u"(aa)+a?(aa)*c", u"", false},
+      {u".*.*.*b", u"", false},       {u"[a-z]*[^x]*x", u"", false},
+      {u"a?a?a?a?a?a?b", u"", false}, {u"a.*a.*a.*b", u"", false},
+      {u"a.*a.*a.*b", u"b", true},    {u"a*a*a*a*a*a*a*a*a*a*a*a*b", u"", false},
   };
   const int32_t n = 100000;
   TGrep g(nullptr);
@@ -294,24 +287,25 @@ TEST(TGrep, StartScansFindEveryPlaceAtEveryCpuLevel) {
   // relative to the blocks, on the plain and on the AVX2 path alike.
   struct C {
     const char16_t* pattern;
-    Char filler;     // the text around the place
+    Char filler;            // the text around the place
     const char16_t* place;  // what stands at the place
-    int32_t length;  // characters matched there
+    int32_t length;         // characters matched there
   };
   const C cases[] = {
       {u"needle", u'e', u"needle", 6},
-      {u"nee dle", u'n', u"nee dle", 7},       // filtered on its two rarest characters
+      {u"nee dle", u'n', u"nee dle", 7},  // filtered on its two rarest characters
       {u"q", u'r', u"q", 1},
       {u"zy", u'z', u"zy", 2},
       {u"[0-9]+", u'x', u"42", 2},
-      {u"[0-9a-fA-F_]x", u'y', u"Fx", 2},      // four ranges
-      {u"[acegikmoq]", u'b', u"q", 1},          // more ranges than the vectors take
-      {u"[^a-z]", u'k', u"\u20ac", 1},        // negated: every unit above 255
+      {u"[0-9a-fA-F_]x", u'y', u"Fx", 2},  // four ranges
+      {u"[acegikmoq]", u'b', u"q", 1},     // more ranges than the vectors take
+      {u"[^a-z]", u'k', u"\u20ac", 1},     // negated: every unit above 255
       {u"[^ -~]+", u'!', u"\u00e9\u4e2d", 2},
       {u"[a-z]", u'\u20ac', u"m", 1},
   };
   TGrep g(nullptr);
-  for (const internal::CpuLevel level : {internal::CpuLevel::kPortable, internal::CpuLevel::kAVX512}) {
+  for (const internal::CpuLevel level :
+       {internal::CpuLevel::kPortable, internal::CpuLevel::kAVX512}) {
     internal::CapCpuLevel(level);
     for (const C& c : cases) {
       g.SetRegExp(c.pattern);

@@ -22,8 +22,8 @@ int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m,
   while (last_start - q >= 15) {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + a));
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + b));
-    auto mask = static_cast<uint32_t>(
-        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb))));
+    auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb))));
     while (mask != 0) {
       const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
       const Char* at = q + bit / 2;

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <string_view>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -309,7 +309,10 @@ using Pos = int64_t;
 class TGrep::Matcher {
  public:
   Matcher(TGrep& g, std::u16string_view text)
-      : g_(g), tok_(g.tokens_), s_(text.data()), n_(static_cast<Pos>(text.size())),
+      : g_(g),
+        tok_(g.tokens_),
+        s_(text.data()),
+        n_(static_cast<Pos>(text.size())),
         last_(g.nr_tokens_) {
     near_index_.fill(-1);
   }

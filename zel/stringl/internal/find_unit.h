@@ -79,8 +79,8 @@ inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t
 }
 
 #if defined(__x86_64__) || defined(_M_X64)
-ZEL_API int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m,
-                                size_t a, size_t b);
+ZEL_API int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m, size_t a,
+                                size_t b);
 #endif
 
 // Offset from p of the first unit of [p, e) that lies in one of the ranges,
@@ -101,8 +101,8 @@ inline size_t FindInRanges(const Char* p, const Char* e, const UnitRanges& r) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
     __m128i hit = zero;
     for (int i = 0; i < r.count; ++i)
-      hit = _mm_or_si128(
-          hit, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, lo[i]), width[i]), zero));
+      hit = _mm_or_si128(hit,
+                         _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, lo[i]), width[i]), zero));
     const int mask = _mm_movemask_epi8(hit);
     if (mask != 0) return static_cast<size_t>(q - p) + static_cast<size_t>(__builtin_ctz(mask)) / 2;
     q += 8;
