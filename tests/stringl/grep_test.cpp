@@ -281,6 +281,42 @@ TEST(TGrep, NoTokenIsExaminedTwiceAtOnePosition) {
   }
 }
 
+TEST(TGrep, PatternsEndingInDollarStartNearTheEnd) {
+  // A match of a pattern that ends with "$" reaches the end of the text: the
+  // search works out from the end where one can start, and finds the same
+  // match as trying every start from the left.
+  struct C {
+    const char16_t* pattern;
+    const char16_t* tail;  // behind 100 000 characters of "ab"
+    bool found;
+    int32_t start_in_tail;  // 1 = the first character of the tail
+    int64_t most_examined;
+  };
+  const C cases[] = {
+      {u"[a-z] [0-9]+$", u"needle 123", true, 6, 40},
+      {u"needle [0-9]+$", u"needle 123", true, 1, 40},
+      {u"e?(dl)+e [0-9]*$", u"needle 123", true, 3, 40},
+      {u"b.$", u"needle 123", false, 0, 0},
+      {u"[0-9]$", u"needle 123x", false, 0, 0},
+      {u"ab.*3$", u"needle 123", true, -99999, 400000},  // from the first "ab"
+      {u"[a-z]+ [0-9]+$", u"needle 123", true, -99999, 400000},
+  };
+  TGrep g(nullptr);
+  String ab;
+  for (int i = 0; i < 50000; ++i) ab += u"ab";
+  for (const C& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.pattern));
+    g.SetRegExp(c.pattern);
+    const String text = ab + c.tail;
+    int32_t pos = 0;
+    ASSERT_EQ(g.MatchString(text, pos), c.found);
+    EXPECT_LE(internal::GrepExamined(g), c.most_examined);
+    if (!c.found) continue;
+    EXPECT_EQ(pos, static_cast<int32_t>(ab.size()) + c.start_in_tail);
+    EXPECT_EQ(g.MatchEndPos(), static_cast<int32_t>(text.size()));
+  }
+}
+
 TEST(TGrep, StartScansFindEveryPlaceAtEveryCpuLevel) {
   // The scans that skip to where token 1 can match compare 8 or 16
   // characters at a time: the first place must be found wherever it stands

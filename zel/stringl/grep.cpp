@@ -392,6 +392,78 @@ class TGrep::Matcher {
 
   Pos End() const { return end_; }
 
+  // For a pattern that ends with "$" (and does not start with "^"): the first
+  // position >= from at which the pattern matches, or n + 2 when there is
+  // none; `from` itself when that is not settled within kReverseBudget
+  // positions. A match must reach the end of the text, so this works
+  // backwards from there: at each position, which tokens can match from it
+  // through to the end, from what is known of the positions behind it. Once
+  // no token can at as many positions in a row as the longest token is long,
+  // no position further left can reach the end either, and the search need
+  // not look there at all ("needle [0-9]+$" reads only the end of a text).
+  Pos FirstReachingEnd(Pos from) const {
+    constexpr Pos kReverseBudget = 4096;
+    constexpr size_t kRing = 256;  // > the longest token (255)
+    Pos longest = 1;
+    for (int k = 1; k <= last_; ++k)
+      longest = std::max<Pos>(longest, tok_[static_cast<size_t>(k)].NumChars);
+    // Bit k - 1 of reach[q % kRing]: tokens k.. match from q to the end.
+    // Bit k - 1 of run[q % kRing], for x+ tokens: a run of x from q (maybe
+    // empty) followed by the rest does.
+    std::array<uint64_t, kRing> reach{}, run{};
+    Pos first = n_ + 2, quiet = 0;
+    for (Pos p = n_ + 1; p >= from; --p) {
+      if (n_ + 1 - p > kReverseBudget) return from;
+      uint64_t here = 0, run_here = 0;
+      auto at = [&](const std::array<uint64_t, kRing>& bits, uint64_t now, int k, Pos q) {
+        if (q > n_ + 1) return false;
+        const uint64_t b = q == p ? now : bits[static_cast<size_t>(q) % kRing];
+        return ((b >> (k - 1)) & 1) != 0;
+      };
+      for (int k = last_; k >= 1; --k) {
+        const TGrepToken& t = tok_[static_cast<size_t>(k)];
+        const Pos len = OperandLen(t);
+        bool ok = false;
+        switch (t.Action) {
+          case taNormal:
+            ok = LiteralAt(t, p) && at(reach, here, k + 1, p + t.NumChars);
+            break;
+          case taAnyByte:
+            ok = p <= n_ && at(reach, here, k + 1, p + 1);
+            break;
+          case taSet:
+            ok = p <= n_ && Member(k, p) && at(reach, here, k + 1, p + 1);
+            break;
+          case taEol:
+            ok = p == n_ + 1;
+            break;
+          case taBol:
+            return from;  // not used for such patterns
+          case taMult0:
+            ok = at(reach, here, k + 1, p) || (OperandAt(k, p) && at(reach, here, k, p + len));
+            break;
+          case taMult1: {
+            const bool r =
+                at(reach, here, k + 1, p) || (OperandAt(k, p) && at(run, run_here, k, p + len));
+            if (r) run_here |= uint64_t{1} << (k - 1);
+            ok = OperandAt(k, p) && at(run, run_here, k, p + len);
+            break;
+          }
+          case taOpti:
+            ok = at(reach, here, k + 1, p) || (OperandAt(k, p) && at(reach, here, k + 1, p + len));
+            break;
+        }
+        if (ok) here |= uint64_t{1} << (k - 1);
+      }
+      reach[static_cast<size_t>(p) % kRing] = here;
+      run[static_cast<size_t>(p) % kRing] = run_here;
+      if (here & 1) first = p;
+      quiet = here == 0 && run_here == 0 ? quiet + 1 : 0;
+      if (quiet >= longest) break;
+    }
+    return first;
+  }
+
  private:
   bool Member(int k, Pos q) const {
     const Char c = s_[q - 1];
@@ -752,7 +824,9 @@ bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
     found = m.Try(1, start);
   } else {
     const Pos last = std::max(start + 1, n);
-    for (Pos p = start; p <= last; ++p) {
+    Pos from = start;
+    if (tokens_[static_cast<size_t>(nr_tokens_)].Action == taEol) from = m.FirstReachingEnd(start);
+    for (Pos p = from; p <= last; ++p) {
       p = m.NextCandidate(p, last);
       if (p > last) break;
       if (m.Try(1, p)) {

@@ -56,7 +56,10 @@
 // vectorised scan (16 characters at a time with AVX2) to the places where a
 // leading literal stands (filtered on two of its rarest characters), or a
 // member of a leading set (of at most four ranges of codes); a pattern that
-// starts with "^" is tried once. Inner quantifiers backtrack, but a token
+// starts with "^" is tried once; for a pattern that ends with "$" the search
+// first works back from the end of the text to where a match can start (up to
+// 4096 characters back), so "needle [0-9]+$" reads only the end of a long
+// text. Inner quantifiers backtrack, but a token
 // that failed at a position is remembered (one bit per token and text
 // position, allocated in blocks where a token fails), and a repetition that
 // failed remembers every position of its run: no token is evaluated twice at
