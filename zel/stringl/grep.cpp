@@ -395,12 +395,13 @@ class TGrep::Matcher {
   // For a pattern that ends with "$" (and does not start with "^"): the first
   // position >= from at which the pattern matches, or n + 2 when there is
   // none; `from` itself when that is not settled within kReverseBudget
-  // positions. A match must reach the end of the text, so this works
-  // backwards from there: at each position, which tokens can match from it
-  // through to the end, from what is known of the positions behind it. Once
-  // no token can at as many positions in a row as the longest token is long,
-  // no position further left can reach the end either, and the search need
-  // not look there at all ("needle [0-9]+$" reads only the end of a text).
+  // positions, or when from lies beyond n + 1. A match must reach the end of
+  // the text, so this works backwards from there: at each position, which
+  // tokens can match from it through to the end, from what is known of the
+  // positions behind it. Once no token can at as many positions in a row as
+  // the longest token is long, no position further left can reach the end
+  // either, and the search need not look there at all ("needle [0-9]+$" reads
+  // only the end of a text).
   Pos FirstReachingEnd(Pos from) const {
     constexpr Pos kReverseBudget = 4096;
     constexpr size_t kRing = 256;  // > the longest token (255)
@@ -410,6 +411,7 @@ class TGrep::Matcher {
     // Bit k - 1 of reach[q % kRing]: tokens k.. match from q to the end.
     // Bit k - 1 of run[q % kRing], for x+ tokens: a run of x from q (maybe
     // empty) followed by the rest does.
+    if (from > n_ + 1) return from;  // nothing there reaches the end
     std::array<uint64_t, kRing> reach{}, run{};
     Pos first = n_ + 2, quiet = 0;
     for (Pos p = n_ + 1; p >= from; --p) {
