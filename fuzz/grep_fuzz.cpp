@@ -8,7 +8,8 @@
 // token fields in range). The reference reads the compiled tokens through
 // GetRegExpToken and follows the matching procedure literally: every start
 // position, no skipping, no memory of failures. Both must agree on whether,
-// where and up to where a text matches.
+// where and up to where a text matches. The matcher's own count of the work
+// it did must stay linear in the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -205,6 +206,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   int32_t pos = 0;
   const bool found = g.MatchString(text, pos);
+  // No (token, position) pair is evaluated twice and no run position visited
+  // twice per token: at most 2 x tokens x (positions 0..n + 1, and the two
+  // places a search may start beyond the text).
+  const int64_t n = static_cast<int64_t>(text.size());
+  Check(zel::internal::GrepExamined(g) <= 2 * int64_t{T} * (n + 4), "linear work");
   if (T == 0) {
     Check(!found, "no tokens, no match");
     return 0;

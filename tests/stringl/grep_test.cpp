@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/temp_dir.h"
 #include "zel/base/errors.h"
+#include "zel/platform/cpu_features.h"
 #include "zel/runtime/utf8.h"
 
 namespace zel {
@@ -46,6 +49,11 @@ TEST(TGrep, Matches) {
       {u"x$", u"x", false, 1, true, 1, 1},
       {u"^", u"", false, 1, true, 1, 1},
       {u"(", u"", false, 1, true, 1, 0},  // an open group without characters: empty match
+      // A closed empty group is a literal of no characters.
+      {u"a()b", u"xab", false, 1, true, 2, 3},
+      {u"a()b", u"a b", false, 1, false, 0, 0},
+      {u"()", u"xy", false, 2, true, 2, 1},
+      {u"a()", u"ab", false, 1, true, 1, 1},
       // One "x*" token matches every text whole.
       {u"a*", u"bbb", false, 1, true, 1, 3},
       {u"a*", u"", false, 5, true, 1, 0},
@@ -65,6 +73,12 @@ TEST(TGrep, Matches) {
       {u"\\#41", u"xa", false, 1, false, 0, 0},
       {u"\\#4g", u"\x04", false, 1, true, 1, 1},
       {u"\\\\#41", u"\\#41", false, 1, true, 1, 4},
+      // An escape that yields a backslash in front of "#" forms a new escape;
+      // one that yields a backslash in front of a further escape protects it.
+      {u"\\#5C#41", u"x#41A", false, 1, true, 5, 5},
+      {u"\\#5c#5C#41", u"A", false, 1, true, 1, 1},
+      {u"x\\#5C\\#41", u"Ax\\#41", false, 1, true, 2, 6},
+      {u"\\#5C#7", u"a\x07", false, 1, true, 2, 2},
       {u"\\.", u"a.", false, 1, true, 2, 2},
       {long_literal.c_str(), long_text.c_str(), false, 1, true, 2, 301},
   };
@@ -107,8 +121,12 @@ TEST(TGrep, ErrorCodes) {
       {u"^*", 9, 1},
       {u"[a]+?", 9, 1},
       {u"(a)*+", 9, 1},
-      {u"()", 10, 1},
+      {u"()", 0, 1},
+      {u"a()b", 0, 3},
+      {u"a()()$", 0, 4},
       {u"x()*", 10, 2},
+      {u"()+", 10, 1},
+      {u"x()?b", 10, 2},
       {many_dots.c_str(), 11, 64},
       {u"ab\\", 12, 1},
       {u"[\u20ac]", 13, 1},
@@ -226,6 +244,124 @@ TEST(TGrep, BacktrackingStaysPolynomial) {
   EXPECT_TRUE(g.MatchString(text + u"b", pos));
   EXPECT_EQ(pos, 1);
   EXPECT_EQ(g.MatchEndPos(), 1001);
+}
+
+TEST(TGrep, NoTokenIsExaminedTwiceAtOnePosition) {
+  // Lines of one letter on which repetitions find long runs and the rest of
+  // the pattern fails at every place: each (token, position) pair is
+  // evaluated at most once and each run position visited at most once per
+  // token, so the work stays within 2 x tokens x (length + 2).
+  struct C {
+    const char16_t* pattern;
+    const char16_t* tail;
+    bool found;
+  };
+  const C cases[] = {
+      {u"a*b", u"", false},           {u"a*a*a*b", u"", false},
+      {u"a*a*a*b", u"b", true},       {u"a+a+a+b", u"", false},
+      {u"a+a+a+b", u"b", true},       {u"(aa)*b", u"", false},
+      {u"(aa)*b", u"b", true},        {u"(aa)+a?(aa)*c", u"", false},
+      {u".*.*.*b", u"", false},       {u"[a-z]*[^x]*x", u"", false},
+      {u"a?a?a?a?a?a?b", u"", false}, {u"a.*a.*a.*b", u"", false},
+      {u"a.*a.*a.*b", u"b", true},    {u"a*a*a*a*a*a*a*a*a*a*a*a*b", u"", false},
+  };
+  const int32_t n = 100000;
+  TGrep g(nullptr);
+  for (const C& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.pattern));
+    g.SetRegExp(c.pattern);
+    const String text = String(static_cast<size_t>(n), u'a') + c.tail;
+    int32_t pos = 0;
+    ASSERT_EQ(g.MatchString(text, pos), c.found);
+    if (c.found) {
+      EXPECT_EQ(pos, 1);
+      EXPECT_EQ(g.MatchEndPos(), static_cast<int32_t>(text.size()));
+    }
+    EXPECT_LE(internal::GrepExamined(g), int64_t{2} * g.NrOfRegExpTokens() * (n + 3));
+  }
+}
+
+TEST(TGrep, PatternsEndingInDollarStartNearTheEnd) {
+  // A match of a pattern that ends with "$" reaches the end of the text: the
+  // search works out from the end where one can start, and finds the same
+  // match as trying every start from the left.
+  struct C {
+    const char16_t* pattern;
+    const char16_t* tail;  // behind 100 000 characters of "ab"
+    bool found;
+    int32_t start_in_tail;  // 1 = the first character of the tail
+    int64_t most_examined;
+  };
+  const C cases[] = {
+      {u"[a-z] [0-9]+$", u"needle 123", true, 6, 40},
+      {u"needle [0-9]+$", u"needle 123", true, 1, 40},
+      {u"e?(dl)+e [0-9]*$", u"needle 123", true, 3, 40},
+      {u"b.$", u"needle 123", false, 0, 0},
+      {u"[0-9]$", u"needle 123x", false, 0, 0},
+      {u"ab.*3$", u"needle 123", true, -99999, 400000},  // from the first "ab"
+      {u"[a-z]+ [0-9]+$", u"needle 123", true, -99999, 400000},
+  };
+  TGrep g(nullptr);
+  String ab;
+  for (int i = 0; i < 50000; ++i) ab += u"ab";
+  for (const C& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.pattern));
+    g.SetRegExp(c.pattern);
+    const String text = ab + c.tail;
+    int32_t pos = 0;
+    ASSERT_EQ(g.MatchString(text, pos), c.found);
+    EXPECT_LE(internal::GrepExamined(g), c.most_examined);
+    if (!c.found) continue;
+    EXPECT_EQ(pos, static_cast<int32_t>(ab.size()) + c.start_in_tail);
+    EXPECT_EQ(g.MatchEndPos(), static_cast<int32_t>(text.size()));
+  }
+}
+
+TEST(TGrep, StartScansFindEveryPlaceAtEveryCpuLevel) {
+  // The scans that skip to where token 1 can match compare 8 or 16
+  // characters at a time: the first place must be found wherever it stands
+  // relative to the blocks, on the plain and on the AVX2 path alike.
+  struct C {
+    const char16_t* pattern;
+    Char filler;            // the text around the place
+    const char16_t* place;  // what stands at the place
+    int32_t length;         // characters matched there
+  };
+  const C cases[] = {
+      {u"needle", u'e', u"needle", 6},
+      {u"nee dle", u'n', u"nee dle", 7},  // filtered on its two rarest characters
+      {u"q", u'r', u"q", 1},
+      {u"zy", u'z', u"zy", 2},
+      {u"[0-9]+", u'x', u"42", 2},
+      {u"[0-9a-fA-F_]x", u'y', u"Fx", 2},  // four ranges
+      {u"[acegikmoq]", u'b', u"q", 1},     // more ranges than the vectors take
+      {u"[^a-z]", u'k', u"\u20ac", 1},     // negated: every unit above 255
+      {u"[^ -~]+", u'!', u"\u00e9\u4e2d", 2},
+      {u"[a-z]", u'\u20ac', u"m", 1},
+  };
+  TGrep g(nullptr);
+  for (const internal::CpuLevel level :
+       {internal::CpuLevel::kPortable, internal::CpuLevel::kAVX512}) {
+    internal::CapCpuLevel(level);
+    for (const C& c : cases) {
+      g.SetRegExp(c.pattern);
+      for (int32_t at = 1; at <= 70; ++at) {
+        for (const int32_t after : {0, 1, 17}) {
+          SCOPED_TRACE(StringToUtf8(c.pattern) + " at " + std::to_string(at) + ", " +
+                       std::to_string(after) + " after, level " +
+                       std::to_string(static_cast<int>(level)));
+          const String text = String(static_cast<size_t>(at - 1), c.filler) + c.place +
+                              String(static_cast<size_t>(after), c.filler);
+          int32_t pos = 0;
+          ASSERT_TRUE(g.MatchString(text, pos));
+          EXPECT_EQ(pos, at);
+          EXPECT_EQ(g.MatchEndPos(), at + c.length - 1);
+          EXPECT_FALSE(g.MatchString(String(static_cast<size_t>(at + after), c.filler), pos));
+        }
+      }
+    }
+  }
+  internal::ResetCpuFeatureSwitches();
 }
 
 TEST(TGrep, LongLiteralOverRepetitiveText) {

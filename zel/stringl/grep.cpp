@@ -1,13 +1,17 @@
 #include "zel/stringl/grep.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "zel/base/errors.h"
+#include "zel/platform/cpu_features.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
 #include "zel/stringl/internal/find_unit.h"
@@ -31,8 +35,13 @@ int HexDigit(Char c) {
 // code HH: of the (at most) two characters after "#", leading blanks and one
 // "$" are skipped and hexadecimal digits read up to the first other character
 // ("\#4g" is code 4, an empty number code 0); all of "\#" and those two
-// characters are replaced. The character produced is not scanned again.
-String ExpandHexEscapes(const String& p) {
+// characters are replaced. The text is searched again from the character
+// produced, so a produced backslash in front of "#" starts a further escape
+// ("\#5C#41" gives "A"), and a produced backslash in front of "\#" protects
+// that one ("\#5C\#41" gives "\\#41"). "\#" right after a backslash stays.
+// Each replacement shortens the text, so this is linear in the pattern.
+String ExpandHexEscapes(const String& pattern) {
+  String p = pattern;  // the produced characters are written back into it
   String out;
   out.reserve(p.size());
   size_t i = 0;
@@ -52,8 +61,9 @@ String ExpandHexEscapes(const String& p) {
     if (k < end && p[k] == u'$') ++k;
     int value = 0;
     for (; k < end && HexDigit(p[k]) >= 0; ++k) value = value * 16 + HexDigit(p[k]);
-    out.push_back(static_cast<Char>(value));
-    i = end;
+    // The character takes the place of the last one replaced and is read again.
+    i = end - 1;
+    p[i] = static_cast<Char>(value);
   }
   return out;
 }
@@ -183,6 +193,8 @@ int32_t Compiler::Run(const String& pat) {
         if (st == S0) {
           if (!esc && (c == u'$' || quant)) return 1;
         } else if (quant) {
+          // No characters as an operand would read as "any character".
+          if (st == S6 && Cur().NumChars == 0) return grepEmptyGroup;
           err = Quantify(QuantifierOf(c), st == S6);
           break;
         }
@@ -259,8 +271,7 @@ int32_t Compiler::Run(const String& pat) {
         break;
       case S5:
         if (!esc && c == u')') {
-          if (Cur().NumChars == 0) return grepEmptyGroup;
-          st = S6;
+          st = S6;  // an empty group is a literal of no characters
         } else if (!esc && c == u'^') {
           return 2;
         } else {
@@ -283,7 +294,18 @@ using Pos = int64_t;
 
 // One search over one text: the recursive token procedure, the skipping scan
 // for the first token, and the memory of failed (token, position) pairs that
-// keeps backtracking patterns polynomial.
+// keeps the search linear in the text.
+//
+// Whether token k matches at p (with the rest of the pattern behind it)
+// depends on nothing but k, p and the text, so a pair that failed once fails
+// whenever it is tried again: it is remembered and never evaluated twice. A
+// repetition (x* or x+) that fails from p has tried the rest of the pattern
+// at every position of its run p, p + len, ... up to where the operand stops,
+// so it fails from each of those positions too: they are remembered as well,
+// and a later repetition that reaches one of them stops there. Every pair is
+// thus evaluated at most once and every position of a run visited at most
+// once per token, whatever the pattern: the cost is at most proportional to
+// tokens x text length (times the length of a literal operand).
 class TGrep::Matcher {
  public:
   Matcher(TGrep& g, std::u16string_view text)
@@ -291,19 +313,22 @@ class TGrep::Matcher {
         tok_(g.tokens_),
         s_(text.data()),
         n_(static_cast<Pos>(text.size())),
-        last_(g.nr_tokens_),
-        budget_(16 * n_ + 100000) {}
+        last_(g.nr_tokens_) {
+    near_index_.fill(-1);
+  }
 
+  // Positions beyond n + 1 (only where a search starts there) are not
+  // remembered.
   bool Try(int k, Pos p) {
-    const bool memo = p <= n_ + 1 && (memo_on_ || ++steps_ > budget_);
-    if (memo) {
-      if (!memo_on_) StartMemo();
-      if (Failed(k, p)) return false;
-    }
+    if (Failed(k, p)) return false;
+    ++examined_;
     const bool ok = TryToken(k, p);
-    if (!ok && memo) MarkFailed(k, p);
+    if (!ok) MarkFailed(k, p);
     return ok;
   }
+
+  // Token evaluations and repetitions visited so far.
+  int64_t Examined() const { return examined_; }
 
   // The first position >= p, up to `last`, at which token 1 can pass its own
   // test; last + 1 when there is none.
@@ -332,7 +357,20 @@ class TGrep::Matcher {
     }
     const Pos stop = std::min(last, n_);  // the token needs a character at p
     if (p > stop) return none;
+    const bool avx2 = internal::HasCpuFeatures(internal::kCpuAVX2);
     if (set) {
+      const Char* from = s_ + p - 1;
+      const Char* to = s_ + stop;
+      if (g_.start_ranges_.count >= 0) {
+        // The members as up to four ranges of units, compared 8 or 16 at a time.
+#if defined(__x86_64__) || defined(_M_X64)
+        const size_t at = avx2 ? internal::FindInRangesAvx2(from, to, g_.start_ranges_)
+                               : internal::FindInRanges(from, to, g_.start_ranges_);
+#else
+        const size_t at = internal::FindInRanges(from, to, g_.start_ranges_);
+#endif
+        return at < static_cast<size_t>(to - from) ? p + static_cast<Pos>(at) : none;
+      }
       const bool high = g_.high_member_[1];
       for (Pos q = p; q <= stop; ++q) {
         const Char c = s_[q - 1];
@@ -341,12 +379,92 @@ class TGrep::Matcher {
       return none;
     }
     if (lit == 0) return p;
-    const Pos q =
-        internal::FindLiteral(s_ + p - 1, s_ + n_, t.Params.data() + 1, static_cast<size_t>(lit));
+    const Char* const l = t.Params.data() + 1;
+    const auto m = static_cast<size_t>(lit);
+#if defined(__x86_64__) || defined(_M_X64)
+    const Pos q = avx2 ? internal::FindLiteralAvx2(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_)
+                       : internal::FindLiteral(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_);
+#else
+    const Pos q = internal::FindLiteral(s_ + p - 1, s_ + n_, l, m, g_.lit_a_, g_.lit_b_);
+#endif
     return q < 0 || p + q > stop ? none : p + q;
   }
 
   Pos End() const { return end_; }
+
+  // For a pattern that ends with "$" (and does not start with "^"): the first
+  // position >= from at which the pattern matches, or n + 2 when there is
+  // none; `from` itself when that is not settled within kReverseBudget
+  // positions, or when from lies beyond n + 1. A match must reach the end of
+  // the text, so this works backwards from there: at each position, which
+  // tokens can match from it through to the end, from what is known of the
+  // positions behind it. Once no token can at as many positions in a row as
+  // the longest token is long, no position further left can reach the end
+  // either, and the search need not look there at all ("needle [0-9]+$" reads
+  // only the end of a text).
+  Pos FirstReachingEnd(Pos from) const {
+    constexpr Pos kReverseBudget = 4096;
+    constexpr size_t kRing = 256;  // > the longest token (255)
+    Pos longest = 1;
+    for (int k = 1; k <= last_; ++k)
+      longest = std::max<Pos>(longest, tok_[static_cast<size_t>(k)].NumChars);
+    // Bit k - 1 of reach[q % kRing]: tokens k.. match from q to the end.
+    // Bit k - 1 of run[q % kRing], for x+ tokens: a run of x from q (maybe
+    // empty) followed by the rest does.
+    if (from > n_ + 1) return from;  // nothing there reaches the end
+    std::array<uint64_t, kRing> reach{}, run{};
+    Pos first = n_ + 2, quiet = 0;
+    for (Pos p = n_ + 1; p >= from; --p) {
+      if (n_ + 1 - p > kReverseBudget) return from;
+      uint64_t here = 0, run_here = 0;
+      auto at = [&](const std::array<uint64_t, kRing>& bits, uint64_t now, int k, Pos q) {
+        if (q > n_ + 1) return false;
+        const uint64_t b = q == p ? now : bits[static_cast<size_t>(q) % kRing];
+        return ((b >> (k - 1)) & 1) != 0;
+      };
+      for (int k = last_; k >= 1; --k) {
+        const TGrepToken& t = tok_[static_cast<size_t>(k)];
+        const Pos len = OperandLen(t);
+        bool ok = false;
+        switch (t.Action) {
+          case taNormal:
+            ok = LiteralAt(t, p) && at(reach, here, k + 1, p + t.NumChars);
+            break;
+          case taAnyByte:
+            ok = p <= n_ && at(reach, here, k + 1, p + 1);
+            break;
+          case taSet:
+            ok = p <= n_ && Member(k, p) && at(reach, here, k + 1, p + 1);
+            break;
+          case taEol:
+            ok = p == n_ + 1;
+            break;
+          case taBol:
+            return from;  // not used for such patterns
+          case taMult0:
+            ok = at(reach, here, k + 1, p) || (OperandAt(k, p) && at(reach, here, k, p + len));
+            break;
+          case taMult1: {
+            const bool r =
+                at(reach, here, k + 1, p) || (OperandAt(k, p) && at(run, run_here, k, p + len));
+            if (r) run_here |= uint64_t{1} << (k - 1);
+            ok = OperandAt(k, p) && at(run, run_here, k, p + len);
+            break;
+          }
+          case taOpti:
+            ok = at(reach, here, k + 1, p) || (OperandAt(k, p) && at(reach, here, k + 1, p + len));
+            break;
+        }
+        if (ok) here |= uint64_t{1} << (k - 1);
+      }
+      reach[static_cast<size_t>(p) % kRing] = here;
+      run[static_cast<size_t>(p) % kRing] = run_here;
+      if (here & 1) first = p;
+      quiet = here == 0 && run_here == 0 ? quiet + 1 : 0;
+      if (quiet >= longest) break;
+    }
+    return first;
+  }
 
  private:
   bool Member(int k, Pos q) const {
@@ -408,11 +526,30 @@ class TGrep::Matcher {
         case taEol:
           return false;
         case taMult0:
-        case taMult1:
           // Shortest first: the rest is tried before each further repetition.
-          for (Pos q = t.Action == taMult0 ? p : p + len;; q += len) {
+          // A run position already known to fail ends the search of the run,
+          // since from there on this run is the one already tried. A position
+          // behind which the rest failed is marked at once: should a later
+          // position succeed, the whole search ends and the marks are dropped.
+          for (Pos q = p;; q += len) {
+            if (q != p && Failed(k, q)) return false;
             if (Try(k + 1, q)) return true;
+            MarkFailed(k, q);
+            ++examined_;
             if (!OperandAt(k, q)) return false;
+          }
+        case taMult1:
+          // As above; the repetition from q - len fails once the rest failed
+          // from q on.
+          for (Pos q = p + len;; q += len) {
+            if (q - len != p && Failed(k, q - len)) return false;
+            if (Try(k + 1, q)) return true;
+            MarkFailed(k, q - len);
+            ++examined_;
+            if (!OperandAt(k, q)) {
+              MarkFailed(k, q);
+              return false;
+            }
           }
         case taOpti:
           if (Try(k + 1, p)) return true;
@@ -455,31 +592,52 @@ class TGrep::Matcher {
     return true;
   }
 
-  // Failed pairs: a bit table of up to 32 MiB, beyond that a hash set of at
-  // most kMaxSparse pairs (emptied when full, like a cache).
-  static constexpr size_t kMaxSparse = size_t{1} << 22;
-  void StartMemo() {
-    memo_on_ = true;
-    const uint64_t bits = static_cast<uint64_t>(last_ + 1) * static_cast<uint64_t>(n_ + 2);
-    if (bits <= (uint64_t{1} << 28)) dense_.assign((bits + 63) / 64, 0);
+  // Failed pairs: one bit per token and position 0..n + 1, in blocks of
+  // kBlockBits positions allocated (zero-filled) when a pair in them first
+  // fails and found through a map, with the block a token used last kept at
+  // hand (repetitions and their rests move through the text in order). A
+  // search whose tokens never fail allocates nothing, a long text only the
+  // blocks it uses.
+  static constexpr int kBlockShift = 15;
+  static constexpr Pos kBlockBits = Pos{1} << kBlockShift;
+  uint64_t* Block(int k, Pos p, bool create) {
+    const auto kk = static_cast<size_t>(k);
+    const Pos index = p >> kBlockShift;
+    if (near_index_[kk] == index) return near_[kk];
+    uint64_t* block = nullptr;
+    const uint64_t key = static_cast<uint64_t>(index) * (kMaxRegExpTokens + 1) + kk;
+    if (auto it = blocks_.find(key); it != blocks_.end()) {
+      block = it->second.get();
+    } else if (create) {
+      // A text shorter than a block needs only the words for its positions.
+      const auto words = static_cast<size_t>((std::min(kBlockBits, n_ + 2) + 63) / 64);
+      void* m = std::calloc(words, sizeof(uint64_t));
+      if (m == nullptr) throw std::bad_alloc();
+      block = static_cast<uint64_t*>(m);
+      blocks_.emplace(key, std::unique_ptr<uint64_t, FreeDeleter>(block));
+    } else {
+      return nullptr;
+    }
+    near_index_[kk] = index;
+    near_[kk] = block;
+    return block;
   }
-  uint64_t Key(int k, Pos p) const {
-    return static_cast<uint64_t>(k) * static_cast<uint64_t>(n_ + 2) + static_cast<uint64_t>(p);
-  }
-  bool Failed(int k, Pos p) const {
-    const uint64_t key = Key(k, p);
-    if (!dense_.empty()) return (dense_[key >> 6] >> (key & 63)) & 1;
-    return sparse_.count(key) != 0;
+  bool Failed(int k, Pos p) {
+    if (p > n_ + 1 || blocks_.empty()) return false;
+    const uint64_t* block = Block(k, p, false);
+    if (block == nullptr) return false;
+    const auto i = static_cast<uint64_t>(p & (kBlockBits - 1));
+    return (block[i >> 6] >> (i & 63)) & 1;
   }
   void MarkFailed(int k, Pos p) {
-    const uint64_t key = Key(k, p);
-    if (!dense_.empty()) {
-      dense_[key >> 6] |= uint64_t{1} << (key & 63);
-      return;
-    }
-    if (sparse_.size() >= kMaxSparse) sparse_.clear();  // memory stays bounded
-    sparse_.insert(key);
+    if (p > n_ + 1) return;
+    uint64_t* block = Block(k, p, true);
+    const auto i = static_cast<uint64_t>(p & (kBlockBits - 1));
+    block[i >> 6] |= uint64_t{1} << (i & 63);
   }
+  struct FreeDeleter {
+    void operator()(uint64_t* m) const { std::free(m); }
+  };
 
   TGrep& g_;
   TRegExp& tok_;
@@ -487,11 +645,10 @@ class TGrep::Matcher {
   Pos n_;
   int last_;
   Pos end_ = 0;
-  Pos steps_ = 0;
-  Pos budget_;
-  bool memo_on_ = false;
-  std::vector<uint64_t> dense_;
-  std::unordered_set<uint64_t> sparse_;
+  int64_t examined_ = 0;
+  std::unordered_map<uint64_t, std::unique_ptr<uint64_t, FreeDeleter>> blocks_;
+  std::array<Pos, kMaxRegExpTokens + 1> near_index_;  // index of near_'s block, or -1
+  std::array<uint64_t*, kMaxRegExpTokens + 1> near_{};
 };
 
 // ---- TGrep ---------------------------------------------------------------------
@@ -525,7 +682,7 @@ String TGrep::ErrorText(int32_t Code) {
     case 9:
       return u"*, ?, + have to be applied to groups or sets only";
     case grepEmptyGroup:
-      return u"empty group";
+      return u"quantifier applied to an empty group";
     case grepTooManyTokens:
       return u"reg.exp. too long (more than 64 tokens)";
     case grepTrailingBackslash:
@@ -562,7 +719,80 @@ int32_t TGrep::CompileRegExp(const String& Pattern) {
   high_member_.fill(false);
   nr_tokens_ = 0;
   last_error_ = Compiler(tokens_, high_member_, nr_tokens_).Run(pat);
+  PrepareStartScan();
   return last_error_;
+}
+
+namespace {
+
+// How often a unit stands in ordinary text, roughly: 0 for the blank, then the
+// lower-case letters from the most to the least frequent in English, then
+// digits, punctuation, capitals and everything else. The literal scan filters
+// on the two rarest units of a literal so that few places need a full check.
+int Commonness(Char c) {
+  static constexpr std::u16string_view kByFrequency = u" etaoinshrdlcumwfgypbvkjxqz";
+  const size_t i = kByFrequency.find(c);
+  if (i != std::u16string_view::npos) return 100 - static_cast<int>(i);
+  if (c >= u'0' && c <= u'9') return 60;
+  if (c < 128) return c >= u'A' && c <= u'Z' ? 40 : 50;
+  return 0;
+}
+
+}  // namespace
+
+void TGrep::PrepareStartScan() {
+  // A set as token 1 (alone or repeated by +): its members as ranges of units,
+  // when four or fewer ranges hold them.
+  start_ranges_ = internal::UnitRanges{};
+  start_ranges_.count = -1;
+  const TGrepToken& t = tokens_[1];
+  if (nr_tokens_ > 0 && t.NumChars < 0 && (t.Action == taSet || t.Action == taMult1)) {
+    internal::UnitRanges r;
+    int code = 0;
+    while (code < 256 && r.count <= internal::kMaxUnitRanges) {
+      if (t.Params[static_cast<size_t>(code)] != kMember) {
+        ++code;
+        continue;
+      }
+      const int lo = code;
+      while (code < 256 && t.Params[static_cast<size_t>(code)] == kMember) ++code;
+      if (r.count < internal::kMaxUnitRanges) {
+        r.lo[static_cast<size_t>(r.count)] = static_cast<Char>(lo);
+        r.hi[static_cast<size_t>(r.count)] = static_cast<Char>(code - 1);
+      }
+      ++r.count;
+    }
+    if (high_member_[1] && r.count <= internal::kMaxUnitRanges) {
+      // Every unit above 255 is a member too.
+      if (r.count > 0 && r.hi[static_cast<size_t>(r.count - 1)] == 255) {
+        r.hi[static_cast<size_t>(r.count - 1)] = 0xFFFF;
+      } else {
+        if (r.count < internal::kMaxUnitRanges) {
+          r.lo[static_cast<size_t>(r.count)] = 256;
+          r.hi[static_cast<size_t>(r.count)] = 0xFFFF;
+        }
+        ++r.count;
+      }
+    }
+    if (r.count <= internal::kMaxUnitRanges) start_ranges_ = r;
+  }
+  // A literal as token 1: the two rarest of its units filter the places.
+  lit_a_ = lit_b_ = 0;
+  if (nr_tokens_ > 0 && t.NumChars > 0 && (t.Action == taNormal || t.Action == taMult1)) {
+    const auto m = static_cast<size_t>(t.NumChars);
+    lit_b_ = m - 1;
+    if (m > 2) {
+      auto rank = [&t](size_t i) { return Commonness(t.Params[i + 1]); };
+      size_t a = 0;
+      for (size_t i = 1; i < m; ++i)
+        if (rank(i) < rank(a)) a = i;
+      size_t b = a == 0 ? 1 : 0;
+      for (size_t i = 0; i < m; ++i)
+        if (i != a && rank(i) < rank(b)) b = i;
+      lit_a_ = std::min(a, b);
+      lit_b_ = std::max(a, b);
+    }
+  }
 }
 
 TGrepToken TGrep::GetRegExpToken(int32_t Index) const {
@@ -572,6 +802,7 @@ TGrepToken TGrep::GetRegExpToken(int32_t Index) const {
 }
 
 bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
+  examined_ = 0;
   if (nr_tokens_ == 0) return false;
   if (Text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max() - 2))
     throw EZELStringlError(u"Component \"" + Name() + u"\": text too long for matching");
@@ -595,7 +826,9 @@ bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
     found = m.Try(1, start);
   } else {
     const Pos last = std::max(start + 1, n);
-    for (Pos p = start; p <= last; ++p) {
+    Pos from = start;
+    if (tokens_[static_cast<size_t>(nr_tokens_)].Action == taEol) from = m.FirstReachingEnd(start);
+    for (Pos p = from; p <= last; ++p) {
       p = m.NextCandidate(p, last);
       if (p > last) break;
       if (m.Try(1, p)) {
@@ -604,11 +837,14 @@ bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
       }
     }
   }
+  examined_ = m.Examined();
   if (!found) return false;
   MatchPos = match_start_pos_ = tokens_[1].ValidFrom;
   match_end_pos_ = static_cast<int32_t>(m.End());
   return true;
 }
+
+int64_t internal::GrepExamined(const TGrep& Grep) noexcept { return Grep.examined_; }
 
 void TGrep::PrintRegExp(const String& FileName) const {
   auto members = [](const TGrepToken& t) {

@@ -12,7 +12,8 @@
 // the "b". A backslash makes the next character literal. "\#HH" is replaced by
 // the character with the hexadecimal code HH before the pattern is read (a
 // "\#" right after a backslash stays as it is); the character produced is read
-// like any pattern character ("\#2A" is the quantifier "*"). There is no
+// like any pattern character ("\#2A" is the quantifier "*"), also by this
+// replacement ("\#5C#41", a backslash in front of "#41", gives "A"). There is no
 // alternation and no nesting. A pattern that ends inside a set or a group is
 // taken as it stands.
 //
@@ -28,8 +29,10 @@
 // Error codes (LastError, and the text in the exception and in PrintRegExp):
 //   1..9 the pattern errors listed with ErrorText below, and, of this
 //   implementation:
-//   10 "empty group": "()" (an empty group would otherwise read as "any
-//      character" once quantified),
+//   10 "quantifier applied to an empty group": "()*", "()+" and "()?" (no
+//      characters as the operand would read as "any character"); "()" alone
+//      is a literal of no characters, which stands everywhere ("a()b" is
+//      "ab"),
 //   11 "reg.exp. too long (more than 64 tokens)": nothing is written past the
 //      64 tokens,
 //   12 "backslash at the end of the reg.exp.": a trailing backslash has no
@@ -50,13 +53,18 @@
 // searches from 1.
 //
 // Cost. Compilation is linear in the pattern. The search skips ahead with a
-// vectorised scan to the places where a leading literal, or a member of a
-// leading set, stands; a pattern that starts with "^" is tried once. Inner
-// quantifiers backtrack; after a number of steps proportional to the text,
-// positions at which the rest of a pattern failed are remembered (in at most
-// 32 MiB for tokens x text length bits, otherwise in a bounded cache), so no
-// pattern takes more than about (tokens x text length^2) steps instead of
-// exponential time. With IgnoreCase the text is copied once per MatchString.
+// vectorised scan (16 characters at a time with AVX2) to the places where a
+// leading literal stands (filtered on two of its rarest characters), or a
+// member of a leading set (of at most four ranges of codes); a pattern that
+// starts with "^" is tried once; for a pattern that ends with "$" the search
+// first works back from the end of the text to where a match can start (up to
+// 4096 characters back), so "needle [0-9]+$" reads only the end of a long
+// text. Inner quantifiers backtrack, but a token
+// that failed at a position is remembered (one bit per token and text
+// position, allocated in blocks where a token fails), and a repetition that
+// failed remembers every position of its run: no token is evaluated twice at
+// one position, so a search costs at most about tokens x text length steps,
+// for every pattern. With IgnoreCase the text is copied once per MatchString.
 //
 // Not thread-safe: MatchString writes the object's match fields.
 #pragma once
@@ -66,6 +74,7 @@
 
 #include "zel/runtime/classes.h"
 #include "zel/runtime/types.h"
+#include "zel/stringl/internal/unit_ranges.h"
 
 namespace zel {
 
@@ -95,11 +104,18 @@ using TRegExp = std::array<TGrepToken, kMaxRegExpTokens + 1>;
 
 // Error codes of CompileRegExp.
 inline constexpr int32_t grepOK = 0;
-inline constexpr int32_t grepEmptyGroup = 10;         // "()" holds no character
+inline constexpr int32_t grepEmptyGroup = 10;         // "()*": a quantified empty group
 inline constexpr int32_t grepTooManyTokens = 11;      // more than kMaxRegExpTokens tokens
 inline constexpr int32_t grepTrailingBackslash = 12;  // the pattern ends in "\"
 inline constexpr int32_t grepSetAbove255 = 13;        // a set names a character above 255
 inline constexpr int32_t grepGroupTooLong = 14;       // a group of more than 255 characters
+
+class TGrep;
+namespace internal {
+// Token evaluations and repetitions visited by the last MatchString of Grep
+// (a measure of its work, for tests).
+ZEL_API int64_t GrepExamined(const TGrep& Grep) noexcept;
+}  // namespace internal
 
 class ZEL_API TGrep : public TComponent {
  public:
@@ -163,6 +179,9 @@ class ZEL_API TGrep : public TComponent {
  private:
   class Matcher;
   friend class Matcher;
+  // Prepares the scan for the places where token 1 can match.
+  void PrepareStartScan();
+  friend int64_t internal::GrepExamined(const TGrep& Grep) noexcept;
 
   TRegExp tokens_{};
   // Whether characters above 255 belong to set token i (negated sets).
@@ -175,6 +194,11 @@ class ZEL_API TGrep : public TComponent {
   int32_t last_error_ = 0;
   int32_t match_start_pos_ = 0;
   int32_t match_end_pos_ = 0;
+  int64_t examined_ = 0;  // see internal::GrepExamined
+  // The scan for token 1: a set's members as ranges (count -1: too many), a
+  // literal's two filter units.
+  internal::UnitRanges start_ranges_{};
+  size_t lit_a_ = 0, lit_b_ = 0;
 };
 
 }  // namespace zel

@@ -1,5 +1,7 @@
 // Scans over UTF-16 text that compare eight units at a time (SSE2, part of
-// every x86-64 processor), with a plain loop for other targets and the tail.
+// every x86-64 processor), with a plain loop for other targets and the tail,
+// and kernels that compare sixteen at a time with AVX2 (callers check
+// HasCpuFeatures(kCpuAVX2) first).
 #pragma once
 
 #include <cstddef>
@@ -10,8 +12,10 @@
 #include <emmintrin.h>
 #endif
 
+#include "zel/runtime/export.h"
 #include "zel/runtime/types.h"
 #include "zel/stringl/internal/substring_search.h"
+#include "zel/stringl/internal/unit_ranges.h"
 
 namespace zel::internal {
 
@@ -26,29 +30,32 @@ inline int64_t FindLiteralLinear(const Char* p, const Char* e, const Char* from,
 }
 
 // Offset from p of the first complete occurrence of lit[0..m) in [p, e), or -1.
-// Candidates are the places where the first and the last unit of the literal
-// both stand, so a text of common letters is still passed over quickly. When
-// candidates keep proving false (more than one per 16 characters on average:
-// "aaa...a" searched for "a...ab"), the rest goes to the linear-time search,
-// so the cost stays O(text + literal).
-inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t m) {
+// Candidates are the places where the literal's units a and b (a <= b < m;
+// by default its first and last) both stand, so a text of common letters is
+// still passed over quickly; choosing two rare units of the literal makes
+// false candidates rarer still. When candidates keep proving false (more
+// than one per 16 characters on average: "aaa...a" searched for "a...ab"), the
+// rest goes to the linear-time search, so the cost stays O(text + literal).
+// FindLiteralAvx2 (find_unit_avx2.cpp) is the same scan 16 units at a time.
+inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t m, size_t a,
+                           size_t b) {
   constexpr int kFalseCandidates = 64;
   int64_t misses = 0;
   if (m == 0) return 0;
   if (static_cast<size_t>(e - p) < m) return -1;
   const Char* const last_start = e - m;
-  const Char first = lit[0];
-  const Char last = lit[m - 1];
+  const Char ca = lit[a];
+  const Char cb = lit[b];
   const size_t bytes = m * sizeof(Char);
   const Char* q = p;
 #if defined(__SSE2__)
-  const __m128i vf = _mm_set1_epi16(static_cast<short>(first));
-  const __m128i vl = _mm_set1_epi16(static_cast<short>(last));
+  const __m128i va = _mm_set1_epi16(static_cast<short>(ca));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(cb));
   while (last_start - q >= 7) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + m - 1));
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + a));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + b));
     unsigned mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, vf), _mm_cmpeq_epi16(b, vl))));
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, va), _mm_cmpeq_epi16(y, vb))));
     while (mask != 0) {
       const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
       const Char* at = q + bit / 2;
@@ -60,12 +67,57 @@ inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t
   }
 #endif
   for (; q <= last_start; ++q) {
-    if (*q != first || q[m - 1] != last) continue;
+    if (q[a] != ca || q[b] != cb) continue;
     if (std::memcmp(q, lit, bytes) == 0) return q - p;
     if (++misses > kFalseCandidates + (q - p) / 16) return FindLiteralLinear(p, e, q, lit, m);
   }
   return -1;
 }
+
+inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t m) {
+  return m == 0 ? 0 : FindLiteral(p, e, lit, m, 0, m - 1);
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+ZEL_API int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m, size_t a,
+                                size_t b);
+#endif
+
+// Offset from p of the first unit of [p, e) that lies in one of the ranges,
+// or e - p. FindInRangesAvx2 (find_unit_avx2.cpp) scans 16 units at a time.
+inline size_t FindInRanges(const Char* p, const Char* e, const UnitRanges& r) {
+  const Char* q = p;
+#if defined(__SSE2__)
+  // d = unit - lo wraps below lo, so d <= hi - lo holds exactly in the range;
+  // the unsigned saturating difference d - (hi - lo) is 0 just then.
+  __m128i lo[kMaxUnitRanges], width[kMaxUnitRanges];
+  for (int i = 0; i < r.count; ++i) {
+    lo[i] = _mm_set1_epi16(static_cast<short>(r.lo[static_cast<size_t>(i)]));
+    width[i] = _mm_set1_epi16(
+        static_cast<short>(r.hi[static_cast<size_t>(i)] - r.lo[static_cast<size_t>(i)]));
+  }
+  const __m128i zero = _mm_setzero_si128();
+  while (e - q >= 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i hit = zero;
+    for (int i = 0; i < r.count; ++i)
+      hit = _mm_or_si128(hit,
+                         _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, lo[i]), width[i]), zero));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return static_cast<size_t>(q - p) + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+    q += 8;
+  }
+#endif
+  for (; q < e; ++q)
+    for (int i = 0; i < r.count; ++i)
+      if (*q >= r.lo[static_cast<size_t>(i)] && *q <= r.hi[static_cast<size_t>(i)])
+        return static_cast<size_t>(q - p);
+  return static_cast<size_t>(e - p);
+}
+
+#if defined(__x86_64__) || defined(_M_X64)
+ZEL_API size_t FindInRangesAvx2(const Char* p, const Char* e, const UnitRanges& r);
+#endif
 
 // Offset from p of the first unit below 32 (a control character) in [p, e),
 // or e - p.
