@@ -99,15 +99,10 @@ uint64_t FeatColumn::Payload(size_t I) const noexcept {
   return c == nullptr ? 0 : c->payload;
 }
 
-size_t FeatColumn::Next(size_t I) const noexcept {
-  if (sparse_) {
-    if (I > UINT32_MAX) return kNone;
-    const auto it = cells_.lower_bound(static_cast<uint32_t>(I));
-    return it == cells_.end() ? kNone : it->first;
-  }
-  for (; I < tag_.size(); ++I)
-    if (tag_[I] != 0) return I;
-  return kNone;
+size_t FeatColumn::NextSparse(size_t I) const noexcept {
+  if (I > UINT32_MAX) return kNone;
+  const auto it = cells_.lower_bound(static_cast<uint32_t>(I));
+  return it == cells_.end() ? kNone : it->first;
 }
 
 void FeatColumn::ReleaseText(uint8_t Tag, uint64_t Payload) noexcept {

@@ -340,20 +340,22 @@ void TFeatureMatrix::WriteLines(TextFile& F) const {
   constexpr size_t kChunk = 1 << 15;
   line.clear();
   line.reserve(kChunk + 256);
-  for (;;) {
-    const size_t o = next.empty() ? internal::FeatColumn::kNone
-                                  : *std::min_element(next.begin(), next.end());
-    if (o == internal::FeatColumn::kNone) break;
+  size_t o = next.empty() ? internal::FeatColumn::kNone : *std::min_element(next.begin(), next.end());
+  while (o != internal::FeatColumn::kNone) {
+    size_t after = internal::FeatColumn::kNone;  // the next object holding a value
     for (size_t i = 0; i < cols.size(); ++i) {
-      if (next[i] != o) continue;
-      AppendInt(line, cols[i].first);
-      line += u' ';
-      AppendInt(line, static_cast<int64_t>(o) + 1);
-      line += u' ';
-      cols[i].second->AppendTo(line, o);
-      line += u"\r\n";
-      next[i] = cols[i].second->Next(o + 1);
+      if (next[i] == o) {
+        AppendInt(line, cols[i].first);
+        line += u' ';
+        AppendInt(line, static_cast<int64_t>(o) + 1);
+        line += u' ';
+        cols[i].second->AppendTo(line, o);
+        line += u"\r\n";
+        next[i] = cols[i].second->Next(o + 1);
+      }
+      after = std::min(after, next[i]);
     }
+    o = after;
     if (line.size() >= kChunk) {
       F.Write(line);
       line.clear();

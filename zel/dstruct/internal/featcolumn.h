@@ -52,7 +52,12 @@ class FeatColumn {
   // The payload of object I; 0 for an empty value.
   uint64_t Payload(size_t I) const noexcept;
   // The first object from I on that holds a non-empty value; kNone if none.
-  size_t Next(size_t I) const noexcept;
+  size_t Next(size_t I) const noexcept {
+    if (sparse_) return NextSparse(I);
+    for (; I < tag_.size(); ++I)
+      if (tag_[I] != 0) return I;
+    return kNone;
+  }
   // Number of non-empty values.
   size_t Filled() const noexcept { return filled_; }
   bool Sparse() const noexcept { return sparse_; }
@@ -93,6 +98,7 @@ class FeatColumn {
   void Clear(size_t I) noexcept;
   void ReleaseText(uint8_t Tag, uint64_t Payload) noexcept;
   uint32_t StoreText(std::u16string_view Text);
+  size_t NextSparse(size_t I) const noexcept;
   void ToSparse();
   void ToDense();
 
