@@ -132,8 +132,8 @@ TEST(FeatureMatrixFile, ReadingRules) {
       {"huge count", "#featdef 2000000000 1\n1 fplFeatName x\n", -3, 0, 0},
       {"huge objects, no values", "#featvals 0 2000000000\n", 0, 0, 2000000000},
       {"huge object index",
-       "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 1 2000000000\n1 1999999999 x\n", 0,
-       1, 2000000000},
+       "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 1 2000000000\n1 1999999999 x\n", 0, 1,
+       2000000000},
       {"value outside the counts", "#featvals 1 1\n1 2 x\n", -3, 0, 0},
       {"more features than defined", "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 3 1\n",
        0, 3, 1},
@@ -237,8 +237,8 @@ TEST(FeatureMatrixFile, AnnouncedCountsCostNothing) {
        "1 2000000000 z\n2 1 -3\n",
        2, 2000000000, 2, 1999999999, u"7"},
       {"far apart, out of order",
-       "#featvals 3 2000000000\n3 2000000000 b\n3 1000000000 a\n3 5 c\n3 1000000000 d\n",
-       3, 2000000000, 3, 1000000000, u"d"},
+       "#featvals 3 2000000000\n3 2000000000 b\n3 1000000000 a\n3 5 c\n3 1000000000 d\n", 3,
+       2000000000, 3, 1000000000, u"d"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -320,8 +320,8 @@ TEST_F(FeatureMatrix, FeatureNamesAndNumbers) {
   // Widths beyond the field limit saturate while they are read, whatever
   // their number of digits.
   const String capped = String(254, u' ') + u"7";
-  for (const char16_t* tpl : {u"<%D256%>", u"<%D3000000000%>", u"<%D9999999999%>",
-                              u"<%D 21474836470000000000%>"}) {
+  for (const char16_t* tpl :
+       {u"<%D256%>", u"<%D3000000000%>", u"<%D9999999999%>", u"<%D 21474836470000000000%>"}) {
     SCOPED_TRACE(StringToUtf8(tpl));
     EXPECT_EQ(m.GenerateFeatNames(tpl, 5, 5, 7, 0), 0);
     EXPECT_EQ(m.FeatProps(5).FeatName(), capped);

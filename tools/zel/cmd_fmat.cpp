@@ -1,7 +1,10 @@
 // zel fmat: feature matrix files (TFeatureMatrix) and CSV.
 //
 //   zel fmat info FILE             objects, and each feature with its number,
-//                                  name, kind and the range of its values
+//                                  name, kind and the range of its values (a
+//                                  run of features with default properties
+//                                  and no values on one line); warns when
+//                                  the values do not end at #featend
 //   zel fmat from-csv [--no-header] IN OUT
 //                                  a CSV table as a feature matrix: the
 //                                  delimiter is detected from the first line,
@@ -11,7 +14,8 @@
 //                                  the feature names unless --no-header
 //   zel fmat to-csv [--delim C] IN OUT
 //                                  the values as CSV (default delimiter ";"),
-//                                  a first line with the feature names
+//                                  a first line with the feature names;
+//                                  written as it is made
 // "-" reads standard input / writes standard output. Output files are
 // replaced only once they are complete.
 #include <algorithm>

@@ -173,7 +173,8 @@ void FeatColumn::Put(size_t I, uint8_t Tag, uint64_t Payload) {
 void FeatColumn::ToSparse() {
   std::map<uint32_t, Cell> cells;
   for (size_t i = 0; i < tag_.size(); ++i)
-    if (tag_[i] != 0) cells.emplace_hint(cells.end(), static_cast<uint32_t>(i), Cell{payload_[i], tag_[i]});
+    if (tag_[i] != 0)
+      cells.emplace_hint(cells.end(), static_cast<uint32_t>(i), Cell{payload_[i], tag_[i]});
   cells_.swap(cells);
   std::vector<uint64_t>().swap(payload_);
   std::vector<uint8_t>().swap(tag_);

@@ -392,8 +392,8 @@ class ZEL_API TFeatureMatrix : public TComponent {
 
   // The storage of one feature.
   struct Feature {
-    std::unique_ptr<TFeatMatProps> Props;
-    internal::FeatColumn Values;
+    std::unique_ptr<TFeatMatProps> Props;  // the feature's properties object
+    internal::FeatColumn Values;           // the feature's values, by object
   };
 
   [[noreturn]] void Error(const String& Detail) const;

@@ -340,7 +340,8 @@ void TFeatureMatrix::WriteLines(TextFile& F) const {
   constexpr size_t kChunk = 1 << 15;
   line.clear();
   line.reserve(kChunk + 256);
-  size_t o = next.empty() ? internal::FeatColumn::kNone : *std::min_element(next.begin(), next.end());
+  size_t o =
+      next.empty() ? internal::FeatColumn::kNone : *std::min_element(next.begin(), next.end());
   while (o != internal::FeatColumn::kNone) {
     size_t after = internal::FeatColumn::kNone;  // the next object holding a value
     for (size_t i = 0; i < cols.size(); ++i) {
