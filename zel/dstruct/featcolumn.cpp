@@ -153,8 +153,11 @@ void FeatColumn::Put(size_t I, uint8_t Tag, uint64_t Payload) {
     it->second = Cell{Payload, Tag};
     if (added) {
       ++filled_;
-      // Values close together again: the dense form is smaller.
-      if (cells_.rbegin()->first < 2 * filled_) ToDense();
+      ++added_;
+      // Values close together again: the dense form is smaller. Half the
+      // values must have come since the last switch, so that values coming
+      // and going at the border cannot make every write pay for a switch.
+      if (cells_.rbegin()->first < 2 * filled_ && added_ >= filled_ / 2) ToDense();
     }
     return;
   }
@@ -162,10 +165,12 @@ void FeatColumn::Put(size_t I, uint8_t Tag, uint64_t Payload) {
     payload_.resize(I + 1);
     tag_.resize(I + 1);
   }
-  if (tag_[I] == 0)
+  if (tag_[I] == 0) {
     ++filled_;
-  else
+    ++added_;
+  } else {
     ReleaseText(tag_[I], payload_[I]);
+  }
   tag_[I] = Tag;
   payload_[I] = Payload;
 }
@@ -179,6 +184,7 @@ void FeatColumn::ToSparse() {
   std::vector<uint64_t>().swap(payload_);
   std::vector<uint8_t>().swap(tag_);
   sparse_ = true;
+  added_ = 0;
 }
 
 void FeatColumn::ToDense() {
@@ -193,6 +199,7 @@ void FeatColumn::ToDense() {
   tag_.swap(tag);
   cells_.clear();
   sparse_ = false;
+  added_ = 0;
 }
 
 String FeatColumn::Get(size_t I) const {
@@ -389,6 +396,7 @@ void FeatColumn::Reset() noexcept {
   cells_.clear();
   sparse_ = false;
   filled_ = 0;
+  added_ = 0;
   std::vector<String>().swap(ext_);
   std::vector<uint32_t>().swap(free_);
 }

@@ -17,7 +17,9 @@
 // for a column whose values are few and far apart (a dense prefix would cost
 // more than kDenseSlack + kDenseFactor cells per value). A column switches
 // between the forms as values come and go, so its memory follows the values
-// it holds, never the object numbers they carry.
+// it holds, never the object numbers they carry; a switch back to the dense
+// form waits until half the values came after the last switch, so the
+// copying a switch costs is paid for by the values written.
 #pragma once
 
 #include <cstdint>
@@ -109,6 +111,7 @@ class FeatColumn {
   std::map<uint32_t, Cell> cells_;
   bool sparse_ = false;
   size_t filled_ = 0;
+  size_t added_ = 0;  // values added since the last switch of form
   std::vector<String> ext_;
   std::vector<uint32_t> free_;  // unused slots of ext_
 };
