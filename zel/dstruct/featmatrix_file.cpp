@@ -58,11 +58,20 @@ bool ParseInt32(std::u16string_view Token, int32_t& V) {
 // character, which stays in S. False when there are no digits.
 bool ReadIndex(std::u16string_view& S, int32_t& V) {
   size_t i = 0;
-  while (i < S.size() && S[i] == u' ') ++i;
-  const size_t start = i;
-  if (i < S.size() && (S[i] == u'+' || S[i] == u'-')) ++i;
-  while (i < S.size() && S[i] >= u'0' && S[i] <= u'9') ++i;
-  if (!ParseInt32(S.substr(start, i - start), V)) return false;
+  const size_t n = S.size();
+  while (i < n && S[i] == u' ') ++i;
+  bool neg = false;
+  if (i < n && (S[i] == u'+' || S[i] == u'-')) neg = S[i++] == u'-';
+  const size_t digits = i;
+  int64_t v = 0;
+  for (; i < n && S[i] >= u'0' && S[i] <= u'9'; ++i) {
+    v = v * 10 + (S[i] - u'0');
+    if (v > int64_t{INT32_MAX} + 1) return false;
+  }
+  if (i == digits) return false;
+  v = neg ? -v : v;
+  if (v > INT32_MAX) return false;
+  V = static_cast<int32_t>(v);
   S = S.substr(i);
   return true;
 }
