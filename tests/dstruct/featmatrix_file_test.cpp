@@ -132,11 +132,11 @@ TEST(FeatureMatrixFile, ReadingRules) {
       {"huge count", "#featdef 2000000000 1\n1 fplFeatName x\n", -3, 0, 0},
       {"huge objects, no values", "#featvals 0 2000000000\n", 0, 0, 2000000000},
       {"huge object index",
-       "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 1 2000000000\n1 1999999999 x\n", -3,
-       0, 0},
+       "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 1 2000000000\n1 1999999999 x\n", 0, 1,
+       2000000000},
       {"value outside the counts", "#featvals 1 1\n1 2 x\n", -3, 0, 0},
       {"more features than defined", "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 3 1\n",
-       -3, 0, 0},
+       0, 3, 1},
       {"extra feature with a value",
        "#featdef 1 1\n1 a\n1 b\n1 c\n1 d\n1 e\n1 f\n#featvals 2 1\n2 1 x\n", 0, 2, 1},
       {"count not a number", "#featvals x 1\n", -3, 0, 0},
@@ -175,6 +175,133 @@ TEST(FeatureMatrixFile, ReadingRules) {
   EXPECT_EQ(m.FeatProps(1).Comment(), u"  kg");
   EXPECT_EQ(m.FeatProps(1).FeatKind(), fkUndefined);
   EXPECT_TRUE(m.FeatProps(1).Sorted());
+}
+
+// A value line: blanks, the feature index, blanks, the object index, and the
+// rest of the line (trimmed of blanks) as the value; the indices end at the
+// first character that is not a digit.
+TEST(FeatureMatrixFile, ValueLines) {
+  TempDir dir;
+  struct Case {
+    const char* line;
+    int32_t result;
+    const char16_t* value;  // of feature 1, object 2
+  } cases[] = {
+      {"1 2abc", 0, u"abc"},
+      {"1 2 abc", 0, u"abc"},
+      {"  1   2   a b  ", 0, u"a b"},
+      {"+1 +2x", 0, u"x"},
+      {"1 2-5", 0, u"-5"},
+      {"1 2\tv", 0, u"\tv"},
+      {"1 2", 0, u""},
+      {"1 2   ", 0, u""},
+      {"1\t2 v", -3, nullptr},
+      {"1 -x", -3, nullptr},
+      {"1 +", -3, nullptr},
+      {"1x 2 v", -3, nullptr},
+      {"1 99999999999 v", -3, nullptr},
+      {"12 2 v", -3, nullptr},  // feature 12 does not exist
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const String name = dir.Write(
+        "v.txt", "#featdef 1 1\n1 fplFeatKind fkString\n1 a\n1 b\n1 c\n1 d\n1 e\n#featvals 1 3\n" +
+                     std::string(c.line) + "\n#featend\n");
+    TFeatureMatrix m(nullptr);
+    EXPECT_EQ(m.Load(name), c.result);
+    if (c.value != nullptr) {
+      EXPECT_EQ(m.FeatVal(1, 2), c.value);
+    }
+  }
+}
+
+// Counts a file announces cost nothing until lines back them: the memory a
+// load takes follows the bytes of the file, and the matrix still has the
+// announced counts, with default properties and empty values where the file
+// says nothing.
+TEST(FeatureMatrixFile, AnnouncedCountsCostNothing) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::string text;
+    int32_t nf, no;
+    int32_t fix, obj;  // a value of the file
+    const char16_t* value;
+  } cases[] = {
+      {"ten million features", "#featvals 10000000 1\n10000000 1 x\n", 10000000, 1, 10000000, 1,
+       u"x"},
+      {"a wide square", "#featvals 10000 10000\n10000 10000 x\n", 10000, 10000, 10000, 10000, u"x"},
+      {"two billion objects",
+       "#featdef 2 1\n1 fplFeatKind fkString\n2 fplFeatKind fkInteger\n1 c\n1 d\n1 e\n1 f\n"
+       "1 g\n1 h\n1 i\n1 j\n1 k\n1 l\n#featvals 2 2000000000\n1 1 a\n2 1999999999 7\n"
+       "1 2000000000 z\n2 1 -3\n",
+       2, 2000000000, 2, 1999999999, u"7"},
+      {"far apart, out of order",
+       "#featvals 3 2000000000\n3 2000000000 b\n3 1000000000 a\n3 5 c\n3 1000000000 d\n", 3,
+       2000000000, 3, 1000000000, u"d"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFeatureMatrix m(nullptr);
+    ASSERT_EQ(m.Load(dir.Write("big.txt", c.text)), 0);
+    EXPECT_EQ(m.NFeatures(), c.nf);
+    EXPECT_EQ(m.NObjects(), c.no);
+    EXPECT_LE(m.MemoryUsed(), 2048 + 64 * c.text.size());
+    // Features the file says nothing of have the defaults.
+    const TFeatureMatrix& cm = m;
+    EXPECT_EQ(cm.FeatProps(c.nf - 1 > 0 ? c.nf - 1 : 1).FeatName(), u"undefined");
+    EXPECT_EQ(cm.FeatProps(c.fix).FeatNum(), 0);
+    m.SetFeatType(c.fix, c.fix, fkString);
+    EXPECT_EQ(m.FeatVal(c.fix, c.obj), c.value);
+    EXPECT_EQ(m.FeatVal(c.fix, c.obj - 1), u"");
+    EXPECT_EQ(m.NextObject(c.fix, c.obj - 1), c.obj);
+    EXPECT_EQ(m.FindFeatName(u"undefined"), 1);
+    EXPECT_LE(m.MemoryUsed(), 2048 + 64 * c.text.size());
+  }
+  // The values of the out-of-order file, in object order.
+  TFeatureMatrix m(nullptr);
+  ASSERT_EQ(m.Load(dir.Write("big.txt", cases[3].text)), 0);
+  m.SetFeatType(3, 3, fkString);
+  std::u16string seen;
+  for (int32_t o = m.NextObject(3, 0); o != 0; o = m.NextObject(3, o)) seen += m.FeatVal(3, o);
+  EXPECT_EQ(seen, u"cdb");
+  EXPECT_EQ(m.NextFeature(0), 3);
+  EXPECT_EQ(m.NextFeature(3), 0);
+  // Saving writes what the format says: the declared counts and the values.
+  const String back = dir.File("back.txt");
+  m.Save(back);
+  const std::string saved = TempDir::Read(back);
+  const std::string tail =
+      "3 fplSorted FALSE\r\n#featvals 3 2000000000\r\n3 5 c\r\n3 1000000000 d\r\n"
+      "3 2000000000 b\r\n#featend\r\n";
+  ASSERT_GE(saved.size(), tail.size());
+  EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
+  const std::string head = "#featdef 3 1\r\n1 fplFeatNum 0\r\n1 fplFeatName undefined\r\n";
+  EXPECT_EQ(saved.substr(0, head.size()), head);
+}
+
+// A file cut off before "#featend" loads as far as it goes; EndMarkerRead
+// tells whether the value section ended at the marker.
+TEST(FeatureMatrixFile, EndMarker) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    const char* text;
+    bool marker;
+  } cases[] = {
+      {"complete", "#featvals 1 2\n1 1 x\n#featend\n", true},
+      {"marker in capitals", "#featvals 1 2\n1 1 x\n#FEATEND\n", true},
+      {"cut off", "#featvals 1 2\n1 1 x\n", false},
+      {"cut off in the last line", "#featvals 1 2\n1 1 x", false},
+      {"ended by an empty line", "#featvals 1 2\n1 1 x\n\n#featend\n", false},
+      {"no value section", "#featdef 0 1\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFeatureMatrix m(nullptr);
+    ASSERT_EQ(m.Load(dir.Write("e.txt", c.text)), 0);
+    EXPECT_EQ(m.EndMarkerRead(), c.marker);
+  }
 }
 
 TEST(FeatureMatrixFile, MissingFileAndFailedSave) {

@@ -130,12 +130,26 @@ TEST_F(FeatureMatrix, TypedAccessors) {
   EXPECT_EQ(m.FeatValAsInt(1, 3), INT64_MIN);
   m.SetFeatValStr(1, 3, u"9223372036854775808");
   EXPECT_THROW((void)m.FeatValAsInt(1, 3), EConvertError);
-  // Doubles: what FloatToStr writes reads back; NaN cannot be stored.
+  // Doubles: what FloatToStr writes reads back. A floating-point feature
+  // refuses the values that are not finite; a text feature stores their text.
   m.SetFeatValDouble(2, 3, 1.0 / 3.0);
   EXPECT_EQ(m.FeatVal(2, 3), u"0.333333333333333");
   EXPECT_EQ(m.FeatValAsDouble(2, 3), 0.333333333333333);
-  ExpectError([&] { m.SetFeatValDouble(2, 3, NAN); },
-              u"Component \"fm\": feature value \"NAN\" is not a valid floating point number");
+  struct NonFinite {
+    double value;
+    const char16_t* text;
+  } non_finite[] = {{NAN, u"NAN"}, {INFINITY, u"INF"}, {-INFINITY, u"-INF"}};
+  for (const auto& c : non_finite) {
+    SCOPED_TRACE(StringToUtf8(c.text));
+    ExpectError([&] { m.SetFeatValDouble(2, 3, c.value); },
+                String(u"Component \"fm\": feature value \"") + c.text +
+                    u"\" is not a valid floating point number");
+    EXPECT_EQ(m.FeatVal(2, 3), u"0.333333333333333");
+    const int before = changes;
+    m.SetFeatValDouble(3, 3, c.value);
+    EXPECT_EQ(m.FeatVal(3, 3), c.text);
+    EXPECT_EQ(changes, before + 1);
+  }
   m.SetFeatValStr(2, 3, u"1.5abc");
   EXPECT_THROW((void)m.FeatValAsDouble(2, 3), EConvertError);
   m.SetFeatValStr(2, 3, u"1e400");
@@ -211,6 +225,72 @@ TEST_F(FeatureMatrix, Structure) {
   EXPECT_EQ(m.FeatVal(3, 3), u"");
 }
 
+// Features without storage and values far apart behave as any others under
+// the structural edits, and the storage follows the values.
+TEST(FeatureMatrixSparse, StructureWithGapsAndFarValues) {
+  TFeatureMatrix m(nullptr);
+  m.Resize(1000000, 2000000000);
+  const TFeatureMatrix& cm = m;
+  m.SetFeatType(3, 3, fkString);
+  m.SetFeatType(7, 7, fkString);
+  m.FeatProps(7).SetFeatName(u"seven");
+  TFeatMatProps& props7 = m.FeatProps(7);
+  m.SetFeatValStr(3, 1, u"first");
+  m.SetFeatValStr(3, 1500000000, u"far");
+  m.SetFeatValStr(3, 2000000000, u"last");
+  m.SetFeatValStr(7, 9, u"nine");
+  EXPECT_LE(m.MemoryUsed(), 4096u);
+  EXPECT_EQ(m.FindFeatName(u"SEVEN"), 7);
+  EXPECT_EQ(m.FindFeatName(u"undefined"), 1);
+  EXPECT_EQ(m.FindFeatNum(0), 1);
+  EXPECT_EQ(m.FindFeatNum(5), -1);
+
+  // Objects move around the far values.
+  m.InsertObject(2);
+  EXPECT_EQ(m.NObjects(), 2000000001);
+  EXPECT_EQ(m.FeatVal(3, 1500000001), u"far");
+  EXPECT_EQ(m.FeatVal(3, 2000000001), u"last");
+  EXPECT_EQ(m.FeatVal(7, 10), u"nine");
+  m.RemoveObject(1);
+  EXPECT_EQ(m.FeatVal(3, 1), u"");
+  EXPECT_EQ(m.FeatVal(3, 1500000000), u"far");
+  m.CopyObject(1500000000, 4);
+  EXPECT_EQ(m.FeatVal(3, 4), u"far");
+  EXPECT_EQ(m.NextObject(3, 0), 4);
+  EXPECT_EQ(m.NextObject(3, 4), 1500000000);
+
+  // Features move with their properties and values; the properties objects
+  // stay with their index.
+  m.InsertFeature(5);
+  EXPECT_EQ(m.NFeatures(), 1000001);
+  EXPECT_EQ(cm.FeatProps(8).FeatName(), u"seven");
+  EXPECT_EQ(m.FeatVal(8, 9), u"nine");
+  EXPECT_EQ(props7.FeatName(), u"undefined");
+  EXPECT_EQ(m.NextFeature(3), 7);
+  m.RemoveFeature(1);
+  EXPECT_EQ(m.NFeatures(), 1000000);
+  EXPECT_EQ(m.FeatVal(2, 1500000000), u"far");
+  EXPECT_EQ(cm.FeatProps(7).FeatName(), u"seven");
+  EXPECT_EQ(m.FindFeatName(u"seven"), 7);
+  EXPECT_EQ(cm.FeatProps(3).FeatKind(), fkUndefined);
+
+  // Filling a far column densely turns it back into one cell per object.
+  m.SetNObjects(1000);
+  for (int o = 1; o <= 1000; ++o) m.SetFeatValint(2, o, o);
+  EXPECT_EQ(m.FeatValAsInt(2, 1000), 1000);
+  EXPECT_EQ(m.FeatVal(2, 4), u"4");
+  EXPECT_LE(m.MemoryUsed(), 1000u * 9 * 2 + 4096);
+
+  // Copies keep every value and property.
+  TFeatureMatrix c(nullptr);
+  c.Resize(9, 3);
+  c.FeatProps(9).SetFeatName(u"gone");
+  c.Assign(&m);
+  EXPECT_EQ(c.NFeatures(), 1000000);
+  EXPECT_EQ(c.FeatVal(7, 9), u"nine");
+  EXPECT_EQ(c.FindFeatName(u"gone"), -1);
+}
+
 TEST_F(FeatureMatrix, FeatureNamesAndNumbers) {
   EXPECT_EQ(m.GenerateFeatNames(u"F<%D-2%>", 1, 3, 1, 1), 0);
   EXPECT_EQ(m.FeatProps(2).FeatName(), u"F02");
@@ -236,6 +316,20 @@ TEST_F(FeatureMatrix, FeatureNamesAndNumbers) {
     SCOPED_TRACE(StringToUtf8(c.tpl));
     EXPECT_EQ(m.GenerateFeatNames(c.tpl, 5, 5, 7, 0), 0);
     EXPECT_EQ(m.FeatProps(5).FeatName(), c.name);
+  }
+  // Widths beyond the field limit saturate while they are read, whatever
+  // their number of digits.
+  const String capped = String(254, u' ') + u"7";
+  for (const char16_t* tpl :
+       {u"<%D256%>", u"<%D3000000000%>", u"<%D9999999999%>", u"<%D 21474836470000000000%>"}) {
+    SCOPED_TRACE(StringToUtf8(tpl));
+    EXPECT_EQ(m.GenerateFeatNames(tpl, 5, 5, 7, 0), 0);
+    EXPECT_EQ(m.FeatProps(5).FeatName(), capped);
+  }
+  for (const char16_t* tpl : {u"<%D-3000000000%>", u"<%D-9999999999%>"}) {
+    SCOPED_TRACE(StringToUtf8(tpl));
+    EXPECT_EQ(m.GenerateFeatNames(tpl, 5, 5, 7, 0), 0);
+    EXPECT_EQ(m.FeatProps(5).FeatName(), u"7");
   }
   EXPECT_EQ(m.GenerateFeatNames(u"<%H4%>", 5, 5, -1, 0), 0);
   EXPECT_EQ(m.FeatProps(5).FeatName(), u"FFFF");
@@ -322,6 +416,7 @@ TEST_F(FeatureMatrix, CompactStorageReadsBack) {
                              u"-0",
                              u"123456789012345678901"};
   m.SetNObjects(16);
+  const size_t before = m.MemoryUsed();  // the properties objects
   int o = 1;
   for (const char16_t* t : texts) {
     SCOPED_TRACE(StringToUtf8(t));
@@ -330,7 +425,7 @@ TEST_F(FeatureMatrix, CompactStorageReadsBack) {
     ++o;
   }
   m.SetFeatValStr(3, 16, u"x");
-  EXPECT_LE(m.MemoryUsed(), 16 * 9 + 2 * 64 + 5 * 200);
+  EXPECT_LE(m.MemoryUsed() - before, 16 * 9 + 2 * 64 + 5 * 200);
 }
 
 }  // namespace

@@ -69,4 +69,25 @@ awk 'BEGIN { print "a;b"; for (i = 0; i < 20000; i++) print i ";" (i % 2 ? "true
 out=$("$ZEL" fmat info "$T/r2.fmat" | tr -d '\r' | sed -n 2,3p | cut -d: -f1)
 check "long table kinds" "$(printf '  1. #1 a (fkInteger)\n  2. #2 b (fkTriState)')" "$out"
 "$ZEL" fmat --help | grep -q -- "--max-cells N"; check "--max-cells in the help" 0 $?
+# Counts a file announces cost nothing by themselves: info and to-csv run in
+# little memory (capped here, except under the address sanitizer, which
+# reserves far more address space than any cap), and to-csv writes its
+# output as it goes.
+printf '#featvals 10000000 1\n10000000 1 x\n' > "$T/wide.fmat"
+printf '#featvals 10000 10000\n10000 10000 x\n#featend\n' > "$T/square.fmat"
+cap=:
+grep -q __asan_init "$ZEL" || cap="ulimit -v 150000"
+out=$( (eval "$cap"; "$ZEL" fmat info "$T/wide.fmat" 2> "$T/err") | tr -d '\r'); check "wide info status" 0 $?
+check "wide info" "$(printf '%s\n%s\n%s' "$T/wide.fmat: 1 objects, 10000000 features" \
+  '  1..9999999. 9999999 features with default properties (#0 undefined, fkUndefined) and no values' \
+  '  10000000. #0 undefined (fkUndefined): 0 values')" "$out"
+check "missing end marker warned" \
+  "zel fmat: $T/wide.fmat: warning: no end marker (#featend) after the values; the file may be cut off" \
+  "$(cat "$T/err")"
+"$ZEL" fmat info "$T/square.fmat" 2> "$T/err" > /dev/null; check "end marker status" 0 $?
+check "no warning with the end marker" "" "$(cat "$T/err")"
+size=$( (eval "$cap"; "$ZEL" fmat to-csv "$T/square.fmat" -) | wc -c); check "square to-csv size" 100110002 $size
+(eval "$cap"; "$ZEL" fmat to-csv "$T/square.fmat" "$T/square.csv"); check "square to-csv file" 0 $?
+check "square last row" ';;;;;x' "$(tail -n 1 "$T/square.csv" | tr -d '\r\n' | tail -c 6)"
+check "square rows" 10001 "$(wc -l < "$T/square.csv")"
 exit $fail

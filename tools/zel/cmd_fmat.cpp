@@ -1,7 +1,10 @@
 // zel fmat: feature matrix files (TFeatureMatrix) and CSV.
 //
 //   zel fmat info FILE             objects, and each feature with its number,
-//                                  name, kind and the range of its values
+//                                  name, kind and the range of its values (a
+//                                  run of features with default properties
+//                                  and no values on one line); warns when
+//                                  the values do not end at #featend
 //   zel fmat from-csv [--no-header] [--delimiter C] [--max-cells N] IN OUT
 //                                  a CSV table (RFC 4180) as a feature
 //                                  matrix: the delimiter is the one of ","
@@ -14,13 +17,15 @@
 //                                  (default 50000000) is refused
 //   zel fmat to-csv [--delim C] IN OUT
 //                                  the values as CSV (default delimiter ";"),
-//                                  a first line with the feature names
+//                                  a first line with the feature names;
+//                                  written as it is made
 // "-" reads standard input / writes standard output. Output files are
 // replaced only once they are complete.
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <optional>
@@ -225,6 +230,62 @@ int FromCsv(Args& args) {
   return 0;
 }
 
+// Writes bytes in blocks to a sink (a stream or standard output).
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::function<void(const std::string&)> Sink) : sink_(std::move(Sink)) {}
+  void Add(const std::string& s) {
+    text_ += s;
+    if (text_.size() >= kBlock) Flush();
+  }
+  void AddRepeated(const std::string& s, size_t n) {
+    for (; n > 0; --n) Add(s);
+  }
+  void Flush() {
+    if (!text_.empty()) sink_(text_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr size_t kBlock = 1 << 16;
+  std::function<void(const std::string&)> sink_;
+  std::string text_;
+};
+
+// The CSV text of m, row by row: the feature names, then one line per
+// object, every value as its text (the kinds of the features holding values
+// become fkString). Only the features that hold values are read for the
+// rows; the output goes out in blocks as it is made, never held whole.
+void WriteCsv(TFeatureMatrix& m, char16_t delim, BlockWriter& out) {
+  const TFeatureMatrix& cm = m;
+  const auto field = [&](const String& s) { return U8(zel_tool::JoinFields({s}, delim)); };
+  const std::string sep = U8(String(1, delim));
+  for (int32_t f = 1; f <= m.NFeatures(); ++f) {
+    if (f > 1) out.Add(sep);
+    out.Add(field(cm.FeatProps(f).FeatName()));
+  }
+  out.Add("\r\n");
+  std::vector<int32_t> feats;
+  for (int32_t f = m.NextFeature(0); f != 0; f = m.NextFeature(f))
+    if (m.NextObject(f, 0) != 0) {
+      feats.push_back(f);
+      m.SetFeatType(f, f, zel::fkString);
+    }
+  for (int32_t o = 1; o <= m.NObjects(); ++o) {
+    int32_t at = 1;  // the feature whose field comes next
+    for (const int32_t f : feats) {
+      const String v = m.FeatVal(f, o);
+      if (v.empty()) continue;
+      out.AddRepeated(sep, static_cast<size_t>(f - at));
+      out.Add(field(v));
+      at = f;
+    }
+    if (m.NFeatures() > at) out.AddRepeated(sep, static_cast<size_t>(m.NFeatures() - at));
+    out.Add("\r\n");
+  }
+  out.Flush();
+}
+
 int ToCsv(Args& args) {
   char16_t delim = u';';
   if (auto d = args.Option("delim")) {
@@ -241,25 +302,19 @@ int ToCsv(Args& args) {
   if (rest.size() != 3) Fail("expected: to-csv IN OUT");
   TFeatureMatrix m(nullptr);
   LoadMatrix(rest[1], m);
-  std::vector<String> fields(static_cast<size_t>(m.NFeatures()));
-  for (int32_t f = 1; f <= m.NFeatures(); ++f) {
-    fields[static_cast<size_t>(f - 1)] = m.FeatProps(f).FeatName();
-    m.SetFeatType(f, f, zel::fkString);  // read every value as its text
-  }
-  std::string text = U8(zel_tool::JoinFields(fields, delim)) + "\r\n";
-  for (int32_t o = 1; o <= m.NObjects(); ++o) {
-    for (int32_t f = 1; f <= m.NFeatures(); ++f)
-      fields[static_cast<size_t>(f - 1)] = m.FeatVal(f, o);
-    text += U8(zel_tool::JoinFields(fields, delim)) + "\r\n";
-  }
   const std::string& out = rest[2];
   if (out == "-") {
-    zel_tool::WriteOutput(text);
-    return zel_tool::FinishOutput("fmat") ? 0 : 1;
+    bool ok = true;
+    BlockWriter w([&](const std::string& block) { ok = zel_tool::WriteOutput(block) && ok; });
+    WriteCsv(m, delim, w);
+    return zel_tool::FinishOutput("fmat") && ok ? 0 : 1;
   }
   try {
     zel::SafeReplaceFile(zel::PathToFileName(out), [&](zel::TStream& s) {
-      s.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+      BlockWriter w([&](const std::string& block) {
+        s.WriteBuffer(block.data(), static_cast<int64_t>(block.size()));
+      });
+      WriteCsv(m, delim, w);
     });
   } catch (const zel::Exception& e) {
     throw RuntimeFailure{out, U8(e.Message())};
@@ -267,16 +322,16 @@ int ToCsv(Args& args) {
   return 0;
 }
 
-// Range of the values of a feature, by kind.
+// Range of the values of a feature, by kind; walks only the values there are.
 std::string RangeText(const TFeatureMatrix& m, int32_t f, int32_t& filled) {
   filled = 0;
   const zel::TFeatKind kind = m.FeatProps(f).FeatKind();
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   int bad = 0, yes = 0, no = 0;
   size_t longest = 0;
-  for (int32_t o = 1; o <= m.NObjects(); ++o) {
-    const String s = kind == zel::fkUndefined ? String() : m.FeatVal(f, o);
-    if (s.empty()) continue;
+  if (kind == zel::fkUndefined) return std::string();
+  for (int32_t o = m.NextObject(f, 0); o != 0; o = m.NextObject(f, o)) {
+    const String s = m.FeatVal(f, o);
     ++filled;
     longest = std::max(longest, s.size());
     try {
@@ -304,17 +359,35 @@ std::string RangeText(const TFeatureMatrix& m, int32_t f, int32_t& filled) {
   return r;
 }
 
+void PrintFeature(std::ostream& out, const TFeatureMatrix& m, int32_t f) {
+  const zel::TFeatMatProps& p = m.FeatProps(f);
+  int32_t filled = 0;
+  const std::string range = RangeText(m, f, filled);
+  out << "  " << f << ". #" << p.FeatNum() << " " << U8(p.FeatName()) << " ("
+      << U8(zel::FeatKindName(p.FeatKind())) << "): " << filled << " values";
+  if (!range.empty()) out << ", " << range;
+  if (!p.Comment().empty()) out << "  [" << U8(p.Comment()) << "]";
+  out << "\n";
+}
+
+// Runs of this many features or more that have nothing of their own (default
+// properties, no values) are shown on one line.
+constexpr int32_t kDefaultRun = 4;
+
 void PrintInfo(std::ostream& out, const std::string& title, const TFeatureMatrix& m) {
   out << title << ": " << m.NObjects() << " objects, " << m.NFeatures() << " features\n";
-  for (int32_t f = 1; f <= m.NFeatures(); ++f) {
-    const zel::TFeatMatProps& p = m.FeatProps(f);
-    int32_t filled = 0;
-    const std::string range = RangeText(m, f, filled);
-    out << "  " << f << ". #" << p.FeatNum() << " " << U8(p.FeatName()) << " ("
-        << U8(zel::FeatKindName(p.FeatKind())) << "): " << filled << " values";
-    if (!range.empty()) out << ", " << range;
-    if (!p.Comment().empty()) out << "  [" << U8(p.Comment()) << "]";
-    out << "\n";
+  int32_t f = 1;
+  while (f <= m.NFeatures()) {
+    const int32_t next = m.NextFeature(f - 1);
+    const int32_t end = next == 0 ? m.NFeatures() + 1 : next;  // f..end-1 are default
+    if (end - f >= kDefaultRun) {
+      out << "  " << f << ".." << end - 1 << ". " << end - f
+          << " features with default properties (#0 undefined, fkUndefined) and no values\n";
+      f = end;
+      continue;
+    }
+    for (; f < end; ++f) PrintFeature(out, m, f);
+    if (f <= m.NFeatures()) PrintFeature(out, m, f++);
   }
 }
 
@@ -324,6 +397,9 @@ int Info(Args& args) {
   if (rest.size() != 2) Fail("expected: info FILE");
   TFeatureMatrix m(nullptr);
   LoadMatrix(rest[1], m);
+  if (!m.EndMarkerRead())
+    std::cerr << "zel fmat: " << rest[1]
+              << ": warning: no end marker (#featend) after the values; the file may be cut off\n";
   PrintInfo(std::cout, rest[1], m);
   return zel_tool::FinishOutput("fmat") ? 0 : 1;
 }

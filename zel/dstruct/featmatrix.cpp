@@ -192,26 +192,67 @@ void TFeatureMatrix::Changed() {
 }
 
 void TFeatureMatrix::Clear() {
-  FFeatProps.clear();
-  FFeatVals.clear();
+  FFeats.clear();
   FNFeats = 0;
   FNObjs = 0;
   Changed();
 }
 
+const TFeatureMatrix::Feature* TFeatureMatrix::Find(int32_t fix) const noexcept {
+  const auto it = FFeats.find(fix);
+  return it == FFeats.end() ? nullptr : &it->second;
+}
+
+TFeatureMatrix::Feature* TFeatureMatrix::Find(int32_t fix) noexcept {
+  const auto it = FFeats.find(fix);
+  return it == FFeats.end() ? nullptr : &it->second;
+}
+
+TFeatureMatrix::Feature& TFeatureMatrix::Touch(int32_t fix) {
+  const auto [it, added] = FFeats.try_emplace(fix);
+  if (added) {
+    try {
+      it->second.Props = std::make_unique<TFeatMatProps>(nullptr);
+    } catch (...) {
+      FFeats.erase(it);
+      throw;
+    }
+  }
+  return it->second;
+}
+
+const TFeatMatProps& TFeatureMatrix::Defaults() const {
+  if (!FDefaults) FDefaults = std::make_unique<TFeatMatProps>(nullptr);
+  return *FDefaults;
+}
+
+TFeatKind TFeatureMatrix::KindOf(int32_t fix) const noexcept {
+  const Feature* f = Find(fix);
+  return f == nullptr ? fkUndefined : f->Props->FeatKind();
+}
+
+// Features beyond the new count lose their storage; added ones have none
+// until they are used.
 void TFeatureMatrix::ResizeFeatures(int32_t Value) {
-  const auto n = static_cast<size_t>(Value);
-  FFeatVals.reserve(n);
-  FFeatProps.reserve(n);
-  while (FFeatProps.size() < n) FFeatProps.push_back(std::make_unique<TFeatMatProps>(nullptr));
-  FFeatProps.resize(n);
-  FFeatVals.resize(n);
+  FFeats.erase(FFeats.upper_bound(Value), FFeats.end());
   FNFeats = Value;
 }
 
 void TFeatureMatrix::ResizeObjects(int32_t Value) {
-  for (auto& c : FFeatVals) c.Truncate(static_cast<size_t>(Value));
+  for (auto& [fix, f] : FFeats) f.Values.Truncate(static_cast<size_t>(Value));
   FNObjs = Value;
+}
+
+int32_t TFeatureMatrix::NextFeature(int32_t fix) const noexcept {
+  const auto it = FFeats.upper_bound(fix);
+  return it == FFeats.end() ? 0 : it->first;
+}
+
+int32_t TFeatureMatrix::NextObject(int32_t fix, int32_t obj) const noexcept {
+  const Feature* f = fix >= 1 && fix <= FNFeats ? Find(fix) : nullptr;
+  if (f == nullptr || obj >= FNObjs) return 0;
+  const size_t next = f->Values.Next(static_cast<size_t>(std::max(obj, 0)));
+  return next < static_cast<size_t>(FNObjs) ? static_cast<int32_t>(next + 1) : 0;
 }
 
 void TFeatureMatrix::SetNFeatures(int32_t Value) {
@@ -247,9 +288,17 @@ void TFeatureMatrix::Assign(const TPersistent* Source) {
   if (src == this) return;
   SetNFeatures(src->FNFeats);
   SetNObjects(src->FNObjs);
-  for (int32_t f = 0; f < FNFeats; ++f) {
-    FFeatProps[f]->Assign(src->FFeatProps[f].get());
-    FFeatVals[f] = src->FFeatVals[f];
+  // Features without storage in the source become default ones here (their
+  // properties objects stay, as every feature's does).
+  for (auto& [fix, f] : FFeats) {
+    if (src->Find(fix) != nullptr) continue;
+    f.Props->Clear();
+    f.Values.Reset();
+  }
+  for (const auto& [fix, from] : src->FFeats) {
+    Feature& to = Touch(fix);
+    to.Props->Assign(from.Props.get());
+    to.Values = from.Values;
   }
   FOnChange = src->FOnChange;
 }
@@ -265,39 +314,53 @@ void TFeatureMatrix::AssignTo(TPersistent* Dest) const {
 void TFeatureMatrix::Swap(TFeatureMatrix& Other) noexcept {
   std::swap(FNFeats, Other.FNFeats);
   std::swap(FNObjs, Other.FNObjs);
-  FFeatProps.swap(Other.FFeatProps);
-  FFeatVals.swap(Other.FFeatVals);
+  FFeats.swap(Other.FFeats);
+  std::swap(FEndMarkerRead, Other.FEndMarkerRead);
 }
 
 size_t TFeatureMatrix::MemoryUsed() const noexcept {
-  size_t m = FFeatVals.capacity() * sizeof(internal::FeatColumn);
-  for (const auto& c : FFeatVals) m += c.MemoryUsed();
+  // A map node: the feature, its key and three links plus a colour word.
+  constexpr size_t kNode = sizeof(std::pair<const int32_t, Feature>) + 4 * sizeof(void*);
+  const auto text = [](const String& s) {
+    return s.capacity() > 7 ? (s.capacity() + 1) * sizeof(Char) : 0;
+  };
+  size_t m = 0;
+  for (const auto& [fix, f] : FFeats) {
+    const TFeatMatProps& p = *f.Props;
+    m += kNode + sizeof(TFeatMatProps) + text(p.FeatName()) + text(p.Comment()) +
+         text(p.PresetValues()) + text(p.Name()) + f.Values.MemoryUsed();
+  }
   return m;
 }
 
 // ---- properties -----------------------------------------------------------------
 
 TFeatMatProps& TFeatureMatrix::GetFeatProps(int32_t fix) {
-  if (fix >= 1 && fix <= FNFeats) return *FFeatProps[fix - 1];
+  if (fix >= 1 && fix <= FNFeats) return *Touch(fix).Props;
   if (!FScratch) FScratch = std::make_unique<TFeatMatProps>(nullptr);
   FScratch->Clear();
   return *FScratch;
 }
 
 const TFeatMatProps& TFeatureMatrix::GetFeatProps(int32_t fix) const {
+  if (fix >= 1 && fix <= FNFeats) {
+    const Feature* f = Find(fix);
+    return f != nullptr ? *f->Props : Defaults();
+  }
   return const_cast<TFeatureMatrix*>(this)->GetFeatProps(fix);
 }
 
 void TFeatureMatrix::SetFeatProps(int32_t fix, const TFeatMatProps& FeatMatProps) {
   if (fix < 1 || fix > FNFeats) return;
-  FFeatProps[fix - 1]->Assign(&FeatMatProps);
+  Touch(fix).Props->Assign(&FeatMatProps);
   Changed();
 }
 
 // ---- values -----------------------------------------------------------------------
 
 void TFeatureMatrix::Store(int32_t fix, int32_t obj, std::u16string_view Value) {
-  FFeatVals[fix - 1].Set(static_cast<size_t>(obj - 1), Value);
+  Feature* f = Value.empty() ? Find(fix) : &Touch(fix);
+  if (f != nullptr) f->Values.Set(static_cast<size_t>(obj - 1), Value);
 }
 
 void TFeatureMatrix::CheckText(int32_t fix, const String& Value, bool EmptyNumberOk) const {
@@ -324,7 +387,7 @@ void TFeatureMatrix::CheckText(int32_t fix, const String& Value, bool EmptyNumbe
 String TFeatureMatrix::GetFeatValStr(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return String();
   if (KindOf(fix) == fkUndefined) Error(u"feature " + IntToStr(fix) + u" is undefined");
-  return FFeatVals[fix - 1].Get(static_cast<size_t>(obj - 1));
+  return Find(fix)->Values.Get(static_cast<size_t>(obj - 1));
 }
 
 void TFeatureMatrix::SetFeatValStr(int32_t fix, int32_t obj, const String& Value) {
@@ -336,7 +399,9 @@ void TFeatureMatrix::SetFeatValStr(int32_t fix, int32_t obj, const String& Value
 
 int64_t TFeatureMatrix::GetFeatValInt(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return 0;
-  const auto& col = FFeatVals[fix - 1];
+  const Feature* f = Find(fix);
+  if (f == nullptr) Error(u"feature is not an integer");  // an empty value
+  const auto& col = f->Values;
   const auto i = static_cast<size_t>(obj - 1);
   if (col.Tag(i) == internal::FeatColumn::kTagInt) return static_cast<int64_t>(col.Payload(i));
   const String s = col.Get(i);
@@ -354,7 +419,9 @@ void TFeatureMatrix::SetFeatValint(int32_t fix, int32_t obj, int64_t Value) {
 
 double TFeatureMatrix::GetFeatValDouble(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return 0;
-  const auto& col = FFeatVals[fix - 1];
+  const Feature* f = Find(fix);
+  if (f == nullptr) Error(u"feature is not a floating point number");  // an empty value
+  const auto& col = f->Values;
   const auto i = static_cast<size_t>(obj - 1);
   const uint8_t tag = col.Tag(i);
   if (tag == internal::FeatColumn::kTagDouble && FormatSettings.DecimalSeparator == u'.') {
@@ -377,7 +444,9 @@ void TFeatureMatrix::SetFeatValDouble(int32_t fix, int32_t obj, double Value) {
   const TFeatKind k = KindOf(fix);
   if (k != fkDouble && k != fkString) Error(u"feature is not a floating point or string type");
   const String s = FloatToStr(Value);
-  if (!std::isfinite(Value))
+  // A text feature takes any text, "NAN" and "INF" included; a floating-point
+  // feature could not read them back.
+  if (k == fkDouble && !std::isfinite(Value))
     Error(u"feature value " + Quoted(s) + u" is not a valid floating point number");
   Store(fix, obj, s);
   Changed();
@@ -385,7 +454,9 @@ void TFeatureMatrix::SetFeatValDouble(int32_t fix, int32_t obj, double Value) {
 
 TTriState TFeatureMatrix::GetFeatValTriState(int32_t fix, int32_t obj) const {
   if (!InRange(fix, obj)) return tsUndefined;
-  const String s = LowerCase(FFeatVals[fix - 1].Get(static_cast<size_t>(obj - 1)));
+  const Feature* f = Find(fix);
+  if (f == nullptr) return tsUndefined;  // an empty value
+  const String s = LowerCase(f->Values.Get(static_cast<size_t>(obj - 1)));
   if (s.empty()) return tsUndefined;
   if (s == u"true") return tsTrue;
   if (s == u"false") return tsFalse;
@@ -471,15 +542,23 @@ void TFeatureMatrix::SetFeatType(int32_t IxFrom, int32_t IxTo, TFeatKind FeatKin
   int32_t lo, hi;
   if (!ClampedRange(IxFrom, IxTo, FNFeats, lo, hi)) return;
   if (FeatKind > fkTriState) FeatKind = fkUndefined;
-  for (int32_t i = lo; i <= hi; ++i) FFeatProps[i - 1]->SetFeatKind(FeatKind);
+  // Features without storage already have the default kind.
+  if (FeatKind == fkUndefined) {
+    for (auto it = FFeats.lower_bound(lo); it != FFeats.end() && it->first <= hi; ++it)
+      it->second.Props->SetFeatKind(FeatKind);
+    return;
+  }
+  for (int32_t i = lo; i <= hi; ++i) Touch(i).Props->SetFeatKind(FeatKind);
 }
 
 void TFeatureMatrix::RenumberFeatures(int32_t IxFrom, int32_t IxTo, int32_t FirstNum,
                                       int32_t Delta) {
   int32_t lo, hi;
   if (!ClampedRange(IxFrom, IxTo, FNFeats, lo, hi)) return;
-  for (int32_t i = lo; i <= hi; ++i)
-    FFeatProps[i - 1]->SetFeatNum(NumberOf(FirstNum, i, lo, Delta));
+  for (int32_t i = lo; i <= hi; ++i) {
+    const int32_t num = NumberOf(FirstNum, i, lo, Delta);
+    if (num != 0 || Find(i) != nullptr) Touch(i).Props->SetFeatNum(num);
+  }
 }
 
 namespace {
@@ -491,8 +570,12 @@ int32_t ParamInt(const String& p) {
   while (i < p.size() && p[i] == u' ') ++i;
   bool neg = false;
   if (i < p.size() && (p[i] == u'+' || p[i] == u'-')) neg = p[i++] == u'-';
+  constexpr int32_t kCap = 1000000000;
   int32_t v = 0;
-  for (; i < p.size() && IsDigit(p[i]); ++i) v = std::min(v * 10 + (p[i] - u'0'), 1000000000);
+  for (; i < p.size() && IsDigit(p[i]); ++i) {
+    const int32_t d = p[i] - u'0';
+    v = v > (kCap - d) / 10 ? kCap : v * 10 + d;
+  }
   return neg ? -v : v;
 }
 
@@ -575,22 +658,39 @@ int32_t TFeatureMatrix::GenerateFeatNames(const String& Template, int32_t IxFrom
   for (int32_t i = lo; i <= hi; ++i) {
     String name;
     if (!ExpandTemplate(Template, i, NumberOf(FirstNum, i, lo, Delta), now, name)) return -2;
-    FFeatProps[i - 1]->SetFeatName(name);
+    if (name != Defaults().FeatName() || Find(i) != nullptr) Touch(i).Props->SetFeatName(name);
   }
   return 0;
 }
 
+namespace {
+
+// The first of features 1..N whose properties pass Match; -1 if none.
+// Features without storage have the properties Defaults.
+template <typename Features, typename Pred>
+int32_t FirstFeature(const Features& Feats, int32_t N, const TFeatMatProps& Defaults, Pred Match) {
+  const bool defaults_match = Match(Defaults);
+  int32_t expected = 1;  // the first feature not yet looked at
+  for (const auto& [fix, f] : Feats) {
+    if (fix > N) break;
+    if (defaults_match && fix > expected) return expected;
+    if (Match(*f.Props)) return fix;
+    expected = fix + 1;
+  }
+  return defaults_match && expected <= N ? expected : -1;
+}
+
+}  // namespace
+
 int32_t TFeatureMatrix::FindFeatName(const String& Name) const {
   const String key = LowerCase(Name);
-  for (int32_t i = 0; i < FNFeats; ++i)
-    if (LowerCase(FFeatProps[i]->FeatName()) == key) return i + 1;
-  return -1;
+  return FirstFeature(FFeats, FNFeats, Defaults(),
+                      [&](const TFeatMatProps& p) { return LowerCase(p.FeatName()) == key; });
 }
 
 int32_t TFeatureMatrix::FindFeatNum(int32_t Num) const {
-  for (int32_t i = 0; i < FNFeats; ++i)
-    if (FFeatProps[i]->FeatNum() == Num) return i + 1;
-  return -1;
+  return FirstFeature(FFeats, FNFeats, Defaults(),
+                      [&](const TFeatMatProps& p) { return p.FeatNum() == Num; });
 }
 
 // ---- structure ----------------------------------------------------------------
@@ -600,9 +700,11 @@ void TFeatureMatrix::ClearCells(int32_t fix, int32_t obj) {
   Store(fix, obj, (k == fkInteger || k == fkDouble) ? u"0" : u"");
 }
 
+// Features without storage hold empty values and the kind fkUndefined, whose
+// default is the empty text: they are left as they are.
 void TFeatureMatrix::ResetToDefault() {
   for (int32_t o = 1; o <= FNObjs; ++o) {
-    for (int32_t f = 1; f <= FNFeats; ++f) ClearCells(f, o);
+    for (auto& [fix, f] : FFeats) ClearCells(fix, o);
     Changed();
   }
 }
@@ -610,7 +712,7 @@ void TFeatureMatrix::ResetToDefault() {
 void TFeatureMatrix::InsertObject(int32_t obj) {
   if (obj < 1 || obj > FNObjs || FNObjs == INT32_MAX) return;
   const auto n = static_cast<size_t>(FNObjs) + 1;
-  for (auto& c : FFeatVals) c.InsertAt(static_cast<size_t>(obj - 1));
+  for (auto& [fix, f] : FFeats) f.Values.InsertAt(static_cast<size_t>(obj - 1));
   FNObjs = static_cast<int32_t>(n);
   Changed();
   ClearObject(obj);
@@ -620,32 +722,59 @@ void TFeatureMatrix::InsertObject(int32_t obj) {
 void TFeatureMatrix::RemoveObject(int32_t obj) {
   if (obj < 1 || obj > FNObjs) return;
   const auto n = static_cast<size_t>(FNObjs) - 1;
-  for (auto& c : FFeatVals) c.EraseAt(static_cast<size_t>(obj - 1));
+  for (auto& [fix, f] : FFeats) f.Values.EraseAt(static_cast<size_t>(obj - 1));
   FNObjs = static_cast<int32_t>(n);
   Changed();
   Changed();
 }
 
+// Properties objects stay with their index: from feat on, each feature takes
+// the properties and values of its predecessor (features without storage
+// pass on the defaults), and feature feat becomes a default one.
 void TFeatureMatrix::InsertFeature(int32_t feat) {
   if (feat < 1 || feat > FNFeats + 1 || FNFeats == INT32_MAX) return;
-  auto props = std::make_unique<TFeatMatProps>(nullptr);
-  internal::FeatColumn col;
-  // Properties objects stay with their index: the ones from feat on take the
-  // properties of their predecessor, and a new object is appended.
-  FFeatVals.insert(FFeatVals.begin() + (feat - 1), std::move(col));
-  FFeatProps.push_back(std::move(props));
+  std::vector<int32_t> moved;  // features with storage from feat on, the last first
+  for (auto it = FFeats.rbegin(); it != FFeats.rend() && it->first >= feat; ++it)
+    moved.push_back(it->first);
+  try {
+    for (const int32_t k : moved) Touch(k + 1);  // all storage first: nothing fails halfway
+  } catch (...) {
+    FFeats.erase(FNFeats + 1);
+    throw;
+  }
   ++FNFeats;
   Changed();
-  for (int32_t f = FNFeats; f > feat; --f) FFeatProps[f - 1]->Assign(FFeatProps[f - 2].get());
-  FFeatProps[feat - 1]->Clear();
+  for (const int32_t k : moved) {
+    Feature& from = *Find(k);
+    Feature& to = *Find(k + 1);
+    to.Props->Assign(from.Props.get());
+    to.Values = std::move(from.Values);
+    from.Props->Clear();
+    from.Values.Reset();
+  }
   Changed();
 }
 
+// From feat on, each feature takes the properties and values of its successor;
+// the last feature goes with its properties object.
 void TFeatureMatrix::RemoveFeature(int32_t feat) {
   if (feat < 1 || feat > FNFeats) return;
-  for (int32_t f = feat; f < FNFeats; ++f) FFeatProps[f - 1]->Assign(FFeatProps[f].get());
-  FFeatVals.erase(FFeatVals.begin() + (feat - 1));
-  FFeatProps.pop_back();
+  std::vector<int32_t> moved;  // features with storage after feat, the first first
+  for (auto it = FFeats.upper_bound(feat); it != FFeats.end(); ++it) moved.push_back(it->first);
+  for (const int32_t k : moved) Touch(k - 1);  // all storage first: nothing fails halfway
+  if (Feature* f = Find(feat)) {
+    f->Props->Clear();
+    f->Values.Reset();
+  }
+  for (const int32_t k : moved) {
+    Feature& from = *Find(k);
+    Feature& to = *Find(k - 1);
+    to.Props->Assign(from.Props.get());
+    to.Values = std::move(from.Values);
+    from.Props->Clear();
+    from.Values.Reset();
+  }
+  FFeats.erase(FNFeats);
   --FNFeats;
   Changed();
   Changed();
@@ -653,7 +782,7 @@ void TFeatureMatrix::RemoveFeature(int32_t feat) {
 
 void TFeatureMatrix::ClearObject(int32_t obj) {
   if (obj < 1 || obj > FNObjs) return;
-  for (int32_t f = 1; f <= FNFeats; ++f) ClearCells(f, obj);
+  for (auto& [fix, f] : FFeats) ClearCells(fix, obj);
   Changed();
 }
 
@@ -665,8 +794,8 @@ void TFeatureMatrix::ClearFeature(int32_t feat) {
 
 void TFeatureMatrix::CopyObject(int32_t Source, int32_t Target) {
   if (Source < 1 || Source > FNObjs || Target < 1 || Target > FNObjs) return;
-  for (auto& c : FFeatVals)
-    c.CopyCell(static_cast<size_t>(Source - 1), static_cast<size_t>(Target - 1));
+  for (auto& [fix, f] : FFeats)
+    f.Values.CopyCell(static_cast<size_t>(Source - 1), static_cast<size_t>(Target - 1));
   Changed();
 }
 

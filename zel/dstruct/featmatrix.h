@@ -28,17 +28,24 @@
 // Storage. Values are kept per feature; a short text (up to 8 characters
 // below code 256) or a number whose text is its canonical form costs 9 bytes,
 // other texts 9 bytes plus the text; a feature whose values are all empty
-// costs nothing, so a large empty matrix is cheap. MemoryUsed() tells the
-// bytes held.
+// costs nothing, and a feature whose values are few and far apart costs a
+// few dozen bytes per value. A feature is given storage (its properties
+// object and values) only once something about it differs from the defaults
+// or once it is asked for by FeatProps on a non-const matrix; until then it
+// has the default properties and empty values at no cost. So the counts
+// alone cost nothing: a matrix of 10^9 objects and 10^7 features holding one
+// value is small. MemoryUsed() tells the bytes held, properties included.
 //
 // Ownership of properties. The matrix owns every TFeatMatProps it hands out;
 // callers never delete one. FeatProps(fix) returns the feature's object, which
 // stays valid until that feature is removed (NFeatures shrinking below it,
 // RemoveFeature of the last feature, Clear, a successful Load); editing it
-// edits the feature. For an index outside 1..NFeatures it returns a scratch
-// object owned by the matrix, reset to the defaults on every such call, so
-// reading it gives the defaults and writing to it changes nothing.
-// SetFeatProps copies the given properties into the feature's own object.
+// edits the feature. On a const matrix, FeatProps of a feature that has no
+// storage returns a shared object holding the defaults (see Storage). For an
+// index outside 1..NFeatures it returns a scratch object owned by the matrix,
+// reset to the defaults on every such call, so reading it gives the defaults
+// and writing to it changes nothing. SetFeatProps copies the given properties
+// into the feature's own object.
 //
 // Errors raise EZELDStructError with the message
 //   Component "<Name>": <detail>
@@ -63,8 +70,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <vector>
 
 #include "zel/base/types.h"  // TTriState
 #include "zel/dstruct/internal/featcolumn.h"
@@ -177,7 +184,8 @@ class ZEL_API TFeatureMatrix : public TComponent {
 
   // ---- properties of a feature (see "Ownership of properties") ----
   // The properties object of feature fix, owned by the matrix; outside
-  // 1..NFeatures the scratch object, reset to the defaults.
+  // 1..NFeatures the scratch object, reset to the defaults. The const form
+  // gives a shared object with the defaults for a feature without storage.
   TFeatMatProps& GetFeatProps(int32_t fix);
   const TFeatMatProps& GetFeatProps(int32_t fix) const;
   // Same as GetFeatProps(fix).
@@ -186,6 +194,15 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // Copies FeatMatProps (all seven fields) into feature fix; OnChange.
   // Ignored outside 1..NFeatures.
   void SetFeatProps(int32_t fix, const TFeatMatProps& FeatMatProps);
+
+  // The first feature after fix that has storage of its own (see Storage),
+  // 0 when there is none: every feature in between has the default
+  // properties and no values. NextFeature(0) starts the walk.
+  int32_t NextFeature(int32_t fix) const noexcept;
+  // The first object after obj in which feature fix holds a non-empty value,
+  // 0 when there is none (and for fix out of range). NextObject(fix, 0)
+  // starts the walk; it costs nothing for the objects that hold no value.
+  int32_t NextObject(int32_t fix, int32_t obj) const noexcept;
 
   // ---- values ----
   // The stored text of feature fix in object obj; "" out of range. Raises
@@ -220,9 +237,11 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // other texts, EConvertError for a text StrToFloat rejects.
   double GetFeatValDouble(int32_t fix, int32_t obj) const;
   // Stores FloatToStr(Value) in feature fix of object obj for fkDouble and
-  // fkString, raises "feature is not a floating point or string type" otherwise
-  // (and for NaN and infinities, which no check would read back: "feature value
-  // "NAN" is not a valid floating point number"). Ignored out of range.
+  // fkString ("NAN", "INF", "-INF" for the values that are not finite), raises
+  // "feature is not a floating point or string type" otherwise. An fkDouble
+  // feature refuses NaN and infinities, which its check would not read back:
+  // "feature value "NAN" is not a valid floating point number". Ignored out of
+  // range.
   void SetFeatValDouble(int32_t fix, int32_t obj, double Value);
   // Same as GetFeatValDouble(fix, obj).
   double FeatValAsDouble(int32_t fix, int32_t obj) const { return GetFeatValDouble(fix, obj); }
@@ -346,27 +365,49 @@ class ZEL_API TFeatureMatrix : public TComponent {
   // with a version other than 1 is skipped with its lines; unknown keys and
   // "fplGUIElem" are ignored; an unknown kind name reads as fkUndefined; a
   // key line without a value leaves the default; values and property texts
-  // lose their trailing blanks, values also their leading ones.
+  // lose their trailing blanks, values also their leading ones. A value line
+  // is read as: blanks, the feature index (an optional sign and digits),
+  // blanks, the object index (the same), and the rest of the line as the
+  // value, so "1 2abc" gives feature 1, object 2 the value "abc". The value
+  // section ends at the end of the file or at an empty line or a line
+  // starting with "#"; a file that ends without "#featend" loads all the
+  // same (EndMarkerRead tells).
   // A section is damaged (-2) when a count or index is not an integer, a count
   // is negative, the definition lines run out (the file holds fewer than six
-  // per announced feature), a line names a feature or object outside the
-  // announced counts, a value section announces more features than the
-  // definitions and its own lines name, or the announced object count would
-  // need more than 2^24 + 64 * (values in the section) cells in the features
-  // that hold values. Nothing is allocated for counts the file does not back.
+  // per announced feature), or a line names a feature or object outside the
+  // announced counts. The counts cost nothing by themselves (see Storage):
+  // the memory and time of a load follow the lines of the file.
   int32_t LoadFromOpenFile(TextFile& F);
+  // True when the last successful load ended its value section at a
+  // "#featend" line; false when the file ended first (perhaps cut off) or the
+  // section ended at another line.
+  bool EndMarkerRead() const noexcept { return FEndMarkerRead; }
 
-  // Bytes held by the values (see Storage), for measurements.
+  // Bytes held by the matrix: values, properties objects and their texts,
+  // and the bookkeeping of both (see Storage), for measurements.
   size_t MemoryUsed() const noexcept;
 
  private:
   friend class FeatureMatrixLoader;
 
+  // The storage of one feature.
+  struct Feature {
+    std::unique_ptr<TFeatMatProps> Props;  // the feature's properties object
+    internal::FeatColumn Values;           // the feature's values, by object
+  };
+
   [[noreturn]] void Error(const String& Detail) const;
   bool InRange(int32_t fix, int32_t obj) const noexcept {
     return fix >= 1 && fix <= FNFeats && obj >= 1 && obj <= FNObjs;
   }
-  TFeatKind KindOf(int32_t fix) const noexcept { return FFeatProps[fix - 1]->FeatKind(); }
+  // The storage of feature fix, null when it has none.
+  const Feature* Find(int32_t fix) const noexcept;
+  Feature* Find(int32_t fix) noexcept;
+  // The storage of feature fix (1..NFeatures), created with the defaults.
+  Feature& Touch(int32_t fix);
+  // The shared defaults (see GetFeatProps).
+  const TFeatMatProps& Defaults() const;
+  TFeatKind KindOf(int32_t fix) const noexcept;
   void Store(int32_t fix, int32_t obj, std::u16string_view Value);
   void ResizeFeatures(int32_t Value);
   void ResizeObjects(int32_t Value);
@@ -378,12 +419,16 @@ class ZEL_API TFeatureMatrix : public TComponent {
 
   int32_t FNFeats = 0;
   int32_t FNObjs = 0;
-  std::vector<std::unique_ptr<TFeatMatProps>> FFeatProps;
-  std::vector<internal::FeatColumn> FFeatVals;
+  // The features that have storage, by index (1..FNFeats); every other
+  // feature has the default properties and no values.
+  std::map<int32_t, Feature> FFeats;
   TNotifyEvent FOnChange;
   bool FDestroying = false;
+  bool FEndMarkerRead = false;
   // Handed out for indices out of range (see "Ownership of properties").
   mutable std::unique_ptr<TFeatMatProps> FScratch;
+  // Handed out by the const GetFeatProps for features without storage.
+  mutable std::unique_ptr<TFeatMatProps> FDefaults;
 };
 
 }  // namespace zel

@@ -19,12 +19,6 @@ constexpr std::array<const char16_t*, 7> kKeys = {u"fplfeatnum", u"fplfeatname",
                                                   u"fplcomment", u"fplpresets",  u"fplsorted",
                                                   u"fplguielem"};
 
-// Cells the value section may create beyond 64 per value it holds.
-constexpr int64_t kCellAllowance = int64_t{1} << 24;
-constexpr int64_t kCellsPerValue = 64;
-// Cells reserved ahead of the values (the rest grows as values arrive).
-constexpr int64_t kReserveAllowance = int64_t{1} << 20;
-
 void AppendInt(String& s, int64_t v) {
   char buf[24];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -56,6 +50,29 @@ bool ParseInt32(std::u16string_view Token, int32_t& V) {
   v = neg ? -v : v;
   if (v > INT32_MAX || v < INT32_MIN) return false;
   V = static_cast<int32_t>(v);
+  return true;
+}
+
+// Reads an index of a value line off the front of S: blanks, an optional
+// sign and decimal digits, in 32 bits. Reading stops at the first other
+// character, which stays in S. False when there are no digits.
+bool ReadIndex(std::u16string_view& S, int32_t& V) {
+  size_t i = 0;
+  const size_t n = S.size();
+  while (i < n && S[i] == u' ') ++i;
+  bool neg = false;
+  if (i < n && (S[i] == u'+' || S[i] == u'-')) neg = S[i++] == u'-';
+  const size_t digits = i;
+  int64_t v = 0;
+  for (; i < n && S[i] >= u'0' && S[i] <= u'9'; ++i) {
+    v = v * 10 + (S[i] - u'0');
+    if (v > int64_t{INT32_MAX} + 1) return false;
+  }
+  if (i == digits) return false;
+  v = neg ? -v : v;
+  if (v > INT32_MAX) return false;
+  V = static_cast<int32_t>(v);
+  S = S.substr(i);
   return true;
 }
 
@@ -110,6 +127,7 @@ class FeatureMatrixLoader {
       return -2;
     }
     if (result != 0) return result;
+    m_.FEndMarkerRead = end_marker_;
     Target.Swap(m_);
     Target.Changed();
     return 0;
@@ -140,10 +158,11 @@ class FeatureMatrixLoader {
       if (ix >= 6) continue;  // fplGUIElem and unknown keys
       defs.push_back(Def{k, ix, String(kv.substr(blank + 1))});
     }
-    m_.FFeatProps.clear();
+    // Every feature starts with the defaults (and so without storage).
+    m_.FFeats.clear();
     m_.ResizeFeatures(count);
     for (const Def& d : defs) {
-      TFeatMatProps& p = *m_.FFeatProps[static_cast<size_t>(d.k - 1)];
+      TFeatMatProps& p = *m_.Touch(d.k).Props;
       switch (d.key) {
         case 0:
           p.SetFeatNum(StrToInt(String(TrimBlanks(d.value))));
@@ -178,49 +197,50 @@ class FeatureMatrixLoader {
     if (!ParseInt32(NextToken(Params), nf) || !ParseInt32(NextToken(Params), no) || nf < 0 ||
         no < 0)
       throw Damaged{};
-    const int32_t defined = m_.FNFeats;
-    // Features beyond the definitions get default properties once a value
-    // names them; the rest are checked at the end.
-    if (nf < defined) m_.ResizeFeatures(nf);
+    // The counts cost nothing: features and cells get storage as values name
+    // them.
+    m_.ResizeFeatures(nf);
     m_.ResizeObjects(no);
-    int64_t values = 0, cells = 0, reserved = 0;
-    int32_t highest = 0;  // highest feature holding a value
     while (!f_.Eof()) {
       const String line = f_.ReadLn();
-      if (line.empty() || line[0] == u'#') break;
+      if (line.empty() || line[0] == u'#') {
+        std::u16string_view keyword = std::u16string_view(line).substr(line.empty() ? 0 : 1);
+        end_marker_ = !line.empty() && LowerCase(String(NextToken(keyword))) == u"featend";
+        break;
+      }
       std::u16string_view rest(line);
       int32_t fix = 0, obj = 0;
-      if (!ParseInt32(NextToken(rest), fix) || !ParseInt32(NextToken(rest), obj)) throw Damaged{};
+      if (!ReadIndex(rest, fix) || !ReadIndex(rest, obj)) throw Damaged{};
       if (fix < 1 || fix > nf || obj < 1 || obj > no) throw Damaged{};
       const std::u16string_view value = TrimBlanks(rest);
-      if (fix > m_.FNFeats) m_.ResizeFeatures(fix);
-      if (fix > highest) highest = fix;
-      ++values;
-      if (value.empty()) continue;
-      auto& col = m_.FFeatVals[static_cast<size_t>(fix - 1)];
-      const auto need = static_cast<int64_t>(obj);
-      if (need > static_cast<int64_t>(col.Cells())) {
-        const int64_t budget = kCellAllowance + kCellsPerValue * values;
-        cells += need - static_cast<int64_t>(col.Cells());
-        if (cells > budget) throw Damaged{};
-        if (col.Capacity() == 0) {
-          // First value of this feature: room for all objects when the budget
-          // allows it, so the column grows once.
-          const int64_t ahead = kReserveAllowance + kCellsPerValue * values - reserved;
-          const int64_t room = std::min<int64_t>(no, std::max<int64_t>(need, ahead));
-          reserved += room;
-          col.Reserve(static_cast<size_t>(room));
-        }
-      }
-      col.Set(static_cast<size_t>(obj - 1), value);
+      internal::FeatColumn* col = Column(fix, !value.empty());
+      if (col != nullptr) col->Set(static_cast<size_t>(obj - 1), value);
     }
-    if (nf > defined && nf > highest) throw Damaged{};  // features nothing backs
-    if (nf > m_.FNFeats) m_.ResizeFeatures(nf);
-    for (auto& c : m_.FFeatVals) c.Trim();
+    for (auto& [fix, f] : m_.FFeats) f.Values.Trim();
+  }
+
+  // The values of feature fix; null when it has no storage and Create is
+  // false. Features seen are remembered by index while the index stays
+  // within a few times their number, so the lookup is direct for the common
+  // files and the table never outgrows the lines read.
+  internal::FeatColumn* Column(int32_t fix, bool Create) {
+    const auto i = static_cast<size_t>(fix - 1);
+    if (i < direct_.size() && direct_[i] != nullptr) return direct_[i];
+    TFeatureMatrix::Feature* f = Create ? &m_.Touch(fix) : m_.Find(fix);
+    if (f == nullptr) return nullptr;
+    ++seen_;
+    if (i < 64 + 4 * seen_) {
+      if (direct_.size() <= i) direct_.resize(i + 1);
+      direct_[i] = &f->Values;
+    }
+    return &f->Values;
   }
 
   TextFile& f_;
   TFeatureMatrix m_;
+  bool end_marker_ = false;
+  std::vector<internal::FeatColumn*> direct_;  // by feature index - 1; null: not looked up
+  size_t seen_ = 0;                            // features looked up
 };
 
 int32_t TFeatureMatrix::LoadFromOpenFile(TextFile& F) {
@@ -248,18 +268,18 @@ int32_t TFeatureMatrix::Load(const String& FName) {
 // in two and the loader would reject the file.
 void TFeatureMatrix::CheckSavable() const {
   const auto breaks = [](const String& s) { return s.find_first_of(u"\r\n") != String::npos; };
-  for (int32_t f = 1; f <= FNFeats; ++f) {
-    const TFeatMatProps& p = *FFeatProps[static_cast<size_t>(f - 1)];
+  for (const auto& [f, feat] : FFeats) {  // features without storage have the defaults
+    const TFeatMatProps& p = *feat.Props;
     if (breaks(p.FeatName())) Error(u"feature " + IntToStr(f) + u" name holds a line break");
     if (breaks(p.Comment())) Error(u"feature " + IntToStr(f) + u" comment holds a line break");
     if (breaks(p.PresetValues()))
       Error(u"feature " + IntToStr(f) + u" preset values hold a line break");
   }
-  for (size_t f = 0; f < FFeatVals.size(); ++f) {
-    const auto& col = FFeatVals[f];
-    for (size_t o = 0; o < col.Cells(); ++o)
+  for (const auto& [f, feat] : FFeats) {
+    const auto& col = feat.Values;
+    for (size_t o = col.Next(0); o != col.kNone; o = col.Next(o + 1))
       if (col.HoldsLineBreak(o))
-        Error(u"feature " + IntToStr(static_cast<int64_t>(f) + 1) + u" value of object " +
+        Error(u"feature " + IntToStr(f) + u" value of object " +
               IntToStr(static_cast<int64_t>(o) + 1) + u" holds a line break");
   }
 }
@@ -280,7 +300,7 @@ void TFeatureMatrix::WriteLines(TextFile& F) const {
                                                               u" fplFeatKind ", u" fplComment ",
                                                               u" fplPresets ",  u" fplSorted "};
   for (int32_t f = 1; f <= FNFeats; ++f) {
-    const TFeatMatProps& p = *FFeatProps[static_cast<size_t>(f - 1)];
+    const TFeatMatProps& p = GetFeatProps(f);
     for (size_t k = 0; k < kWritten.size(); ++k) {
       line.clear();
       AppendInt(line, f);
@@ -313,24 +333,39 @@ void TFeatureMatrix::WriteLines(TextFile& F) const {
   line += u' ';
   AppendInt(line, FNObjs);
   F.WriteLn(line);
-  size_t objects = 0;  // objects up to the last one holding a value
-  for (const auto& c : FFeatVals) objects = std::max(objects, c.Cells());
-  // Value lines go out in chunks of many lines, each ended by CR LF as
-  // WriteLn ends it.
+  // Value lines go out object by object, each object's values in feature
+  // order, walking only the values that are there: next[i] is the next
+  // object holding a value in the i-th feature with storage.
+  std::vector<std::pair<int32_t, const internal::FeatColumn*>> cols;
+  std::vector<size_t> next;
+  for (const auto& [f, feat] : FFeats) {
+    const size_t o = feat.Values.Next(0);
+    if (o == internal::FeatColumn::kNone) continue;
+    cols.emplace_back(f, &feat.Values);
+    next.push_back(o);
+  }
+  // Lines go out in chunks of many lines, each ended by CR LF as WriteLn ends
+  // it.
   constexpr size_t kChunk = 1 << 15;
   line.clear();
   line.reserve(kChunk + 256);
-  for (size_t o = 0; o < objects; ++o) {
-    for (size_t f = 0; f < FFeatVals.size(); ++f) {
-      const auto& col = FFeatVals[f];
-      if (col.IsEmpty(o)) continue;
-      AppendInt(line, static_cast<int64_t>(f) + 1);
-      line += u' ';
-      AppendInt(line, static_cast<int64_t>(o) + 1);
-      line += u' ';
-      col.AppendTo(line, o);
-      line += u"\r\n";
+  size_t o =
+      next.empty() ? internal::FeatColumn::kNone : *std::min_element(next.begin(), next.end());
+  while (o != internal::FeatColumn::kNone) {
+    size_t after = internal::FeatColumn::kNone;  // the next object holding a value
+    for (size_t i = 0; i < cols.size(); ++i) {
+      if (next[i] == o) {
+        AppendInt(line, cols[i].first);
+        line += u' ';
+        AppendInt(line, static_cast<int64_t>(o) + 1);
+        line += u' ';
+        cols[i].second->AppendTo(line, o);
+        line += u"\r\n";
+        next[i] = cols[i].second->Next(o + 1);
+      }
+      after = std::min(after, next[i]);
     }
+    o = after;
     if (line.size() >= kChunk) {
       F.Write(line);
       line.clear();

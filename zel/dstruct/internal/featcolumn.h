@@ -9,12 +9,21 @@
 //              text
 //   kTagExt    any other text, kept in a side list (payload = its slot)
 // A text is stored in binary form only when the form reproduces it exactly,
-// so every text reads back as it was written. Cells exist only up to the last
-// object that was given a non-empty value, so empty features and empty tails
-// cost nothing.
+// so every text reads back as it was written.
+//
+// Cells are kept in one of two forms. Dense: one cell per object up to the
+// last object that was given a non-empty value, so empty features and empty
+// tails cost nothing. Sparse: one cell per non-empty value, keyed by object,
+// for a column whose values are few and far apart (a dense prefix would cost
+// more than kDenseSlack + kDenseFactor cells per value). A column switches
+// between the forms as values come and go, so its memory follows the values
+// it holds, never the object numbers they carry; a switch back to the dense
+// form waits until half the values came after the last switch, so the
+// copying a switch costs is paid for by the values written.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,16 +43,26 @@ class FeatColumn {
   static constexpr uint8_t kTagInt = 9;
   static constexpr uint8_t kTagDouble = 10;
   static constexpr uint8_t kTagExt = 11;
+  // Returned by Next when no value follows.
+  static constexpr size_t kNone = SIZE_MAX;
+  // A dense column may hold this many cells beyond kDenseFactor per value.
+  static constexpr size_t kDenseSlack = 64;
+  static constexpr size_t kDenseFactor = 8;
 
-  // Cells are kept for a prefix of the objects only; every object from
-  // Cells() on holds the empty text. Cells grow when a non-empty text is
-  // stored beyond them.
-  size_t Cells() const noexcept { return tag_.size(); }
-  size_t Capacity() const noexcept { return tag_.capacity(); }
-
-  bool IsEmpty(size_t I) const noexcept { return I >= tag_.size() || tag_[I] == 0; }
-  uint8_t Tag(size_t I) const noexcept { return I < tag_.size() ? tag_[I] : 0; }
-  uint64_t Payload(size_t I) const noexcept { return payload_[I]; }
+  bool IsEmpty(size_t I) const noexcept { return Tag(I) == 0; }
+  uint8_t Tag(size_t I) const noexcept;
+  // The payload of object I; 0 for an empty value.
+  uint64_t Payload(size_t I) const noexcept;
+  // The first object from I on that holds a non-empty value; kNone if none.
+  size_t Next(size_t I) const noexcept {
+    if (sparse_) return NextSparse(I);
+    for (; I < tag_.size(); ++I)
+      if (tag_[I] != 0) return I;
+    return kNone;
+  }
+  // Number of non-empty values.
+  size_t Filled() const noexcept { return filled_; }
+  bool Sparse() const noexcept { return sparse_; }
 
   String Get(size_t I) const;
   // Appends the value as UTF-16.
@@ -60,8 +79,6 @@ class FeatColumn {
   void EraseAt(size_t I);
   // Copies the value of object From to object To.
   void CopyCell(size_t From, size_t To);
-  // Room for N cells without growing.
-  void Reserve(size_t N);
   // Gives back spare room of more than a quarter of the cells.
   void Trim();
   // Every value empty; no storage kept.
@@ -70,10 +87,31 @@ class FeatColumn {
   size_t MemoryUsed() const noexcept;
 
  private:
-  void Release(size_t I) noexcept;
+  struct Cell {
+    uint64_t payload = 0;
+    uint8_t tag = 0;
+  };
+  // The cell of object I, null when it holds no cell.
+  const Cell* Find(size_t I) const noexcept;
+  // Stores a non-empty cell (tag, payload) for object I, replacing what was
+  // there; the side text of an old kTagExt cell is released first.
+  void Put(size_t I, uint8_t Tag, uint64_t Payload);
+  // Makes object I empty.
+  void Clear(size_t I) noexcept;
+  void ReleaseText(uint8_t Tag, uint64_t Payload) noexcept;
+  uint32_t StoreText(std::u16string_view Text);
+  size_t NextSparse(size_t I) const noexcept;
+  void ToSparse();
+  void ToDense();
 
+  // Dense form: one cell per object, tag_.size() objects.
   std::vector<uint64_t> payload_;
   std::vector<uint8_t> tag_;
+  // Sparse form: the non-empty cells by object.
+  std::map<uint32_t, Cell> cells_;
+  bool sparse_ = false;
+  size_t filled_ = 0;
+  size_t added_ = 0;  // values added since the last switch of form
   std::vector<String> ext_;
   std::vector<uint32_t> free_;  // unused slots of ext_
 };
