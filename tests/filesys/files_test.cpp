@@ -338,6 +338,27 @@ TEST(CopyFileTreeTest, IntoItsOwnSubtreeIsRefusedBeforeAnythingIsMade) {
   }
 }
 
+// Copying "s2/inner" to "s2" would copy "s2/inner/inner" over the source
+// folder itself while it is being copied.
+TEST(CopyFileTreeTest, ASourceInsideItsDestinationIsNeverWrittenOver) {
+  zel_test::TempDir dir;
+  const fs::path s2 = dir.Path() / "s2";
+  fs::create_directories(s2 / "inner" / "inner");
+  std::ofstream(s2 / "inner" / "z") << "inner-z";
+  std::ofstream(s2 / "inner" / "inner" / "z") << "inner-inner-z";
+  std::vector<std::pair<std::string, int32_t>> failed;
+  EXPECT_EQ(zel::CopyFileTree64(U(s2 / "inner"), U(s2), false, nullptr,
+                                [&failed](const String& name, int32_t error) {
+                                  failed.emplace_back(S(name), error);
+                                }),
+            1);
+  EXPECT_EQ(failed,
+            (std::vector<std::pair<std::string, int32_t>>{{(s2 / "inner").string(), EINVAL}}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "z")), "inner-z");
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "inner" / "z")), "inner-z");
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "inner" / "inner" / "z")), "inner-inner-z");
+}
+
 TEST(CopyFileTreeTest, MissingSourceStillMakesTheDestination) {
   zel_test::TempDir dir;
   const fs::path dst = dir.Path() / "a" / "b" / "c";

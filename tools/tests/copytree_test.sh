@@ -36,4 +36,13 @@ check "into itself message" "zel copytree: Cannot copy the folder \"$T/s2\" into
 check "nothing made inside the source" "f" "$(ls "$T/s2/inner")"
 "$ZEL" copytree -q "$T/s2" "$T/s2/new/deeper" 2> /dev/null; check "into itself, missing parents" 1 $?
 check "no parent made inside the source" "inner" "$(ls "$T/s2")"
+
+mkdir -p "$T/s3/inner/inner"
+printf 'inner-z' > "$T/s3/inner/z"
+printf 'inner-inner-z' > "$T/s3/inner/inner/z"
+err=$("$ZEL" copytree -q "$T/s3/inner" "$T/s3" 2>&1); check "onto its own parent status" 1 $?
+check "onto its own parent message" "zel copytree: $T/s3/inner: not copied: its copy would overwrite the source folder itself
+zel copytree: $T/s3/inner: 1 entry could not be copied" "$err"
+check "the source stays as it was" "inner-z" "$(cat "$T/s3/inner/z")"
+check "the copy holds the source as it was" "inner-z" "$(cat "$T/s3/z")"
 exit $fail

@@ -59,6 +59,8 @@ std::string FailureReason(int32_t error) {
       return "the source entry changed during the copy";
     case EOPNOTSUPP:
       return "pipes, devices and sockets are not copied";
+    case EINVAL:
+      return "its copy would overwrite the source folder itself";
     default:
       return error > 0 ? std::strerror(error) : "copy failed";
   }

@@ -221,7 +221,7 @@ std::string WithoutSlash(std::string dir) {
 struct TreeWalk {
   bool copy_attributes;
   const TTreeCopyFailure& on_failure;
-  FileStatus dest_root;
+  FileStatus source_root, dest_root;
   int32_t failures = 0;
 
   void Fail(const std::string& dst, int32_t error) {
@@ -247,8 +247,9 @@ struct TreeWalk {
         case FileKind::kSymlink:
           CopyLink(src, dst, e, d);
           break;
-        case FileKind::kMissing:  // vanished since the listing
-          RaiseIo("Cannot open file", PathToFileName(src_path + e.name), ENOENT);
+        case FileKind::kMissing:  // vanished while the folder was listed
+          Fail(d, ENOENT);
+          break;
         default:
           Fail(d, EOPNOTSUPP);  // pipes, devices and sockets are not copied
       }
@@ -265,6 +266,9 @@ struct TreeWalk {
     bool created = false;
     err = to.MakeSub(dst, e.name, 0777, created);
     if (err != 0) return Fail(d, err);
+    // A source inside its destination: this copy would write into the
+    // source itself (copying "a/b" to "a" when "a/b" holds "b").
+    if (to.Status().SameFile(source_root)) return Fail(d, EINVAL);
     Copy(from, to, s + "/", d + "/");
   }
 
@@ -274,13 +278,14 @@ struct TreeWalk {
     tree.current = PathToFileName(d);
     ++tree.count;
     Fd in;
-    const int err = src.OpenFile(e, in.fd);
+    FileStatus ss;
+    const int err = src.OpenFile(e, in.fd, ss);
     if (err == ENOENT) RaiseIo("Cannot open file", PathToFileName(s), err);
     if (err != 0) {
       Fail(d, err);  // no longer the file that was listed
     } else {
       int32_t error = 0;
-      const int32_t status = CopyInto(in.fd, dst, e.name, error, [&tree](int64_t b, int64_t n) {
+      const int32_t status = CopyInto(in.fd, ss, dst, e.name, error, [&tree](int64_t b, int64_t n) {
         tree.last_bytes = b;
         tree.last_size = n;
         if (tree.feedback) tree.feedback(b, n, tree.current, tree.count);
@@ -290,15 +295,14 @@ struct TreeWalk {
     if (tree.feedback) tree.feedback(tree.last_bytes, tree.last_size, tree.current, tree.count);
   }
 
-  // Copies the file open as `in` to the entry `name` of `dst`: a new file, or
-  // a regular file replaced; any other kind of entry there is a clash
-  // (`error` EEXIST), otherwise `error` is the status.
-  int32_t CopyInto(int in, const WalkFolder& dst, const std::string& name, int32_t& error,
-                   const std::function<void(int64_t, int64_t)>& feedback) {
+  // Copies the file open as `in` (status `ss`) to the entry `name` of `dst`:
+  // a new file, or a regular file replaced; any other kind of entry there is
+  // a clash (`error` EEXIST), otherwise `error` is the status.
+  int32_t CopyInto(int in, const FileStatus& ss, const WalkFolder& dst, const std::string& name,
+                   int32_t& error, const std::function<void(int64_t, int64_t)>& feedback) {
     g_abort.store(false);
     auto& fs = platform::Files();
-    FileStatus ss, ds;
-    if (fs.StatusOf(in, ss) != 0) return error = kReadError;
+    FileStatus ds;
     fs.StatusAt(dst.Fd(), name, false, ds);
     if (ss.SameFile(ds)) return kOk;
     int64_t total = 0;
@@ -403,7 +407,7 @@ int32_t CopyFileTree64(const String& Source, const String& Destination, bool Cop
                             u"\", which is inside it.",
                         EINVAL);
   }
-  TreeWalk walk{CopyAttributes, OnFailure, FileStatus{}};
+  TreeWalk walk{CopyAttributes, OnFailure, from.Status(), FileStatus{}};
   // The destination is made first, also when there is nothing to copy.
   int err = ForceDirectories(dst);
   if (err == 0) err = serr;

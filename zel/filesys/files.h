@@ -159,8 +159,10 @@ ZEL_API void CopyFileTree(const String& Source, const String& Destination, bool 
 // why, as a negative FileCopyFeedBk status (-1 to -4) for a file whose copy
 // failed, or a positive errno value: EEXIST for a clash with another kind of
 // entry, ESTALE or ELOOP for a source entry that changed after it was
-// listed, EOPNOTSUPP for a pipe, device or socket, else the error of a
-// folder that could not be made, opened or read.
+// listed, ENOENT for one that vanished while its folder was listed,
+// EOPNOTSUPP for a pipe, device or socket, EINVAL for a folder whose copy
+// would be the source folder itself (a source inside its destination), else
+// the error of a folder that could not be made, opened or read.
 using TTreeCopyFailure = std::function<void(const String& NameOfEntry, int32_t Error)>;
 
 // The same with 64-bit feedback: copies the folder Source into Destination

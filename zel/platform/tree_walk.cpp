@@ -88,15 +88,15 @@ int WalkFolder::List(std::vector<WalkEntry>& out) const {
   return err;
 }
 
-int WalkFolder::OpenFile(const WalkEntry& entry, int& fd) const {
+int WalkFolder::OpenFile(const WalkEntry& entry, int& fd, FileStatus& status) const {
   fd = -1;
+  status = FileStatus{};
   auto& fs = Files();
   if (entry.status.kind == FileKind::kMissing) return ENOENT;
   int err = fs.OpenReadAt(fd_, entry.name, fd);
   if (err != 0) return err;
-  FileStatus now;
-  err = fs.StatusOf(fd, now);
-  if (err == 0 && !now.SameFile(entry.status)) err = kEntryReplaced;
+  err = fs.StatusOf(fd, status);
+  if (err == 0 && !status.SameFile(entry.status)) err = kEntryReplaced;
   if (err != 0) {
     fs.Close(fd);
     fd = -1;

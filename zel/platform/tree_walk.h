@@ -67,9 +67,10 @@ class ZEL_API WalkFolder {
   // `out`. A failed read gives its error with the entries read before it.
   int List(std::vector<WalkEntry>& out) const;
   // Opens the listed entry for reading into `fd` (close it with
-  // Files().Close), never following a link: ELOOP for a link, ENOENT when it
-  // is gone, kEntryReplaced when the name now stands for another file.
-  int OpenFile(const WalkEntry& entry, int& fd) const;
+  // Files().Close) and stores the status of the opened file in `status`,
+  // never following a link: ELOOP for a link, ENOENT when it is gone,
+  // kEntryReplaced when the name now stands for another file.
+  int OpenFile(const WalkEntry& entry, int& fd, FileStatus& status) const;
 
   // Whether this folder is `outer` or lies somewhere below it, found by
   // climbing through the parents to the root of the system.
