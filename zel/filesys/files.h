@@ -142,10 +142,14 @@ ZEL_API int32_t FileCopyFeedBk64(const String& Source, const String& Destination
 //      other kind of entry in the way (a folder where a file goes, a link
 //      where a folder or file goes) is a clash: that entry fails and stays
 //      as it was, and the walk goes on. Pipes, devices and sockets fail.
-//   5. Links are never followed, in either tree: the walk opens each folder
-//      once and reaches its entries through it (zel/platform/tree_walk.h),
-//      so an entry changed by another process during the walk (a folder
-//      swapped for a link) fails instead of leading outside the trees.
+//   5. Links are never followed inside either tree (Source and Destination
+//      themselves may be links to folders): the walk opens each folder once
+//      and reaches its entries through it (zel/platform/tree_walk.h), so an
+//      entry changed by another process during the walk (a folder swapped
+//      for a link) fails instead of leading outside the trees. A folder
+//      whose copy would be Source itself (Source inside Destination, copying
+//      "a/b" to "a" when "a/b" holds "b") fails instead of overwriting the
+//      source while it is read.
 // The tree feedback is called with each file's feedback values, its
 // destination name and the number of files started so far, and once more
 // after each file with the last values. Entries that fail do not stop the
