@@ -162,17 +162,20 @@ class ZEL_API FileSystem {
   // otherwise; ENOTDIR for anything else) and stores its descriptor in `fd`
   // (-1 on failure).
   virtual int OpenFolder(const std::string& path, bool follow, int& fd) = 0;
-  // Opens the sub-folder `name` of `dir` (ELOOP or ENOTDIR for a link or
-  // any other kind of entry).
+  // Opens the sub-folder `name` of `dir` and stores its descriptor in `fd`
+  // (-1 on failure; ELOOP or ENOTDIR for a link or any other kind of entry).
   virtual int OpenFolderAt(int dir, const std::string& name, int& fd) = 0;
-  // Opens the folder above `dir` (`dir` itself at the root of the system).
+  // Opens the folder above `dir` (`dir` itself at the root of the system)
+  // and stores its descriptor in `fd` (-1 on failure).
   virtual int OpenParent(int dir, int& fd) = 0;
-  // The entries of the open folder `dir`, as List gives them; `dir` keeps
-  // its position and stays open.
+  // Replaces `out` with the entries of the open folder `dir`, as List gives
+  // them; `dir` keeps its position and stays open.
   virtual int ListAt(int dir, std::vector<DirEntry>& out) = 0;
-  // Status of the entry `name` of `dir` (see Status).
+  // Status of the entry `name` of `dir`, stored in `out`, following a link
+  // only when `follow` (see Status).
   virtual int StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) = 0;
-  // Opens the entry `name` of `dir` for reading (ELOOP for a link).
+  // Opens the entry `name` of `dir` for reading and stores the descriptor
+  // in `fd` (-1 on failure; ELOOP for a link).
   virtual int OpenReadAt(int dir, const std::string& name, int& fd) = 0;
   // Removes the entry `name` of `dir`: the empty folder when `folder`
   // (ENOTDIR when it is none, ENOTEMPTY), otherwise any other entry (a link
@@ -185,8 +188,11 @@ class ZEL_API FileSystem {
   // `replace` false it fails with EEXIST instead of replacing an entry (see
   // RenameNoReplace).
   virtual int RenameAt(int dir, const std::string& from, const std::string& to, bool replace) = 0;
-  // ReadLink and MakeSymlink for the entry `name` of `dir`.
+  // The text of the symbolic link `name` of `dir`, stored in `target` (see
+  // ReadLink).
   virtual int ReadLinkAt(int dir, const std::string& name, std::string& target) = 0;
+  // Creates the entry `name` of `dir` as a symbolic link whose text is
+  // `target` (see MakeSymlink).
   virtual int MakeSymlinkAt(const std::string& target, int dir, const std::string& name) = 0;
 };
 

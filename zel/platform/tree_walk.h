@@ -43,7 +43,10 @@ class ZEL_API WalkFolder {
  public:
   WalkFolder() = default;
   ~WalkFolder();
+  // Takes the open folder of `other`, which is left closed.
   WalkFolder(WalkFolder&& other) noexcept;
+  // Closes this folder and takes the open folder of `other`, which is left
+  // closed.
   WalkFolder& operator=(WalkFolder&& other) noexcept;
   WalkFolder(const WalkFolder&) = delete;
   WalkFolder& operator=(const WalkFolder&) = delete;
@@ -72,10 +75,11 @@ class ZEL_API WalkFolder {
   // kEntryReplaced when the name now stands for another file.
   int OpenFile(const WalkEntry& entry, int& fd, FileStatus& status) const;
 
-  // Whether this folder is `outer` or lies somewhere below it, found by
-  // climbing through the parents to the root of the system.
+  // Sets `within` to whether this folder is `outer` or lies somewhere below
+  // it, found by climbing through the parents to the root of the system.
   int IsWithin(const WalkFolder& outer, bool& within) const;
 
+  // Whether a folder is open (a successful Open... and no move since).
   bool IsOpen() const { return fd_ >= 0; }
   // The descriptor, for the FileSystem *At operations on its entries.
   int Fd() const { return fd_; }
@@ -90,10 +94,10 @@ class ZEL_API WalkFolder {
   FileStatus status_;
 };
 
-// Whether `path`, or when it does not exist the nearest folder above it that
-// exists (as the text of `path` names them), is `outer` or lies below it. A
-// destination found inside a source that way would be created inside the
-// source.
+// Sets `within` to whether `path`, or when it does not exist the nearest
+// folder above it that exists (as the text of `path` names them), is `outer`
+// or lies below it. A destination found inside a source that way would be
+// created inside the source.
 ZEL_API int PathIsWithin(const std::string& path, const WalkFolder& outer, bool& within);
 
 }  // namespace zel::platform

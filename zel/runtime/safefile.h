@@ -70,6 +70,7 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // a folder (EISDIR) and any other entry that is not a regular file
   // (EEXIST): nothing but a regular file is ever replaced or written. Name is
   // one entry name (EINVAL for "", ".", ".." or a name holding "/").
+  // ErrorCode receives 0 or the errno value, as for the form above.
   TSafeFileStream(int Folder, const String& Name, int& ErrorCode);
   // Without Commit(): removes the temporary; the target is untouched.
   ~TSafeFileStream() override;
