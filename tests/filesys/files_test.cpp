@@ -291,6 +291,9 @@ TEST(CopyFileTreeTest, ClashesFailTheEntryAndDestinationLinksAreNotFollowed) {
   fs::create_symlink(out / "file", dst / "f");
   fs::create_symlink(out / "y-file", dst / "k" / "y");
   std::ofstream(dst / "same") << "old";
+  std::ofstream(src / "h") << "src-h";
+  std::ofstream(out / "hard") << "outside-hard";
+  fs::create_hard_link(out / "hard", dst / "h");  // a file of the destination with a name outside
   fs::create_symlink("old-target", dst / "ll");
 
   std::vector<std::pair<std::string, int32_t>> failed;
@@ -307,7 +310,9 @@ TEST(CopyFileTreeTest, ClashesFailTheEntryAndDestinationLinksAreNotFollowed) {
       {(dst / "x").string(), EEXIST}};  // a file where a folder is
   EXPECT_EQ(failed, clashes);
   EXPECT_EQ(Names(dst / "x"), (std::vector<std::string>{"keep"}));
-  EXPECT_EQ(Names(out), (std::vector<std::string>{"file", "y-file"}));
+  EXPECT_EQ(Names(out), (std::vector<std::string>{"file", "hard", "y-file"}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(out / "hard")), "outside-hard");
+  EXPECT_EQ(zel_test::TempDir::Read(U(dst / "h")), "src-h");
   EXPECT_EQ(zel_test::TempDir::Read(U(out / "file")), "outside");
   EXPECT_EQ(zel_test::TempDir::Read(U(out / "y-file")), "outside-y");
   EXPECT_TRUE(fs::is_directory(fs::symlink_status(dst / "l")));

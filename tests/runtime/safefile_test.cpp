@@ -129,7 +129,8 @@ TEST(SafeFile, HardLinksStayOneFile) {
 }
 
 // The entry of an open folder: written when it is free or a regular file
-// (kept mode, hard links kept together), never through or over anything else.
+// (kept mode; another name of a hard-linked file keeps the old contents),
+// never through or over anything else.
 TEST(SafeFile, EntryOfAnOpenFolderIsOnlyEverARegularFile) {
   TempDir dir;
   const fs::path d = dir.Path();
@@ -160,7 +161,7 @@ TEST(SafeFile, EntryOfAnOpenFolderIsOnlyEverARegularFile) {
   }
   ::close(folder);
   EXPECT_EQ(ModeOf(d / "plain"), 0640u);
-  EXPECT_EQ(TempDir::Read(dir.File("other-name")), "new");
+  EXPECT_EQ(TempDir::Read(dir.File("other-name")), "old old");
   EXPECT_EQ(TempDir::Read(dir.File("outside")), "outside");
   EXPECT_EQ(EntriesIn(d), 8u);  // no temporary left behind
 }

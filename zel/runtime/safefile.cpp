@@ -147,7 +147,8 @@ int TSafeFileStream::OpenInFolder() {
     if (!S_ISREG(st.st_mode)) return EEXIST;
     existed_ = true;
     if (::faccessat(folder_, target_.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-    if (st.st_nlink > 1) mode_ = Mode::kRewriteInPlace;
+    // Never rewritten in place: the file may have names outside the folder
+    // (hard links), which must not change.
   } else if (errno != ENOENT) {
     return errno;
   }
@@ -193,8 +194,9 @@ int TSafeFileStream::MakeTemporary(const struct stat& st) {
   handle_ = CreateTemporary(Dir(), target_, existed_ ? 0600 : 0666, temp_);
   if (handle_ < 0) {
     int err = errno;
-    // A folder that refuses new files may still hold a writable file.
-    if (existed_ && (err == EACCES || err == EPERM)) {
+    // A folder that refuses new files may still hold a writable file (one
+    // with no other names, for an entry of an open folder).
+    if (existed_ && (err == EACCES || err == EPERM) && (folder_ < 0 || st.st_nlink == 1)) {
       mode_ = Mode::kRewriteInPlace;
       handle_ = ::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
       if (handle_ >= 0) return 0;

@@ -68,7 +68,9 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // temporary is made in that folder and renamed over Name there, and Name
   // is never followed. A symbolic link under Name is refused (ELOOP), as are
   // a folder (EISDIR) and any other entry that is not a regular file
-  // (EEXIST): nothing but a regular file is ever replaced or written. Name is
+  // (EEXIST): nothing but a regular file is ever replaced or written, and a
+  // file with several hard links is replaced under Name, never rewritten in
+  // place, so its other names (maybe outside Folder) keep their contents. Name is
   // one entry name (EINVAL for "", ".", ".." or a name holding "/").
   // ErrorCode receives 0 or the errno value, as for the form above.
   TSafeFileStream(int Folder, const String& Name, int& ErrorCode);
