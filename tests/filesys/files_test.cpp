@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -252,10 +253,6 @@ TEST(CopyFileTreeTest, SameFolderAndFolderInsideItself) {
   // Folders that differ only in case are different folders here.
   EXPECT_EQ(zel::CopyFileTree64(U(a), U(dir.Path() / "A"), false, nullptr), 0);
   EXPECT_EQ(zel_test::TempDir::Read(U(dir.Path() / "A" / "x" / "f")), "f");
-  // A destination inside the source is not copied into itself.
-  EXPECT_EQ(zel::CopyFileTree64(U(a), U(a / "copy"), false, nullptr), 0);
-  EXPECT_EQ(Names(a / "copy"), (std::vector<std::string>{"x"}));
-  EXPECT_EQ(Names(a / "copy" / "x"), (std::vector<std::string>{"f"}));
   // Abort from the feedback stops the walk.
   int files = 0;
   for (int i = 0; i < 5; ++i) std::ofstream(a / ("n" + std::to_string(i))) << i;
@@ -266,6 +263,222 @@ TEST(CopyFileTreeTest, SameFolderAndFolderInsideItself) {
                       });
   EXPECT_EQ(files, 1);
   EXPECT_LE(Names(dir.Path() / "partial").size(), 1u);
+}
+
+// Every entry lands on exactly its mirrored entry: whatever of another kind
+// holds that name is reported and left alone, and links in the destination
+// are never followed.
+TEST(CopyFileTreeTest, ClashesFailTheEntryAndDestinationLinksAreNotFollowed) {
+  zel_test::TempDir dir;
+  const fs::path src = dir.Path() / "src", dst = dir.Path() / "dst", out = dir.Path() / "outside";
+  fs::create_directories(src / "d");
+  fs::create_directories(src / "k");
+  fs::create_directories(dst / "x");
+  fs::create_directories(dst / "l");
+  fs::create_directories(dst / "k");
+  fs::create_directories(out);
+  std::ofstream(src / "x") << "src-x";
+  std::ofstream(src / "d" / "in") << "src-in";
+  std::ofstream(src / "f") << "src-f";
+  std::ofstream(src / "k" / "y") << "src-y";
+  std::ofstream(src / "same") << "new";
+  fs::create_symlink("target", src / "l");
+  fs::create_symlink("new-target", src / "ll");
+  std::ofstream(dst / "x" / "keep") << "keep";
+  std::ofstream(out / "file") << "outside";
+  std::ofstream(out / "y-file") << "outside-y";
+  fs::create_symlink(out, dst / "d");
+  fs::create_symlink(out / "file", dst / "f");
+  fs::create_symlink(out / "y-file", dst / "k" / "y");
+  std::ofstream(dst / "same") << "old";
+  std::ofstream(src / "h") << "src-h";
+  std::ofstream(out / "hard") << "outside-hard";
+  fs::create_hard_link(out / "hard", dst / "h");  // a file of the destination with a name outside
+  fs::create_symlink("old-target", dst / "ll");
+
+  std::vector<std::pair<std::string, int32_t>> failed;
+  EXPECT_EQ(zel::CopyFileTree64(U(src), U(dst), false, nullptr,
+                                [&failed](const String& name, int32_t error) {
+                                  failed.emplace_back(S(name), error);
+                                }),
+            5);
+  const std::vector<std::pair<std::string, int32_t>> clashes = {
+      {(dst / "d").string(), EEXIST},  // a folder where a link is
+      {(dst / "f").string(), EEXIST},  // a file where a link is
+      {(dst / "k" / "y").string(), EEXIST},
+      {(dst / "l").string(), EEXIST},   // a link where a folder is
+      {(dst / "x").string(), EEXIST}};  // a file where a folder is
+  EXPECT_EQ(failed, clashes);
+  EXPECT_EQ(Names(dst / "x"), (std::vector<std::string>{"keep"}));
+  EXPECT_EQ(Names(out), (std::vector<std::string>{"file", "hard", "y-file"}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(out / "hard")), "outside-hard");
+  EXPECT_EQ(zel_test::TempDir::Read(U(dst / "h")), "src-h");
+  EXPECT_EQ(zel_test::TempDir::Read(U(out / "file")), "outside");
+  EXPECT_EQ(zel_test::TempDir::Read(U(out / "y-file")), "outside-y");
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status(dst / "l")));
+  // Entries of the same kind are replaced.
+  EXPECT_EQ(zel_test::TempDir::Read(U(dst / "same")), "new");
+  EXPECT_EQ(fs::read_symlink(dst / "ll"), "new-target");
+}
+
+TEST(CopyFileTreeTest, IntoItsOwnSubtreeIsRefusedBeforeAnythingIsMade) {
+  zel_test::TempDir dir;
+  const fs::path s2 = dir.Path() / "s2";
+  fs::create_directories(s2 / "inner");
+  std::ofstream(s2 / "inner" / "f") << "f";
+  fs::create_directory_symlink(dir.Path(), dir.Path() / "alias");
+  const std::vector<fs::path> inside = {s2 / "inner" / "deeper", s2 / "new" / "deeper",
+                                        s2 / "inner", dir.Path() / "alias" / "s2" / "x"};
+  for (const auto& target : inside) {
+    SCOPED_TRACE(target.string());
+    try {
+      zel::CopyFileTree64(U(s2), U(target), false, nullptr);
+      ADD_FAILURE() << "no exception";
+    } catch (const zel::EInOutError& e) {
+      EXPECT_EQ(e.ErrorCode(), EINVAL);
+      EXPECT_NE(e.Message().find(u"inside"), String::npos);
+    }
+    EXPECT_EQ(Names(s2), (std::vector<std::string>{"inner"}));
+    EXPECT_EQ(Names(s2 / "inner"), (std::vector<std::string>{"f"}));
+  }
+}
+
+// Copying "s2/inner" to "s2" would copy "s2/inner/inner" over the source
+// folder itself while it is being copied.
+TEST(CopyFileTreeTest, ASourceInsideItsDestinationIsNeverWrittenOver) {
+  zel_test::TempDir dir;
+  const fs::path s2 = dir.Path() / "s2";
+  fs::create_directories(s2 / "inner" / "inner");
+  std::ofstream(s2 / "inner" / "z") << "inner-z";
+  std::ofstream(s2 / "inner" / "inner" / "z") << "inner-inner-z";
+  std::vector<std::pair<std::string, int32_t>> failed;
+  EXPECT_EQ(zel::CopyFileTree64(U(s2 / "inner"), U(s2), false, nullptr,
+                                [&failed](const String& name, int32_t error) {
+                                  failed.emplace_back(S(name), error);
+                                }),
+            1);
+  EXPECT_EQ(failed,
+            (std::vector<std::pair<std::string, int32_t>>{{(s2 / "inner").string(), EINVAL}}));
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "z")), "inner-z");
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "inner" / "z")), "inner-z");
+  EXPECT_EQ(zel_test::TempDir::Read(U(s2 / "inner" / "inner" / "z")), "inner-inner-z");
+}
+
+TEST(CopyFileTreeTest, MissingSourceStillMakesTheDestination) {
+  zel_test::TempDir dir;
+  const fs::path dst = dir.Path() / "a" / "b" / "c";
+  EXPECT_EQ(zel::CopyFileTree64(U(dir.Path() / "missing"), U(dst), false, nullptr), 1);
+  EXPECT_TRUE(fs::is_directory(dst));
+  EXPECT_TRUE(Names(dst).empty());
+  const fs::path dst2 = dir.Path() / "d" / "e";
+  zel::CopyFileTree(U(dir.Path() / "missing"), U(dst2), false, nullptr);
+  EXPECT_TRUE(fs::is_directory(dst2));
+}
+
+// Another program changing a tree while it is walked: the entry `name` of the
+// folder being walked is replaced by `swap`, either right after the folder is
+// listed or right after the entry's status is read.
+class SwappingTree : public zel::platform::LinuxFileSystem {
+ public:
+  bool after_status = false;
+  std::string name;
+  std::function<void()> swap;
+  void Swap() {
+    if (!swap) return;
+    auto once = std::move(swap);
+    swap = nullptr;
+    once();
+  }
+  int ListAt(int dir, std::vector<zel::platform::DirEntry>& out) override {
+    const int err = LinuxFileSystem::ListAt(dir, out);
+    if (!after_status &&
+        std::any_of(out.begin(), out.end(), [this](const auto& e) { return e.name == name; }))
+      Swap();
+    return err;
+  }
+  int StatusAt(int dir, const std::string& entry, bool follow,
+               zel::platform::FileStatus& out) override {
+    const int err = LinuxFileSystem::StatusAt(dir, entry, follow, out);
+    if (after_status && !follow && entry == name) Swap();
+    return err;
+  }
+};
+
+TEST(TreeWalkTest, EntriesSwappedDuringTheWalkNeverLeadOutside) {
+  enum Swap { kLinkToFolder, kOtherFolder, kHardLinkToFile };
+  struct Case {
+    const char* label;
+    bool after_status;
+    Swap swap;
+  };
+  const Case cases[] = {
+      {"folder becomes a link after the listing", false, kLinkToFolder},
+      {"folder becomes a link after its status", true, kLinkToFolder},
+      {"folder becomes another folder after its status", true, kOtherFolder},
+      {"file becomes another file after its status", true, kHardLinkToFile},
+  };
+  const char* const operations[] = {"DelDirTree",         "CopyFileTree", "CountFiles",
+                                    "ScanFilesToStrList", "FileDetect",   "SetAllFilenameCase"};
+  for (const Case& c : cases) {
+    for (const std::string op : operations) {
+      SCOPED_TRACE(std::string(c.label) + ", " + op);
+      zel_test::TempDir dir;
+      const fs::path t = dir.Path() / "t", precious = dir.Path() / "precious";
+      fs::create_directories(t / "a");
+      fs::create_directories(precious);
+      std::ofstream(t / "a" / "inner.txt") << "inner";
+      std::ofstream(t / "f.txt") << "f";
+      std::ofstream(precious / "keep.txt") << "keep";
+      fs::path keep = precious / "keep.txt";
+      SwappingTree backend;
+      backend.after_status = c.after_status;
+      backend.name = c.swap == kHardLinkToFile ? "f.txt" : "a";
+      backend.swap = [&] {
+        if (c.swap == kHardLinkToFile) {
+          fs::remove(t / "f.txt");
+          fs::create_hard_link(precious / "keep.txt", t / "f.txt");
+          return;
+        }
+        fs::rename(t / "a", dir.Path() / "a.moved");
+        if (c.swap == kLinkToFolder) {
+          fs::create_directory_symlink(precious, t / "a");
+        } else {
+          fs::rename(precious, t / "a");
+          keep = t / "a" / "keep.txt";
+        }
+      };
+      zel::TStringList list;
+      {
+        ScopedBackend<zel::platform::FileSystem> guard(&backend, &zel::platform::SetFilesBackend);
+        if (op == "DelDirTree") {
+          zel::DelDirTree(U(t));
+        } else if (op == "CopyFileTree") {
+          zel::CopyFileTree64(U(t), U(dir.Path() / "copy"), false, nullptr);
+        } else if (op == "CountFiles") {
+          EXPECT_EQ(zel::CountFiles(U(t) + u"/*.txt", true, nullptr),
+                    c.swap == kHardLinkToFile ? 2 : 1);  // t/f.txt, t/a/inner.txt
+        } else if (op == "ScanFilesToStrList") {
+          zel::ScanFilesToStrList(U(t) + u"/*.txt", true, &list, nullptr);
+        } else if (op == "FileDetect") {
+          EXPECT_EQ(zel::FileDetect(U(t) + u"/keep.txt"), u"");
+        } else {
+          zel::SetAllFilenameCase(U(t) + u"/*", true);
+        }
+      }
+      EXPECT_FALSE(backend.swap) << "the tree was not changed";
+      // The name of a folder moved into the tree may change; never its content.
+      if (op == "SetAllFilenameCase" && c.swap == kOtherFolder) keep = t / "A" / "keep.txt";
+      EXPECT_EQ(zel_test::TempDir::Read(U(keep)), "keep");
+      for (const auto& line : list) EXPECT_EQ(S(line).find("keep"), std::string::npos);
+      if (fs::exists(dir.Path() / "copy")) {
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path() / "copy")) {
+          if (e.is_regular_file() && !e.is_symlink()) {
+            EXPECT_NE(zel_test::TempDir::Read(U(e.path())), "keep") << e.path();
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(DelDirTreeTest, NeverFollowsLinksAndStopsAtReadOnlyFiles) {
@@ -469,6 +682,16 @@ class Refusing : public zel::platform::LinuxFileSystem {
   int OpenRead(const std::string& path, int& fd) override {
     fd = -1;
     return Hit(path) ? EACCES : LinuxFileSystem::OpenRead(path, fd);
+  }
+  int UnlinkAt(int dir, const std::string& name, bool folder) override {
+    return Hit(name) ? EACCES : LinuxFileSystem::UnlinkAt(dir, name, folder);
+  }
+  int RenameAt(int dir, const std::string& from, const std::string& to, bool replace) override {
+    return Hit(from) ? EACCES : LinuxFileSystem::RenameAt(dir, from, to, replace);
+  }
+  int OpenReadAt(int dir, const std::string& name, int& fd) override {
+    fd = -1;
+    return Hit(name) ? EACCES : LinuxFileSystem::OpenReadAt(dir, name, fd);
   }
 };
 

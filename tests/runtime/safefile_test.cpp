@@ -128,6 +128,44 @@ TEST(SafeFile, HardLinksStayOneFile) {
   EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 }
 
+// The entry of an open folder: written when it is free or a regular file
+// (kept mode; another name of a hard-linked file keeps the old contents),
+// never through or over anything else.
+TEST(SafeFile, EntryOfAnOpenFolderIsOnlyEverARegularFile) {
+  TempDir dir;
+  const fs::path d = dir.Path();
+  dir.Write("plain", "old");
+  ::chmod((d / "plain").c_str(), 0640);
+  dir.Write("linked", "old old");
+  fs::create_hard_link(d / "linked", d / "other-name");
+  dir.Write("outside", "outside");
+  fs::create_symlink("outside", d / "link");
+  fs::create_directory(d / "folder");
+  ASSERT_EQ(::mkfifo((d / "fifo").c_str(), 0600), 0);
+  const int folder = ::open(d.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  const struct {
+    const char* name;
+    int error;
+  } cases[] = {{"new", 0},       {"plain", 0}, {"linked", 0},  {"link", ELOOP}, {"folder", EISDIR},
+               {"fifo", EEXIST}, {"", EINVAL}, {"..", EINVAL}, {"a/b", EINVAL}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int err = -1;
+    TSafeFileStream s(folder, zel::Utf8ToString(c.name), err);
+    EXPECT_EQ(err, c.error);
+    if (err != 0) continue;
+    s.WriteBuffer("new", 3);
+    s.Commit();
+    EXPECT_EQ(TempDir::Read(dir.File(c.name)), "new");
+  }
+  ::close(folder);
+  EXPECT_EQ(ModeOf(d / "plain"), 0640u);
+  EXPECT_EQ(TempDir::Read(dir.File("other-name")), "old old");
+  EXPECT_EQ(TempDir::Read(dir.File("outside")), "outside");
+  EXPECT_EQ(EntriesIn(d), 8u);  // no temporary left behind
+}
+
 TEST(SafeFile, DevicesAreWrittenNotReplaced) {
   TSafeFileStream s(u"/dev/null");
   EXPECT_TRUE(s.WritesDirectly());

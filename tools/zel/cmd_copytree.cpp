@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +39,31 @@ std::string Bytes(double b) {
   char buf[32];
   std::snprintf(buf, sizeof buf, u == 0 ? "%.0f %s" : "%.1f %s", b, kUnits[u]);
   return buf;
+}
+
+// Why an entry of the copy failed, from the library's failure code.
+std::string FailureReason(int32_t error) {
+  switch (error) {
+    case -1:
+      return "cannot open the source file";
+    case -2:
+      return "cannot create the destination file";
+    case -3:
+      return "write error";
+    case -4:
+      return "read error";
+    case EEXIST:
+      return "another kind of entry is in the way";
+    case ESTALE:
+    case ELOOP:
+      return "the source entry changed during the copy";
+    case EOPNOTSUPP:
+      return "pipes, devices and sockets are not copied";
+    case EINVAL:
+      return "its copy would overwrite the source folder itself";
+    default:
+      return error > 0 ? std::strerror(error) : "copy failed";
+  }
 }
 
 // Totals over the whole tree from the per-file feedback.
@@ -92,13 +118,20 @@ int RunCopyTree(zel_tool::Args& args) {
   ::sigaction(SIGINT, &sa, &old_int);
   ::sigaction(SIGTERM, &sa, &old_term);
   std::string last_name;
-  const int32_t failed =
-      zel::CopyFileTree64(zel::PathToFileName(src), zel::PathToFileName(names[1]), true,
-                          [&](int64_t bytes, int64_t, const zel::String& name, int32_t count) {
-                            if (progress.show && count != progress.file)
-                              last_name = zel_tool::NameBytes(name);
-                            progress.Update(bytes, last_name, count, false);
-                          });
+  const int32_t failed = zel::CopyFileTree64(
+      zel::PathToFileName(src), zel::PathToFileName(names[1]), true,
+      [&](int64_t bytes, int64_t, const zel::String& name, int32_t count) {
+        if (progress.show && count != progress.file) last_name = zel_tool::NameBytes(name);
+        progress.Update(bytes, last_name, count, false);
+      },
+      [&](const zel::String& name, int32_t error) {
+        if (progress.show) {
+          std::cerr << "\n";
+          progress.width = 0;
+        }
+        std::cerr << "zel copytree: " << zel_tool::NameBytes(name) << ": not copied: "
+                  << FailureReason(error) << "\n";
+      });
   ::sigaction(SIGINT, &old_int, nullptr);
   ::sigaction(SIGTERM, &old_term, nullptr);
   if (progress.show) {
@@ -118,13 +151,17 @@ int RunCopyTree(zel_tool::Args& args) {
   return 0;
 }
 
-ZEL_TOOL_COMMAND(copytree, "copy a folder tree with a progress line",
-                 "zel copytree [-q|--quiet] [--] SRC DST\n"
-                 "  Copies the folder SRC with everything in it into DST (made if missing),\n"
-                 "  keeping permission bits and modification times; symbolic links are copied\n"
-                 "  as links. Each file is written under a temporary name and renamed when\n"
-                 "  complete. On a terminal a progress line shows bytes, files and the rate;\n"
-                 "  Ctrl-C stops cleanly (exit status 130).",
-                 RunCopyTree);
+ZEL_TOOL_COMMAND(
+    copytree, "copy a folder tree with a progress line",
+    "zel copytree [-q|--quiet] [--] SRC DST\n"
+    "  Copies the folder SRC with everything in it into DST (made if missing),\n"
+    "  keeping permission bits and modification times; symbolic links are copied\n"
+    "  as links, and links already in DST are never followed. Each entry goes to\n"
+    "  exactly its place in DST: an entry of another kind in the way (a folder\n"
+    "  where a file goes) is reported and left alone, and the exit status is 1.\n"
+    "  DST may not lie inside SRC. Each file is written under a temporary name\n"
+    "  and renamed when complete. On a terminal a progress line shows bytes, files and the rate;\n"
+    "  Ctrl-C stops cleanly (exit status 130).",
+    RunCopyTree);
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "zel/filesys/internal/pathutil.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
+#include "zel/platform/tree_walk.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
@@ -27,6 +28,8 @@ namespace {
 
 using platform::FileKind;
 using platform::FileStatus;
+using platform::WalkEntry;
+using platform::WalkFolder;
 
 std::atomic<bool> g_abort{false};
 
@@ -120,6 +123,35 @@ int32_t MoveData(int in, int out, int64_t size, int64_t& total,
   }
 }
 
+// Writes the file open as `in` (status `ss`) to `out` and commits it: space
+// reserved for large files, the data, then mode and time. Returns a status;
+// `total` counts the bytes moved.
+int32_t WriteCopy(int in, const FileStatus& ss, TSafeFileStream& out, bool copy_attributes,
+                  int64_t& total, const std::function<void(int64_t, int64_t)>& feedback) {
+  auto& fs = platform::Files();
+  const int64_t size = static_cast<int64_t>(ss.size);
+  const int fd = out.Handle();
+  const bool direct = out.WritesDirectly();
+  // Large files get their space first: a full disk is then found before a
+  // byte is written, and the file system can lay the file out in one piece.
+  int32_t status = kOk;
+  if (!direct && size >= kCopyBlockSize) {
+    const int err = fs.Reserve(fd, static_cast<uint64_t>(size));
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG) status = kWriteError;
+  }
+  if (status == kOk) status = MoveData(in, fd, size, total, feedback);
+  if (status == kOk && !direct) {
+    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | S_IWUSR) != 0) status = kWriteError;
+    if (status == kOk) fs.SetTimes(fd, nullptr, &ss.modify);
+  }
+  if (status == kOk && out.TryCommit() != 0) status = kWriteError;
+  return status;  // without a commit the temporary is removed
+}
+
+bool ReadOnly(const FileStatus& st) {
+  return st.kind == FileKind::kRegular && (st.mode & S_IWUSR) == 0;
+}
+
 int32_t CopyOne(const String& source, const String& destination, bool copy_attributes,
                 const std::function<void(int64_t, int64_t)>& feedback) {
   g_abort.store(false);
@@ -140,139 +172,196 @@ int32_t CopyOne(const String& source, const String& destination, bool copy_attri
   if (ss.kind == FileKind::kDirectory) RaiseIo("Cannot open file", source, EISDIR);
   if (ss.SameFile(ds)) return kOk;
 
-  const int64_t size = static_cast<int64_t>(ss.size);
   int64_t total = 0;
-  if (feedback) feedback(0, size);
+  if (feedback) feedback(0, static_cast<int64_t>(ss.size));
   auto finish = [&](int32_t status) {
-    if (feedback) feedback(total, size);
+    if (feedback) feedback(total, static_cast<int64_t>(ss.size));
     return status;
   };
 
   Fd in;
   if (fs.OpenRead(src, in.fd) != 0) return finish(kNoSource);
-
   // A read-only file is not replaced, as it could not be opened for writing
   // (whoever runs the copy).
-  if (ds.kind == FileKind::kRegular && (ds.mode & S_IWUSR) == 0) return finish(kNoDest);
+  if (ReadOnly(ds)) return finish(kNoDest);
   // The runtime's safe replacement: a temporary beside the destination
   // renamed over it on commit, links followed, devices written directly.
   int cerr = 0;
   TSafeFileStream out(PathToFileName(dst), cerr);
   if (dst.empty() || cerr != 0) return finish(kNoDest);
-  const int fd = out.Handle();
-  const bool direct = out.WritesDirectly();
-
-  // Large files get their space first: a full disk is then found before a
-  // byte is written, and the file system can lay the file out in one piece.
-  int32_t status = kOk;
-  if (!direct && size >= kCopyBlockSize) {
-    const int err = fs.Reserve(fd, static_cast<uint64_t>(size));
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG) status = kWriteError;
-  }
-  if (status == kOk) status = MoveData(in.fd, fd, size, total, feedback);
-  if (status == kOk && !direct) {
-    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | S_IWUSR) != 0) status = kWriteError;
-    if (status == kOk) fs.SetTimes(fd, nullptr, &ss.modify);
-  }
-  if (status == kOk && out.TryCommit() != 0) status = kWriteError;
-  return finish(status);  // without a commit the temporary is removed
+  return finish(WriteCopy(in.fd, ss, out, copy_attributes, total, feedback));
 }
 
-// Makes `dir` and every missing parent; true when it exists afterwards.
-bool ForceDirectories(const std::string& dir) {
+// Makes `dir` and every missing parent (the destination the caller named,
+// whose links are followed); 0 when it is a folder afterwards, else the
+// error.
+int ForceDirectories(const std::string& dir) {
   auto& fs = platform::Files();
   FileStatus st;
-  if (fs.Status(dir, true, st) == 0) return st.kind == FileKind::kDirectory;
+  if (fs.Status(dir, true, st) == 0) return st.kind == FileKind::kDirectory ? 0 : ENOTDIR;
   const size_t end = dir.find_last_not_of('/');
-  if (end == std::string::npos) return false;
+  if (end == std::string::npos) return ENOENT;
   const size_t slash = dir.find_last_of('/', end);
-  if (slash != std::string::npos && slash > 0 && !ForceDirectories(dir.substr(0, slash)))
-    return false;
+  if (slash != std::string::npos && slash > 0) {
+    const int err = ForceDirectories(dir.substr(0, slash));
+    if (err != 0) return err;
+  }
   const int err = fs.MakeDir(dir, 0777);
-  return err == 0 || err == EEXIST;
+  return err == EEXIST ? 0 : err;
 }
 
-// Recreates the symbolic link `src` as `dst` (replacing what is there).
-bool CopyLink(const std::string& src, const std::string& dst) {
-  auto& fs = platform::Files();
-  std::string target, temp;
-  if (fs.ReadLink(src, target) != 0) return false;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = TempNameFor(dst);
-    const int err = fs.MakeSymlink(target, temp);
-    if (err == 0) break;
-    if (err != EEXIST) return false;
-  }
-  if (fs.Rename(temp, dst) != 0) {
-    fs.Unlink(temp);
-    return false;
-  }
-  return true;
+std::string WithoutSlash(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
 }
 
+// A tree copy: every entry of the source is copied to exactly its mirrored
+// entry of the destination, both reached through open folders (see
+// zel/platform/tree_walk.h), so links in either tree are never followed.
 struct TreeWalk {
   bool copy_attributes;
-  FileStatus dest_root;
+  const TTreeCopyFailure& on_failure;
+  FileStatus source_root, dest_root;
   int32_t failures = 0;
 
-  void Copy(const std::string& src, const std::string& dst) {
-    auto& fs = platform::Files();
-    if (!ForceDirectories(dst)) {
-      ++failures;
-      return;
-    }
-    if (dest_root.kind == FileKind::kMissing) fs.Status(dst, true, dest_root);
-    std::vector<platform::DirEntry> entries;
-    if (fs.List(src, entries) != 0) {
-      ++failures;
-      return;
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.name < b.name; });
-    TreeCopyState& tree = Tree();
+  void Fail(const std::string& dst, int32_t error) {
+    ++failures;
+    if (on_failure) on_failure(PathToFileName(WithoutSlash(dst)), error);
+  }
+
+  void Copy(const WalkFolder& src, const WalkFolder& dst, const std::string& src_path,
+            const std::string& dst_path) {
+    std::vector<WalkEntry> entries;
+    const int err = src.List(entries);
+    if (err != 0) return Fail(dst_path, err);
     for (const auto& e : entries) {
       if (g_abort.load()) return;
-      const std::string s = src + e.name;
-      const std::string d = dst + e.name;
-      switch (e.kind) {
-        case FileKind::kDirectory: {
-          FileStatus st;
-          if (fs.Status(s, false, st) == 0 && st.SameFile(dest_root)) break;  // the copy itself
-          Copy(s + "/", d + "/");
+      const std::string d = dst_path + e.name;
+      switch (e.status.kind) {
+        case FileKind::kDirectory:
+          if (!e.status.SameFile(dest_root)) CopyFolder(src, dst, e, src_path + e.name, d);
           break;
-        }
-        case FileKind::kRegular: {
-          tree.current = PathToFileName(d);
-          ++tree.count;
-          const int32_t status = CopyOne(PathToFileName(s), tree.current, copy_attributes,
-                                         [&tree](int64_t b, int64_t n) {
-                                           tree.last_bytes = b;
-                                           tree.last_size = n;
-                                           if (tree.feedback)
-                                             tree.feedback(b, n, tree.current, tree.count);
-                                         });
-          if (status != kOk && status != kAborted) ++failures;
-          if (tree.feedback)
-            tree.feedback(tree.last_bytes, tree.last_size, tree.current, tree.count);
+        case FileKind::kRegular:
+          CopyFile(src, dst, e, src_path + e.name, d);
           break;
-        }
         case FileKind::kSymlink:
-          tree.current = PathToFileName(d);
-          ++tree.count;
-          tree.last_bytes = tree.last_size = 0;
-          if (!CopyLink(s, d)) ++failures;
-          if (tree.feedback) tree.feedback(0, 0, tree.current, tree.count);
+          CopyLink(src, dst, e, d);
+          break;
+        case FileKind::kMissing:  // vanished while the folder was listed
+          Fail(d, ENOENT);
           break;
         default:
-          ++failures;  // pipes, devices and sockets are not copied
+          Fail(d, EOPNOTSUPP);  // pipes, devices and sockets are not copied
       }
     }
-    if (copy_attributes && !g_abort.load()) {
-      FileStatus st;
-      Fd dir;
-      if (fs.Status(src, true, st) == 0 && fs.OpenRead(dst, dir.fd) == 0)
-        fs.SetMode(dir.fd, (st.mode & 0777) | S_IRWXU);
+    if (copy_attributes && !g_abort.load())
+      platform::Files().SetMode(dst.Fd(), (src.Status().mode & 0777) | S_IRWXU);
+  }
+
+  void CopyFolder(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,
+                  const std::string& s, const std::string& d) {
+    WalkFolder from, to;
+    int err = from.OpenSub(src, e.name, e.status);
+    if (err != 0) return Fail(d, err);
+    bool created = false;
+    err = to.MakeSub(dst, e.name, 0777, created);
+    if (err != 0) return Fail(d, err);
+    // A source inside its destination: this copy would write into the
+    // source itself (copying "a/b" to "a" when "a/b" holds "b").
+    if (to.Status().SameFile(source_root)) return Fail(d, EINVAL);
+    Copy(from, to, s + "/", d + "/");
+  }
+
+  void CopyFile(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,
+                const std::string& s, const std::string& d) {
+    TreeCopyState& tree = Tree();
+    tree.current = PathToFileName(d);
+    ++tree.count;
+    Fd in;
+    FileStatus ss;
+    const int err = src.OpenFile(e, in.fd, ss);
+    if (err == ENOENT) RaiseIo("Cannot open file", PathToFileName(s), err);
+    if (err != 0) {
+      Fail(d, err);  // no longer the file that was listed
+    } else {
+      int32_t error = 0;
+      const int32_t status = CopyInto(in.fd, ss, dst, e.name, error, [&tree](int64_t b, int64_t n) {
+        tree.last_bytes = b;
+        tree.last_size = n;
+        if (tree.feedback) tree.feedback(b, n, tree.current, tree.count);
+      });
+      if (status != kOk && status != kAborted) Fail(d, error);
     }
+    if (tree.feedback) tree.feedback(tree.last_bytes, tree.last_size, tree.current, tree.count);
+  }
+
+  // Copies the file open as `in` (status `ss`) to the entry `name` of `dst`:
+  // a new file, or a regular file replaced; any other kind of entry there is
+  // a clash (`error` EEXIST), otherwise `error` is the status.
+  int32_t CopyInto(int in, const FileStatus& ss, const WalkFolder& dst, const std::string& name,
+                   int32_t& error, const std::function<void(int64_t, int64_t)>& feedback) {
+    g_abort.store(false);
+    auto& fs = platform::Files();
+    FileStatus ds;
+    fs.StatusAt(dst.Fd(), name, false, ds);
+    if (ss.SameFile(ds)) return kOk;
+    int64_t total = 0;
+    if (feedback) feedback(0, static_cast<int64_t>(ss.size));
+    auto finish = [&](int32_t status) {
+      if (feedback) feedback(total, static_cast<int64_t>(ss.size));
+      return error = status;
+    };
+    if (ds.kind != FileKind::kMissing && ds.kind != FileKind::kRegular) {
+      finish(kNoDest);
+      error = EEXIST;
+      return kNoDest;
+    }
+    if (ReadOnly(ds)) return finish(kNoDest);
+    int cerr = 0;
+    TSafeFileStream out(dst.Fd(), PathToFileName(name), cerr);
+    if (cerr != 0) {
+      finish(kNoDest);
+      // Another kind of entry took the name since it was looked at.
+      if (cerr == ELOOP || cerr == EISDIR || cerr == EEXIST) error = EEXIST;
+      return kNoDest;
+    }
+    return finish(WriteCopy(in, ss, out, copy_attributes, total, feedback));
+  }
+
+  // Recreates the link as the entry of the same name in `dst`: made there
+  // when the name is free, replacing a link that holds it; any other kind of
+  // entry there is a clash.
+  void CopyLink(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,
+                const std::string& d) {
+    auto& fs = platform::Files();
+    TreeCopyState& tree = Tree();
+    tree.current = PathToFileName(d);
+    ++tree.count;
+    tree.last_bytes = tree.last_size = 0;
+    std::string target;
+    FileStatus ds;
+    int err = fs.ReadLinkAt(src.Fd(), e.name, target);
+    if (err == 0) {
+      fs.StatusAt(dst.Fd(), e.name, false, ds);
+      if (ds.kind == FileKind::kMissing) {
+        err = fs.MakeSymlinkAt(target, dst.Fd(), e.name);
+      } else if (ds.kind != FileKind::kSymlink) {
+        err = EEXIST;
+      } else {
+        std::string temp;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+          temp = TempNameFor(e.name);
+          err = fs.MakeSymlinkAt(target, dst.Fd(), temp);
+          if (err != EEXIST) break;
+        }
+        if (err == 0) {
+          err = fs.RenameAt(dst.Fd(), temp, e.name, true);
+          if (err != 0) fs.UnlinkAt(dst.Fd(), temp, false);
+        }
+      }
+    }
+    if (err != 0) Fail(d, err);
+    if (tree.feedback) tree.feedback(0, 0, tree.current, tree.count);
   }
 };
 
@@ -291,32 +380,45 @@ int32_t FileCopyFeedBk(const String& Source, const String& Destination, bool Cop
 }
 
 int32_t CopyFileTree64(const String& Source, const String& Destination, bool CopyAttributes,
-                       const TTreeCopyFeedBack64& FeedBack) {
+                       const TTreeCopyFeedBack64& FeedBack, const TTreeCopyFailure& OnFailure) {
   TreeCopyState& tree = Tree();
   tree = TreeCopyState{};
   tree.feedback = FeedBack;
   g_abort.store(false);
-  auto& fs = platform::Files();
-  const std::string src = internal::WithSlash(Source.empty() ? "." : internal::NativePath(Source));
-  const std::string dst =
-      internal::WithSlash(Destination.empty() ? "." : internal::NativePath(Destination));
-  FileStatus ss, ds;
-  if (fs.Status(src, true, ss) != 0 || ss.kind != FileKind::kDirectory) {
-    tree.feedback = nullptr;
-    return 1;
-  }
-  fs.Status(dst, true, ds);
-  if (ss.SameFile(ds)) {
-    tree.feedback = nullptr;
-    return 0;
-  }
   // The caller's feedback is dropped on every way out, exceptions included.
   struct Release {
     TreeCopyState& tree;
     ~Release() { tree.feedback = nullptr; }
   } release{tree};
-  TreeWalk walk{CopyAttributes, ds};
-  walk.Copy(src, dst);
+  auto& fs = platform::Files();
+  const std::string src = internal::WithSlash(Source.empty() ? "." : internal::NativePath(Source));
+  const std::string dst =
+      internal::WithSlash(Destination.empty() ? "." : internal::NativePath(Destination));
+  WalkFolder from;
+  const int serr = from.OpenRoot(src, true);
+  FileStatus ds;
+  fs.Status(dst, true, ds);
+  if (serr == 0) {
+    if (from.Status().SameFile(ds)) return 0;
+    // A copy made inside the source would be part of what it copies.
+    bool within = false;
+    if (platform::PathIsWithin(dst, from, within) == 0 && within)
+      throw EInOutError(u"Cannot copy the folder \"" + Source + u"\" into \"" + Destination +
+                            u"\", which is inside it.",
+                        EINVAL);
+  }
+  TreeWalk walk{CopyAttributes, OnFailure, from.Status(), FileStatus{}};
+  // The destination is made first, also when there is nothing to copy.
+  int err = ForceDirectories(dst);
+  if (err == 0) err = serr;
+  WalkFolder to;
+  if (err == 0) err = to.OpenRoot(dst, true);
+  if (err != 0) {
+    walk.Fail(dst, err);
+    return walk.failures;
+  }
+  walk.dest_root = to.Status();
+  walk.Copy(from, to, src, dst);
   return walk.failures;
 }
 

@@ -15,6 +15,7 @@
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
 #include "zel/platform/trash.h"
+#include "zel/platform/tree_walk.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/stringlist.h"
@@ -27,6 +28,8 @@ namespace {
 using platform::DirEntry;
 using platform::FileKind;
 using platform::FileStatus;
+using platform::WalkEntry;
+using platform::WalkFolder;
 
 // Intervals of 100 ns between 1601-01-01 and 1970-01-01.
 constexpr int64_t kUnixEpochAsFileTime = 116444736000000000;
@@ -51,8 +54,9 @@ std::vector<DirEntry> SortedList(const std::string& dir) {
 }
 
 // The entries matching the name part of a mask (see files.h).
-std::vector<const DirEntry*> Matching(const std::vector<DirEntry>& entries, const String& mask) {
-  std::vector<const DirEntry*> out;
+template <class Entry>
+std::vector<const Entry*> Matching(const std::vector<Entry>& entries, const String& mask) {
+  std::vector<const Entry*> out;
   if (internal::HasWildcards(mask)) {
     for (const auto& e : entries) {
       if (internal::MatchMask(PathToFileName(e.name), mask)) out.push_back(&e);
@@ -82,22 +86,25 @@ FileKind Resolved(const std::string& folder, const DirEntry& e) {
 
 bool ReadOnly(const FileStatus& st) { return (st.mode & S_IWUSR) == 0; }
 
-String DelTree(const std::string& dir) {
+// Deletes what the open folder `dir` holds (its name is `path`, ending in
+// "/"); "" on success, else the name of the first entry that stayed.
+String DelTree(const WalkFolder& dir, const std::string& path) {
   auto& fs = platform::Files();
-  const std::vector<DirEntry> entries = SortedList(dir);
+  std::vector<WalkEntry> entries;
+  dir.List(entries);
   for (const auto& e : entries) {
-    const std::string name = dir + e.name;
-    if (e.kind == FileKind::kDirectory) {
-      String r = DelTree(name + "/");
+    const std::string name = path + e.name;
+    if (e.status.kind == FileKind::kDirectory) {
+      WalkFolder sub;
+      if (sub.OpenSub(dir, e.name, e.status) != 0) return PathToFileName(name + "/");
+      String r = DelTree(sub, name + "/");
       if (!r.empty()) return r;
+      if (fs.UnlinkAt(dir.Fd(), e.name, true) != 0) return PathToFileName(name + "/");
       continue;
     }
-    FileStatus st;
-    if (e.kind == FileKind::kRegular && fs.Status(name, false, st) == 0 && ReadOnly(st))
-      return PathToFileName(name);
-    if (fs.Unlink(name) != 0) return PathToFileName(name);
+    if (e.status.kind == FileKind::kRegular && ReadOnly(e.status)) return PathToFileName(name);
+    if (fs.UnlinkAt(dir.Fd(), e.name, false) != 0) return PathToFileName(name);
   }
-  if (fs.RemoveDir(dir) != 0) return PathToFileName(dir);
   return String();
 }
 
@@ -116,70 +123,100 @@ int32_t ForEachPlainFile(const String& mask, Action action) {
   return count;
 }
 
-void Scan(const String& dir_part, const String& name_part, bool recurse, TStringList* list,
-          const TScanFilesFeedback& feedback, int32_t& count) {
+// Opens the folder a mask's folder part names ("" is the current folder).
+bool OpenMaskFolder(const String& dir_part, WalkFolder& folder) {
+  return folder.OpenRoot(FolderOf(dir_part), true) == 0;
+}
+
+// The kind of a listed entry with a symbolic link resolved.
+FileKind ResolvedKind(const WalkFolder& folder, const WalkEntry& e) {
+  if (e.status.kind != FileKind::kSymlink) return e.status.kind;
+  FileStatus st;
+  platform::Files().StatusAt(folder.Fd(), e.name, true, st);
+  return st.kind;
+}
+
+void Scan(const WalkFolder& folder, const String& dir_part, const String& name_part, bool recurse,
+          TStringList* list, const TScanFilesFeedback& feedback, int32_t& count) {
   if (feedback) feedback(dir_part, count);
-  const std::string folder = FolderOf(dir_part);
-  const std::vector<DirEntry> entries = SortedList(folder);
-  for (const DirEntry* e : Matching(entries, name_part)) {
-    if (Resolved(folder, *e) == FileKind::kDirectory) continue;
+  std::vector<WalkEntry> entries;
+  if (folder.IsOpen()) folder.List(entries);
+  for (const WalkEntry* e : Matching(entries, name_part)) {
+    if (ResolvedKind(folder, *e) == FileKind::kDirectory) continue;
     if (list != nullptr) list->Add(dir_part + PathToFileName(e->name));
     ++count;
   }
   if (!recurse) return;
   for (const auto& e : entries) {
-    if (e.kind == FileKind::kDirectory)
-      Scan(dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part, true, list, feedback,
-           count);
+    if (e.status.kind != FileKind::kDirectory) continue;
+    WalkFolder sub;
+    if (sub.OpenSub(folder, e.name, e.status) != 0) continue;  // gone or replaced
+    Scan(sub, dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part, true, list, feedback,
+         count);
   }
 }
 
-String Detect(const String& dir_part, const String& name_part) {
-  const std::string folder = FolderOf(dir_part);
-  const std::vector<DirEntry> entries = SortedList(folder);
-  for (const DirEntry* e : Matching(entries, name_part)) {
-    if (Resolved(folder, *e) == FileKind::kRegular) return dir_part + PathToFileName(e->name);
+// The files matching a mask, added to list (unless null); returns how many.
+int32_t ScanMask(const String& mask, bool recurse, TStringList* list,
+                 const TScanFilesFeedback& feedback) {
+  const String dir_part = ExtractFilePath(mask);
+  WalkFolder folder;
+  OpenMaskFolder(dir_part, folder);  // a folder that cannot be opened holds nothing
+  int32_t count = 0;
+  Scan(folder, dir_part, ExtractFileName(mask), recurse, list, feedback, count);
+  return count;
+}
+
+String Detect(const WalkFolder& folder, const String& dir_part, const String& name_part) {
+  std::vector<WalkEntry> entries;
+  folder.List(entries);
+  for (const WalkEntry* e : Matching(entries, name_part)) {
+    if (ResolvedKind(folder, *e) == FileKind::kRegular) return dir_part + PathToFileName(e->name);
   }
   for (const auto& e : entries) {
-    if (e.kind != FileKind::kDirectory) continue;
-    String r = Detect(dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part);
+    WalkFolder sub;
+    if (e.status.kind != FileKind::kDirectory || sub.OpenSub(folder, e.name, e.status) != 0)
+      continue;
+    String r = Detect(sub, dir_part + PathToFileName(e.name) + SepFor(dir_part), name_part);
     if (!r.empty()) return r;
   }
   return String();
 }
 
-void SetCase(const String& dir_part, const String& name_part, bool upper) {
+void SetCase(const WalkFolder& folder, const String& dir_part, const String& name_part,
+             bool upper) {
   auto& fs = platform::Files();
-  const std::string folder = FolderOf(dir_part);
-  const std::vector<DirEntry> entries = SortedList(folder);
-  for (const DirEntry* e : Matching(entries, name_part)) {
+  std::vector<WalkEntry> entries;
+  folder.List(entries);
+  for (const WalkEntry* e : Matching(entries, name_part)) {
     const String old_name = PathToFileName(e->name);
     const String new_name = upper ? AnsiUpperCase(old_name) : AnsiLowerCase(old_name);
     String now = old_name;
+    std::string now_native = e->name;
     if (new_name != old_name) {
-      const std::string from = folder + e->name;
       std::string to;
       FileNameToPath(new_name, to);
-      to = folder + to;
-      int err = fs.RenameNoReplace(from, to);
+      int err = fs.RenameAt(folder.Fd(), e->name, to, false);
       if (err == EEXIST) {
         // Taken by a different entry: leave this one. A file system that
         // ignores case reports its own entry under the new name; rename it.
-        FileStatus a, b;
-        err = fs.Status(from, false, a) == 0 && fs.Status(to, false, b) == 0 && a.SameFile(b)
-                  ? fs.Rename(from, to)
+        FileStatus b;
+        err = fs.StatusAt(folder.Fd(), to, false, b) == 0 && e->status.SameFile(b)
+                  ? fs.RenameAt(folder.Fd(), e->name, to, true)
                   : EEXIST;
       }
       if (err == 0) {
         now = new_name;
+        now_native = to;
       } else if (err != EEXIST) {
         throw EInOutError(
             u"Cannot rename \"" + dir_part + old_name + u"\". " + Utf8ToString(std::strerror(err)),
             err);
       }
     }
-    if (e->kind == FileKind::kDirectory)
-      SetCase(dir_part + now + SepFor(dir_part), name_part, upper);
+    WalkFolder sub;
+    if (e->status.kind == FileKind::kDirectory && sub.OpenSub(folder, now_native, e->status) == 0)
+      SetCase(sub, dir_part + now + SepFor(dir_part), name_part, upper);
   }
 }
 
@@ -214,7 +251,12 @@ String DelDirTree(const String& Directory) {
   if (fs.Status(dir, false, st) == 0 && st.kind == FileKind::kSymlink) {
     return fs.Unlink(dir) == 0 ? String() : PathToFileName(dir);
   }
-  return DelTree(internal::WithSlash(dir));
+  const std::string path = internal::WithSlash(dir);
+  WalkFolder root;
+  if (root.OpenRoot(dir, false) != 0) return PathToFileName(path);
+  String r = DelTree(root, path);
+  if (r.empty() && fs.RemoveDir(path) != 0) r = PathToFileName(path);
+  return r;
 }
 
 int32_t DeleteFiles(const String& FileMask) {
@@ -240,23 +282,25 @@ int32_t MoveToRecycleBin(const String& FileMask) {
 
 void ScanFilesToStrList(const String& FileMask, bool Recurse, TStringList* List,
                         const TScanFilesFeedback& FeedBack) {
-  if (List == nullptr) return;
-  int32_t count = 0;
-  Scan(ExtractFilePath(FileMask), ExtractFileName(FileMask), Recurse, List, FeedBack, count);
+  if (List != nullptr) ScanMask(FileMask, Recurse, List, FeedBack);
 }
 
 int32_t CountFiles(const String& FileMask, bool Recurse, const TScanFilesFeedback& FeedBack) {
-  int32_t count = 0;
-  Scan(ExtractFilePath(FileMask), ExtractFileName(FileMask), Recurse, nullptr, FeedBack, count);
-  return count;
+  return ScanMask(FileMask, Recurse, nullptr, FeedBack);
 }
 
 String FileDetect(const String& FileName) {
-  return Detect(ExtractFilePath(FileName), ExtractFileName(FileName));
+  const String dir_part = ExtractFilePath(FileName);
+  WalkFolder folder;
+  return OpenMaskFolder(dir_part, folder) ? Detect(folder, dir_part, ExtractFileName(FileName))
+                                          : String();
 }
 
 void SetAllFilenameCase(const String& FileMask, bool UpperCase) {
-  SetCase(ExtractFilePath(FileMask), ExtractFileName(FileMask), UpperCase);
+  const String dir_part = ExtractFilePath(FileMask);
+  WalkFolder folder;
+  if (OpenMaskFolder(dir_part, folder))
+    SetCase(folder, dir_part, ExtractFileName(FileMask), UpperCase);
 }
 
 bool DirEmpty(const String& Directory) {

@@ -17,9 +17,13 @@
 // DeleteFiles and MoveToRecycleBin, which skip them. Entries are visited in
 // byte order of their names, so results are repeatable.
 //
-// Symbolic links are never followed out of a tree: walks recurse into real
-// folders only; DelDirTree removes links themselves; CopyFileTree copies a
-// link as a link. Pipes, devices and sockets inside a tree are not copied.
+// Trees are walked as rm -r and cp -r walk them (zel/platform/tree_walk.h):
+// each folder is opened once and its entries are reached through it, never
+// by resolving a path again, and an entry is acted on only while it is still
+// the one that was listed. Symbolic links are never followed out of a tree:
+// walks recurse into real folders only; DelDirTree removes links themselves;
+// CopyFileTree copies a link as a link. Pipes, devices and sockets inside a
+// tree are not copied.
 //
 // Attributes on this platform: "read-only" means the owner has no write
 // permission; a folder is read-only when the caller cannot create files in
@@ -120,25 +124,58 @@ ZEL_API int32_t FileCopyFeedBk64(const String& Source, const String& Destination
                                  bool CopyAttributes, const TFileCopyFeedBack64& FeedBack);
 
 // Copies the folder Source with everything in it into the folder
-// Destination (made with all missing parents), file by file with
-// FileCopyFeedBk. The tree feedback is called with each file's feedback
-// values, its destination name and the number of files started so far, and
-// once more after each file with the last values. Nothing happens when the
-// two folders are the same folder (by identity, not by name: folders that
-// differ only in case are different folders here). A destination inside the
-// source is never copied into itself. Files that fail do not stop the
-// walk; an EInOutError from a source that vanished during the walk ends it.
-// AbortAnyFileCopying stops the current file (which is then not written) and
-// the walk before its next entry at every level. CopyAttributes is handed to
-// each FileCopyFeedBk.
+// Destination, file by file as FileCopyFeedBk copies (CopyAttributes as
+// there; folders also get their source's permission bits, owner rights
+// added).
+//   1. Nothing happens when the two folders are the same folder (by
+//      identity, not by name: folders that differ only in case are
+//      different folders here).
+//   2. A Destination that is, or would be made, inside Source is refused
+//      with EInOutError (EINVAL) before anything is made: the copy would
+//      otherwise become part of what it copies.
+//   3. Destination is made with all missing parents, also when Source is
+//      missing or no folder (nothing is copied then).
+//   4. Every entry of Source is copied to exactly its mirrored entry of
+//      Destination, in byte order of the names, folders depth first. A
+//      folder merges with a folder of that name; a file replaces a regular
+//      file; a symbolic link is recreated as a link, replacing a link. Any
+//      other kind of entry in the way (a folder where a file goes, a link
+//      where a folder or file goes) is a clash: that entry fails and stays
+//      as it was, and the walk goes on. Pipes, devices and sockets fail.
+//   5. Links are never followed inside either tree (Source and Destination
+//      themselves may be links to folders): the walk opens each folder once
+//      and reaches its entries through it (zel/platform/tree_walk.h), so an
+//      entry changed by another process during the walk (a folder swapped
+//      for a link) fails instead of leading outside the trees. A folder
+//      whose copy would be Source itself (Source inside Destination, copying
+//      "a/b" to "a" when "a/b" holds "b") fails instead of overwriting the
+//      source while it is read.
+// The tree feedback is called with each file's feedback values, its
+// destination name and the number of files started so far, and once more
+// after each file with the last values. Entries that fail do not stop the
+// walk; an EInOutError from a source file that vanished during the walk
+// ends it. AbortAnyFileCopying stops the current file (which is then not
+// written) and the walk before its next entry at every level.
 ZEL_API void CopyFileTree(const String& Source, const String& Destination, bool CopyAttributes,
                           const TTreeCopyFeedBack& FeedBack);
+
+// Told about each entry of a tree copy that failed: its destination name and
+// why, as a negative FileCopyFeedBk status (-1 to -4) for a file whose copy
+// failed, or a positive errno value: EEXIST for a clash with another kind of
+// entry, ESTALE or ELOOP for a source entry that changed after it was
+// listed, ENOENT for one that vanished while its folder was listed,
+// EOPNOTSUPP for a pipe, device or socket, EINVAL for a folder whose copy
+// would be the source folder itself (a source inside its destination), else
+// the error of a folder that could not be made, opened or read.
+using TTreeCopyFailure = std::function<void(const String& NameOfEntry, int32_t Error)>;
+
 // The same with 64-bit feedback: copies the folder Source into Destination
-// (CopyAttributes as for CopyFileTree); returns the number of entries that
-// could not be copied (files that failed, folders that could not be made or
-// read, pipes and devices that were left out), 0 when the copy is complete.
+// (CopyAttributes as for CopyFileTree), telling OnFailure (may be empty)
+// about each entry that fails; returns the number of entries that failed,
+// 0 when the copy is complete (1 when Source is missing).
 ZEL_API int32_t CopyFileTree64(const String& Source, const String& Destination, bool CopyAttributes,
-                               const TTreeCopyFeedBack64& FeedBack);
+                               const TTreeCopyFeedBack64& FeedBack,
+                               const TTreeCopyFailure& OnFailure = nullptr);
 
 // Sets the abort flag: a copy in progress stops after its current block.
 // Each copy clears the flag when it starts, so the call acts only while a

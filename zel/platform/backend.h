@@ -6,7 +6,9 @@
 //                priorities, the millisecond tick counter (CPU identification);
 //   processor.h  the identification instruction (CPUID), whether it exists,
 //                and the time-stamp counter (CPU identification);
-//   files.h      file attributes, creation / access / write times (files);
+//   files.h      file attributes, creation / access / write times (files),
+//                and the entries of open folders for tree walks, which
+//                tree_walk.h builds on (every walker of the library uses it);
 //   drives.h     drives as the mount points of the mount table (files);
 //   trash.h      moving files to the desktop's trash (files);
 //   store.h      the persistent configuration store that stands in for a

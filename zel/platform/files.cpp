@@ -21,6 +21,19 @@ bool BadPath(const std::string& path) {
   return path.empty() || path.find('\0') != std::string::npos;
 }
 
+// An entry name of an open folder: one component, not "." or "..".
+bool BadName(const std::string& name) {
+  return name.empty() || name == "." || name == ".." ||
+         name.find_first_of(std::string("/\0", 2)) != std::string::npos;
+}
+
+int OpenRetrying(int dir, const char* path, int flags, int& fd) {
+  do {
+    fd = ::openat(dir, path, flags | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd < 0 ? errno : 0;
+}
+
 FileTimeSpec FromStatx(const struct statx_timestamp& t) {
   return FileTimeSpec{t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
 }
@@ -68,32 +81,8 @@ timespec ToTimespec(const FileTimeSpec* t) {
   return ts;
 }
 
-BackendSlot<FileSystem>& Slot() {
-  static BackendSlot<FileSystem> slot(&LinuxFiles);
-  return slot;
-}
-
-}  // namespace
-
-FileSystem::~FileSystem() = default;
-
-int LinuxFileSystem::Status(const std::string& path, bool follow, FileStatus& out) {
-  if (BadPath(path)) {
-    out = FileStatus{};
-    return ENOENT;
-  }
-  return StatxInto(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, out);
-}
-
-int LinuxFileSystem::StatusOf(int fd, FileStatus& out) {
-  return StatxInto(fd, "", AT_EMPTY_PATH, out);
-}
-
-int LinuxFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
-  out.clear();
-  if (BadPath(dir)) return ENOENT;
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
+// Lists the folder open as `fd` into `out` and closes `fd`.
+int ListAndClose(int fd, std::vector<DirEntry>& out) {
   DIR* d = ::fdopendir(fd);
   if (d == nullptr) {
     const int err = errno;
@@ -135,6 +124,62 @@ int LinuxFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
   }
   ::closedir(d);
   return err;
+}
+
+// readlinkat of any length into `target` (unchanged on failure).
+int ReadLinkIn(int dir, const char* path, std::string& target) {
+  std::string buf(256, '\0');
+  for (;;) {
+    const ssize_t n = ::readlinkat(dir, path, buf.data(), buf.size());
+    if (n < 0) return errno;
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      target = std::move(buf);
+      return 0;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+// renameat, or renameat2 refusing to replace an entry unless `replace`.
+int RenameIn(int from_dir, const char* from, int to_dir, const char* to, bool replace) {
+  if (replace) return ::renameat(from_dir, from, to_dir, to) == 0 ? 0 : errno;
+  if (::renameat2(from_dir, from, to_dir, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  // File systems without the flag: test first (a narrow race, but never a
+  // silent replacement of a file that was there before the call).
+  struct stat st {};
+  if (::fstatat(to_dir, to, &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+  return ::renameat(from_dir, from, to_dir, to) == 0 ? 0 : errno;
+}
+
+BackendSlot<FileSystem>& Slot() {
+  static BackendSlot<FileSystem> slot(&LinuxFiles);
+  return slot;
+}
+
+}  // namespace
+
+FileSystem::~FileSystem() = default;
+
+int LinuxFileSystem::Status(const std::string& path, bool follow, FileStatus& out) {
+  if (BadPath(path)) {
+    out = FileStatus{};
+    return ENOENT;
+  }
+  return StatxInto(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, out);
+}
+
+int LinuxFileSystem::StatusOf(int fd, FileStatus& out) {
+  return StatxInto(fd, "", AT_EMPTY_PATH, out);
+}
+
+int LinuxFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
+  out.clear();
+  if (BadPath(dir)) return ENOENT;
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  return ListAndClose(fd, out);
 }
 
 int LinuxFileSystem::Access(const std::string& path, int how) {
@@ -236,13 +281,7 @@ int LinuxFileSystem::Rename(const std::string& from, const std::string& to) {
 
 int LinuxFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   if (BadPath(from) || BadPath(to)) return ENOENT;
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // File systems without the flag: test first (a narrow race, but never a
-  // silent replacement of a file that was there before the call).
-  struct stat st {};
-  if (::lstat(to.c_str(), &st) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  return RenameIn(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), false);
 }
 
 int LinuxFileSystem::Unlink(const std::string& path) {
@@ -262,22 +301,79 @@ int LinuxFileSystem::MakeDir(const std::string& path, uint32_t mode) {
 
 int LinuxFileSystem::ReadLink(const std::string& path, std::string& target) {
   if (BadPath(path)) return ENOENT;
-  std::string buf(256, '\0');
-  for (;;) {
-    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-    if (n < 0) return errno;
-    if (static_cast<size_t>(n) < buf.size()) {
-      buf.resize(static_cast<size_t>(n));
-      target = std::move(buf);
-      return 0;
-    }
-    buf.resize(buf.size() * 2);
-  }
+  return ReadLinkIn(AT_FDCWD, path.c_str(), target);
 }
 
 int LinuxFileSystem::MakeSymlink(const std::string& target, const std::string& path) {
   if (BadPath(path) || target.find('\0') != std::string::npos) return ENOENT;
   return ::symlink(target.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
+int LinuxFileSystem::OpenFolder(const std::string& path, bool follow, int& fd) {
+  fd = -1;
+  if (BadPath(path)) return ENOENT;
+  return OpenRetrying(AT_FDCWD, path.c_str(),
+                      O_RDONLY | O_DIRECTORY | O_NOCTTY | (follow ? 0 : O_NOFOLLOW), fd);
+}
+
+int LinuxFileSystem::OpenFolderAt(int dir, const std::string& name, int& fd) {
+  fd = -1;
+  if (BadName(name)) return EINVAL;
+  return OpenRetrying(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NOCTTY, fd);
+}
+
+int LinuxFileSystem::OpenParent(int dir, int& fd) {
+  return OpenRetrying(dir, "..", O_RDONLY | O_DIRECTORY, fd);
+}
+
+int LinuxFileSystem::ListAt(int dir, std::vector<DirEntry>& out) {
+  out.clear();
+  // A descriptor of its own, so the listing starts at the first entry and
+  // leaves the position of `dir` alone.
+  int fd = -1;
+  const int err = OpenRetrying(dir, ".", O_RDONLY | O_DIRECTORY, fd);
+  return err != 0 ? err : ListAndClose(fd, out);
+}
+
+int LinuxFileSystem::StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) {
+  if (BadName(name)) {
+    out = FileStatus{};
+    return EINVAL;
+  }
+  return StatxInto(dir, name.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, out);
+}
+
+int LinuxFileSystem::OpenReadAt(int dir, const std::string& name, int& fd) {
+  fd = -1;
+  if (BadName(name)) return EINVAL;
+  return OpenRetrying(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY, fd);
+}
+
+int LinuxFileSystem::UnlinkAt(int dir, const std::string& name, bool folder) {
+  if (BadName(name)) return EINVAL;
+  return ::unlinkat(dir, name.c_str(), folder ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
+}
+
+int LinuxFileSystem::MakeDirAt(int dir, const std::string& name, uint32_t mode) {
+  if (BadName(name)) return EINVAL;
+  return ::mkdirat(dir, name.c_str(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
+}
+
+int LinuxFileSystem::RenameAt(int dir, const std::string& from, const std::string& to,
+                              bool replace) {
+  if (BadName(from) || BadName(to)) return EINVAL;
+  return RenameIn(dir, from.c_str(), dir, to.c_str(), replace);
+}
+
+int LinuxFileSystem::ReadLinkAt(int dir, const std::string& name, std::string& target) {
+  if (BadName(name)) return EINVAL;
+  return ReadLinkIn(dir, name.c_str(), target);
+}
+
+int LinuxFileSystem::MakeSymlinkAt(const std::string& target, int dir, const std::string& name) {
+  if (BadName(name)) return EINVAL;
+  if (target.find('\0') != std::string::npos) return ENOENT;
+  return ::symlinkat(target.c_str(), dir, name.c_str()) == 0 ? 0 : errno;
 }
 
 FileSystem& LinuxFiles() {

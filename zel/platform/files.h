@@ -150,10 +150,56 @@ class ZEL_API FileSystem {
   // Creates path as a symbolic link whose text is target (which need not
   // exist); EEXIST when the name is taken.
   virtual int MakeSymlink(const std::string& target, const std::string& path) = 0;
+
+  // Entries of an open folder. Tree walks (see tree_walk.h) open each folder
+  // once and reach its entries through the folder's descriptor `dir`, never
+  // by resolving a path again, so a folder renamed or replaced during the
+  // walk cannot redirect them. `name` is a single entry name: one holding "/"
+  // or a NUL byte, "", "." and ".." give EINVAL. None of these follows a
+  // symbolic link named by `name` unless `follow` says so.
+  //
+  // Opens the folder `path` (following a final link when `follow`, ELOOP
+  // otherwise; ENOTDIR for anything else) and stores its descriptor in `fd`
+  // (-1 on failure).
+  virtual int OpenFolder(const std::string& path, bool follow, int& fd) = 0;
+  // Opens the sub-folder `name` of `dir` and stores its descriptor in `fd`
+  // (-1 on failure; ELOOP or ENOTDIR for a link or any other kind of entry).
+  virtual int OpenFolderAt(int dir, const std::string& name, int& fd) = 0;
+  // Opens the folder above `dir` (`dir` itself at the root of the system)
+  // and stores its descriptor in `fd` (-1 on failure).
+  virtual int OpenParent(int dir, int& fd) = 0;
+  // Replaces `out` with the entries of the open folder `dir`, as List gives
+  // them; `dir` keeps its position and stays open.
+  virtual int ListAt(int dir, std::vector<DirEntry>& out) = 0;
+  // Status of the entry `name` of `dir`, stored in `out`, following a link
+  // only when `follow` (see Status).
+  virtual int StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) = 0;
+  // Opens the entry `name` of `dir` for reading and stores the descriptor
+  // in `fd` (-1 on failure; ELOOP for a link).
+  virtual int OpenReadAt(int dir, const std::string& name, int& fd) = 0;
+  // Removes the entry `name` of `dir`: the empty folder when `folder`
+  // (ENOTDIR when it is none, ENOTEMPTY), otherwise any other entry (a link
+  // itself; EISDIR for a folder).
+  virtual int UnlinkAt(int dir, const std::string& name, bool folder) = 0;
+  // Creates the folder `name` in `dir` with the permission bits mode (less
+  // the umask); EEXIST when the name is taken, by whatever kind of entry.
+  virtual int MakeDirAt(int dir, const std::string& name, uint32_t mode) = 0;
+  // Renames the entry `from` of `dir` to `to` in the same folder; with
+  // `replace` false it fails with EEXIST instead of replacing an entry (see
+  // RenameNoReplace).
+  virtual int RenameAt(int dir, const std::string& from, const std::string& to, bool replace) = 0;
+  // The text of the symbolic link `name` of `dir`, stored in `target` (see
+  // ReadLink).
+  virtual int ReadLinkAt(int dir, const std::string& name, std::string& target) = 0;
+  // Creates the entry `name` of `dir` as a symbolic link whose text is
+  // `target` (see MakeSymlink).
+  virtual int MakeSymlinkAt(const std::string& target, int dir, const std::string& name) = 0;
 };
 
 // The Linux implementation: statx (for the creation time), getdents through
-// opendir, copy_file_range, fallocate, renameat2 and utimensat.
+// opendir, copy_file_range, fallocate, renameat2 and utimensat; the entries
+// of open folders through openat, unlinkat, mkdirat, readlinkat and
+// symlinkat with O_NOFOLLOW.
 class ZEL_API LinuxFileSystem : public FileSystem {
  public:
   int Status(const std::string& path, bool follow, FileStatus& out) override;
@@ -179,6 +225,17 @@ class ZEL_API LinuxFileSystem : public FileSystem {
   int MakeDir(const std::string& path, uint32_t mode) override;
   int ReadLink(const std::string& path, std::string& target) override;
   int MakeSymlink(const std::string& target, const std::string& path) override;
+  int OpenFolder(const std::string& path, bool follow, int& fd) override;
+  int OpenFolderAt(int dir, const std::string& name, int& fd) override;
+  int OpenParent(int dir, int& fd) override;
+  int ListAt(int dir, std::vector<DirEntry>& out) override;
+  int StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) override;
+  int OpenReadAt(int dir, const std::string& name, int& fd) override;
+  int UnlinkAt(int dir, const std::string& name, bool folder) override;
+  int MakeDirAt(int dir, const std::string& name, uint32_t mode) override;
+  int RenameAt(int dir, const std::string& from, const std::string& to, bool replace) override;
+  int ReadLinkAt(int dir, const std::string& name, std::string& target) override;
+  int MakeSymlinkAt(const std::string& target, int dir, const std::string& name) override;
 };
 
 // The process's Linux implementation (built on first use).

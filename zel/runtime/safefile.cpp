@@ -58,12 +58,14 @@ bool ResolveLinks(std::string& path, bool& via_proc, int& err) {
   return false;
 }
 
-// ".name.tmp-XXXXXX" beside the target, created exclusively with `mode`.
-int CreateTemporary(const std::string& target, mode_t mode, std::string& temp_path) {
+// ".name.tmp-XXXXXX" beside the target (relative to the folder `dir`),
+// created exclusively with `mode`.
+int CreateTemporary(int dir, const std::string& target, mode_t mode, std::string& temp_path) {
   static constexpr char kAlphabet[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  const std::string dir = DirName(target);
-  const std::string prefix = (dir == "/" ? "/" : dir + "/") + "." + BaseName(target) + ".tmp-";
+  const std::string folder = DirName(target);
+  const std::string prefix =
+      (folder == "/" ? "/" : folder + "/") + "." + BaseName(target) + ".tmp-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     unsigned char random[6];
     if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
@@ -71,7 +73,8 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string& temp_pa
     }
     std::string name = prefix;
     for (unsigned char b : random) name += kAlphabet[b % (sizeof kAlphabet - 1)];
-    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    const int fd =
+        ::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0) {
       temp_path = std::move(name);
       return fd;
@@ -126,12 +129,38 @@ TSafeFileStream::TSafeFileStream(const String& FileName, int& ErrorCode)
   ErrorCode = Open();
 }
 
+TSafeFileStream::TSafeFileStream(int Folder, const String& Name, int& ErrorCode)
+    : THandleStream(-1), file_name_(Name), folder_(Folder) {
+  ErrorCode = Folder < 0 ? EBADF : OpenInFolder();
+}
+
+int TSafeFileStream::Dir() const noexcept { return folder_ >= 0 ? folder_ : AT_FDCWD; }
+
+int TSafeFileStream::OpenInFolder() {
+  if (!FileNameToPath(file_name_, target_) || target_.empty() || target_ == "." ||
+      target_ == ".." || target_.find('/') != std::string::npos)
+    return EINVAL;
+  struct stat st {};
+  if (::fstatat(folder_, target_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISLNK(st.st_mode)) return ELOOP;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EEXIST;
+    existed_ = true;
+    if (::faccessat(folder_, target_.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    // Never rewritten in place: the file may have names outside the folder
+    // (hard links), which must not change.
+  } else if (errno != ENOENT) {
+    return errno;
+  }
+  return MakeTemporary(st);
+}
+
 int TSafeFileStream::Open() {
   // A name with U+0000 would be cut short by the system: refused.
   if (!FileNameToPath(file_name_, target_)) return EINVAL;
   const std::string given = target_;
 
-  struct stat st;
+  struct stat st {};
   const bool exists = ::stat(given.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) return EISDIR;
   bool via_proc = false;
@@ -154,16 +183,20 @@ int TSafeFileStream::Open() {
     if (::access(target_.c_str(), W_OK) != 0) return errno;
     if (st.st_nlink > 1) mode_ = Mode::kRewriteInPlace;
   }
+  return MakeTemporary(st);
+}
 
+int TSafeFileStream::MakeTemporary(const struct stat& st) {
   // The temporary of an existing file is readable by its owner only until it
   // has the file's mode and owner, so no one else can open it in between and
   // read the new contents of a private file. A new file gets 0666 less the
   // umask, as any newly created file does.
-  handle_ = CreateTemporary(target_, existed_ ? 0600 : 0666, temp_);
+  handle_ = CreateTemporary(Dir(), target_, existed_ ? 0600 : 0666, temp_);
   if (handle_ < 0) {
-    err = errno;
-    // A folder that refuses new files may still hold a writable file.
-    if (existed_ && (err == EACCES || err == EPERM)) {
+    int err = errno;
+    // A folder that refuses new files may still hold a writable file (one
+    // with no other names, for an entry of an open folder).
+    if (existed_ && (err == EACCES || err == EPERM) && (folder_ < 0 || st.st_nlink == 1)) {
       mode_ = Mode::kRewriteInPlace;
       handle_ = ::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
       if (handle_ >= 0) return 0;
@@ -175,7 +208,7 @@ int TSafeFileStream::Open() {
     // The new file looks like the old one: owner where allowed, permissions.
     (void)::fchown(handle_, st.st_uid, st.st_gid);
     if (::fchmod(handle_, st.st_mode & 07777) != 0) {
-      err = errno;
+      const int err = errno;
       Discard();
       ::close(handle_);
       handle_ = -1;
@@ -194,7 +227,7 @@ String TSafeFileStream::ClassName() const { return u"TSafeFileStream"; }
 
 void TSafeFileStream::Discard() noexcept {
   if (!temp_.empty()) {
-    ::unlink(temp_.c_str());
+    ::unlinkat(Dir(), temp_.c_str(), 0);
     temp_.clear();
   }
 }
@@ -221,7 +254,8 @@ int TSafeFileStream::TryCommit() noexcept {
       if (existed_ && ::fsync(fd) != 0) return fail(errno);
       break;
     case Mode::kRewriteInPlace: {
-      const int target = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+      const int target = ::openat(Dir(), target_.c_str(),
+                                  O_WRONLY | O_CLOEXEC | (folder_ >= 0 ? O_NOFOLLOW : 0));
       if (target < 0) return fail(errno);
       const bool ok = CopyInto(fd, target);
       const int err = errno;
@@ -233,15 +267,19 @@ int TSafeFileStream::TryCommit() noexcept {
   handle_ = -1;
   if (::close(fd) != 0) return fail(errno);
   if (mode_ == Mode::kReplace) {
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) return fail(errno);
+    if (::renameat(Dir(), temp_.c_str(), Dir(), target_.c_str()) != 0) return fail(errno);
     temp_.clear();
     if (existed_) {
       // The rename itself reaches the disk with the folder (best effort:
       // the contents are in place whatever this gives).
-      const int dir = ::open(DirName(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+      if (folder_ >= 0) {
+        ::fsync(folder_);
+      } else {
+        const int dir = ::open(DirName(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+          ::fsync(dir);
+          ::close(dir);
+        }
       }
     }
   }

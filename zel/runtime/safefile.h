@@ -48,6 +48,8 @@
 
 #include "zel/runtime/stream.h"
 
+struct stat;
+
 namespace zel {
 
 // A write-only stream that replaces a whole file on Commit(), as described
@@ -61,6 +63,17 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // the create error would report (EINVAL for a name holding U+0000), and the
   // stream then writes nothing (Handle() < 0).
   TSafeFileStream(const String& FileName, int& ErrorCode);
+  // The same for the entry Name of the open folder Folder (a descriptor the
+  // caller keeps open while the stream lives), as tree copies write: the
+  // temporary is made in that folder and renamed over Name there, and Name
+  // is never followed. A symbolic link under Name is refused (ELOOP), as are
+  // a folder (EISDIR) and any other entry that is not a regular file
+  // (EEXIST): nothing but a regular file is ever replaced or written, and a
+  // file with several hard links is replaced under Name, never rewritten in
+  // place, so its other names (maybe outside Folder) keep their contents. Name is
+  // one entry name (EINVAL for "", ".", ".." or a name holding "/").
+  // ErrorCode receives 0 or the errno value, as for the form above.
+  TSafeFileStream(int Folder, const String& Name, int& ErrorCode);
   // Without Commit(): removes the temporary; the target is untouched.
   ~TSafeFileStream() override;
 
@@ -85,12 +98,16 @@ class ZEL_API TSafeFileStream : public THandleStream {
  private:
   enum class Mode : uint8_t { kReplace, kRewriteInPlace, kDirect };
 
-  int Open();  // 0 or errno
+  int Open();          // 0 or errno
+  int OpenInFolder();  // the same for an entry of folder_
+  int MakeTemporary(const struct stat& existing);
+  int Dir() const noexcept;  // the folder that relative names start from
   void Discard() noexcept;
 
   String file_name_;
   std::string target_;  // the path finally written (symbolic links resolved)
   std::string temp_;    // the temporary's path; empty in direct mode
+  int folder_ = -1;     // the open folder of Name (the caller's); -1 for a path
   Mode mode_ = Mode::kReplace;
   bool existed_ = false;
   bool committed_ = false;
