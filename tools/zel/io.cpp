@@ -110,7 +110,7 @@ bool ReadInputBlocks(const std::string& name,
                      const std::function<void(const uint8_t* data, size_t len)>& consume,
                      std::string& reason) {
   if (name != "-") {
-    if (zel::internal::ReadFileInBlocks(zel::PathToFileName(name), consume)) return true;
+    if (zel::internal::ReadFileInBlocks(name, consume)) return true;
     reason = FileReason(name);
     return false;
   }
