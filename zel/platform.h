@@ -10,3 +10,5 @@
 #include "zel/platform/process.h"
 #include "zel/platform/processor.h"
 #include "zel/platform/read_file.h"
+#include "zel/platform/scratch.h"
+#include "zel/platform/terminal.h"
