@@ -4,6 +4,7 @@
 
 #include "zel/platform/backend.h"
 #include "zel/platform/cpu_features.h"
+#include "zel/platform/descriptors.h"
 #include "zel/platform/dialog.h"
 #include "zel/platform/fonts.h"
 #include "zel/platform/printing.h"

@@ -1,5 +1,6 @@
 #include "zel/platform/scratch.h"
 
+#include <stdlib.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -34,6 +35,17 @@ int LinuxScratchSpace::MakePrivateFolder(const std::string& parent, const std::s
   pattern += prefix + "XXXXXX";
   if (::mkdtemp(pattern.data()) == nullptr) return errno;
   folder = std::move(pattern);
+  return 0;
+}
+
+int LinuxScratchSpace::OpenNamelessFile(const std::string& dir, const std::string& prefix,
+                                        int& fd) {
+  std::string pattern = dir;
+  if (!pattern.empty() && pattern.back() != '/') pattern += '/';
+  pattern += prefix + "XXXXXX";
+  fd = ::mkstemp(pattern.data());
+  if (fd < 0) return errno;
+  ::unlink(pattern.c_str());
   return 0;
 }
 

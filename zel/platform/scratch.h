@@ -25,6 +25,12 @@ class ZEL_API ScratchSpace {
   // failure). Returns 0, or the errno value of the failure.
   virtual int MakePrivateFolder(const std::string& parent, const std::string& prefix,
                                 std::string& folder) = 0;
+  // Creates a file in the existing folder `dir` under a fresh name starting
+  // with `prefix`, open for reading and writing, and removes the name at
+  // once, so nothing is left behind even when the process is killed; `fd`
+  // receives the descriptor (-1 on failure), which the caller closes.
+  // Returns 0, or the errno value of the failure.
+  virtual int OpenNamelessFile(const std::string& dir, const std::string& prefix, int& fd) = 0;
   // Creates an anonymous file (`label` names it in diagnostics only), calls
   // `write` with a path that opens it, then reads everything written into
   // `bytes` (replacing its contents) and discards the file. Returns 0, or the
@@ -35,9 +41,11 @@ class ZEL_API ScratchSpace {
                                    std::string& bytes) = 0;
 };
 
-// The Linux implementation: mkdtemp, and memfd_create read back with pread.
+// The Linux implementation: mkdtemp, mkstemp and unlink, and memfd_create
+// read back with pread.
 class ZEL_API LinuxScratchSpace : public ScratchSpace {
  public:
+  int OpenNamelessFile(const std::string& dir, const std::string& prefix, int& fd) override;
   int MakePrivateFolder(const std::string& parent, const std::string& prefix,
                         std::string& folder) override;
   int CaptureAnonymousFile(const std::string& label,

@@ -1,5 +1,3 @@
-#include "zel/platform/scratch.h"
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -10,6 +8,8 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "zel/platform/descriptors.h"
+#include "zel/platform/scratch.h"
 #include "zel/platform/terminal.h"
 
 namespace {
@@ -57,6 +57,41 @@ TEST(ScratchSpaceTest, AnonymousFileGivesBackWhatWasWritten) {
   EXPECT_THROW(LinuxScratch().CaptureAnonymousFile(
                    "zel-test", [](const std::string&) { throw std::runtime_error("stop"); }, bytes),
                std::runtime_error);
+}
+
+TEST(ScratchSpaceTest, NamelessFileLeavesNoName) {
+  zel_test::TempDir dir;
+  int fd = -1;
+  ASSERT_EQ(LinuxScratch().OpenNamelessFile(dir.Path().string(), "n-", fd), 0);
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
+  EXPECT_EQ(zel::platform::LinuxDescriptors().WriteAll(fd, "abc", 3), 0);
+  EXPECT_EQ(fs::file_size("/proc/self/fd/" + std::to_string(fd)), 3u);
+  EXPECT_EQ(zel::platform::LinuxDescriptors().Sync(fd), 0);
+  EXPECT_EQ(zel::platform::LinuxDescriptors().Close(fd), 0);
+  EXPECT_EQ(LinuxScratch().OpenNamelessFile((dir.Path() / "missing").string(), "n-", fd), ENOENT);
+  EXPECT_EQ(fd, -1);
+}
+
+TEST(DescriptorsTest, IdentityAndReadability) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  std::ofstream(dir.Path() / "a") << "x";
+  fs::create_hard_link(dir.Path() / "a", dir.Path() / "b");
+  zel::platform::FileIdentity a, b, folder, none;
+  ASSERT_EQ(d.Identify((dir.Path() / "a").string(), a), 0);
+  ASSERT_EQ(d.Identify((dir.Path() / "b").string(), b), 0);
+  ASSERT_EQ(d.Identify(dir.Path().string(), folder), 0);
+  EXPECT_TRUE(a.regular);
+  EXPECT_FALSE(a.directory);
+  EXPECT_EQ(a.device, b.device);
+  EXPECT_EQ(a.inode, b.inode);
+  EXPECT_TRUE(folder.directory);
+  EXPECT_NE(folder.inode, a.inode);
+  EXPECT_EQ(d.Identify((dir.Path() / "missing").string(), none), ENOENT);
+  EXPECT_EQ(d.CheckReadable((dir.Path() / "a").string()), 0);
+  EXPECT_EQ(d.CheckReadable((dir.Path() / "missing").string()), ENOENT);
+  EXPECT_EQ(d.WriteAll(-1, "x", 1), EBADF);
+  EXPECT_EQ(d.Close(-1), EBADF);
 }
 
 TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
