@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -92,6 +93,48 @@ TEST(DescriptorsTest, IdentityAndReadability) {
   EXPECT_EQ(d.CheckReadable((dir.Path() / "missing").string()), ENOENT);
   EXPECT_EQ(d.WriteAll(-1, "x", 1), EBADF);
   EXPECT_EQ(d.Close(-1), EBADF);
+}
+
+TEST(DescriptorsTest, OpenReadRewindAppend) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  using zel::platform::OpenFor;
+  const std::string file = (dir.Path() / "f").string();
+  std::ofstream(file) << "abc";
+  int fd = -1;
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kAppending, fd), 0);
+  EXPECT_EQ(d.WriteAll(fd, "de", 2), 0);
+  EXPECT_EQ(d.Close(fd), 0);
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kReading, fd), 0);
+  char buf[8] = {};
+  size_t got = 0;
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), 0);
+  EXPECT_EQ(std::string(buf, got), "abcde");
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), 0);
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(d.Rewind(fd), 0);
+  EXPECT_EQ(d.Read(fd, buf, 2, got), 0);
+  EXPECT_EQ(std::string(buf, got), "ab");
+  EXPECT_EQ(d.Close(fd), 0);
+
+  EXPECT_EQ(d.OpenFile(file + ".missing", OpenFor::kAppending, fd), ENOENT);
+  EXPECT_EQ(fd, -1);
+  EXPECT_FALSE(fs::exists(file + ".missing"));
+
+  // A folder opens for reading; its identity tells it apart, and reads fail.
+  ASSERT_EQ(d.OpenFile(dir.Path().string(), OpenFor::kReading, fd), 0);
+  zel::platform::FileIdentity id;
+  EXPECT_EQ(d.IdentifyOpen(fd, id), 0);
+  EXPECT_TRUE(id.directory);
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), EISDIR);
+  EXPECT_EQ(d.Close(fd), 0);
+
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+  EXPECT_EQ(d.Rewind(pipe_fds[0]), ESPIPE);
+  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(pipe_fds[0]));
+  d.Close(pipe_fds[0]);
+  d.Close(pipe_fds[1]);
 }
 
 TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {

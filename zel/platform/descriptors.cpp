@@ -1,5 +1,6 @@
 #include "zel/platform/descriptors.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,13 @@
 namespace zel::platform {
 namespace {
 
+void Describe(const struct stat& st, FileIdentity& id) {
+  id.device = static_cast<uint64_t>(st.st_dev);
+  id.inode = static_cast<uint64_t>(st.st_ino);
+  id.regular = S_ISREG(st.st_mode);
+  id.directory = S_ISDIR(st.st_mode);
+}
+
 BackendSlot<DescriptorServices>& Slot() {
   static BackendSlot<DescriptorServices> slot(&LinuxDescriptors);
   return slot;
@@ -19,6 +27,31 @@ BackendSlot<DescriptorServices>& Slot() {
 
 DescriptorServices::~DescriptorServices() = default;
 
+int LinuxDescriptorServices::OpenFile(const std::string& path, OpenFor how, int& fd) {
+  const int flags = how == OpenFor::kAppending ? O_WRONLY | O_APPEND : O_RDONLY;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  return fd < 0 ? errno : 0;
+}
+
+int LinuxDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got) {
+  got = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, len);
+    if (n >= 0) {
+      got = static_cast<size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
+}
+
+int LinuxDescriptorServices::Rewind(int fd) {
+  const off_t at = ::lseek(fd, 0, SEEK_SET);
+  return at == 0 ? 0 : at < 0 ? errno : EIO;
+}
+
 int LinuxDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
   const auto* p = static_cast<const char*>(data);
   while (len > 0) {
@@ -27,6 +60,7 @@ int LinuxDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
       if (errno == EINTR) continue;
       return errno;
     }
+    if (w == 0) return EIO;
     p += w;
     len -= static_cast<size_t>(w);
   }
@@ -41,10 +75,15 @@ int LinuxDescriptorServices::Identify(const std::string& path, FileIdentity& id)
   id = FileIdentity();
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno;
-  id.device = static_cast<uint64_t>(st.st_dev);
-  id.inode = static_cast<uint64_t>(st.st_ino);
-  id.regular = S_ISREG(st.st_mode);
-  id.directory = S_ISDIR(st.st_mode);
+  Describe(st, id);
+  return 0;
+}
+
+int LinuxDescriptorServices::IdentifyOpen(int fd, FileIdentity& id) {
+  id = FileIdentity();
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return errno;
+  Describe(st, id);
   return 0;
 }
 

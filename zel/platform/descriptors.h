@@ -1,11 +1,12 @@
-// Open file descriptors and the identity of files: writing all of a block,
-// flushing to the disk, closing, and telling whether two names reach one
-// file.
+// Open file descriptors and the identity of files: opening a file for
+// reading or appending, reading, rewinding, writing all of a block, flushing
+// to the disk, closing, and telling whether two names reach one file.
 //
-// The tool writes its standard output and its temporary copies through these
-// operations. Every operation returns 0 or the errno value of the failure and
-// never raises. The implementation in force is Descriptors(); tests
-// substitute one with SetDescriptorsBackend (see backend.h).
+// The text files of the runtime and of the file services, and the tool's
+// standard output and temporary copies, go through these operations. Paths are
+// native paths (bytes, no NUL); descriptors are opened close-on-exec. Every operation returns 0 or
+// the errno value of the failure and never raises. The implementation in force is Descriptors();
+// tests substitute one with SetDescriptorsBackend (see backend.h).
 #pragma once
 
 #include <cstddef>
@@ -24,12 +25,29 @@ struct FileIdentity {
   bool directory = false;
 };
 
+// How OpenFile opens a file.
+enum class OpenFor : uint8_t {
+  kReading,    // read only
+  kAppending,  // write only, every write at the end; the file must exist
+};
+
 // The descriptor concern.
 class ZEL_API DescriptorServices {
  public:
   virtual ~DescriptorServices();
+  // Opens the existing file `path` as `how` says; `fd` receives the
+  // descriptor (-1 on failure). A directory opens for reading like a file
+  // (its reads fail with EISDIR); Identify tells it apart.
+  virtual int OpenFile(const std::string& path, OpenFor how, int& fd) = 0;
+  // Reads at most `len` bytes from `fd` into `buffer`, going on after an
+  // interrupted read; `got` receives the count, 0 at the end of the file.
+  virtual int Read(int fd, void* buffer, size_t len, size_t& got) = 0;
+  // Moves the position of `fd` back to the start of the file; fails (ESPIPE)
+  // for pipes and terminals.
+  virtual int Rewind(int fd) = 0;
   // Writes all `len` bytes at `data` to the open descriptor `fd`, going on
-  // after interrupted and partial writes.
+  // after interrupted and partial writes (EIO when the system writes
+  // nothing).
   virtual int WriteAll(int fd, const void* data, size_t len) = 0;
   // Flushes what was written to `fd` to the disk.
   virtual int Sync(int fd) = 0;
@@ -37,17 +55,24 @@ class ZEL_API DescriptorServices {
   virtual int Close(int fd) = 0;
   // The identity of the file `path` names (links followed) into `id`.
   virtual int Identify(const std::string& path, FileIdentity& id) = 0;
+  // The identity of the file open as `fd` into `id`.
+  virtual int IdentifyOpen(int fd, FileIdentity& id) = 0;
   // Whether this process may read the file `path` names: 0 when it may.
   virtual int CheckReadable(const std::string& path) = 0;
 };
 
-// The Linux implementation (write, fsync, close, stat, access).
+// The Linux implementation (open, read, lseek, write, fsync, close, stat,
+// fstat, access).
 class ZEL_API LinuxDescriptorServices : public DescriptorServices {
  public:
+  int OpenFile(const std::string& path, OpenFor how, int& fd) override;
+  int Read(int fd, void* buffer, size_t len, size_t& got) override;
+  int Rewind(int fd) override;
   int WriteAll(int fd, const void* data, size_t len) override;
   int Sync(int fd) override;
   int Close(int fd) override;
   int Identify(const std::string& path, FileIdentity& id) override;
+  int IdentifyOpen(int fd, FileIdentity& id) override;
   int CheckReadable(const std::string& path) override;
 };
 
