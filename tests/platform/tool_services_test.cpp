@@ -137,6 +137,46 @@ TEST(DescriptorsTest, OpenReadRewindAppend) {
   d.Close(pipe_fds[1]);
 }
 
+TEST(DescriptorsTest, CreateWriteSeekTruncate) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  using zel::platform::OpenFor;
+  using zel::platform::SeekFrom;
+  const std::string file = (dir.Path() / "g").string();
+  std::ofstream(file) << "old contents";
+  int fd = -1;
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kCreating, fd), 0);  // cut to empty
+  size_t written = 0;
+  EXPECT_EQ(d.WriteSome(fd, "hello", 5, written), 0);
+  EXPECT_EQ(written, 5u);
+  int64_t at = 0;
+  EXPECT_EQ(d.Seek(fd, -2, SeekFrom::kEnd, at), 0);
+  EXPECT_EQ(at, 3);
+  EXPECT_EQ(d.Seek(fd, 1, SeekFrom::kCurrent, at), 0);
+  EXPECT_EQ(at, 4);
+  EXPECT_EQ(d.Seek(fd, -9, SeekFrom::kStart, at), EINVAL);
+  EXPECT_EQ(at, -1);
+  EXPECT_EQ(d.Truncate(fd, 2), 0);
+  zel::platform::FileIdentity id;
+  EXPECT_EQ(d.IdentifyOpen(fd, id), 0);
+  EXPECT_TRUE(id.regular);
+  EXPECT_EQ(id.size, 2u);
+  EXPECT_EQ(d.Close(fd), 0);
+
+  // Writing and updating open an existing file without cutting it.
+  for (OpenFor how : {OpenFor::kWriting, OpenFor::kUpdating}) {
+    ASSERT_EQ(d.OpenFile(file, how, fd), 0);
+    EXPECT_EQ(d.WriteAll(fd, "H", 1), 0);
+    EXPECT_EQ(d.Close(fd), 0);
+    EXPECT_EQ(fs::file_size(file), 2u);
+    EXPECT_EQ(d.OpenFile(file + ".missing", how, fd), ENOENT);
+  }
+  std::ifstream in(file);
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "He");
+}
+
 TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
   zel_test::TempDir dir;
   std::FILE* f = std::fopen((dir.Path() / "f").c_str(), "w");

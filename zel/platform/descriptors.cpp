@@ -16,6 +16,7 @@ void Describe(const struct stat& st, FileIdentity& id) {
   id.inode = static_cast<uint64_t>(st.st_ino);
   id.regular = S_ISREG(st.st_mode);
   id.directory = S_ISDIR(st.st_mode);
+  id.size = static_cast<uint64_t>(st.st_size);
 }
 
 BackendSlot<DescriptorServices>& Slot() {
@@ -28,9 +29,26 @@ BackendSlot<DescriptorServices>& Slot() {
 DescriptorServices::~DescriptorServices() = default;
 
 int LinuxDescriptorServices::OpenFile(const std::string& path, OpenFor how, int& fd) {
-  const int flags = how == OpenFor::kAppending ? O_WRONLY | O_APPEND : O_RDONLY;
+  int flags = O_RDONLY;
+  switch (how) {
+    case OpenFor::kReading:
+      flags = O_RDONLY;
+      break;
+    case OpenFor::kAppending:
+      flags = O_WRONLY | O_APPEND;
+      break;
+    case OpenFor::kWriting:
+      flags = O_WRONLY;
+      break;
+    case OpenFor::kUpdating:
+      flags = O_RDWR;
+      break;
+    case OpenFor::kCreating:
+      flags = O_RDWR | O_CREAT | O_TRUNC;
+      break;
+  }
   do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   return fd < 0 ? errno : 0;
 }
@@ -50,6 +68,31 @@ int LinuxDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got)
 int LinuxDescriptorServices::Rewind(int fd) {
   const off_t at = ::lseek(fd, 0, SEEK_SET);
   return at == 0 ? 0 : at < 0 ? errno : EIO;
+}
+
+int LinuxDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) {
+  const int whence = from == SeekFrom::kStart     ? SEEK_SET
+                     : from == SeekFrom::kCurrent ? SEEK_CUR
+                                                  : SEEK_END;
+  const off_t r = ::lseek(fd, static_cast<off_t>(offset), whence);
+  position = r < 0 ? -1 : static_cast<int64_t>(r);
+  return r < 0 ? errno : 0;
+}
+
+int LinuxDescriptorServices::WriteSome(int fd, const void* data, size_t len, size_t& written) {
+  written = 0;
+  for (;;) {
+    const ssize_t n = ::write(fd, data, len);
+    if (n >= 0) {
+      written = static_cast<size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
+}
+
+int LinuxDescriptorServices::Truncate(int fd, uint64_t size) {
+  return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
 int LinuxDescriptorServices::WriteAll(int fd, const void* data, size_t len) {

@@ -1,8 +1,9 @@
-// Open file descriptors and the identity of files: opening a file for
-// reading or appending, reading, rewinding, writing all of a block, flushing
-// to the disk, closing, and telling whether two names reach one file.
+// Open file descriptors and the identity of files: opening a file, reading,
+// moving the position, writing, setting the size, flushing to the disk,
+// closing, and telling whether two names reach one file.
 //
-// The text files of the runtime and of the file services, and the tool's
+// The runtime's file streams and text files, the file services' text files,
+// and the tool's
 // standard output and temporary copies, go through these operations. Paths are
 // native paths (bytes, no NUL); descriptors are opened close-on-exec. Every operation returns 0 or
 // the errno value of the failure and never raises. The implementation in force is Descriptors();
@@ -23,13 +24,21 @@ struct FileIdentity {
   uint64_t inode = 0;   // the file within that file system
   bool regular = false;
   bool directory = false;
+  uint64_t size = 0;  // in bytes (meaningful for a regular file)
 };
 
 // How OpenFile opens a file.
 enum class OpenFor : uint8_t {
   kReading,    // read only
   kAppending,  // write only, every write at the end; the file must exist
+  kWriting,    // write only, from the start, nothing cut; the file must exist
+  kUpdating,   // read and write, nothing cut; the file must exist
+  kCreating,   // read and write, created (mode 0666 less the umask) or cut
+               // to empty
 };
+
+// Where Seek counts the offset from.
+enum class SeekFrom : uint8_t { kStart, kCurrent, kEnd };
 
 // The descriptor concern.
 class ZEL_API DescriptorServices {
@@ -45,6 +54,14 @@ class ZEL_API DescriptorServices {
   // Moves the position of `fd` back to the start of the file; fails (ESPIPE)
   // for pipes and terminals.
   virtual int Rewind(int fd) = 0;
+  // Moves the position of `fd` to `offset` counted from `from`; `position`
+  // receives the new position (-1 on failure).
+  virtual int Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) = 0;
+  // Writes at most `len` bytes at `data` to `fd` in one write, going on after
+  // an interrupted one; `written` receives the count.
+  virtual int WriteSome(int fd, const void* data, size_t len, size_t& written) = 0;
+  // Sets the size of the file open as `fd` to `size` bytes.
+  virtual int Truncate(int fd, uint64_t size) = 0;
   // Writes all `len` bytes at `data` to the open descriptor `fd`, going on
   // after interrupted and partial writes (EIO when the system writes
   // nothing).
@@ -61,13 +78,16 @@ class ZEL_API DescriptorServices {
   virtual int CheckReadable(const std::string& path) = 0;
 };
 
-// The Linux implementation (open, read, lseek, write, fsync, close, stat,
-// fstat, access).
+// The Linux implementation (open, read, lseek, write, ftruncate, fsync,
+// close, stat, fstat, access).
 class ZEL_API LinuxDescriptorServices : public DescriptorServices {
  public:
   int OpenFile(const std::string& path, OpenFor how, int& fd) override;
   int Read(int fd, void* buffer, size_t len, size_t& got) override;
   int Rewind(int fd) override;
+  int Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) override;
+  int WriteSome(int fd, const void* data, size_t len, size_t& written) override;
+  int Truncate(int fd, uint64_t size) override;
   int WriteAll(int fd, const void* data, size_t len) override;
   int Sync(int fd) override;
   int Close(int fd) override;
