@@ -20,11 +20,11 @@ namespace zel::platform {
 
 // What identifies a file, and its kind.
 struct FileIdentity {
-  uint64_t device = 0;  // the file system holding it
-  uint64_t inode = 0;   // the file within that file system
-  bool regular = false;
-  bool directory = false;
-  uint64_t size = 0;  // in bytes (meaningful for a regular file)
+  uint64_t device = 0;     // the file system holding it
+  uint64_t inode = 0;      // the file within that file system
+  bool regular = false;    // a regular file
+  bool directory = false;  // a directory
+  uint64_t size = 0;       // in bytes (meaningful for a regular file)
 };
 
 // How OpenFile opens a file.

@@ -10,9 +10,11 @@
 
 namespace zel::platform {
 
-// The standard streams by their descriptor numbers.
+// The descriptor of standard input.
 inline constexpr int kStandardInput = 0;
+// The descriptor of standard output.
 inline constexpr int kStandardOutput = 1;
+// The descriptor of standard error.
 inline constexpr int kStandardError = 2;
 
 // The terminal concern.
