@@ -177,6 +177,36 @@ TEST(DescriptorsTest, CreateWriteSeekTruncate) {
   EXPECT_EQ(text, "He");
 }
 
+std::string g_collected;
+int g_fail_with = 0;
+
+int Collect(const char* data, size_t len) {
+  if (g_fail_with != 0) return g_fail_with;
+  g_collected.append(data, len);
+  return 0;
+}
+
+TEST(DescriptorsTest, WriteFunctionStreamPassesBytesAndFailures) {
+  auto& d = zel::platform::LinuxDescriptors();
+  g_collected.clear();
+  g_fail_with = 0;
+  std::FILE* out = d.OpenWriteFunctionStream(Collect);
+  ASSERT_NE(out, nullptr);
+  std::fputs("first ", out);
+  std::fprintf(out, "%d", 42);
+  EXPECT_EQ(std::fflush(out), 0);
+  EXPECT_EQ(g_collected, "first 42");
+  g_fail_with = ENOSPC;
+  std::fputs("lost", out);
+  errno = 0;
+  EXPECT_NE(std::fflush(out), 0);
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_TRUE(std::ferror(out));
+  g_fail_with = 0;
+  std::fclose(out);
+  EXPECT_EQ(g_collected.rfind("first 42", 0), 0u);
+}
+
 TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
   zel_test::TempDir dir;
   std::FILE* f = std::fopen((dir.Path() / "f").c_str(), "w");

@@ -48,17 +48,13 @@ void NoteWriteFailure() {
 // errno of a failed write, so the reason is known however long ago it
 // happened; std::cout writes into the same stream, so C and C++ output keep
 // their order.
-ssize_t CookieWrite(void*, const char* data, size_t len) {
+int WriteStdout(const char* data, size_t len) {
   const int err = zel::platform::Descriptors().WriteAll(zel::platform::kStandardOutput, data, len);
-  if (err != 0) {
-    if (!g_write_failed) {
-      g_write_failed = true;
-      g_write_errno = err;
-    }
-    errno = err;
-    return -1;
+  if (err != 0 && !g_write_failed) {
+    g_write_failed = true;
+    g_write_errno = err;
   }
-  return static_cast<ssize_t>(len);
+  return err;
 }
 
 class StdoutBuf : public std::streambuf {
@@ -80,10 +76,8 @@ void InstallOutput() {
   // static object of ours is gone.
   alignas(StdoutBuf) static unsigned char storage[sizeof(StdoutBuf)];
   auto* buf = new (storage) StdoutBuf;
-  cookie_io_functions_t io{};
-  io.write = CookieWrite;
   std::fflush(stdout);
-  FILE* out = ::fopencookie(nullptr, "w", io);
+  std::FILE* out = zel::platform::Descriptors().OpenWriteFunctionStream(WriteStdout);
   if (out == nullptr) return;  // keep the plain stream
   std::setvbuf(
       out, nullptr,

@@ -19,6 +19,26 @@ void Describe(const struct stat& st, FileIdentity& id) {
   id.size = static_cast<uint64_t>(st.st_size);
 }
 
+// The state of a write-function stream: the function, freed when the stream
+// closes.
+struct WriteCookie {
+  WriteFunction write;
+};
+
+ssize_t CookieWrite(void* cookie, const char* data, size_t len) {
+  const int err = static_cast<WriteCookie*>(cookie)->write(data, len);
+  if (err != 0) {
+    errno = err;
+    return -1;
+  }
+  return static_cast<ssize_t>(len);
+}
+
+int CookieClose(void* cookie) {
+  delete static_cast<WriteCookie*>(cookie);
+  return 0;
+}
+
 BackendSlot<DescriptorServices>& Slot() {
   static BackendSlot<DescriptorServices> slot(&LinuxDescriptors);
   return slot;
@@ -132,6 +152,16 @@ int LinuxDescriptorServices::IdentifyOpen(int fd, FileIdentity& id) {
 
 int LinuxDescriptorServices::CheckReadable(const std::string& path) {
   return ::access(path.c_str(), R_OK) == 0 ? 0 : errno;
+}
+
+std::FILE* LinuxDescriptorServices::OpenWriteFunctionStream(WriteFunction write) {
+  auto* cookie = new WriteCookie{write};
+  cookie_io_functions_t io{};
+  io.write = CookieWrite;
+  io.close = CookieClose;
+  std::FILE* stream = ::fopencookie(cookie, "w", io);
+  if (stream == nullptr) delete cookie;
+  return stream;
 }
 
 DescriptorServices& LinuxDescriptors() {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "zel/export.h"
@@ -39,6 +40,10 @@ enum class OpenFor : uint8_t {
 
 // Where Seek counts the offset from.
 enum class SeekFrom : uint8_t { kStart, kCurrent, kEnd };
+
+// Writes all `len` bytes at `data` to where a stream's bytes go; returns 0 or
+// the errno value of the failure.
+using WriteFunction = int (*)(const char* data, size_t len);
 
 // The descriptor concern.
 class ZEL_API DescriptorServices {
@@ -76,10 +81,15 @@ class ZEL_API DescriptorServices {
   virtual int IdentifyOpen(int fd, FileIdentity& id) = 0;
   // Whether this process may read the file `path` names: 0 when it may.
   virtual int CheckReadable(const std::string& path) = 0;
+  // A stdio stream for writing whose bytes go to `write` (in the pieces the
+  // stream's buffering makes); a failed `write` fails the stream's write with
+  // errno set to its result. Null when no such stream can be made. The
+  // stream lives until it is closed.
+  virtual std::FILE* OpenWriteFunctionStream(WriteFunction write) = 0;
 };
 
 // The Linux implementation (open, read, lseek, write, ftruncate, fsync,
-// close, stat, fstat, access).
+// close, stat, fstat, access; fopencookie for the function stream).
 class ZEL_API LinuxDescriptorServices : public DescriptorServices {
  public:
   int OpenFile(const std::string& path, OpenFor how, int& fd) override;
@@ -94,6 +104,7 @@ class ZEL_API LinuxDescriptorServices : public DescriptorServices {
   int Identify(const std::string& path, FileIdentity& id) override;
   int IdentifyOpen(int fd, FileIdentity& id) override;
   int CheckReadable(const std::string& path) override;
+  std::FILE* OpenWriteFunctionStream(WriteFunction write) override;
 };
 
 // The process's Linux implementation (built on first use).
