@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <list>
+#include <mutex>
 
 #include "zel/platform/backend.h"
 
@@ -19,11 +21,16 @@ void Describe(const struct stat& st, FileIdentity& id) {
   id.size = static_cast<uint64_t>(st.st_size);
 }
 
-// The state of a write-function stream: the function, freed when the stream
-// closes.
+// The state of a write-function stream: the function. The states of open
+// streams stay listed in a list that is never destroyed, so a stream that is
+// flushed at exit, after static objects are gone (standard output), still
+// finds its state; closing a stream removes its state.
 struct WriteCookie {
   WriteFunction write;
 };
+
+std::mutex g_cookies_lock;
+std::list<WriteCookie>& g_cookies = *new std::list<WriteCookie>;
 
 ssize_t CookieWrite(void* cookie, const char* data, size_t len) {
   const int err = static_cast<WriteCookie*>(cookie)->write(data, len);
@@ -35,7 +42,8 @@ ssize_t CookieWrite(void* cookie, const char* data, size_t len) {
 }
 
 int CookieClose(void* cookie) {
-  delete static_cast<WriteCookie*>(cookie);
+  const std::lock_guard<std::mutex> lock(g_cookies_lock);
+  g_cookies.remove_if([cookie](const WriteCookie& c) { return &c == cookie; });
   return 0;
 }
 
@@ -155,12 +163,16 @@ int LinuxDescriptorServices::CheckReadable(const std::string& path) {
 }
 
 std::FILE* LinuxDescriptorServices::OpenWriteFunctionStream(WriteFunction write) {
-  auto* cookie = new WriteCookie{write};
+  WriteCookie* cookie;
+  {
+    const std::lock_guard<std::mutex> lock(g_cookies_lock);
+    cookie = &g_cookies.emplace_back(WriteCookie{write});
+  }
   cookie_io_functions_t io{};
   io.write = CookieWrite;
   io.close = CookieClose;
   std::FILE* stream = ::fopencookie(cookie, "w", io);
-  if (stream == nullptr) delete cookie;
+  if (stream == nullptr) CookieClose(cookie);
   return stream;
 }
 
