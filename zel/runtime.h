@@ -3,12 +3,12 @@
 // and the graphics runtime (bitmaps, canvases, the printer).
 #pragma once
 
-#include "zel/runtime/classes.h"
-#include "zel/runtime/dialogs.h"
+#include "zel/export.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/canvas.h"
+#include "zel/runtime/classes.h"
+#include "zel/runtime/dialogs.h"
 #include "zel/runtime/exception.h"
-#include "zel/runtime/export.h"
 #include "zel/runtime/filemode.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/font.h"

@@ -143,7 +143,7 @@ TEST(RegistryFunctionsTest, StoreNamesNeverReachOutsideTheFolder) {
     EXPECT_FALSE(s.KeyExists(bad, "k"));
     EXPECT_FALSE(s.ReadValue(bad, "k", "v").has_value());
     EXPECT_TRUE(s.ValueNames(bad, "").empty());
-    EXPECT_THROW(s.CreateKey(bad, "k"), zel::ERegistryException);
+    EXPECT_THROW(s.CreateKey(bad, "k"), zel::platform::StoreError);
   }
 }
 

@@ -14,14 +14,13 @@
 //
 // Exit status, as grep's: 0 some line matched, 1 none did, 2 a bad pattern
 // (with the pattern's error message), an unreadable file or a write error.
-#include <unistd.h>
-
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "io.h"
+#include "zel/platform/terminal.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
 #include "zel/stringl/grep.h"
@@ -212,7 +211,7 @@ int RunGrep(Args& args) {
   std::vector<std::string> files(operands.begin() + 1, operands.end());
   if (files.empty()) files.push_back("-");
   opt.prefix = files.size() > 1;
-  opt.highlight = ::isatty(1) == 1;
+  opt.highlight = zel::platform::Terminal().IsTerminal(zel::platform::kStandardOutput);
 
   zel::TGrep grep(nullptr);
   grep.SetStopOnError(false);

@@ -31,9 +31,6 @@
 // byte value), so any encoding survives, and a table written back holds the
 // same bytes as the input, in the sorted order: the byte order mark, each
 // record's line ending, the quoting of each field, a missing final line break.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -51,6 +48,7 @@
 #include "csv.h"
 #include "io.h"
 #include "zel/dstruct/stringarray.h"
+#include "zel/platform/scratch.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/sysutils.h"
@@ -461,28 +459,16 @@ void CheckOutputs(const Table& t, bool truncate, bool delimited) {
 // to an anonymous memory file and read back, so that it can be put in place
 // together with the other outputs.
 std::string XmlText(const Table& t, const std::string& xml_name, const String& id) {
-  const int fd = ::memfd_create("zel-grid-xml", MFD_CLOEXEC);
-  if (fd < 0) FailFile(xml_name, zel_tool::ErrnoText(errno));
   std::string bytes;
   int err = 0;
   try {
-    t.grid.SaveAsXMLFile(zel::PathToFileName("/proc/self/fd/" + std::to_string(fd)), id);
-    char block[65536];
-    for (off_t at = 0;;) {
-      const ssize_t got = ::pread(fd, block, sizeof block, at);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        if (got < 0) err = errno;
-        break;
-      }
-      bytes.append(block, static_cast<size_t>(got));
-      at += got;
-    }
+    err = zel::platform::Scratch().CaptureAnonymousFile(
+        "zel-grid-xml",
+        [&](const std::string& path) { t.grid.SaveAsXMLFile(zel::PathToFileName(path), id); },
+        bytes);
   } catch (const zel::Exception& e) {
-    ::close(fd);
     FailFile(xml_name, zel::StringToUtf8(e.Message()));
   }
-  ::close(fd);
   if (err != 0) FailFile(xml_name, zel_tool::ErrnoText(err));
   return bytes;
 }

@@ -8,9 +8,6 @@
 // "-" writes to standard output. Exit status 0 when the file was written, 1
 // when it could not be (reported as "zel marks: FILE: reason"), 2 for a usage
 // error.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <iostream>
@@ -22,6 +19,7 @@
 #include "command.h"
 #include "zel/base/drawing.h"
 #include "zel/base/nametables.h"
+#include "zel/platform/scratch.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -147,11 +145,11 @@ int RunMarks(Args& args) {
       zel::THandleStream out(1);
       if (pdf) {
         // A private folder, so nobody can plant a file under the name.
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zel-marks-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-          throw zel::EInOutError(u"Cannot create a temporary folder", errno);
-        const std::filesystem::path folder = pattern;
+        std::string made;
+        const int err = zel::platform::Scratch().MakePrivateFolder(
+            std::filesystem::temp_directory_path().string(), "zel-marks-", made);
+        if (err != 0) throw zel::EInOutError(u"Cannot create a temporary folder", err);
+        const std::filesystem::path folder = made;
         try {
           const String tmp = zel::PathToFileName((folder / "sheet.pdf").string());
           WritePdf(tmp);

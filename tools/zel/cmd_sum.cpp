@@ -108,8 +108,7 @@ int RunSum(Args& args) {
     const bool ok = name == "-"
                         ? SumStdin(summer)
                         : zel::internal::ReadFileInBlocks(
-                              zel::PathToFileName(name),
-                              [&summer](const uint8_t* d, size_t n) { summer.Update(d, n); });
+                              name, [&summer](const uint8_t* d, size_t n) { summer.Update(d, n); });
     if (!ok) {
       std::cerr << "zel sum: " << name << ": " << (name == "-" ? "read error" : Reason(name))
                 << "\n";

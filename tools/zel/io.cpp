@@ -1,9 +1,5 @@
 #include "io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +11,10 @@
 #include <new>
 #include <vector>
 
+#include "zel/platform/descriptors.h"
 #include "zel/platform/read_file.h"
+#include "zel/platform/scratch.h"
+#include "zel/platform/terminal.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
@@ -30,7 +29,8 @@ std::string FileReason(const std::string& name) {
   const auto st = std::filesystem::status(name, ec);
   if (ec || !std::filesystem::exists(st)) return "No such file or directory";
   if (std::filesystem::is_directory(st)) return "Is a directory";
-  if (::access(name.c_str(), R_OK) != 0) return ErrnoText(errno);
+  if (const int err = zel::platform::Descriptors().CheckReadable(name); err != 0)
+    return ErrnoText(err);
   return "read error";
 }
 
@@ -48,21 +48,13 @@ void NoteWriteFailure() {
 // errno of a failed write, so the reason is known however long ago it
 // happened; std::cout writes into the same stream, so C and C++ output keep
 // their order.
-ssize_t CookieWrite(void*, const char* data, size_t len) {
-  size_t done = 0;
-  while (done < len) {
-    const ssize_t w = ::write(STDOUT_FILENO, data + done, len - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      if (!g_write_failed) {
-        g_write_failed = true;
-        g_write_errno = errno;
-      }
-      return -1;
-    }
-    done += static_cast<size_t>(w);
+int WriteStdout(const char* data, size_t len) {
+  const int err = zel::platform::Descriptors().WriteAll(zel::platform::kStandardOutput, data, len);
+  if (err != 0 && !g_write_failed) {
+    g_write_failed = true;
+    g_write_errno = err;
   }
-  return static_cast<ssize_t>(len);
+  return err;
 }
 
 class StdoutBuf : public std::streambuf {
@@ -84,12 +76,13 @@ void InstallOutput() {
   // static object of ours is gone.
   alignas(StdoutBuf) static unsigned char storage[sizeof(StdoutBuf)];
   auto* buf = new (storage) StdoutBuf;
-  cookie_io_functions_t io{};
-  io.write = CookieWrite;
   std::fflush(stdout);
-  FILE* out = ::fopencookie(nullptr, "w", io);
+  std::FILE* out = zel::platform::Descriptors().OpenWriteFunctionStream(WriteStdout);
   if (out == nullptr) return;  // keep the plain stream
-  std::setvbuf(out, nullptr, ::isatty(STDOUT_FILENO) ? _IOLBF : _IOFBF, 64 * 1024);
+  std::setvbuf(
+      out, nullptr,
+      zel::platform::Terminal().IsTerminal(zel::platform::kStandardOutput) ? _IOLBF : _IOFBF,
+      64 * 1024);
   stdout = out;
   std::cout.rdbuf(buf);
 }
@@ -110,7 +103,7 @@ bool ReadInputBlocks(const std::string& name,
                      const std::function<void(const uint8_t* data, size_t len)>& consume,
                      std::string& reason) {
   if (name != "-") {
-    if (zel::internal::ReadFileInBlocks(zel::PathToFileName(name), consume)) return true;
+    if (zel::internal::ReadFileInBlocks(name, consume)) return true;
     reason = FileReason(name);
     return false;
   }
@@ -141,20 +134,22 @@ std::string ReadInputOrFail(const std::string& name) {
 }
 
 SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name) {
-  struct stat st {};
   if (name != "-") {
-    if (::stat(name.c_str(), &st) != 0) FailFile(name, ErrnoText(errno));
-    if (S_ISDIR(st.st_mode)) FailFile(name, "Is a directory");
-    if (S_ISREG(st.st_mode)) return;
+    zel::platform::FileIdentity id;
+    if (const int err = zel::platform::Descriptors().Identify(name, id); err != 0)
+      FailFile(name, ErrnoText(err));
+    if (id.directory) FailFile(name, "Is a directory");
+    if (id.regular) return;
   }
   // Read once into a temporary file that can be read again.
   const char* dir = std::getenv("TMPDIR");
-  std::string templ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/zel-in-XXXXXX";
-  const int fd = ::mkstemp(templ.data());
-  if (fd < 0) FailFile(name, "cannot create a temporary file: " + ErrnoText(errno));
-  // The name goes at once, so nothing is left behind even when the process
-  // is killed; the copy is reopened through the descriptor's /proc name.
-  ::unlink(templ.c_str());
+  // The file has no name, so nothing is left behind even when the process is
+  // killed; the copy is reopened through the descriptor's /proc name.
+  int fd = -1;
+  if (const int err = zel::platform::Scratch().OpenNamelessFile(
+          dir != nullptr && *dir != '\0' ? dir : "/tmp", "zel-in-", fd);
+      err != 0)
+    FailFile(name, "cannot create a temporary file: " + ErrnoText(err));
   fd_ = fd;
   path_ = "/proc/self/fd/" + std::to_string(fd);
   std::string reason;
@@ -162,19 +157,11 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
   const bool ok = ReadInputBlocks(
       name,
       [&](const uint8_t* d, size_t n) {
-        while (n > 0 && write_err == 0) {
-          const ssize_t w = ::write(fd, d, n);
-          if (w < 0) {
-            if (errno != EINTR) write_err = errno;
-            continue;
-          }
-          d += w;
-          n -= static_cast<size_t>(w);
-        }
+        if (write_err == 0) write_err = zel::platform::Descriptors().WriteAll(fd, d, n);
       },
       reason);
   if (!ok || write_err != 0) {
-    ::close(fd_);  // the destructor does not run when the constructor throws
+    zel::platform::Descriptors().Close(fd_);  // no destructor runs when the constructor throws
     fd_ = -1;
     if (!ok) FailFile(name, reason);
     FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
@@ -182,7 +169,7 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
 }
 
 SeekableInput::~SeekableInput() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) zel::platform::Descriptors().Close(fd_);
 }
 
 zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
@@ -200,15 +187,15 @@ void WriteOutputFile(const std::string& name, const std::string& bytes) {
 void WriteOutputFiles(const std::vector<OutputFile>& outputs) {
   // The same file under two names (or twice the same name) would keep only
   // the last contents written.
-  std::vector<std::pair<dev_t, ino_t>> seen;
+  std::vector<std::pair<uint64_t, uint64_t>> seen;
   for (size_t i = 0; i < outputs.size(); ++i) {
     const std::string& name = outputs[i].name;
     if (name == "-") continue;
     for (size_t k = 0; k < i; ++k)
       if (outputs[k].name == name) FailFile(name, "named as two outputs; nothing written");
-    struct stat st {};
-    if (::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+    zel::platform::FileIdentity file;
+    if (zel::platform::Descriptors().Identify(name, file) == 0 && file.regular) {
+      const std::pair<uint64_t, uint64_t> id{file.device, file.inode};
       if (std::find(seen.begin(), seen.end(), id) != seen.end())
         FailFile(name, "the same file as another output; nothing written");
       seen.push_back(id);
@@ -228,8 +215,9 @@ void WriteOutputFiles(const std::vector<OutputFile>& outputs) {
     } catch (const zel::Exception&) {
       FailFile(o.name, ErrnoText(errno));
     }
-    if (!files[i]->WritesDirectly() && ::fsync(files[i]->Handle()) != 0)
-      FailFile(o.name, ErrnoText(errno));
+    if (!files[i]->WritesDirectly())
+      if (const int err = zel::platform::Descriptors().Sync(files[i]->Handle()); err != 0)
+        FailFile(o.name, ErrnoText(err));
   }
   // 2. Standard output, checked.
   bool to_stdout = false;

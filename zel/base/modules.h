@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel {
 

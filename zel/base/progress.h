@@ -5,7 +5,7 @@
 // unsynchronised: callers that use them from several threads must lock.
 #pragma once
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel {
 

@@ -31,7 +31,7 @@
 #include <string_view>
 
 #include "zel/base/errors.h"
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/types.h"
 
 namespace zel {

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/stream.h"
 
 namespace zel {

@@ -8,6 +8,7 @@
 #include "zel/platform/cpu_features.h"
 #include "zel/platform/read_file.h"
 #include "zel/runtime/filemode.h"
+#include "zel/runtime/filename.h"
 
 namespace zel {
 namespace internal {
@@ -118,9 +119,11 @@ int32_t CalcCRC32ofFile(const String& FName) {
   } guard;
   FileMode = 0;
   uint32_t reg = 0xFFFFFFFFu;
-  const bool ok = internal::ReadFileInBlocks(FName, [&reg](const uint8_t* data, size_t len) {
-    reg = internal::Crc32Update(reg, data, len);
-  });
+  std::string path;
+  const bool ok = FileNameToPath(FName, path) &&
+                  internal::ReadFileInBlocks(path, [&reg](const uint8_t* data, size_t len) {
+                    reg = internal::Crc32Update(reg, data, len);
+                  });
   if (!ok) reg = 0xFFFFFFFFu;
   return static_cast<int32_t>(~reg);
 }

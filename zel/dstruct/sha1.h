@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/types.h"
 

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/registry.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/types.h"

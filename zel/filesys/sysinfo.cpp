@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <system_error>
 #include <vector>
 
 #include "zel/platform/environment.h"
@@ -51,7 +52,11 @@ int32_t SecureDraw(int32_t n) {
   const uint32_t limit = UINT32_MAX - UINT32_MAX % range;  // multiple of range
   uint32_t r;
   do {
-    platform::SysInfo().SecureRandom(&r, sizeof r);
+    try {
+      platform::SysInfo().SecureRandom(&r, sizeof r);
+    } catch (const std::system_error& e) {
+      throw EInOutError(u"The operating system's random source failed", e.code().value());
+    }
   } while (r >= limit);
   return static_cast<int32_t>(r % range);
 }

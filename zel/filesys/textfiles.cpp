@@ -1,9 +1,5 @@
 #include "zel/filesys/textfiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "zel/platform/descriptors.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
@@ -109,13 +106,12 @@ class UnitReader {
       std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
       end_ -= pos_;
       pos_ = 0;
-      const ssize_t got = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        RaiseIo("Cannot read file", name_, errno);
-      }
+      size_t got = 0;
+      const int err =
+          platform::Descriptors().Read(fd_, buf_.data() + end_, buf_.size() - end_, got);
+      if (err != 0) RaiseIo("Cannot read file", name_, err);
       if (got == 0) eof_ = true;
-      end_ += static_cast<size_t>(got);
+      end_ += got;
     }
     return end_ - pos_;
   }
@@ -144,15 +140,7 @@ class UnitWriter {
   void Bytes(const std::string& b) { out_ += b; }
   // 0, or the errno value of the first failed write.
   int Flush() {
-    size_t done = 0;
-    while (error_ == 0 && done < out_.size()) {
-      const ssize_t n = ::write(fd_, out_.data() + done, out_.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0)
-        error_ = n < 0 ? errno : EIO;
-      else
-        done += static_cast<size_t>(n);
-    }
+    if (error_ == 0) error_ = platform::Descriptors().WriteAll(fd_, out_.data(), out_.size());
     out_.clear();
     return error_;
   }
@@ -169,13 +157,16 @@ class UnitWriter {
 int OpenRaw(const String& name) {
   std::string path;
   if (!FileNameToPath(name, path)) return -1;
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  struct stat st;
-  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  auto& system = platform::Descriptors();
+  int fd = -1;
+  const int err = system.OpenFile(path, platform::OpenFor::kReading, fd);
+  if (err != 0) {
+    errno = err;
+    return -1;
+  }
+  platform::FileIdentity id;
+  if (system.IdentifyOpen(fd, id) == 0 && id.directory) {
+    system.Close(fd);
     errno = EISDIR;
     return -1;
   }
@@ -185,7 +176,7 @@ int OpenRaw(const String& name) {
 struct FdGuard {
   int fd;
   ~FdGuard() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) platform::Descriptors().Close(fd);
   }
 };
 
@@ -257,24 +248,21 @@ TTextfileType CheckTextFileType(const String& FileName) {
   std::string path;
   int fd = -1;
   if (!FileNameToPath(FileName, path)) RaiseIo("Cannot open file", FileName, errno);
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) RaiseIo("Cannot open file", FileName, errno);
+  auto& system = platform::Descriptors();
+  if (const int err = system.OpenFile(path, platform::OpenFor::kReading, fd); err != 0)
+    RaiseIo("Cannot open file", FileName, err);
   unsigned char b[4] = {0, 0, 0, 0};
   size_t n = 0;
   while (n < 4) {
-    const ssize_t got = ::read(fd, b + n, 4 - n);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
+    size_t got = 0;
+    if (const int err = system.Read(fd, b + n, 4 - n, got); err != 0) {
+      system.Close(fd);
       RaiseIo("Cannot read file", FileName, err);
     }
     if (got == 0) break;
-    n += static_cast<size_t>(got);
+    n += got;
   }
-  ::close(fd);
+  system.Close(fd);
   // Only the bytes actually read take part: a short file must not match a
   // longer mark through the zero padding of the buffer.
   auto starts = [&](std::initializer_list<unsigned char> mark) {

@@ -18,6 +18,11 @@
 //   fonts.h, printing.h  fonts and printing (graphics);
 //   dialog.h     the file-save dialog (save dialog); its default is headless
 //                (scripted answers), the GTK 3 one lives in zel::gtk.
+//   scratch.h    private temporary folders and anonymous in-memory files
+//                (the tool's intermediate outputs);
+//   terminal.h   whether a standard stream is a terminal (the tool's colour);
+//   descriptors.h  writing, flushing and closing open descriptors, and the
+//                identity of files (the tool's outputs).
 // Besides these, cpu_features.h detects instruction sets once for the
 // library's kernel dispatch (it is not a backend: it can only be narrowed),
 // and read_file.h reads a whole file in blocks for checksums.
@@ -25,7 +30,8 @@
 // Every concern is an abstract class in its own header, with
 //   - `Linux<Concern>()`: the process's real implementation (a function-local
 //     static, built on first use). Where tests substitute single operations
-//     (files, drives, trash, process, processor, fonts, printing) it
+//     (files, drives, trash, process, processor, fonts, printing, scratch,
+//     terminal, descriptors) it
 //     is an instance of a public class, so a substitute can derive from it
 //     and override one operation; the environment, system information,
 //     network, MIME and store implementations are private to their source

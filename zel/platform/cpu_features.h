@@ -21,7 +21,7 @@
 
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::internal {
 

@@ -29,7 +29,7 @@
 #include <string>
 
 #include "zel/platform/backend.h"
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

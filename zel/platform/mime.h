@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

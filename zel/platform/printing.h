@@ -20,7 +20,7 @@
 #include <string>
 
 #include "zel/platform/backend.h"
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

@@ -26,7 +26,7 @@
 #include <cstdint>
 
 #include "zel/platform/backend.h"
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

@@ -8,8 +8,6 @@
 #include <memory>
 #include <new>
 
-#include "zel/runtime/filename.h"
-
 namespace zel::internal {
 namespace {
 
@@ -23,10 +21,9 @@ struct FdCloser {
 
 }  // namespace
 
-bool ReadFileInBlocks(const String& name,
+bool ReadFileInBlocks(const std::string& path,
                       const std::function<void(const uint8_t* data, size_t len)>& consume) {
-  std::string path;
-  if (!FileNameToPath(name, path) || path.empty()) return false;
+  if (path.empty() || path.find('\0') != std::string::npos) return false;
   FdCloser file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return false;
   struct stat st {};

@@ -16,10 +16,10 @@
 #include <mutex>
 
 #include "zel/platform/backend.h"
-#include "zel/runtime/exception.h"
-#include "zel/runtime/utf8.h"
 
 namespace zel::platform {
+
+StoreError::~StoreError() = default;
 
 ConfigStore::~ConfigStore() = default;
 
@@ -138,9 +138,9 @@ class Connection {
         throw;
       }
     } else if (app_id != kApplicationId) {
-      throw ERegistryException(Utf8ToString(path_ + ": not a configuration store"));
+      throw StoreError(path_ + ": not a configuration store");
     } else if (version > kSchemaVersion) {
-      throw ERegistryException(Utf8ToString(path_ + ": configuration store of a newer version"));
+      throw StoreError(path_ + ": configuration store of a newer version");
     }
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=NORMAL");
@@ -187,7 +187,7 @@ class Connection {
                          : db_                              ? sqlite3_errmsg(db_)
                                                             : sqlite3_errstr(rc);
     if (primary == SQLITE_BUSY) reason += " (another process kept the store busy)";
-    throw ERegistryException(Utf8ToString(path_ + ": " + reason));
+    throw StoreError(path_ + ": " + reason);
   }
 
  private:
@@ -424,8 +424,8 @@ class LinuxConfigStore final : public ConfigStore {
         ValidDatabase(database) && (key.empty() || (key.front() != '\\' && key.back() != '\\' &&
                                                     key.find("\\\\") == std::string_view::npos));
     if (!ok)
-      throw ERegistryException(Utf8ToString("invalid key \"" + std::string(key) + "\" in store \"" +
-                                            std::string(database) + "\""));
+      throw StoreError("invalid key \"" + std::string(key) + "\" in store \"" +
+                       std::string(database) + "\"");
   }
 
   std::vector<std::string> Names(std::string_view database, std::string_view key, Stmt which) {
@@ -469,7 +469,7 @@ class LinuxConfigStore final : public ConfigStore {
       if (it->second->Path() == path) return it->second.get();
       conns_.erase(it);
     }
-    if (path.empty()) throw ERegistryException(u"configuration store: no folder (HOME is not set)");
+    if (path.empty()) throw StoreError("configuration store: no folder (HOME is not set)");
     // The database file itself, never what a symbolic link under its name
     // points to: another program's file, or a new file made elsewhere. It is
     // opened (and created) without following a link, and held open until
@@ -480,17 +480,15 @@ class LinuxConfigStore final : public ConfigStore {
       if (!create) return nullptr;
       if (!MakeDirectories(path.substr(0, path.find_last_of('/')))) Raise(path, errno);
     } else if (S_ISLNK(st.st_mode)) {
-      throw ERegistryException(Utf8ToString(path + ": a symbolic link, not a configuration store"));
+      throw StoreError(path + ": a symbolic link, not a configuration store");
     } else if (!S_ISREG(st.st_mode)) {
-      throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
+      throw StoreError(path + ": not a configuration store");
     }
     const int fd = open(
         path.c_str(), O_RDONLY | (create ? O_CREAT : 0) | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == ENOENT && !create) return nullptr;
-      if (errno == ELOOP)
-        throw ERegistryException(
-            Utf8ToString(path + ": a symbolic link, not a configuration store"));
+      if (errno == ELOOP) throw StoreError(path + ": a symbolic link, not a configuration store");
       Raise(path, errno);
     }
     struct Closer {
@@ -498,20 +496,19 @@ class LinuxConfigStore final : public ConfigStore {
       ~Closer() { close(fd); }
     } closer{fd};
     if (fstat(fd, &st) != 0) Raise(path, errno);
-    if (!S_ISREG(st.st_mode))
-      throw ERegistryException(Utf8ToString(path + ": not a configuration store"));
+    if (!S_ISREG(st.st_mode)) throw StoreError(path + ": not a configuration store");
     auto conn = std::make_unique<Connection>(path);
     conn->Open();
     struct stat named;
     if (lstat(path.c_str(), &named) != 0 || named.st_dev != st.st_dev || named.st_ino != st.st_ino)
-      throw ERegistryException(Utf8ToString(path + ": replaced while being opened"));
+      throw StoreError(path + ": replaced while being opened");
     Connection* raw = conn.get();
     conns_.emplace(std::string(database), std::move(conn));
     return raw;
   }
 
   [[noreturn]] static void Raise(const std::string& path, int err) {
-    throw ERegistryException(Utf8ToString(path + ": " + std::strerror(err)));
+    throw StoreError(path + ": " + std::strerror(err));
   }
 
   static void BeforeFork();

@@ -36,8 +36,9 @@
 // symbolic link under that name is refused, never followed (nor is a file
 // created where it points). Every
 // operation on it, like every other failure of the store (unwritable folder,
-// disk full, writer still busy after the timeout), raises ERegistryException
-// whose message names the file and the reason. Absence is not a failure:
+// disk full, writer still busy after the timeout), throws StoreError whose
+// message (UTF-8) names the file and the reason; the runtime's registry reports
+// it as ERegistryException with the same message. Absence is not a failure:
 // readers report a missing key or value by their result.
 //
 // Cost. Each database stays open, with its prepared statements, from its
@@ -50,11 +51,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 
@@ -73,8 +75,15 @@ struct StoreValue {
   std::string bytes;    // UTF-8 text (kText) or raw bytes (kBytes)
 };
 
+// A failure of the store: what() is the message described above, in UTF-8.
+class ZEL_API StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+  ~StoreError() override;
+};
+
 // The configuration-store concern. Every operation names the root by
-// `database` and the key by its path `key`, and raises ERegistryException on
+// `database` and the key by its path `key`, and throws StoreError on
 // any failure described above (never for absence).
 class ZEL_API ConfigStore {
  public:

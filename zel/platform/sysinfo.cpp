@@ -10,9 +10,9 @@
 #include <cstring>
 #include <fstream>
 #include <string_view>
+#include <system_error>
 
 #include "zel/platform/backend.h"
-#include "zel/runtime/exception.h"
 
 // The sanitizer runtime's allocator count, present only when it is linked in.
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
@@ -87,7 +87,7 @@ class LinuxSysInfo final : public SystemInfo {
       const ssize_t n = getrandom(p, count, 0);
       if (n < 0) {
         if (errno == EINTR) continue;
-        throw EInOutError(u"The operating system's random source failed", errno);
+        throw std::system_error(errno, std::generic_category(), "getrandom");
       }
       p += n;
       count -= static_cast<size_t>(n);

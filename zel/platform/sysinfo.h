@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 
@@ -41,7 +41,8 @@ class ZEL_API SystemInfo {
   // described above.
   virtual int64_t AllocatedBytes() = 0;
   // Fills all `count` bytes of `buffer` from the kernel's cryptographically secure source
-  // (getrandom); raises EInOutError when the kernel refuses.
+  // (getrandom); throws std::system_error holding the error number when the
+  // kernel refuses (the runtime reports that as its input/output error).
   virtual void SecureRandom(void* buffer, size_t count) = 0;
 };
 

@@ -24,7 +24,7 @@
 #include <cstdint>
 #include <string>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

@@ -1,12 +1,5 @@
-// Symbol visibility for the zel shared library.
-//
-// The library is built with hidden visibility; ZEL_API marks what it exports.
+// Kept for this release so that code including the export macro from its old
+// place still builds; include "zel/export.h" instead.
 #pragma once
 
-#if defined(ZEL_STATIC)
-#define ZEL_API
-#elif defined(__GNUC__) || defined(__clang__)
-#define ZEL_API __attribute__((visibility("default")))
-#else
-#define ZEL_API
-#endif
+#include "zel/export.h"

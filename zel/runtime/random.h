@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel {
 

@@ -18,6 +18,17 @@ using platform::StoreValue;
 
 String Quoted(const String& S) { return u"'" + S + u"'"; }
 
+// Runs one operation on the store in force; a failure of the store becomes
+// ERegistryException with the store's message.
+template <class Op>
+auto InStore(Op&& op) -> decltype(op(platform::Store())) {
+  try {
+    return op(platform::Store());
+  } catch (const platform::StoreError& e) {
+    throw ERegistryException(Utf8ToString(e.what()));
+  }
+}
+
 // Decodes the stored form of a value; a payload that does not fit its type
 // code makes the value rdUnknown with the raw bytes in Binary.
 void Decode(const StoreValue& v, TRegValue& out) {
@@ -144,10 +155,14 @@ bool TRegistry::Open(const String& Key, bool CanCreate, bool ReadOnly) {
     return false;
   }
   try {
-    auto& store = platform::Store();
-    if (CanCreate) {
-      store.CreateKey(database_, path);
-    } else if (!store.KeyExists(database_, path)) {
+    const bool exists = InStore([&](platform::ConfigStore& store) {
+      if (CanCreate) {
+        store.CreateKey(database_, path);
+        return true;
+      }
+      return store.KeyExists(database_, path);
+    });
+    if (!exists) {
       last_error_ = u"no such key";
       return false;
     }
@@ -172,7 +187,7 @@ bool TRegistry::CreateKey(const String& Key) {
   try {
     if (database_.empty()) throw ERegistryException(u"not a root key of this platform");
     if (!Resolve(Key, path)) throw ERegistryException(u"invalid key name");
-    platform::Store().CreateKey(database_, path);
+    InStore([&](platform::ConfigStore& s) { return s.CreateKey(database_, path); });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     throw ERegistryException(u"Failed to create key \"" + Key + u"\": " + e.Message());
@@ -189,7 +204,7 @@ bool TRegistry::DeleteKey(const String& Key) {
   }
   bool deleted = false;
   try {
-    deleted = platform::Store().DeleteKey(database_, path);
+    deleted = InStore([&](platform::ConfigStore& s) { return s.DeleteKey(database_, path); });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;
@@ -210,7 +225,7 @@ bool TRegistry::KeyExists(const String& Key) {
   std::string path;
   if (database_.empty() || !Resolve(Key, path)) return false;
   try {
-    return platform::Store().KeyExists(database_, path);
+    return InStore([&](platform::ConfigStore& s) { return s.KeyExists(database_, path); });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;
@@ -220,7 +235,9 @@ bool TRegistry::KeyExists(const String& Key) {
 bool TRegistry::HasSubKeys() {
   if (!open_) return false;
   try {
-    return !platform::Store().SubKeyNames(database_, current_utf8_).empty();
+    return !InStore([&](platform::ConfigStore& s) {
+              return s.SubKeyNames(database_, current_utf8_);
+            }).empty();
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;
@@ -231,7 +248,8 @@ void TRegistry::GetKeyNames(TStringList& Strings) {
   Strings.Clear();
   if (!open_) return;
   try {
-    for (const std::string& n : platform::Store().SubKeyNames(database_, current_utf8_))
+    for (const std::string& n :
+         InStore([&](platform::ConfigStore& s) { return s.SubKeyNames(database_, current_utf8_); }))
       Strings.Add(Utf8ToString(n));
   } catch (const Exception& e) {
     last_error_ = e.Message();
@@ -242,7 +260,8 @@ void TRegistry::GetValueNames(TStringList& Strings) {
   Strings.Clear();
   if (!open_) return;
   try {
-    for (const std::string& n : platform::Store().ValueNames(database_, current_utf8_))
+    for (const std::string& n :
+         InStore([&](platform::ConfigStore& s) { return s.ValueNames(database_, current_utf8_); }))
       Strings.Add(Utf8ToString(n));
   } catch (const Exception& e) {
     last_error_ = e.Message();
@@ -270,7 +289,8 @@ bool TRegistry::ReadKeyValue(const String& Key, const String& Name, TRegValue& V
 bool TRegistry::ReadAt(const std::string& Path, const String& Name, TRegValue& Value) {
   std::optional<StoreValue> v;
   try {
-    v = platform::Store().ReadValue(database_, Path, StringToUtf8(Name));
+    v = InStore(
+        [&](platform::ConfigStore& s) { return s.ReadValue(database_, Path, StringToUtf8(Name)); });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;
@@ -295,7 +315,9 @@ bool TRegistry::DeleteValue(const String& Name) {
   last_error_.clear();
   if (!open_) return false;
   try {
-    return platform::Store().DeleteValue(database_, current_utf8_, StringToUtf8(Name));
+    return InStore([&](platform::ConfigStore& s) {
+      return s.DeleteValue(database_, current_utf8_, StringToUtf8(Name));
+    });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     return false;
@@ -349,7 +371,9 @@ void TRegistry::Write(const String& Name, int32_t Type, int Form, int64_t Intege
     v.form = static_cast<StoreValue::Form>(Form);
     v.integer = Integer;
     v.bytes = std::move(Bytes);
-    platform::Store().WriteValue(database_, current_utf8_, StringToUtf8(Name), v);
+    InStore([&](platform::ConfigStore& s) {
+      return s.WriteValue(database_, current_utf8_, StringToUtf8(Name), v);
+    });
   } catch (const Exception& e) {
     last_error_ = e.Message();
     throw ERegistryException(u"Failed to set data for " + Quoted(Name) + u": " + e.Message());

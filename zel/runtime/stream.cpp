@@ -1,14 +1,11 @@
 #include "zel/runtime/stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <typeinfo>
 
+#include "zel/platform/descriptors.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
@@ -212,7 +209,9 @@ constexpr int64_t kMaxReadAhead = 65536;
 
 void THandleStream::DropReadAhead() const noexcept {
   if (win_pos_ < win_end_) {
-    ::lseek(handle_, static_cast<off_t>(ahead_end_ - (win_end_ - win_pos_)), SEEK_SET);
+    int64_t ignored;
+    platform::Descriptors().Seek(handle_, ahead_end_ - (win_end_ - win_pos_),
+                                 platform::SeekFrom::kStart, ignored);
     next_fill_ = kFirstReadAhead;  // reading was interrupted: start small again
   }
   win_pos_ = 0;
@@ -236,32 +235,35 @@ std::span<const uint8_t> THandleStream::ReadAheadWindow() {
   direct_ = true;  // from now on ReadWindow/AdvanceWindow use the fields inline
   if (win_pos_ < win_end_) return {buf_.get() + win_pos_, static_cast<size_t>(win_end_ - win_pos_)};
   if (handle_ < 0) return {};
+  auto& system = platform::Descriptors();
   if (regular_ < 0) {
-    struct stat st;
-    regular_ = (::fstat(handle_, &st) == 0 && S_ISREG(st.st_mode)) ? 1 : 0;
+    platform::FileIdentity id;
+    regular_ = (system.IdentifyOpen(handle_, id) == 0 && id.regular) ? 1 : 0;
   }
   // Pipes, sockets and devices are not read ahead: their bytes could not be
   // given back to a caller of Handle().
   if (regular_ == 0) return {};
-  const off_t at = ::lseek(handle_, 0, SEEK_CUR);
-  if (at < 0) return {};
+  int64_t at = -1;
+  if (system.Seek(handle_, 0, platform::SeekFrom::kCurrent, at) != 0) return {};
   if (!buf_) {
     buf_ = std::make_unique<uint8_t[]>(static_cast<size_t>(kMaxReadAhead));
     win_data_ = buf_.get();
   }
   if (next_fill_ < kFirstReadAhead) next_fill_ = kFirstReadAhead;
-  ssize_t n;
-  do {
-    n = ::read(handle_, buf_.get(), static_cast<size_t>(next_fill_));
-  } while (n < 0 && errno == EINTR);
+  size_t got = 0;
+  const int err = system.Read(handle_, buf_.get(), static_cast<size_t>(next_fill_), got);
   win_pos_ = 0;
-  if (n <= 0) {
+  if (err != 0 || got == 0) {
     win_end_ = 0;
-    if (n < 0) RaiseReadError();
+    if (err != 0) {
+      errno = err;
+      RaiseReadError();
+    }
     return {};
   }
+  const auto n = static_cast<int64_t>(got);
   win_end_ = n;
-  ahead_end_ = static_cast<int64_t>(at) + n;
+  ahead_end_ = at + n;
   next_fill_ = std::min(next_fill_ * 2, kMaxReadAhead);
   return {buf_.get(), static_cast<size_t>(n)};
 }
@@ -288,14 +290,18 @@ int64_t THandleStream::Read(void* Buffer, int64_t Count) {
     if (win_pos_ < win_end_) return done;
     win_pos_ = win_end_ = 0;
   }
+  auto& system = platform::Descriptors();
   while (done < Count) {
-    const ssize_t n = ::read(handle_, p + done, static_cast<size_t>(Count - done));
-    if (n < 0 && errno == EINTR) continue;
+    size_t n = 0;
+    const int err = system.Read(handle_, p + done, static_cast<size_t>(Count - done), n);
     // A failing device must not look like the end of the data: report the
     // error, unless bytes already arrived (the next call reports it then).
-    if (n < 0 && done == 0) RaiseReadError();
-    if (n <= 0) break;
-    done += n;
+    if (err != 0 && done == 0) {
+      errno = err;
+      RaiseReadError();
+    }
+    if (err != 0 || n == 0) break;
+    done += static_cast<int64_t>(n);
   }
   return done;
 }
@@ -309,11 +315,12 @@ int64_t THandleStream::Write(const void* Buffer, int64_t Count) {
   DropReadAhead();
   const auto* p = static_cast<const uint8_t*>(Buffer);
   int64_t done = 0;
+  auto& system = platform::Descriptors();
   while (done < Count) {
-    const ssize_t n = ::write(handle_, p + done, static_cast<size_t>(Count - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
+    size_t n = 0;
+    if (system.WriteSome(handle_, p + done, static_cast<size_t>(Count - done), n) != 0 || n == 0)
+      break;
+    done += static_cast<int64_t>(n);
   }
   return done;
 }
@@ -330,15 +337,19 @@ int64_t THandleStream::Seek(int64_t Offset, TSeekOrigin Origin) {
     }
   }
   DropReadAhead();
-  const int whence = Origin == soBeginning ? SEEK_SET : Origin == soCurrent ? SEEK_CUR : SEEK_END;
-  const off_t r = ::lseek(handle_, static_cast<off_t>(Offset), whence);
-  return r < 0 ? -1 : static_cast<int64_t>(r);
+  const platform::SeekFrom from = Origin == soBeginning ? platform::SeekFrom::kStart
+                                  : Origin == soCurrent ? platform::SeekFrom::kCurrent
+                                                        : platform::SeekFrom::kEnd;
+  int64_t position = -1;
+  platform::Descriptors().Seek(handle_, Offset, from, position);
+  return position;
 }
 
 int64_t THandleStream::Size() {
   if (regular_ != 0 && handle_ >= 0) {
-    struct stat st;
-    if (::fstat(handle_, &st) == 0 && S_ISREG(st.st_mode)) return static_cast<int64_t>(st.st_size);
+    platform::FileIdentity id;
+    if (platform::Descriptors().IdentifyOpen(handle_, id) == 0 && id.regular)
+      return static_cast<int64_t>(id.size);
   }
   return TStream::Size();
 }
@@ -346,8 +357,9 @@ int64_t THandleStream::Size() {
 void THandleStream::SetSize(int64_t NewSize) {
   DropReadAhead();
   const int64_t pos = Position();
-  if (::ftruncate(handle_, static_cast<off_t>(std::max<int64_t>(NewSize, 0))) != 0)
-    throw EStreamError(u"Stream size error: " + Utf8ToString(std::strerror(errno)));
+  const int err = platform::Descriptors().Truncate(
+      handle_, static_cast<uint64_t>(std::max<int64_t>(NewSize, 0)));
+  if (err != 0) throw EStreamError(u"Stream size error: " + Utf8ToString(std::strerror(err)));
   if (pos > NewSize) Seek(0, soEnd);
 }
 
@@ -357,20 +369,24 @@ namespace {
 int OpenFile(const String& name, uint16_t mode) {
   std::string path;
   if (!FileNameToPath(name, path)) return -1;
-  int fd;
-  if ((mode & fmCreate) == fmCreate) {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  } else {
-    int flags = O_RDONLY;
-    if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
-    if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
-    fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  platform::OpenFor how = platform::OpenFor::kReading;
+  if ((mode & fmCreate) == fmCreate)
+    how = platform::OpenFor::kCreating;
+  else if ((mode & 3) == fmOpenWrite)
+    how = platform::OpenFor::kWriting;
+  else if ((mode & 3) == fmOpenReadWrite)
+    how = platform::OpenFor::kUpdating;
+  auto& system = platform::Descriptors();
+  int fd = -1;
+  if (const int err = system.OpenFile(path, how, fd); err != 0) {
+    errno = err;
+    return -1;
   }
   // A directory opens for reading but holds no bytes: refused like any file
   // that cannot be opened.
-  struct stat st;
-  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  platform::FileIdentity id;
+  if (system.IdentifyOpen(fd, id) == 0 && id.directory) {
+    system.Close(fd);
     errno = EISDIR;
     return -1;
   }
@@ -389,7 +405,7 @@ TFileStream::TFileStream(const String& AFileName, uint16_t Mode)
 }
 
 TFileStream::~TFileStream() {
-  if (handle_ >= 0) ::close(handle_);
+  if (handle_ >= 0) platform::Descriptors().Close(handle_);
 }
 
 String TFileStream::ClassName() const { return u"TFileStream"; }

@@ -1,14 +1,11 @@
 #include "zel/runtime/textfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 
+#include "zel/platform/descriptors.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/safefile.h"
@@ -152,19 +149,19 @@ namespace {
 }
 }  // namespace
 
-void TextFile::Open(int flags, TTextFileState state, const char* what) {
+void TextFile::Open(bool append, TTextFileState state, const char* what) {
   if (!assigned_) RaiseRuntime("File not assigned", name_, kIoFileNotAssigned);
   if (IsOpen()) Close();
   std::string path;
   if (!FileNameToPath(name_, path)) RaiseOs(what, errno);
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) RaiseOs(what, errno);
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  auto& system = platform::Descriptors();
+  int fd = -1;
+  const int err = system.OpenFile(
+      path, append ? platform::OpenFor::kAppending : platform::OpenFor::kReading, fd);
+  if (err != 0) RaiseOs(what, err);
+  platform::FileIdentity id;
+  if (system.IdentifyOpen(fd, id) == 0 && id.directory) {
+    system.Close(fd);
     RaiseOs(what, EISDIR);
   }
   Start(fd, state);
@@ -189,7 +186,7 @@ void TextFile::Start(int fd, TTextFileState state) {
 void TextFile::Reset() {
   if (state_ == tfsInput) {
     // Rewind in place; fall back to reopening for files that cannot seek.
-    if (::lseek(fd_, 0, SEEK_SET) == 0) {
+    if (platform::Descriptors().Rewind(fd_) == 0) {
       pos_ = end_ = 0;
       at_eof_ = false;
       pend_.clear();
@@ -197,7 +194,7 @@ void TextFile::Reset() {
       return;
     }
   }
-  Open(O_RDONLY, tfsInput, "Cannot open file");
+  Open(false, tfsInput, "Cannot open file");
 }
 
 void TextFile::Rewrite() {
@@ -211,7 +208,7 @@ void TextFile::Rewrite() {
   Start(safe_->Handle(), tfsOutput);
 }
 
-void TextFile::Append() { Open(O_WRONLY | O_APPEND, tfsOutput, "Cannot open file"); }
+void TextFile::Append() { Open(true, tfsOutput, "Cannot open file"); }
 
 void TextFile::CloseFd(bool report) {
   const int fd = fd_;
@@ -232,7 +229,8 @@ void TextFile::CloseFd(bool report) {
     return;
   }
   // close() is not retried on EINTR: on Linux the descriptor is gone anyway.
-  if (::close(fd) != 0 && report) RaiseOs("Cannot close file", errno);
+  const int err = platform::Descriptors().Close(fd);
+  if (err != 0 && report) RaiseOs("Cannot close file", err);
 }
 
 void TextFile::Close() {
@@ -281,19 +279,15 @@ bool TextFile::Fill() {
     pos_ = 0;
   }
   if (end_ == buf_.size()) return false;
-  for (;;) {
-    const ssize_t n = ::read(fd_, buf_.data() + end_, buf_.size() - end_);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseOs("Cannot read file", errno);
-    }
-    if (n == 0) {
-      at_eof_ = true;
-      return false;
-    }
-    end_ += static_cast<size_t>(n);
-    return true;
+  size_t n = 0;
+  const int err = platform::Descriptors().Read(fd_, buf_.data() + end_, buf_.size() - end_, n);
+  if (err != 0) RaiseOs("Cannot read file", err);
+  if (n == 0) {
+    at_eof_ = true;
+    return false;
   }
+  end_ += n;
+  return true;
 }
 
 bool TextFile::EnsureAvailable(size_t n) {
@@ -527,18 +521,9 @@ int32_t TextFile::ReadInteger() {
 // ---- writing --------------------------------------------------------------------
 
 void TextFile::FlushBuffer() {
-  size_t done = 0;
-  while (done < out_.size()) {
-    const ssize_t n = ::write(fd_, out_.data() + done, out_.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      out_.clear();
-      RaiseOs("Cannot write file", err);
-    }
-    done += static_cast<size_t>(n);
-  }
+  const int err = platform::Descriptors().WriteAll(fd_, out_.data(), out_.size());
   out_.clear();
+  if (err != 0) RaiseOs("Cannot write file", err);
 }
 
 void TextFile::AppendUtf8(const Char* s, size_t n) {

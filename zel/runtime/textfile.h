@@ -135,7 +135,8 @@ class ZEL_API TextFile {
   void WriteLn();
 
  private:
-  void Open(int flags, TTextFileState state, const char* what);
+  // Opens the assigned file for reading (append false) or appending.
+  void Open(bool append, TTextFileState state, const char* what);
   void CheckInput();
   void CheckOutput();
   [[noreturn]] void RaiseOs(const char* what, int err) const;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel {
 

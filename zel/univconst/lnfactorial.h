@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel {
 

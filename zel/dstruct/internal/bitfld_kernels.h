@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::internal {
 

@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::internal {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/types.h"
 
 namespace zel::internal {

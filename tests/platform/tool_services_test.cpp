@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "support/temp_dir.h"
+#include "zel/platform/descriptors.h"
+#include "zel/platform/scratch.h"
+#include "zel/platform/terminal.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zel::platform::LinuxScratch;
+
+TEST(ScratchSpaceTest, PrivateFolderIsNewAndOwnerOnly) {
+  zel_test::TempDir dir;
+  std::string first, second;
+  ASSERT_EQ(LinuxScratch().MakePrivateFolder(dir.Path().string(), "t-", first), 0);
+  ASSERT_EQ(LinuxScratch().MakePrivateFolder(dir.Path().string() + "/", "t-", second), 0);
+  EXPECT_NE(first, second);
+  for (const std::string& made : {first, second}) {
+    SCOPED_TRACE(made);
+    EXPECT_EQ(fs::path(made).parent_path(), dir.Path());
+    EXPECT_EQ(fs::path(made).filename().string().rfind("t-", 0), 0u);
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all);
+  }
+  std::string none = "stale";
+  EXPECT_EQ(LinuxScratch().MakePrivateFolder((dir.Path() / "missing").string(), "t-", none),
+            ENOENT);
+  EXPECT_EQ(none, "");
+}
+
+TEST(ScratchSpaceTest, AnonymousFileGivesBackWhatWasWritten) {
+  std::string big(200000, 'x');
+  big[123456] = 'y';
+  for (const std::string& text : {std::string(), std::string("one line\n"), big}) {
+    SCOPED_TRACE(text.size());
+    std::string bytes = "stale";
+    std::string seen;
+    ASSERT_EQ(LinuxScratch().CaptureAnonymousFile(
+                  "zel-test",
+                  [&](const std::string& path) {
+                    seen = path;
+                    std::ofstream(path, std::ios::binary) << text;
+                  },
+                  bytes),
+              0);
+    EXPECT_EQ(bytes, text);
+    EXPECT_FALSE(fs::exists(seen)) << "the file outlived the call";
+  }
+  std::string bytes;
+  EXPECT_THROW(LinuxScratch().CaptureAnonymousFile(
+                   "zel-test", [](const std::string&) { throw std::runtime_error("stop"); }, bytes),
+               std::runtime_error);
+}
+
+TEST(ScratchSpaceTest, NamelessFileLeavesNoName) {
+  zel_test::TempDir dir;
+  int fd = -1;
+  ASSERT_EQ(LinuxScratch().OpenNamelessFile(dir.Path().string(), "n-", fd), 0);
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
+  EXPECT_EQ(zel::platform::LinuxDescriptors().WriteAll(fd, "abc", 3), 0);
+  EXPECT_EQ(fs::file_size("/proc/self/fd/" + std::to_string(fd)), 3u);
+  EXPECT_EQ(zel::platform::LinuxDescriptors().Sync(fd), 0);
+  EXPECT_EQ(zel::platform::LinuxDescriptors().Close(fd), 0);
+  EXPECT_EQ(LinuxScratch().OpenNamelessFile((dir.Path() / "missing").string(), "n-", fd), ENOENT);
+  EXPECT_EQ(fd, -1);
+}
+
+TEST(DescriptorsTest, IdentityAndReadability) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  std::ofstream(dir.Path() / "a") << "x";
+  fs::create_hard_link(dir.Path() / "a", dir.Path() / "b");
+  zel::platform::FileIdentity a, b, folder, none;
+  ASSERT_EQ(d.Identify((dir.Path() / "a").string(), a), 0);
+  ASSERT_EQ(d.Identify((dir.Path() / "b").string(), b), 0);
+  ASSERT_EQ(d.Identify(dir.Path().string(), folder), 0);
+  EXPECT_TRUE(a.regular);
+  EXPECT_FALSE(a.directory);
+  EXPECT_EQ(a.device, b.device);
+  EXPECT_EQ(a.inode, b.inode);
+  EXPECT_TRUE(folder.directory);
+  EXPECT_NE(folder.inode, a.inode);
+  EXPECT_EQ(d.Identify((dir.Path() / "missing").string(), none), ENOENT);
+  EXPECT_EQ(d.CheckReadable((dir.Path() / "a").string()), 0);
+  EXPECT_EQ(d.CheckReadable((dir.Path() / "missing").string()), ENOENT);
+  EXPECT_EQ(d.WriteAll(-1, "x", 1), EBADF);
+  EXPECT_EQ(d.Close(-1), EBADF);
+}
+
+TEST(DescriptorsTest, OpenReadRewindAppend) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  using zel::platform::OpenFor;
+  const std::string file = (dir.Path() / "f").string();
+  std::ofstream(file) << "abc";
+  int fd = -1;
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kAppending, fd), 0);
+  EXPECT_EQ(d.WriteAll(fd, "de", 2), 0);
+  EXPECT_EQ(d.Close(fd), 0);
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kReading, fd), 0);
+  char buf[8] = {};
+  size_t got = 0;
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), 0);
+  EXPECT_EQ(std::string(buf, got), "abcde");
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), 0);
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(d.Rewind(fd), 0);
+  EXPECT_EQ(d.Read(fd, buf, 2, got), 0);
+  EXPECT_EQ(std::string(buf, got), "ab");
+  EXPECT_EQ(d.Close(fd), 0);
+
+  EXPECT_EQ(d.OpenFile(file + ".missing", OpenFor::kAppending, fd), ENOENT);
+  EXPECT_EQ(fd, -1);
+  EXPECT_FALSE(fs::exists(file + ".missing"));
+
+  // A folder opens for reading; its identity tells it apart, and reads fail.
+  ASSERT_EQ(d.OpenFile(dir.Path().string(), OpenFor::kReading, fd), 0);
+  zel::platform::FileIdentity id;
+  EXPECT_EQ(d.IdentifyOpen(fd, id), 0);
+  EXPECT_TRUE(id.directory);
+  EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), EISDIR);
+  EXPECT_EQ(d.Close(fd), 0);
+
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+  EXPECT_EQ(d.Rewind(pipe_fds[0]), ESPIPE);
+  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(pipe_fds[0]));
+  d.Close(pipe_fds[0]);
+  d.Close(pipe_fds[1]);
+}
+
+TEST(DescriptorsTest, CreateWriteSeekTruncate) {
+  zel_test::TempDir dir;
+  auto& d = zel::platform::LinuxDescriptors();
+  using zel::platform::OpenFor;
+  using zel::platform::SeekFrom;
+  const std::string file = (dir.Path() / "g").string();
+  std::ofstream(file) << "old contents";
+  int fd = -1;
+  ASSERT_EQ(d.OpenFile(file, OpenFor::kCreating, fd), 0);  // cut to empty
+  size_t written = 0;
+  EXPECT_EQ(d.WriteSome(fd, "hello", 5, written), 0);
+  EXPECT_EQ(written, 5u);
+  int64_t at = 0;
+  EXPECT_EQ(d.Seek(fd, -2, SeekFrom::kEnd, at), 0);
+  EXPECT_EQ(at, 3);
+  EXPECT_EQ(d.Seek(fd, 1, SeekFrom::kCurrent, at), 0);
+  EXPECT_EQ(at, 4);
+  EXPECT_EQ(d.Seek(fd, -9, SeekFrom::kStart, at), EINVAL);
+  EXPECT_EQ(at, -1);
+  EXPECT_EQ(d.Truncate(fd, 2), 0);
+  zel::platform::FileIdentity id;
+  EXPECT_EQ(d.IdentifyOpen(fd, id), 0);
+  EXPECT_TRUE(id.regular);
+  EXPECT_EQ(id.size, 2u);
+  EXPECT_EQ(d.Close(fd), 0);
+
+  // Writing and updating open an existing file without cutting it.
+  for (OpenFor how : {OpenFor::kWriting, OpenFor::kUpdating}) {
+    ASSERT_EQ(d.OpenFile(file, how, fd), 0);
+    EXPECT_EQ(d.WriteAll(fd, "H", 1), 0);
+    EXPECT_EQ(d.Close(fd), 0);
+    EXPECT_EQ(fs::file_size(file), 2u);
+    EXPECT_EQ(d.OpenFile(file + ".missing", how, fd), ENOENT);
+  }
+  std::ifstream in(file);
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "He");
+}
+
+std::string g_collected;
+int g_fail_with = 0;
+
+int Collect(const char* data, size_t len) {
+  if (g_fail_with != 0) return g_fail_with;
+  g_collected.append(data, len);
+  return 0;
+}
+
+TEST(DescriptorsTest, WriteFunctionStreamPassesBytesAndFailures) {
+  auto& d = zel::platform::LinuxDescriptors();
+  g_collected.clear();
+  g_fail_with = 0;
+  std::FILE* out = d.OpenWriteFunctionStream(Collect);
+  ASSERT_NE(out, nullptr);
+  std::fputs("first ", out);
+  std::fprintf(out, "%d", 42);
+  EXPECT_EQ(std::fflush(out), 0);
+  EXPECT_EQ(g_collected, "first 42");
+  g_fail_with = ENOSPC;
+  std::fputs("lost", out);
+  errno = 0;
+  EXPECT_NE(std::fflush(out), 0);
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_TRUE(std::ferror(out));
+  g_fail_with = 0;
+  std::fclose(out);
+  EXPECT_EQ(g_collected.rfind("first 42", 0), 0u);
+}
+
+TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
+  zel_test::TempDir dir;
+  std::FILE* f = std::fopen((dir.Path() / "f").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(fileno(f)));
+  std::fclose(f);
+  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(-1));
+}
+
+}  // namespace
