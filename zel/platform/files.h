@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

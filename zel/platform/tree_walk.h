@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "zel/platform/files.h"
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 
 namespace zel::platform {
 

@@ -12,7 +12,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "zel/runtime/export.h"
+#include "zel/export.h"
 #include "zel/runtime/types.h"
 #include "zel/stringl/internal/substring_search.h"
 #include "zel/stringl/internal/unit_ranges.h"
