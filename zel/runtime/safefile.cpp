@@ -56,8 +56,9 @@ bool ResolveLinks(std::string& path, bool& via_proc, int& err) {
   return false;
 }
 
-// ".name.tmp-XXXXXX" beside the target (relative to the folder `dir`),
-// created exclusively with `mode`; 0 or the errno value.
+// ".name.tmp-XXXXXX" beside the target (of the open folder `dir`, or of the
+// current directory when `dir` is negative), created exclusively with `mode`;
+// 0 or the errno value, `fd` receiving the temporary's descriptor.
 int CreateTemporary(int dir, const std::string& target, uint32_t mode, std::string& temp_path,
                     int& fd) {
   static constexpr char kAlphabet[] =
