@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "zel/platform/backend.h"
+#include "zel/platform/replace.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
 #include "zel/runtime/stringlist.h"
@@ -105,6 +107,44 @@ TEST(SafeFile, UncommittedOrFailedWriteLeavesTargetAlone) {
   std::signal(SIGXFSZ, old_handler);
   EXPECT_EQ(TempDir::Read(name), "precious");
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+// A replacement whose system refuses one step: creating the temporary, giving
+// it the old file's mode, or renaming it over the target.
+struct RefusingReplace : zel::platform::LinuxReplaceServices {
+  int step = 0;  // 1 create, 2 mode, 3 rename
+  int CreateExclusive(int folder, const std::string& path, uint32_t mode, int& fd) override {
+    if (step == 1) {
+      fd = -1;
+      return ENOSPC;
+    }
+    return LinuxReplaceServices::CreateExclusive(folder, path, mode, fd);
+  }
+  int SetMode(int fd, uint32_t mode) override {
+    return step == 2 ? EPERM : LinuxReplaceServices::SetMode(fd, mode);
+  }
+  int Rename(int folder, const std::string& from, const std::string& to) override {
+    return step == 3 ? EXDEV : LinuxReplaceServices::Rename(folder, from, to);
+  }
+};
+
+TEST(SafeFile, RefusedSystemStepsKeepTheTargetAndLeaveNothingBehind) {
+  RefusingReplace refusing;
+  zel::platform::ScopedBackend<zel::platform::ReplaceServices> guard(
+      &refusing, &zel::platform::SetReplaceBackend);
+  for (int step : {1, 2, 3}) {
+    SCOPED_TRACE(step);
+    TempDir dir;
+    const String name = dir.Write("keep", "precious");
+    refusing.step = step;
+    if (step == 3) {
+      EXPECT_THROW(WriteText(name, "new"), zel::EWriteError);
+    } else {
+      EXPECT_THROW(WriteText(name, "new"), zel::EFCreateError);
+    }
+    EXPECT_EQ(TempDir::Read(name), "precious");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  }
 }
 
 TEST(SafeFile, SymbolicLinkStaysALinkAndItsTargetChanges) {

@@ -1,9 +1,6 @@
 // zel copytree: copies a folder with everything in it, showing the bytes and
 // files copied and the rate on a terminal. Ctrl-C stops the copy cleanly: the
 // file being copied is not left half-written, and the exit status is 130.
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -16,16 +13,18 @@
 #include "io.h"
 #include "zel/filesys/files.h"
 #include "zel/platform/files.h"
+#include "zel/platform/interrupt.h"
+#include "zel/platform/terminal.h"
 #include "zel/runtime/filename.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile sig_atomic_t g_interrupted = 0;
+std::atomic<bool> g_interrupted{false};  // lock-free: set in a signal handler
 
-void OnInterrupt(int) {
-  g_interrupted = 1;
+void OnInterrupt() {
+  g_interrupted.store(true);
   zel::AbortAnyFileCopying();  // a lock-free atomic store: safe in a handler
 }
 
@@ -110,13 +109,10 @@ int RunCopyTree(zel_tool::Args& args) {
     return 1;
   }
   Progress progress;
-  progress.show = !quiet && ::isatty(STDERR_FILENO) == 1;
-  struct sigaction sa {
-  }, old_int{}, old_term{};
-  sa.sa_handler = OnInterrupt;
-  ::sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGINT, &sa, &old_int);
-  ::sigaction(SIGTERM, &sa, &old_term);
+  progress.show =
+      !quiet && zel::platform::Terminal().IsTerminal(zel::platform::kStandardError);
+  auto& interrupts = zel::platform::Interrupts();
+  (void)interrupts.Catch(OnInterrupt);
   std::string last_name;
   const int32_t failed = zel::CopyFileTree64(
       zel::PathToFileName(src), zel::PathToFileName(names[1]), true,
@@ -132,13 +128,12 @@ int RunCopyTree(zel_tool::Args& args) {
         std::cerr << "zel copytree: " << zel_tool::NameBytes(name) << ": not copied: "
                   << FailureReason(error) << "\n";
       });
-  ::sigaction(SIGINT, &old_int, nullptr);
-  ::sigaction(SIGTERM, &old_term, nullptr);
+  interrupts.Release();
   if (progress.show) {
     progress.Update(progress.current, "", progress.files, true);
     std::cerr << "\n";
   }
-  if (g_interrupted) {
+  if (g_interrupted.load()) {
     std::cerr << "zel copytree: interrupted; " << progress.files
               << " files started, the last one not written\n";
     return 130;

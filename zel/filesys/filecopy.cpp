@@ -1,8 +1,5 @@
 // Copying files and trees: the copy engine behind FileCopyFeedBk and
 // CopyFileTree.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -17,6 +14,7 @@
 #include "zel/filesys/internal/pathutil.h"
 #include "zel/filesys/paths.h"
 #include "zel/platform/files.h"
+#include "zel/platform/process.h"
 #include "zel/platform/tree_walk.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -74,7 +72,7 @@ bool WriteSideError(int err) {
 // A fresh name for the temporary next to `dest`.
 std::string TempNameFor(const std::string& dest) {
   static std::atomic<uint64_t> counter{0};
-  static const uint64_t kPid = static_cast<uint64_t>(::getpid());
+  static const uint64_t kPid = platform::Process().ProcessId();
   const size_t slash = dest.find_last_of('/');
   const std::string dir = slash == std::string::npos ? "" : dest.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? dest : dest.substr(slash + 1);
@@ -141,7 +139,7 @@ int32_t WriteCopy(int in, const FileStatus& ss, TSafeFileStream& out, bool copy_
   }
   if (status == kOk) status = MoveData(in, fd, size, total, feedback);
   if (status == kOk && !direct) {
-    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | S_IWUSR) != 0) status = kWriteError;
+    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | platform::kOwnerWrite) != 0) status = kWriteError;
     if (status == kOk) fs.SetTimes(fd, nullptr, &ss.modify);
   }
   if (status == kOk && out.TryCommit() != 0) status = kWriteError;
@@ -149,7 +147,7 @@ int32_t WriteCopy(int in, const FileStatus& ss, TSafeFileStream& out, bool copy_
 }
 
 bool ReadOnly(const FileStatus& st) {
-  return st.kind == FileKind::kRegular && (st.mode & S_IWUSR) == 0;
+  return st.kind == FileKind::kRegular && (st.mode & platform::kOwnerWrite) == 0;
 }
 
 int32_t CopyOne(const String& source, const String& destination, bool copy_attributes,
@@ -255,7 +253,7 @@ struct TreeWalk {
       }
     }
     if (copy_attributes && !g_abort.load())
-      platform::Files().SetMode(dst.Fd(), (src.Status().mode & 0777) | S_IRWXU);
+      platform::Files().SetMode(dst.Fd(), (src.Status().mode & 0777) | platform::kOwnerAll);
   }
 
   void CopyFolder(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,

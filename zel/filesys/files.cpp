@@ -2,9 +2,6 @@
 // sizes and time stamps. Copying lives in filecopy.cpp.
 #include "zel/filesys/files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -84,7 +81,7 @@ FileKind Resolved(const std::string& folder, const DirEntry& e) {
   return st.kind;
 }
 
-bool ReadOnly(const FileStatus& st) { return (st.mode & S_IWUSR) == 0; }
+bool ReadOnly(const FileStatus& st) { return (st.mode & platform::kOwnerWrite) == 0; }
 
 // Deletes what the open folder `dir` holds (its name is `path`, ending in
 // "/"); "" on success, else the name of the first entry that stayed.
@@ -318,7 +315,7 @@ bool DirExists(const String& Directory) {
 
 bool DirIsReadOnly(const String& Directory) {
   if (!DirExists(Directory)) return true;
-  return platform::Files().Access(internal::NativePath(Directory), W_OK | X_OK) != 0;
+  return platform::Files().Access(internal::NativePath(Directory), platform::kAccessWrite | platform::kAccessExecute) != 0;
 }
 
 int64_t GetFileSize64(const String& FileName) {

@@ -22,7 +22,11 @@
 //                (the tool's intermediate outputs);
 //   terminal.h   whether a standard stream is a terminal (the tool's colour);
 //   descriptors.h  writing, flushing and closing open descriptors, and the
-//                identity of files (the tool's outputs).
+//                identity of files (the tool's outputs);
+//   replace.h    the steps of replacing a whole file: exclusive temporaries,
+//                links, modes and owners, rename and folder flushes (the
+//                runtime's safe replacement);
+//   interrupt.h  catching Ctrl-C and requests to end (the tool's tree copy).
 // Besides these, cpu_features.h detects instruction sets once for the
 // library's kernel dispatch (it is not a backend: it can only be narrowed),
 // and read_file.h reads a whole file in blocks for checksums.
@@ -31,7 +35,7 @@
 //   - `Linux<Concern>()`: the process's real implementation (a function-local
 //     static, built on first use). Where tests substitute single operations
 //     (files, drives, trash, process, processor, fonts, printing, scratch,
-//     terminal, descriptors) it
+//     terminal, descriptors, replace, interrupts) it
 //     is an instance of a public class, so a substitute can derive from it
 //     and override one operation; the environment, system information,
 //     network, MIME and store implementations are private to their source

@@ -182,6 +182,11 @@ int LinuxFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
   return ListAndClose(fd, out);
 }
 
+static_assert(kAccessExists == F_OK && kAccessExecute == X_OK && kAccessWrite == W_OK &&
+              kAccessRead == R_OK);
+static_assert(kOwnerRead == S_IRUSR && kOwnerWrite == S_IWUSR && kOwnerExecute == S_IXUSR &&
+              kOwnerAll == S_IRWXU);
+
 int LinuxFileSystem::Access(const std::string& path, int how) {
   if (BadPath(path)) return ENOENT;
   return ::faccessat(AT_FDCWD, path.c_str(), how, AT_EACCESS) == 0 ? 0 : errno;

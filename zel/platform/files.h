@@ -55,6 +55,18 @@ struct FileStatus {
   }
 };
 
+// What Access tests; they combine with |.
+inline constexpr int kAccessExists = 0;   // the name exists
+inline constexpr int kAccessExecute = 1;  // may be executed (a folder: entered)
+inline constexpr int kAccessWrite = 2;    // may be written
+inline constexpr int kAccessRead = 4;     // may be read
+
+// The owner's permission bits of FileStatus::mode.
+inline constexpr uint32_t kOwnerRead = 0400;
+inline constexpr uint32_t kOwnerWrite = 0200;
+inline constexpr uint32_t kOwnerExecute = 0100;
+inline constexpr uint32_t kOwnerAll = 0700;  // read, write and execute
+
 // One entry of a directory listing.
 struct DirEntry {
   std::string name;                  // the entry's name, without folder
@@ -78,9 +90,10 @@ class ZEL_API FileSystem {
   // ENOENT, EACCES... when it cannot be opened (`out` empty), or the error
   // of a failed read (`out` then holds the entries read before it).
   virtual int List(const std::string& dir, std::vector<DirEntry>& out) = 0;
-  // Tests `path` for `how` (W_OK/X_OK/R_OK, or F_OK for existence) with the
+  // Tests `path` for `how` (kAccessWrite, kAccessExecute, kAccessRead, or
+  // kAccessExists for existence) with the
   // effective ids; 0 when allowed, else EACCES, ENOENT... It also reports a
-  // read-only mount (EROFS) for W_OK.
+  // read-only mount (EROFS) for kAccessWrite.
   virtual int Access(const std::string& path, int how) = 0;
   // Absolute path of `path` without "." "..", or symbolic links, stored in
   // `out`; the file must exist (ENOENT otherwise; `out` unchanged on

@@ -44,6 +44,8 @@ BackendSlot<ProcessServices>& Slot() {
 
 ProcessServices::~ProcessServices() = default;
 
+uint64_t ProcessServices::ProcessId() { return static_cast<uint64_t>(::getpid()); }
+
 int LinuxProcessServices::ProcessorCount() {
   const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
   return count > 0 ? static_cast<int>(count) : 1;

@@ -69,6 +69,9 @@ class ZEL_API ProcessServices {
 
   // Milliseconds since an arbitrary fixed start, monotonic.
   virtual uint64_t TickCount() = 0;
+
+  // The operating system's number of this process (getpid on Linux).
+  virtual uint64_t ProcessId();
 };
 
 // The Linux implementation described above.

@@ -48,7 +48,9 @@
 
 #include "zel/runtime/stream.h"
 
-struct stat;
+namespace zel::platform {
+struct ReplaceTarget;
+}  // namespace zel::platform
 
 namespace zel {
 
@@ -100,8 +102,7 @@ class ZEL_API TSafeFileStream : public THandleStream {
 
   int Open();          // 0 or errno
   int OpenInFolder();  // the same for an entry of folder_
-  int MakeTemporary(const struct stat& existing);
-  int Dir() const noexcept;  // the folder that relative names start from
+  int MakeTemporary(const platform::ReplaceTarget& existing);
   void Discard() noexcept;
 
   String file_name_;

@@ -1,0 +1,49 @@
+// Requests to stop: Ctrl-C at a terminal and a request from outside to end
+// the process (on Linux the signals SIGINT and SIGTERM).
+//
+// A command that must not be cut off half-way (the tool's tree copy) catches
+// them for its run: instead of ending the process, each request calls a plain
+// function, which notes it and asks the work to stop; afterwards the previous
+// handling is put back. The function runs in the context of a signal handler:
+// it may only store to lock-free atomics (std::atomic<bool>, the library's
+// AbortAnyFileCopying). The implementation in force is Interrupts(); tests
+// substitute one with SetInterruptsBackend (see backend.h).
+#pragma once
+
+#include "zel/export.h"
+
+namespace zel::platform {
+
+// What a stop request calls.
+using StopRequestHandler = void (*)();
+
+// The interrupt concern.
+class ZEL_API InterruptServices {
+ public:
+  virtual ~InterruptServices();
+  // From now on a stop request calls `handler` instead of what it did
+  // before (ending the process, by default). Returns 0 or the errno value of
+  // the failure (nothing is changed then). Catching again before Release
+  // replaces the handler and keeps the handling saved the first time.
+  virtual int Catch(StopRequestHandler handler) = 0;
+  // Puts back the handling in force before Catch; does nothing when nothing
+  // is caught.
+  virtual void Release() = 0;
+};
+
+// The Linux implementation (sigaction for SIGINT and SIGTERM).
+class ZEL_API LinuxInterruptServices : public InterruptServices {
+ public:
+  int Catch(StopRequestHandler handler) override;
+  void Release() override;
+};
+
+// The process's Linux implementation (built on first use).
+ZEL_API InterruptServices& LinuxInterrupts();
+// The implementation in force, which the tool calls.
+ZEL_API InterruptServices& Interrupts();
+// Installs backend (nullptr: the Linux implementation) and returns the one
+// that was in force before.
+ZEL_API InterruptServices* SetInterruptsBackend(InterruptServices* backend);
+
+}  // namespace zel::platform
