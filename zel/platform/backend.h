@@ -45,8 +45,17 @@
 //     force, which is what the modules call;
 //   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the Linux one)
 //     and returns the previous one.
-// The modules never call the operating system themselves for a concern that
-// has an interface here; they call `<Concern>()`.
+// The modules never call the operating system themselves: every system call
+// and system header of the library lives in this folder, and they call
+// `<Concern>()`.
+//
+// This folder is the bottom layer. The folders above it, bottom to top: the
+// runtime, the modules in their start-up order (univconst, base, colors,
+// stringl, streams, htmlsupport, dstruct, filesys, cpuid), then the tool. A
+// folder includes only folders below it; so nothing here includes another
+// part of zel but zel/export.h, and the interfaces speak the standard library
+// (byte-string paths, error numbers, plain structs). scripts/check_layers
+// checks the order.
 //
 // Tests substitute a failing or scripted implementation for a scope with
 // ScopedBackend, typically a subclass of the Linux one that overrides a single
