@@ -62,9 +62,9 @@ inline constexpr int kAccessWrite = 2;    // may be written
 inline constexpr int kAccessRead = 4;     // may be read
 
 // The owner's permission bits of FileStatus::mode.
-inline constexpr uint32_t kOwnerRead = 0400;
-inline constexpr uint32_t kOwnerWrite = 0200;
-inline constexpr uint32_t kOwnerExecute = 0100;
+inline constexpr uint32_t kOwnerRead = 0400;     // the owner may read
+inline constexpr uint32_t kOwnerWrite = 0200;    // the owner may write
+inline constexpr uint32_t kOwnerExecute = 0100;  // the owner may execute (enter)
 inline constexpr uint32_t kOwnerAll = 0700;  // read, write and execute
 
 // One entry of a directory listing.

@@ -21,8 +21,10 @@ namespace zel::platform {
 
 // What the replacement needs to know of an existing target.
 struct ReplaceTarget {
+  // The kinds of entry: a regular file, a folder, a symbolic link (seen only
+  // when not following links), anything else (devices, FIFOs, sockets).
   enum class Kind : uint8_t { kRegular, kDirectory, kSymlink, kOther };
-  Kind kind = Kind::kOther;
+  Kind kind = Kind::kOther;  // what the entry is
   uint32_t mode = 0;   // permission bits (07777)
   uint32_t owner = 0;  // user id
   uint32_t group = 0;  // group id
@@ -53,14 +55,16 @@ class ZEL_API ReplaceServices {
   // descriptor (-1 on failure).
   virtual int CreateExclusive(int folder, const std::string& path, uint32_t mode, int& fd) = 0;
   // Opens an anonymous file (no name, gone when closed) for reading and
-  // writing, readable by its owner only, in the system's temporary folder.
+  // writing, readable by its owner only, in the system's temporary folder;
+  // `fd` receives the descriptor (-1 on failure).
   virtual int OpenAnonymous(int& fd) = 0;
   // Opens the existing `path` for writing and cuts it to empty, following
   // its links, going on after an interrupted open (devices, FIFOs, the names
-  // of open descriptors).
+  // of open descriptors); `fd` receives the descriptor (-1 on failure).
   virtual int OpenTruncating(const std::string& path, int& fd) = 0;
   // Opens the existing file `path` (of `folder`) for writing without cutting
   // it; with `no_follow` a symbolic link under that name is refused (ELOOP).
+  // `fd` receives the descriptor (-1 on failure).
   virtual int OpenForRewrite(int folder, const std::string& path, bool no_follow, int& fd) = 0;
   // Copies the whole of the file open as `from` (from its start, whatever
   // the positions) over the start of the file open as `to`, cuts `to` to that
