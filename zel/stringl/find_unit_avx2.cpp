@@ -19,19 +19,39 @@ int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m,
   const __m256i va = _mm256_set1_epi16(static_cast<short>(lit[a]));
   const __m256i vb = _mm256_set1_epi16(static_cast<short>(lit[b]));
   const Char* q = p;
+  // Candidates of the units [q, q + 32) as two bytes of mask per unit.
+  const auto candidates = [&](const Char* at) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + a));
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + b));
+    return _mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb));
+  };
   while (last_start - q >= 15) {
-    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + a));
-    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + b));
-    auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(
-        _mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb))));
+    uint64_t mask;
+    size_t step = 16;
+    if (last_start - q >= 31) {
+      // Two blocks a step with one test while no candidate shows, which keeps
+      // the loop at the speed of memory.
+      const __m256i hit0 = candidates(q);
+      const __m256i hit1 = candidates(q + 16);
+      const __m256i any = _mm256_or_si256(hit0, hit1);
+      if (_mm256_testz_si256(any, any)) {
+        q += 32;
+        continue;
+      }
+      mask = static_cast<uint32_t>(_mm256_movemask_epi8(hit0)) |
+             (uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hit1))} << 32);
+      step = 32;
+    } else {
+      mask = static_cast<uint32_t>(_mm256_movemask_epi8(candidates(q)));
+    }
     while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      const unsigned bit = static_cast<unsigned>(__builtin_ctzll(mask));
       const Char* at = q + bit / 2;
       if (std::memcmp(at, lit, bytes) == 0) return at - p;
       if (++misses > kFalseCandidates + (at - p) / 16) return FindLiteralLinear(p, e, at, lit, m);
-      mask &= ~(3u << bit);
+      mask &= ~(uint64_t{3} << bit);
     }
-    q += 16;
+    q += step;
   }
   const int64_t rest = FindLiteral(q, e, lit, m, a, b);
   return rest < 0 ? -1 : (q - p) + rest;
