@@ -8,18 +8,11 @@
 #include <memory>
 #include <new>
 
+#include "zel/platform/internal/fd_closer.h"
+
 namespace zel::internal {
-namespace {
 
-// Closes the descriptor on every way out.
-struct FdCloser {
-  int fd;
-  ~FdCloser() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-}  // namespace
+using platform::internal::FdCloser;
 
 bool ReadFileInBlocks(const std::string& path,
                       const std::function<void(const uint8_t* data, size_t len)>& consume) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "zel/platform/backend.h"
+#include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
 namespace {
@@ -17,11 +18,7 @@ BackendSlot<ScratchSpace>& Slot() {
   return slot;
 }
 
-// Closes the descriptor on every way out.
-struct FdCloser {
-  int fd;
-  ~FdCloser() { ::close(fd); }
-};
+using internal::FdCloser;
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include <mutex>
 
 #include "zel/platform/backend.h"
+#include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
 
@@ -491,10 +492,7 @@ class LinuxConfigStore final : public ConfigStore {
       if (errno == ELOOP) throw StoreError(path + ": a symbolic link, not a configuration store");
       Raise(path, errno);
     }
-    struct Closer {
-      int fd;
-      ~Closer() { close(fd); }
-    } closer{fd};
+    const internal::FdCloser closer{fd};
     if (fstat(fd, &st) != 0) Raise(path, errno);
     if (!S_ISREG(st.st_mode)) throw StoreError(path + ": not a configuration store");
     auto conn = std::make_unique<Connection>(path);

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "zel/platform/backend.h"
+#include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
 namespace {
@@ -104,13 +105,7 @@ std::string MountTrash(const std::string& top) {
   return {};
 }
 
-// Closes a descriptor when the scope ends.
-struct FdCloser {
-  int fd;
-  ~FdCloser() {
-    if (fd >= 0) ::close(fd);
-  }
-};
+using internal::FdCloser;
 
 BackendSlot<TrashSystem>& Slot() {
   static BackendSlot<TrashSystem> slot(&LinuxTrash);
