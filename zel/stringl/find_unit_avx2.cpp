@@ -10,21 +10,19 @@ namespace zel::internal {
 
 int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m, size_t a,
                         size_t b) {
-  constexpr int kFalseCandidates = 64;
-  int64_t misses = 0;
   if (m == 0) return 0;
   if (static_cast<size_t>(e - p) < m) return -1;
+  LiteralCheck check(p, e, lit, m);
   const Char* const last_start = e - m;
-  const size_t bytes = m * sizeof(Char);
   const __m256i va = _mm256_set1_epi16(static_cast<short>(lit[a]));
   const __m256i vb = _mm256_set1_epi16(static_cast<short>(lit[b]));
-  const Char* q = p;
-  // Candidates of the units [q, q + 32) as two bytes of mask per unit.
+  // Candidates of the units [at, at + 16) as two bytes of mask per unit.
   const auto candidates = [&](const Char* at) {
     const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + a));
     const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + b));
     return _mm256_and_si256(_mm256_cmpeq_epi16(x, va), _mm256_cmpeq_epi16(y, vb));
   };
+  const Char* q = p;
   while (last_start - q >= 15) {
     uint64_t mask;
     size_t step = 16;
@@ -44,13 +42,7 @@ int64_t FindLiteralAvx2(const Char* p, const Char* e, const Char* lit, size_t m,
     } else {
       mask = static_cast<uint32_t>(_mm256_movemask_epi8(candidates(q)));
     }
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctzll(mask));
-      const Char* at = q + bit / 2;
-      if (std::memcmp(at, lit, bytes) == 0) return at - p;
-      if (++misses > kFalseCandidates + (at - p) / 16) return FindLiteralLinear(p, e, at, lit, m);
-      mask &= ~(uint64_t{3} << bit);
-    }
+    if (const int64_t r = check.Marked(q, mask); r != LiteralCheck::kGoOn) return r;
     q += step;
   }
   const int64_t rest = FindLiteral(q, e, lit, m, a, b);

@@ -29,24 +29,59 @@ inline int64_t FindLiteralLinear(const Char* p, const Char* e, const Char* from,
   return at == std::u16string_view::npos ? -1 : static_cast<int64_t>(at);
 }
 
+// The places a literal scan's filter picks, checked against the whole
+// literal lit[0..m) in [p, e). When picks keep proving false (more than one
+// per 16 characters on average: "aaa...a" searched for "a...ab"), the rest
+// goes to the linear-time search, so the cost stays O(text + literal).
+class LiteralCheck {
+ public:
+  static constexpr int64_t kGoOn = -2;  // no occurrence at the places checked
+
+  LiteralCheck(const Char* p, const Char* e, const Char* lit, size_t m)
+      : p_(p), e_(e), lit_(lit), m_(m) {}
+
+  // The offset from p of `at` when the literal stands there, the linear
+  // search's result from `at` once picks keep proving false, else kGoOn.
+  int64_t At(const Char* at) {
+    if (std::memcmp(at, lit_, m_ * sizeof(Char)) == 0) return at - p_;
+    if (++misses_ > kFalsePicks + (at - p_) / 16) return FindLiteralLinear(p_, e_, at, lit_, m_);
+    return kGoOn;
+  }
+  // Checks, in order, the places a vector compare marked from q on: two bits
+  // of `mask` per unit, the lowest for q itself.
+  template <class Mask>
+  int64_t Marked(const Char* q, Mask mask) {
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctzll(mask));
+      if (const int64_t r = At(q + bit / 2); r != kGoOn) return r;
+      mask &= ~(Mask{3} << bit);
+    }
+    return kGoOn;
+  }
+
+ private:
+  static constexpr int64_t kFalsePicks = 64;
+  const Char* const p_;
+  const Char* const e_;
+  const Char* const lit_;
+  const size_t m_;
+  int64_t misses_ = 0;
+};
+
 // Offset from p of the first complete occurrence of lit[0..m) in [p, e), or -1.
 // Candidates are the places where the literal's units a and b (a <= b < m;
 // by default its first and last) both stand, so a text of common letters is
 // still passed over quickly; choosing two rare units of the literal makes
-// false candidates rarer still. When candidates keep proving false (more
-// than one per 16 characters on average: "aaa...a" searched for "a...ab"), the
-// rest goes to the linear-time search, so the cost stays O(text + literal).
+// false candidates rarer still (LiteralCheck keeps the cost linear).
 // FindLiteralAvx2 (find_unit_avx2.cpp) is the same scan 16 units at a time.
 inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t m, size_t a,
                            size_t b) {
-  constexpr int kFalseCandidates = 64;
-  int64_t misses = 0;
   if (m == 0) return 0;
   if (static_cast<size_t>(e - p) < m) return -1;
+  LiteralCheck check(p, e, lit, m);
   const Char* const last_start = e - m;
   const Char ca = lit[a];
   const Char cb = lit[b];
-  const size_t bytes = m * sizeof(Char);
   const Char* q = p;
 #if defined(__SSE2__)
   const __m128i va = _mm_set1_epi16(static_cast<short>(ca));
@@ -54,22 +89,15 @@ inline int64_t FindLiteral(const Char* p, const Char* e, const Char* lit, size_t
   while (last_start - q >= 7) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + a));
     const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + b));
-    unsigned mask = static_cast<unsigned>(
+    const auto mask = static_cast<uint32_t>(
         _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(x, va), _mm_cmpeq_epi16(y, vb))));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      const Char* at = q + bit / 2;
-      if (std::memcmp(at, lit, bytes) == 0) return at - p;
-      if (++misses > kFalseCandidates + (at - p) / 16) return FindLiteralLinear(p, e, at, lit, m);
-      mask &= ~(3u << bit);
-    }
+    if (const int64_t r = check.Marked(q, mask); r != LiteralCheck::kGoOn) return r;
     q += 8;
   }
 #endif
   for (; q <= last_start; ++q) {
     if (q[a] != ca || q[b] != cb) continue;
-    if (std::memcmp(q, lit, bytes) == 0) return q - p;
-    if (++misses > kFalseCandidates + (q - p) / 16) return FindLiteralLinear(p, e, q, lit, m);
+    if (const int64_t r = check.At(q); r != LiteralCheck::kGoOn) return r;
   }
   return -1;
 }
