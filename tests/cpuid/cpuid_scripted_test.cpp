@@ -291,7 +291,7 @@ TEST_F(CpuSpeedScriptedTest, ZeroDelayIsRefused) {
 // The real clock with the real Linux process, except that raising the
 // priorities is not permitted.
 TEST(CpuSpeedTest, RealClockWhenPrioritiesCannotBeRaised) {
-  struct NoRaise : platform::LinuxProcessServices {
+  struct NoRaise : platform::NativeProcessServices {
     int raises = 0, restores = 0;
     bool RaisePriorities() override {
       ++raises;
@@ -299,16 +299,16 @@ TEST(CpuSpeedTest, RealClockWhenPrioritiesCannotBeRaised) {
     }
     void RestorePriorities(const platform::PrioritySnapshot& saved) override {
       ++restores;
-      LinuxProcessServices::RestorePriorities(saved);
+      NativeProcessServices::RestorePriorities(saved);
     }
   } no_raise;
   ScopedBackend<platform::ProcessServices> guard(&no_raise, &platform::SetProcessBackend);
-  const platform::PrioritySnapshot before = platform::LinuxProcess().SavePriorities();
+  const platform::PrioritySnapshot before = platform::NativeProcess().SavePriorities();
   const Single mhz = CPU_Speed(15);
   EXPECT_GT(mhz, 50.0f);
   EXPECT_EQ(no_raise.raises, 1);
   EXPECT_EQ(no_raise.restores, 1);
-  EXPECT_EQ(platform::LinuxProcess().SavePriorities(), before);
+  EXPECT_EQ(platform::NativeProcess().SavePriorities(), before);
 }
 
 }  // namespace

@@ -146,16 +146,16 @@ TEST(FileCopyTest, StatusesAndTheMissingSource) {
 }
 
 // A disk that fills up after `room` bytes.
-class FullDisk : public zel::platform::LinuxFileSystem {
+class FullDisk : public zel::platform::NativeFileSystem {
  public:
   int64_t room = 0;
   int Reserve(int fd, uint64_t size) override {
-    return static_cast<int64_t>(size) > reserve_room ? ENOSPC : LinuxFileSystem::Reserve(fd, size);
+    return static_cast<int64_t>(size) > reserve_room ? ENOSPC : NativeFileSystem::Reserve(fd, size);
   }
   int64_t reserve_room = INT64_MAX;
   int CopyRange(int in, int out, size_t len, size_t& copied) override {
     if (room <= 0) return ENOSPC;
-    const int err = LinuxFileSystem::CopyRange(in, out, std::min<size_t>(len, room), copied);
+    const int err = NativeFileSystem::CopyRange(in, out, std::min<size_t>(len, room), copied);
     room -= static_cast<int64_t>(copied);
     return err;
   }
@@ -192,11 +192,11 @@ TEST(FileCopyTest, FailuresAndAbortLeaveTheDestinationAsItWas) {
 }
 
 // A source that another program shortens while it is being copied.
-class ShrinkingSource : public zel::platform::LinuxFileSystem {
+class ShrinkingSource : public zel::platform::NativeFileSystem {
  public:
   std::string path;
   int Reserve(int fd, uint64_t size) override {
-    const int err = LinuxFileSystem::Reserve(fd, size);
+    const int err = NativeFileSystem::Reserve(fd, size);
     std::filesystem::resize_file(path, 10);
     return err;
   }
@@ -378,7 +378,7 @@ TEST(CopyFileTreeTest, MissingSourceStillMakesTheDestination) {
 // Another program changing a tree while it is walked: the entry `name` of the
 // folder being walked is replaced by `swap`, either right after the folder is
 // listed or right after the entry's status is read.
-class SwappingTree : public zel::platform::LinuxFileSystem {
+class SwappingTree : public zel::platform::NativeFileSystem {
  public:
   bool after_status = false;
   std::string name;
@@ -390,7 +390,7 @@ class SwappingTree : public zel::platform::LinuxFileSystem {
     once();
   }
   int ListAt(int dir, std::vector<zel::platform::DirEntry>& out) override {
-    const int err = LinuxFileSystem::ListAt(dir, out);
+    const int err = NativeFileSystem::ListAt(dir, out);
     if (!after_status &&
         std::any_of(out.begin(), out.end(), [this](const auto& e) { return e.name == name; }))
       Swap();
@@ -398,7 +398,7 @@ class SwappingTree : public zel::platform::LinuxFileSystem {
   }
   int StatusAt(int dir, const std::string& entry, bool follow,
                zel::platform::FileStatus& out) override {
-    const int err = LinuxFileSystem::StatusAt(dir, entry, follow, out);
+    const int err = NativeFileSystem::StatusAt(dir, entry, follow, out);
     if (after_status && !follow && entry == name) Swap();
     return err;
   }
@@ -565,7 +565,7 @@ TEST(FolderTest, ExistsEmptyReadOnly) {
   EXPECT_FALSE(zel::DirEmpty(U(dir.Path())));
   EXPECT_FALSE(zel::DirIsReadOnly(U(dir.Path())));
   EXPECT_TRUE(zel::DirIsReadOnly(dir.File("missing")));
-  struct ReadOnlyMount : zel::platform::LinuxFileSystem {
+  struct ReadOnlyMount : zel::platform::NativeFileSystem {
     int Access(const std::string&, int) override { return EROFS; }
   } ro;
   ScopedBackend<zel::platform::FileSystem> guard(&ro, &zel::platform::SetFilesBackend);
@@ -666,7 +666,7 @@ namespace {
 
 // Permission errors as an unprivileged user meets them (the tests may run as
 // root, who is never refused).
-class Refusing : public zel::platform::LinuxFileSystem {
+class Refusing : public zel::platform::NativeFileSystem {
  public:
   std::string refused;  // names ending in this are refused
   bool Hit(const std::string& path) const {
@@ -674,24 +674,24 @@ class Refusing : public zel::platform::LinuxFileSystem {
            path.compare(path.size() - refused.size(), refused.size(), refused) == 0;
   }
   int Unlink(const std::string& path) override {
-    return Hit(path) ? EACCES : LinuxFileSystem::Unlink(path);
+    return Hit(path) ? EACCES : NativeFileSystem::Unlink(path);
   }
   int RenameNoReplace(const std::string& from, const std::string& to) override {
-    return Hit(from) ? EACCES : LinuxFileSystem::RenameNoReplace(from, to);
+    return Hit(from) ? EACCES : NativeFileSystem::RenameNoReplace(from, to);
   }
   int OpenRead(const std::string& path, int& fd) override {
     fd = -1;
-    return Hit(path) ? EACCES : LinuxFileSystem::OpenRead(path, fd);
+    return Hit(path) ? EACCES : NativeFileSystem::OpenRead(path, fd);
   }
   int UnlinkAt(int dir, const std::string& name, bool folder) override {
-    return Hit(name) ? EACCES : LinuxFileSystem::UnlinkAt(dir, name, folder);
+    return Hit(name) ? EACCES : NativeFileSystem::UnlinkAt(dir, name, folder);
   }
   int RenameAt(int dir, const std::string& from, const std::string& to, bool replace) override {
-    return Hit(from) ? EACCES : LinuxFileSystem::RenameAt(dir, from, to, replace);
+    return Hit(from) ? EACCES : NativeFileSystem::RenameAt(dir, from, to, replace);
   }
   int OpenReadAt(int dir, const std::string& name, int& fd) override {
     fd = -1;
-    return Hit(name) ? EACCES : LinuxFileSystem::OpenReadAt(dir, name, fd);
+    return Hit(name) ? EACCES : NativeFileSystem::OpenReadAt(dir, name, fd);
   }
 };
 

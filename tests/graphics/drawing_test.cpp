@@ -284,7 +284,7 @@ TEST(CreateMarkAsBitmap, SizeFollowsTheClampedMargin) {
 }
 
 // A font service that reports a fixed format and screen resolution.
-struct FakeFonts : platform::LinuxFontServices {
+struct FakeFonts : platform::NativeFontServices {
   std::string format = "TrueType";
   int32_t ppi = 96;
   bool IsInstalled(const std::string& family) override { return family != "Missing"; }

@@ -104,12 +104,12 @@ TEST(Printer, ErrorsAndAbort) {
 }
 
 // A device whose writes fail after the first bytes, as a full disk does.
-struct FullDisk : platform::LinuxPrintServices {
+struct FullDisk : platform::NativePrintServices {
   std::unique_ptr<platform::PrintDocument> BeginDocument(const std::string& title,
                                                          platform::DocumentWriter writer,
                                                          std::string& error) override {
     auto budget = std::make_shared<size_t>(200);
-    return LinuxPrintServices::BeginDocument(
+    return NativePrintServices::BeginDocument(
         title,
         [writer, budget](const uint8_t* data, size_t size) {
           if (size > *budget) return false;

@@ -8,9 +8,9 @@
 namespace zel::platform {
 namespace {
 
-bool HaveDejaVu() { return LinuxFonts().IsInstalled("DejaVu Sans"); }
+bool HaveDejaVu() { return NativeFonts().IsInstalled("DejaVu Sans"); }
 
-TEST(LinuxFonts, FindsFacesByFamilyWeightAndSlant) {
+TEST(NativeFonts, FindsFacesByFamilyWeightAndSlant) {
   if (!HaveDejaVu()) GTEST_SKIP() << "fonts-dejavu-core is not installed";
   struct Case {
     FontRequest request;
@@ -26,7 +26,7 @@ TEST(LinuxFonts, FindsFacesByFamilyWeightAndSlant) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     FontFace face;
-    ASSERT_TRUE(LinuxFonts().FindFace(c.request, face));
+    ASSERT_TRUE(NativeFonts().FindFace(c.request, face));
     ASSERT_GE(face.file.size(), std::string(c.file).size());
     EXPECT_EQ(face.file.substr(face.file.size() - std::string(c.file).size()), c.file);
     EXPECT_EQ(face.has_bold, c.bold);
@@ -34,21 +34,21 @@ TEST(LinuxFonts, FindsFacesByFamilyWeightAndSlant) {
   }
   // A family nobody has falls back to some face.
   FontFace face;
-  EXPECT_TRUE(LinuxFonts().FindFace({"No Such Family 4711", false, false, false}, face));
+  EXPECT_TRUE(NativeFonts().FindFace({"No Such Family 4711", false, false, false}, face));
   EXPECT_FALSE(face.file.empty());
 }
 
-TEST(LinuxFonts, InstalledFamiliesAndFormats) {
+TEST(NativeFonts, InstalledFamiliesAndFormats) {
   if (!HaveDejaVu()) GTEST_SKIP() << "fonts-dejavu-core is not installed";
-  EXPECT_TRUE(LinuxFonts().IsInstalled("DejaVu Sans"));
-  EXPECT_TRUE(LinuxFonts().IsInstalled("dejavusans"));  // case and spaces ignored
-  EXPECT_FALSE(LinuxFonts().IsInstalled("No Such Family 4711"));
-  EXPECT_FALSE(LinuxFonts().IsInstalled(""));
-  EXPECT_EQ(LinuxFonts().FontFormat("DejaVu Sans"), "TrueType");
-  EXPECT_EQ(LinuxFonts().FontFormat("No Such Family 4711"), "");
+  EXPECT_TRUE(NativeFonts().IsInstalled("DejaVu Sans"));
+  EXPECT_TRUE(NativeFonts().IsInstalled("dejavusans"));  // case and spaces ignored
+  EXPECT_FALSE(NativeFonts().IsInstalled("No Such Family 4711"));
+  EXPECT_FALSE(NativeFonts().IsInstalled(""));
+  EXPECT_EQ(NativeFonts().FontFormat("DejaVu Sans"), "TrueType");
+  EXPECT_EQ(NativeFonts().FontFormat("No Such Family 4711"), "");
 }
 
-TEST(LinuxFonts, ScreenResolutionFromTheEnvironment) {
+TEST(NativeFonts, ScreenResolutionFromTheEnvironment) {
   const char* saved = std::getenv("ZEL_SCREEN_PPI");
   const std::string keep = saved ? saved : "";
   struct Case {
@@ -62,7 +62,7 @@ TEST(LinuxFonts, ScreenResolutionFromTheEnvironment) {
       ::setenv("ZEL_SCREEN_PPI", c.value, 1);
     else
       ::unsetenv("ZEL_SCREEN_PPI");
-    EXPECT_EQ(LinuxFonts().ScreenPixelsPerInch(), c.ppi);
+    EXPECT_EQ(NativeFonts().ScreenPixelsPerInch(), c.ppi);
   }
   if (saved)
     ::setenv("ZEL_SCREEN_PPI", keep.c_str(), 1);

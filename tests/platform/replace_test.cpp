@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using zel::platform::Descriptors;
-using zel::platform::LinuxReplace;
+using zel::platform::NativeReplace;
 using zel::platform::ReplaceTarget;
 
 void WriteText(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
@@ -44,11 +44,11 @@ TEST(ReplaceServicesTest, InspectTellsKindsApartWithoutFollowingWhenAsked) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.string() + (c.follow ? " followed" : ""));
     ReplaceTarget t;
-    ASSERT_EQ(LinuxReplace().Inspect(-1, c.path.string(), c.follow, t), 0);
+    ASSERT_EQ(NativeReplace().Inspect(-1, c.path.string(), c.follow, t), 0);
     EXPECT_EQ(t.kind, c.kind);
   }
   ReplaceTarget t;
-  EXPECT_EQ(LinuxReplace().Inspect(-1, (dir.Path() / "none").string(), true, t), ENOENT);
+  EXPECT_EQ(NativeReplace().Inspect(-1, (dir.Path() / "none").string(), true, t), ENOENT);
 }
 
 TEST(ReplaceServicesTest, ExclusiveCreationRefusesEveryTakenName) {
@@ -58,7 +58,7 @@ TEST(ReplaceServicesTest, ExclusiveCreationRefusesEveryTakenName) {
   for (const char* name : {"taken", "link"}) {
     SCOPED_TRACE(name);
     int fd = 0;
-    EXPECT_EQ(LinuxReplace().CreateExclusive(-1, (dir.Path() / name).string(), 0600, fd), EEXIST);
+    EXPECT_EQ(NativeReplace().CreateExclusive(-1, (dir.Path() / name).string(), 0600, fd), EEXIST);
     EXPECT_EQ(fd, -1);
   }
   EXPECT_FALSE(fs::exists(dir.Path() / "nowhere"));
@@ -73,8 +73,8 @@ TEST(ReplaceServicesTest, CopyOverCutsTheTargetToTheSourceLength) {
   ASSERT_EQ(Descriptors().OpenFile((dir.Path() / "from").string(),
                                    zel::platform::OpenFor::kReading, from),
             0);
-  ASSERT_EQ(LinuxReplace().OpenForRewrite(-1, (dir.Path() / "to").string(), false, to), 0);
-  EXPECT_EQ(LinuxReplace().CopyOver(from, to), 0);
+  ASSERT_EQ(NativeReplace().OpenForRewrite(-1, (dir.Path() / "to").string(), false, to), 0);
+  EXPECT_EQ(NativeReplace().CopyOver(from, to), 0);
   Descriptors().Close(from);
   Descriptors().Close(to);
   EXPECT_EQ(ReadText(dir.Path() / "to"), "new");
@@ -84,7 +84,7 @@ std::atomic<int> g_requests{0};
 void CountRequest() { g_requests.fetch_add(1); }
 
 TEST(InterruptServicesTest, StopRequestsCallTheHandlerUntilReleased) {
-  auto& interrupts = zel::platform::LinuxInterrupts();
+  auto& interrupts = zel::platform::NativeInterrupts();
   struct sigaction before_int {}, before_term {};
   ::sigaction(SIGINT, nullptr, &before_int);
   ::sigaction(SIGTERM, nullptr, &before_term);

@@ -16,13 +16,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zel::platform::LinuxScratch;
+using zel::platform::NativeScratch;
 
 TEST(ScratchSpaceTest, PrivateFolderIsNewAndOwnerOnly) {
   zel_test::TempDir dir;
   std::string first, second;
-  ASSERT_EQ(LinuxScratch().MakePrivateFolder(dir.Path().string(), "t-", first), 0);
-  ASSERT_EQ(LinuxScratch().MakePrivateFolder(dir.Path().string() + "/", "t-", second), 0);
+  ASSERT_EQ(NativeScratch().MakePrivateFolder(dir.Path().string(), "t-", first), 0);
+  ASSERT_EQ(NativeScratch().MakePrivateFolder(dir.Path().string() + "/", "t-", second), 0);
   EXPECT_NE(first, second);
   for (const std::string& made : {first, second}) {
     SCOPED_TRACE(made);
@@ -31,7 +31,7 @@ TEST(ScratchSpaceTest, PrivateFolderIsNewAndOwnerOnly) {
     EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all);
   }
   std::string none = "stale";
-  EXPECT_EQ(LinuxScratch().MakePrivateFolder((dir.Path() / "missing").string(), "t-", none),
+  EXPECT_EQ(NativeScratch().MakePrivateFolder((dir.Path() / "missing").string(), "t-", none),
             ENOENT);
   EXPECT_EQ(none, "");
 }
@@ -43,7 +43,7 @@ TEST(ScratchSpaceTest, AnonymousFileGivesBackWhatWasWritten) {
     SCOPED_TRACE(text.size());
     std::string bytes = "stale";
     std::string seen;
-    ASSERT_EQ(LinuxScratch().CaptureAnonymousFile(
+    ASSERT_EQ(NativeScratch().CaptureAnonymousFile(
                   "zel-test",
                   [&](const std::string& path) {
                     seen = path;
@@ -55,7 +55,7 @@ TEST(ScratchSpaceTest, AnonymousFileGivesBackWhatWasWritten) {
     EXPECT_FALSE(fs::exists(seen)) << "the file outlived the call";
   }
   std::string bytes;
-  EXPECT_THROW(LinuxScratch().CaptureAnonymousFile(
+  EXPECT_THROW(NativeScratch().CaptureAnonymousFile(
                    "zel-test", [](const std::string&) { throw std::runtime_error("stop"); }, bytes),
                std::runtime_error);
 }
@@ -63,19 +63,19 @@ TEST(ScratchSpaceTest, AnonymousFileGivesBackWhatWasWritten) {
 TEST(ScratchSpaceTest, NamelessFileLeavesNoName) {
   zel_test::TempDir dir;
   int fd = -1;
-  ASSERT_EQ(LinuxScratch().OpenNamelessFile(dir.Path().string(), "n-", fd), 0);
+  ASSERT_EQ(NativeScratch().OpenNamelessFile(dir.Path().string(), "n-", fd), 0);
   EXPECT_TRUE(fs::is_empty(dir.Path()));
-  EXPECT_EQ(zel::platform::LinuxDescriptors().WriteAll(fd, "abc", 3), 0);
+  EXPECT_EQ(zel::platform::NativeDescriptors().WriteAll(fd, "abc", 3), 0);
   EXPECT_EQ(fs::file_size("/proc/self/fd/" + std::to_string(fd)), 3u);
-  EXPECT_EQ(zel::platform::LinuxDescriptors().Sync(fd), 0);
-  EXPECT_EQ(zel::platform::LinuxDescriptors().Close(fd), 0);
-  EXPECT_EQ(LinuxScratch().OpenNamelessFile((dir.Path() / "missing").string(), "n-", fd), ENOENT);
+  EXPECT_EQ(zel::platform::NativeDescriptors().Sync(fd), 0);
+  EXPECT_EQ(zel::platform::NativeDescriptors().Close(fd), 0);
+  EXPECT_EQ(NativeScratch().OpenNamelessFile((dir.Path() / "missing").string(), "n-", fd), ENOENT);
   EXPECT_EQ(fd, -1);
 }
 
 TEST(DescriptorsTest, IdentityAndReadability) {
   zel_test::TempDir dir;
-  auto& d = zel::platform::LinuxDescriptors();
+  auto& d = zel::platform::NativeDescriptors();
   std::ofstream(dir.Path() / "a") << "x";
   fs::create_hard_link(dir.Path() / "a", dir.Path() / "b");
   zel::platform::FileIdentity a, b, folder, none;
@@ -97,7 +97,7 @@ TEST(DescriptorsTest, IdentityAndReadability) {
 
 TEST(DescriptorsTest, OpenReadRewindAppend) {
   zel_test::TempDir dir;
-  auto& d = zel::platform::LinuxDescriptors();
+  auto& d = zel::platform::NativeDescriptors();
   using zel::platform::OpenFor;
   const std::string file = (dir.Path() / "f").string();
   std::ofstream(file) << "abc";
@@ -132,14 +132,14 @@ TEST(DescriptorsTest, OpenReadRewindAppend) {
   int pipe_fds[2];
   ASSERT_EQ(pipe(pipe_fds), 0);
   EXPECT_EQ(d.Rewind(pipe_fds[0]), ESPIPE);
-  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(pipe_fds[0]));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(pipe_fds[0]));
   d.Close(pipe_fds[0]);
   d.Close(pipe_fds[1]);
 }
 
 TEST(DescriptorsTest, CreateWriteSeekTruncate) {
   zel_test::TempDir dir;
-  auto& d = zel::platform::LinuxDescriptors();
+  auto& d = zel::platform::NativeDescriptors();
   using zel::platform::OpenFor;
   using zel::platform::SeekFrom;
   const std::string file = (dir.Path() / "g").string();
@@ -187,7 +187,7 @@ int Collect(const char* data, size_t len) {
 }
 
 TEST(DescriptorsTest, WriteFunctionStreamPassesBytesAndFailures) {
-  auto& d = zel::platform::LinuxDescriptors();
+  auto& d = zel::platform::NativeDescriptors();
   g_collected.clear();
   g_fail_with = 0;
   std::FILE* out = d.OpenWriteFunctionStream(Collect);
@@ -211,9 +211,9 @@ TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
   zel_test::TempDir dir;
   std::FILE* f = std::fopen((dir.Path() / "f").c_str(), "w");
   ASSERT_NE(f, nullptr);
-  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(fileno(f)));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(fileno(f)));
   std::fclose(f);
-  EXPECT_FALSE(zel::platform::LinuxTerminal().IsTerminal(-1));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(-1));
 }
 
 }  // namespace

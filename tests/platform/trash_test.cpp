@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 
 // The Linux trash with no home trash, taking `top` as the top folder of every
 // mount, so a test folder plays the part of another file system's top.
-class MountTrash : public zel::platform::LinuxTrashSystem {
+class MountTrash : public zel::platform::NativeTrashSystem {
  public:
   explicit MountTrash(std::string top) : top_(std::move(top)) {}
   std::string HomeTrash() override { return {}; }
@@ -154,7 +154,7 @@ TEST(TrashPathTest, ActsOnTheEntryThePathDesignates) {
   std::ofstream(w / "v.txt") << "here";
   std::ofstream(dir.Path() / "other" / "v.txt") << "there";
   zel_test::ScopedEnv env("XDG_DATA_HOME", (dir.Path() / "data").string());
-  auto& trash = zel::platform::LinuxTrash();
+  auto& trash = zel::platform::NativeTrash();
   std::string as;
   for (const char* tail : {"/.", "/..", "/sub/..", "/sub/.", "/link/..", "/", ""}) {
     SCOPED_TRACE(tail);

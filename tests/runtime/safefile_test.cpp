@@ -111,20 +111,20 @@ TEST(SafeFile, UncommittedOrFailedWriteLeavesTargetAlone) {
 
 // A replacement whose system refuses one step: creating the temporary, giving
 // it the old file's mode, or renaming it over the target.
-struct RefusingReplace : zel::platform::LinuxReplaceServices {
+struct RefusingReplace : zel::platform::NativeReplaceServices {
   int step = 0;  // 1 create, 2 mode, 3 rename
   int CreateExclusive(int folder, const std::string& path, uint32_t mode, int& fd) override {
     if (step == 1) {
       fd = -1;
       return ENOSPC;
     }
-    return LinuxReplaceServices::CreateExclusive(folder, path, mode, fd);
+    return NativeReplaceServices::CreateExclusive(folder, path, mode, fd);
   }
   int SetMode(int fd, uint32_t mode) override {
-    return step == 2 ? EPERM : LinuxReplaceServices::SetMode(fd, mode);
+    return step == 2 ? EPERM : NativeReplaceServices::SetMode(fd, mode);
   }
   int Rename(int folder, const std::string& from, const std::string& to) override {
-    return step == 3 ? EXDEV : LinuxReplaceServices::Rename(folder, from, to);
+    return step == 3 ? EXDEV : NativeReplaceServices::Rename(folder, from, to);
   }
 };
 

@@ -1,5 +1,6 @@
 // How the library reaches the operating system: one narrow interface per
-// concern, one Linux implementation of each, and a switch for tests.
+// concern, one implementation of each per operating system, and a switch for
+// tests.
 //
 // The concerns, one header each under zel/platform/:
 //   process.h    processor count, saving / raising / restoring the scheduling
@@ -32,8 +33,11 @@
 // and read_file.h reads a whole file in blocks for checksums.
 //
 // Every concern is an abstract class in its own header, with
-//   - `Linux<Concern>()`: the process's real implementation (a function-local
-//     static, built on first use). Where tests substitute single operations
+//   - `Native<Concern>()`: the process's real implementation (a function-local
+//     static, built on first use) for the system the library was built for:
+//     the interfaces and their slots are defined in this folder
+//     (backends.cpp), the implementations in linux/ or windows/, one file per
+//     concern, of which the build compiles one set. Where tests substitute single operations
 //     (files, drives, trash, process, processor, fonts, printing, scratch,
 //     terminal, descriptors, replace, interrupts) it
 //     is an instance of a public class, so a substitute can derive from it
@@ -43,7 +47,7 @@
 //     (the dialog's default is the public HeadlessSaveDialogs);
 //   - `<Concern>()` (for example `platform::Files()`): the implementation in
 //     force, which is what the modules call;
-//   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the Linux one)
+//   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the native one)
 //     and returns the previous one.
 // The modules never call the operating system themselves: every system call
 // and system header of the library lives in this folder, and they call
@@ -58,10 +62,10 @@
 // checks the order.
 //
 // Tests substitute a failing or scripted implementation for a scope with
-// ScopedBackend, typically a subclass of the Linux one that overrides a single
+// ScopedBackend, typically a subclass of the native one that overrides a single
 // operation (a write that reports ENOSPC, a dialog that answers "cancel",
 // priorities that may not be raised, a tick counter that a test advances):
-//   struct NoRaise : LinuxProcessServices {
+//   struct NoRaise : NativeProcessServices {
 //     bool RaisePriorities() override { return false; }
 //   } no_raise;
 //   ScopedBackend<ProcessServices> guard(&no_raise, &SetProcessBackend);
@@ -79,13 +83,13 @@ template <class Interface>
 class BackendSlot {
  public:
   // An empty slot: until Set installs a backend, Get returns what
-  // linux_default returns (the process's Linux implementation).
-  explicit BackendSlot(Interface& (*linux_default)()) : linux_default_(linux_default) {}
+  // native_default returns (the process's native implementation).
+  explicit BackendSlot(Interface& (*native_default)()) : native_default_(native_default) {}
 
-  // The implementation in force: the installed backend, else the Linux one.
-  Interface& Get() const { return current_ ? *current_ : linux_default_(); }
+  // The implementation in force: the installed backend, else the native one.
+  Interface& Get() const { return current_ ? *current_ : native_default_(); }
 
-  // Installs `backend` (nullptr: the Linux implementation); returns the one
+  // Installs `backend` (nullptr: the native implementation); returns the one
   // that was in force before.
   Interface* Set(Interface* backend) {
     Interface* previous = &Get();
@@ -94,7 +98,7 @@ class BackendSlot {
   }
 
  private:
-  Interface& (*linux_default_)();
+  Interface& (*native_default_)();
   Interface* current_ = nullptr;
 };
 

@@ -90,7 +90,7 @@ class ZEL_API DescriptorServices {
 
 // The Linux implementation (open, read, lseek, write, ftruncate, fsync,
 // close, stat, fstat, access; fopencookie for the function stream).
-class ZEL_API LinuxDescriptorServices : public DescriptorServices {
+class ZEL_API NativeDescriptorServices : public DescriptorServices {
  public:
   int OpenFile(const std::string& path, OpenFor how, int& fd) override;
   int Read(int fd, void* buffer, size_t len, size_t& got) override;
@@ -107,11 +107,11 @@ class ZEL_API LinuxDescriptorServices : public DescriptorServices {
   std::FILE* OpenWriteFunctionStream(WriteFunction write) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API DescriptorServices& LinuxDescriptors();
+// The process's native implementation (built on first use).
+ZEL_API DescriptorServices& NativeDescriptors();
 // The implementation in force, which the modules and the tool call.
 ZEL_API DescriptorServices& Descriptors();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API DescriptorServices* SetDescriptorsBackend(DescriptorServices* backend);
 

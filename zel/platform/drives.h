@@ -51,7 +51,7 @@ class ZEL_API DriveSystem {
 };
 
 // Reads /proc/self/mountinfo and asks statvfs.
-class ZEL_API LinuxDriveSystem : public DriveSystem {
+class ZEL_API NativeDriveSystem : public DriveSystem {
  public:
   int MountTable(std::vector<MountEntry>& out) override;
   int Space(const std::string& path, SpaceInfo& out) override;
@@ -59,11 +59,11 @@ class ZEL_API LinuxDriveSystem : public DriveSystem {
   bool Removable(const std::string& device) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API DriveSystem& LinuxDrives();
+// The process's native implementation (built on first use).
+ZEL_API DriveSystem& NativeDrives();
 // The implementation in force, which the modules call.
 ZEL_API DriveSystem& Drives();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API DriveSystem* SetDrivesBackend(DriveSystem* backend);
 

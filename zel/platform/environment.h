@@ -25,11 +25,11 @@ class ZEL_API Environment {
   virtual std::optional<std::string> Get(std::string_view name) = 0;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API Environment& LinuxEnvironment();
+// The process's native implementation (built on first use).
+ZEL_API Environment& NativeEnvironment();
 // The implementation in force, which the modules call.
 ZEL_API Environment& Env();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API Environment* SetEnvironmentBackend(Environment* backend);
 

@@ -9,7 +9,7 @@
 // closes them with Close().
 //
 // The implementation in force is Files(); tests install a subclass of
-// LinuxFileSystem that overrides one operation (a write that reports ENOSPC, a
+// NativeFileSystem that overrides one operation (a write that reports ENOSPC, a
 // rename that reports EACCES) with SetFilesBackend or ScopedBackend (see
 // backend.h).
 #pragma once
@@ -213,7 +213,7 @@ class ZEL_API FileSystem {
 // opendir, copy_file_range, fallocate, renameat2 and utimensat; the entries
 // of open folders through openat, unlinkat, mkdirat, readlinkat and
 // symlinkat with O_NOFOLLOW.
-class ZEL_API LinuxFileSystem : public FileSystem {
+class ZEL_API NativeFileSystem : public FileSystem {
  public:
   int Status(const std::string& path, bool follow, FileStatus& out) override;
   int StatusOf(int fd, FileStatus& out) override;
@@ -251,11 +251,11 @@ class ZEL_API LinuxFileSystem : public FileSystem {
   int MakeSymlinkAt(const std::string& target, int dir, const std::string& name) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API FileSystem& LinuxFiles();
+// The process's native implementation (built on first use).
+ZEL_API FileSystem& NativeFiles();
 // The implementation in force, which the modules call.
 ZEL_API FileSystem& Files();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API FileSystem* SetFilesBackend(FileSystem* backend);
 

@@ -70,12 +70,12 @@ class ZEL_API FontServices {
 // The fontconfig implementation described above. Each instance loads its own
 // fontconfig configuration (the system's and the user's font settings, read
 // once, on the first font query) and releases it when destroyed.
-class ZEL_API LinuxFontServices : public FontServices {
+class ZEL_API NativeFontServices : public FontServices {
  public:
-  LinuxFontServices();
-  ~LinuxFontServices() override;
-  LinuxFontServices(const LinuxFontServices&) = delete;
-  LinuxFontServices& operator=(const LinuxFontServices&) = delete;
+  NativeFontServices();
+  ~NativeFontServices() override;
+  NativeFontServices(const NativeFontServices&) = delete;
+  NativeFontServices& operator=(const NativeFontServices&) = delete;
 
   bool FindFace(const FontRequest& request, FontFace& face) override;
   bool IsInstalled(const std::string& family) override;
@@ -88,11 +88,11 @@ class ZEL_API LinuxFontServices : public FontServices {
   void* config_ = nullptr;
 };
 
-// The process's one LinuxFontServices.
-ZEL_API FontServices& LinuxFonts();
-// The implementation in force (the Linux one unless a test installed another).
+// The process's one NativeFontServices.
+ZEL_API FontServices& NativeFonts();
+// The implementation in force (the native one unless a test installed another).
 ZEL_API FontServices& Fonts();
-// Installs `backend` (nullptr: the Linux one); returns the previous one.
+// Installs `backend` (nullptr: the native one); returns the previous one.
 ZEL_API FontServices* SetFontsBackend(FontServices* backend);
 
 }  // namespace zel::platform

@@ -32,17 +32,17 @@ class ZEL_API InterruptServices {
 };
 
 // The Linux implementation (sigaction for SIGINT and SIGTERM).
-class ZEL_API LinuxInterruptServices : public InterruptServices {
+class ZEL_API NativeInterruptServices : public InterruptServices {
  public:
   int Catch(StopRequestHandler handler) override;
   void Release() override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API InterruptServices& LinuxInterrupts();
+// The process's native implementation (built on first use).
+ZEL_API InterruptServices& NativeInterrupts();
 // The implementation in force, which the tool calls.
 ZEL_API InterruptServices& Interrupts();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API InterruptServices* SetInterruptsBackend(InterruptServices* backend);
 

@@ -44,11 +44,11 @@ class ZEL_API MimeDatabase {
   virtual std::string OpenCommand(std::string_view mime_type) = 0;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API MimeDatabase& LinuxMime();
+// The process's native implementation (built on first use).
+ZEL_API MimeDatabase& NativeMime();
 // The implementation in force, which the modules call.
 ZEL_API MimeDatabase& Mime();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API MimeDatabase* SetMimeBackend(MimeDatabase* backend);
 

@@ -42,11 +42,11 @@ class ZEL_API Network {
   virtual int Adapters(std::vector<NetAdapter>& adapters) = 0;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API Network& LinuxNetwork();
+// The process's native implementation (built on first use).
+ZEL_API Network& NativeNetwork();
 // The implementation in force, which the modules call.
 ZEL_API Network& Net();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API Network* SetNetworkBackend(Network* backend);
 

@@ -70,17 +70,17 @@ class ZEL_API PrintServices {
 };
 
 // The cairo PDF implementation described above.
-class ZEL_API LinuxPrintServices : public PrintServices {
+class ZEL_API NativePrintServices : public PrintServices {
  public:
   std::unique_ptr<PrintDocument> BeginDocument(const std::string& title, DocumentWriter writer,
                                                std::string& error) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API PrintServices& LinuxPrinting();
+// The process's native implementation (built on first use).
+ZEL_API PrintServices& NativePrinting();
 // The implementation in force, which the modules call.
 ZEL_API PrintServices& Printing();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API PrintServices* SetPrintingBackend(PrintServices* backend);
 

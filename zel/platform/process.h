@@ -75,7 +75,7 @@ class ZEL_API ProcessServices {
 };
 
 // The Linux implementation described above.
-class ZEL_API LinuxProcessServices : public ProcessServices {
+class ZEL_API NativeProcessServices : public ProcessServices {
  public:
   int ProcessorCount() override;
   PrioritySnapshot SavePriorities() override;
@@ -84,11 +84,11 @@ class ZEL_API LinuxProcessServices : public ProcessServices {
   uint64_t TickCount() override;
 };
 
-// The process's one LinuxProcessServices.
-ZEL_API ProcessServices& LinuxProcess();
-// The implementation in force (the Linux one unless a test installed another).
+// The process's one NativeProcessServices.
+ZEL_API ProcessServices& NativeProcess();
+// The implementation in force (the native one unless a test installed another).
 ZEL_API ProcessServices& Process();
-// Installs `backend` (nullptr: the Linux one); returns the previous one.
+// Installs `backend` (nullptr: the native one); returns the previous one.
 ZEL_API ProcessServices* SetProcessBackend(ProcessServices* backend);
 
 // Saves the calling thread's priorities, raises them as far as permitted, and

@@ -56,15 +56,15 @@ class ZEL_API ProcessorInstructions {
 };
 
 // The implementation described above.
-class ZEL_API LinuxProcessorInstructions : public ProcessorInstructions {
+class ZEL_API NativeProcessorInstructions : public ProcessorInstructions {
  public:
   bool IdInstructionAvailable() override;
   CpuIdRegisters CpuId(uint32_t leaf) override;
   uint64_t TimeStampCounter() override;
 };
 
-// The process's one LinuxProcessorInstructions.
-ZEL_API ProcessorInstructions& LinuxProcessor();
+// The process's one NativeProcessorInstructions.
+ZEL_API ProcessorInstructions& NativeProcessor();
 // The implementation in force (the real one unless a test installed another).
 ZEL_API ProcessorInstructions& Processor();
 // Installs `backend` (nullptr: the real one); returns the previous one.

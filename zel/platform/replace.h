@@ -87,7 +87,7 @@ class ZEL_API ReplaceServices {
 // The Linux implementation (fstatat, faccessat, readlink, getrandom, openat
 // with O_EXCL | O_NOFOLLOW, O_TMPFILE, pread / pwrite, ftruncate, fsync,
 // fchown, fchmod, renameat, unlinkat).
-class ZEL_API LinuxReplaceServices : public ReplaceServices {
+class ZEL_API NativeReplaceServices : public ReplaceServices {
  public:
   int Inspect(int folder, const std::string& path, bool follow, ReplaceTarget& out) override;
   int CheckWritable(int folder, const std::string& path, bool effective_ids) override;
@@ -106,11 +106,11 @@ class ZEL_API LinuxReplaceServices : public ReplaceServices {
   int SyncFolderNamed(const std::string& path) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API ReplaceServices& LinuxReplace();
+// The process's native implementation (built on first use).
+ZEL_API ReplaceServices& NativeReplace();
 // The implementation in force, which the runtime's safe replacement calls.
 ZEL_API ReplaceServices& Replace();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API ReplaceServices* SetReplaceBackend(ReplaceServices* backend);
 

@@ -43,7 +43,7 @@ class ZEL_API ScratchSpace {
 
 // The Linux implementation: mkdtemp, mkstemp and unlink, and memfd_create
 // read back with pread.
-class ZEL_API LinuxScratchSpace : public ScratchSpace {
+class ZEL_API NativeScratchSpace : public ScratchSpace {
  public:
   int OpenNamelessFile(const std::string& dir, const std::string& prefix, int& fd) override;
   int MakePrivateFolder(const std::string& parent, const std::string& prefix,
@@ -53,11 +53,11 @@ class ZEL_API LinuxScratchSpace : public ScratchSpace {
                            std::string& bytes) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API ScratchSpace& LinuxScratch();
+// The process's native implementation (built on first use).
+ZEL_API ScratchSpace& NativeScratch();
 // The implementation in force, which the modules and the tool call.
 ZEL_API ScratchSpace& Scratch();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API ScratchSpace* SetScratchBackend(ScratchSpace* backend);
 

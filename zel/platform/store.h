@@ -129,7 +129,7 @@ class ZEL_API ConfigStore {
 ZEL_API std::string StoreDirectory();
 
 // The process's SQLite store (built on first use).
-ZEL_API ConfigStore& LinuxStore();
+ZEL_API ConfigStore& NativeStore();
 // The implementation in force, which the modules call.
 ZEL_API ConfigStore& Store();
 // Installs backend (nullptr: the Linux store) and returns the one that was

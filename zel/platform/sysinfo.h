@@ -46,11 +46,11 @@ class ZEL_API SystemInfo {
   virtual void SecureRandom(void* buffer, size_t count) = 0;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API SystemInfo& LinuxSystemInfo();
+// The process's native implementation (built on first use).
+ZEL_API SystemInfo& NativeSystemInfo();
 // The implementation in force, which the modules call.
 ZEL_API SystemInfo& SysInfo();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API SystemInfo* SetSystemInfoBackend(SystemInfo* backend);
 

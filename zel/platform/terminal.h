@@ -27,16 +27,16 @@ class ZEL_API TerminalServices {
 };
 
 // The Linux implementation (isatty).
-class ZEL_API LinuxTerminalServices : public TerminalServices {
+class ZEL_API NativeTerminalServices : public TerminalServices {
  public:
   bool IsTerminal(int fd) override;
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API TerminalServices& LinuxTerminal();
+// The process's native implementation (built on first use).
+ZEL_API TerminalServices& NativeTerminal();
 // The implementation in force, which the tool calls.
 ZEL_API TerminalServices& Terminal();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API TerminalServices* SetTerminalBackend(TerminalServices* backend);
 

@@ -51,7 +51,7 @@ class ZEL_API TrashSystem {
 };
 
 // The freedesktop.org trash described above.
-class ZEL_API LinuxTrashSystem : public TrashSystem {
+class ZEL_API NativeTrashSystem : public TrashSystem {
  public:
   int MoveToTrash(const std::string& path, std::string& trashed_as) override;
   std::string HomeTrash() override;
@@ -63,11 +63,11 @@ class ZEL_API LinuxTrashSystem : public TrashSystem {
   virtual std::string MountTop(const std::string& folder, uint64_t device);
 };
 
-// The process's Linux implementation (built on first use).
-ZEL_API TrashSystem& LinuxTrash();
+// The process's native implementation (built on first use).
+ZEL_API TrashSystem& NativeTrash();
 // The implementation in force, which the modules call.
 ZEL_API TrashSystem& Trash();
-// Installs backend (nullptr: the Linux implementation) and returns the one
+// Installs backend (nullptr: the native implementation) and returns the one
 // that was in force before.
 ZEL_API TrashSystem* SetTrashBackend(TrashSystem* backend);
 

@@ -9,11 +9,7 @@
 #include <cerrno>
 #include <fstream>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
-
-Network::~Network() = default;
 
 namespace {
 
@@ -29,7 +25,7 @@ int LinkType(const std::string& name) {
   return type;
 }
 
-class LinuxNet final : public Network {
+class NativeNet final : public Network {
  public:
   int Adapters(std::vector<NetAdapter>& adapters) override {
     adapters.clear();
@@ -65,18 +61,11 @@ class LinuxNet final : public Network {
   }
 };
 
-BackendSlot<Network>& Slot() {
-  static BackendSlot<Network> slot(&LinuxNetwork);
-  return slot;
-}
-
 }  // namespace
 
-Network& LinuxNetwork() {
-  static LinuxNet net;
+Network& NativeNetwork() {
+  static NativeNet net;
   return net;
 }
-Network& Net() { return Slot().Get(); }
-Network* SetNetworkBackend(Network* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

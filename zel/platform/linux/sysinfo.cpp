@@ -12,14 +12,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "zel/platform/backend.h"
-
 // The sanitizer runtime's allocator count, present only when it is linked in.
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
 
 namespace zel::platform {
-
-SystemInfo::~SystemInfo() = default;
 
 namespace {
 
@@ -28,7 +24,7 @@ bool IsDirectory(const char* path) {
   return path && path[0] == '/' && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-class LinuxSysInfo final : public SystemInfo {
+class NativeSysInfo final : public SystemInfo {
  public:
   std::string SystemDirectory() override { return "/usr/lib"; }
   std::string OsDirectory() override { return "/usr"; }
@@ -95,18 +91,11 @@ class LinuxSysInfo final : public SystemInfo {
   }
 };
 
-BackendSlot<SystemInfo>& Slot() {
-  static BackendSlot<SystemInfo> slot(&LinuxSystemInfo);
-  return slot;
-}
-
 }  // namespace
 
-SystemInfo& LinuxSystemInfo() {
-  static LinuxSysInfo info;
+SystemInfo& NativeSystemInfo() {
+  static NativeSysInfo info;
   return info;
 }
-SystemInfo& SysInfo() { return Slot().Get(); }
-SystemInfo* SetSystemInfoBackend(SystemInfo* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

@@ -8,8 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
 namespace {
 
@@ -29,16 +27,9 @@ std::string Unescape(const std::string& s) {
   return out;
 }
 
-BackendSlot<DriveSystem>& Slot() {
-  static BackendSlot<DriveSystem> slot(&LinuxDrives);
-  return slot;
-}
-
 }  // namespace
 
-DriveSystem::~DriveSystem() = default;
-
-int LinuxDriveSystem::MountTable(std::vector<MountEntry>& out) {
+int NativeDriveSystem::MountTable(std::vector<MountEntry>& out) {
   out.clear();
   std::ifstream in("/proc/self/mountinfo");
   if (!in) return errno != 0 ? errno : ENOENT;
@@ -62,7 +53,7 @@ int LinuxDriveSystem::MountTable(std::vector<MountEntry>& out) {
   return 0;
 }
 
-int LinuxDriveSystem::Space(const std::string& path, SpaceInfo& out) {
+int NativeDriveSystem::Space(const std::string& path, SpaceInfo& out) {
   out = SpaceInfo{};
   struct statvfs v {};
   if (path.empty() || ::statvfs(path.c_str(), &v) != 0) return path.empty() ? ENOENT : errno;
@@ -71,7 +62,7 @@ int LinuxDriveSystem::Space(const std::string& path, SpaceInfo& out) {
   return 0;
 }
 
-int LinuxDriveSystem::ReadOnly(const std::string& path, bool& read_only) {
+int NativeDriveSystem::ReadOnly(const std::string& path, bool& read_only) {
   read_only = false;
   struct statvfs v {};
   if (path.empty() || ::statvfs(path.c_str(), &v) != 0) return path.empty() ? ENOENT : errno;
@@ -79,7 +70,7 @@ int LinuxDriveSystem::ReadOnly(const std::string& path, bool& read_only) {
   return 0;
 }
 
-bool LinuxDriveSystem::Removable(const std::string& device) {
+bool NativeDriveSystem::Removable(const std::string& device) {
   struct stat st {};
   if (device.rfind("/dev/", 0) != 0 || ::stat(device.c_str(), &st) != 0 || !S_ISBLK(st.st_mode))
     return false;
@@ -94,13 +85,9 @@ bool LinuxDriveSystem::Removable(const std::string& device) {
   return false;
 }
 
-DriveSystem& LinuxDrives() {
-  static LinuxDriveSystem drives;
+DriveSystem& NativeDrives() {
+  static NativeDriveSystem drives;
   return drives;
 }
-
-DriveSystem& Drives() { return Slot().Get(); }
-
-DriveSystem* SetDrivesBackend(DriveSystem* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

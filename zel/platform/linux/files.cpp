@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
 namespace {
 
@@ -153,16 +151,9 @@ int RenameIn(int from_dir, const char* from, int to_dir, const char* to, bool re
   return ::renameat(from_dir, from, to_dir, to) == 0 ? 0 : errno;
 }
 
-BackendSlot<FileSystem>& Slot() {
-  static BackendSlot<FileSystem> slot(&LinuxFiles);
-  return slot;
-}
-
 }  // namespace
 
-FileSystem::~FileSystem() = default;
-
-int LinuxFileSystem::Status(const std::string& path, bool follow, FileStatus& out) {
+int NativeFileSystem::Status(const std::string& path, bool follow, FileStatus& out) {
   if (BadPath(path)) {
     out = FileStatus{};
     return ENOENT;
@@ -170,11 +161,11 @@ int LinuxFileSystem::Status(const std::string& path, bool follow, FileStatus& ou
   return StatxInto(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, out);
 }
 
-int LinuxFileSystem::StatusOf(int fd, FileStatus& out) {
+int NativeFileSystem::StatusOf(int fd, FileStatus& out) {
   return StatxInto(fd, "", AT_EMPTY_PATH, out);
 }
 
-int LinuxFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
+int NativeFileSystem::List(const std::string& dir, std::vector<DirEntry>& out) {
   out.clear();
   if (BadPath(dir)) return ENOENT;
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -187,12 +178,12 @@ static_assert(kAccessExists == F_OK && kAccessExecute == X_OK && kAccessWrite ==
 static_assert(kOwnerRead == S_IRUSR && kOwnerWrite == S_IWUSR && kOwnerExecute == S_IXUSR &&
               kOwnerAll == S_IRWXU);
 
-int LinuxFileSystem::Access(const std::string& path, int how) {
+int NativeFileSystem::Access(const std::string& path, int how) {
   if (BadPath(path)) return ENOENT;
   return ::faccessat(AT_FDCWD, path.c_str(), how, AT_EACCESS) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::RealPath(const std::string& path, std::string& out) {
+int NativeFileSystem::RealPath(const std::string& path, std::string& out) {
   if (BadPath(path)) return ENOENT;
   std::unique_ptr<char, decltype(&std::free)> p(::realpath(path.c_str(), nullptr), &std::free);
   if (!p) return errno;
@@ -200,23 +191,23 @@ int LinuxFileSystem::RealPath(const std::string& path, std::string& out) {
   return 0;
 }
 
-int LinuxFileSystem::CurrentDir(std::string& out) {
+int NativeFileSystem::CurrentDir(std::string& out) {
   std::unique_ptr<char, decltype(&std::free)> p(::getcwd(nullptr, 0), &std::free);
   if (!p) return errno;
   out = p.get();
   return 0;
 }
 
-int LinuxFileSystem::OpenRead(const std::string& path, int& fd) {
+int NativeFileSystem::OpenRead(const std::string& path, int& fd) {
   fd = -1;
   if (BadPath(path)) return ENOENT;
   fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   return fd < 0 ? errno : 0;
 }
 
-int LinuxFileSystem::Close(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
+int NativeFileSystem::Close(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
 
-int LinuxFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {
+int NativeFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {
   got = 0;
   for (;;) {
     const ssize_t n = ::read(fd, buf, len);
@@ -228,7 +219,7 @@ int LinuxFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {
   }
 }
 
-int LinuxFileSystem::Write(int fd, const void* buf, size_t len) {
+int NativeFileSystem::Write(int fd, const void* buf, size_t len) {
   const auto* p = static_cast<const char*>(buf);
   while (len > 0) {
     const ssize_t n = ::write(fd, p, len);
@@ -243,7 +234,7 @@ int LinuxFileSystem::Write(int fd, const void* buf, size_t len) {
   return 0;
 }
 
-int LinuxFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {
+int NativeFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {
   copied = 0;
   for (;;) {
     const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, len, 0);
@@ -255,7 +246,7 @@ int LinuxFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {
   }
 }
 
-int LinuxFileSystem::Reserve(int fd, uint64_t size) {
+int NativeFileSystem::Reserve(int fd, uint64_t size) {
   if (size > static_cast<uint64_t>(INT64_MAX)) return EFBIG;
   for (;;) {
     if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) return 0;
@@ -263,75 +254,75 @@ int LinuxFileSystem::Reserve(int fd, uint64_t size) {
   }
 }
 
-int LinuxFileSystem::SetMode(int fd, uint32_t mode) {
+int NativeFileSystem::SetMode(int fd, uint32_t mode) {
   return ::fchmod(fd, static_cast<mode_t>(mode & 07777)) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::SetTimes(int fd, const FileTimeSpec* access, const FileTimeSpec* modify) {
+int NativeFileSystem::SetTimes(int fd, const FileTimeSpec* access, const FileTimeSpec* modify) {
   const timespec ts[2] = {ToTimespec(access), ToTimespec(modify)};
   return ::futimens(fd, ts) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::SetTimes(const std::string& path, const FileTimeSpec* access,
+int NativeFileSystem::SetTimes(const std::string& path, const FileTimeSpec* access,
                               const FileTimeSpec* modify) {
   if (BadPath(path)) return ENOENT;
   const timespec ts[2] = {ToTimespec(access), ToTimespec(modify)};
   return ::utimensat(AT_FDCWD, path.c_str(), ts, 0) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::Rename(const std::string& from, const std::string& to) {
+int NativeFileSystem::Rename(const std::string& from, const std::string& to) {
   if (BadPath(from) || BadPath(to)) return ENOENT;
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+int NativeFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
   if (BadPath(from) || BadPath(to)) return ENOENT;
   return RenameIn(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), false);
 }
 
-int LinuxFileSystem::Unlink(const std::string& path) {
+int NativeFileSystem::Unlink(const std::string& path) {
   if (BadPath(path)) return ENOENT;
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::RemoveDir(const std::string& path) {
+int NativeFileSystem::RemoveDir(const std::string& path) {
   if (BadPath(path)) return ENOENT;
   return ::rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::MakeDir(const std::string& path, uint32_t mode) {
+int NativeFileSystem::MakeDir(const std::string& path, uint32_t mode) {
   if (BadPath(path)) return ENOENT;
   return ::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::ReadLink(const std::string& path, std::string& target) {
+int NativeFileSystem::ReadLink(const std::string& path, std::string& target) {
   if (BadPath(path)) return ENOENT;
   return ReadLinkIn(AT_FDCWD, path.c_str(), target);
 }
 
-int LinuxFileSystem::MakeSymlink(const std::string& target, const std::string& path) {
+int NativeFileSystem::MakeSymlink(const std::string& target, const std::string& path) {
   if (BadPath(path) || target.find('\0') != std::string::npos) return ENOENT;
   return ::symlink(target.c_str(), path.c_str()) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::OpenFolder(const std::string& path, bool follow, int& fd) {
+int NativeFileSystem::OpenFolder(const std::string& path, bool follow, int& fd) {
   fd = -1;
   if (BadPath(path)) return ENOENT;
   return OpenRetrying(AT_FDCWD, path.c_str(),
                       O_RDONLY | O_DIRECTORY | O_NOCTTY | (follow ? 0 : O_NOFOLLOW), fd);
 }
 
-int LinuxFileSystem::OpenFolderAt(int dir, const std::string& name, int& fd) {
+int NativeFileSystem::OpenFolderAt(int dir, const std::string& name, int& fd) {
   fd = -1;
   if (BadName(name)) return EINVAL;
   return OpenRetrying(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NOCTTY, fd);
 }
 
-int LinuxFileSystem::OpenParent(int dir, int& fd) {
+int NativeFileSystem::OpenParent(int dir, int& fd) {
   return OpenRetrying(dir, "..", O_RDONLY | O_DIRECTORY, fd);
 }
 
-int LinuxFileSystem::ListAt(int dir, std::vector<DirEntry>& out) {
+int NativeFileSystem::ListAt(int dir, std::vector<DirEntry>& out) {
   out.clear();
   // A descriptor of its own, so the listing starts at the first entry and
   // leaves the position of `dir` alone.
@@ -340,7 +331,7 @@ int LinuxFileSystem::ListAt(int dir, std::vector<DirEntry>& out) {
   return err != 0 ? err : ListAndClose(fd, out);
 }
 
-int LinuxFileSystem::StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) {
+int NativeFileSystem::StatusAt(int dir, const std::string& name, bool follow, FileStatus& out) {
   if (BadName(name)) {
     out = FileStatus{};
     return EINVAL;
@@ -348,46 +339,42 @@ int LinuxFileSystem::StatusAt(int dir, const std::string& name, bool follow, Fil
   return StatxInto(dir, name.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, out);
 }
 
-int LinuxFileSystem::OpenReadAt(int dir, const std::string& name, int& fd) {
+int NativeFileSystem::OpenReadAt(int dir, const std::string& name, int& fd) {
   fd = -1;
   if (BadName(name)) return EINVAL;
   return OpenRetrying(dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY, fd);
 }
 
-int LinuxFileSystem::UnlinkAt(int dir, const std::string& name, bool folder) {
+int NativeFileSystem::UnlinkAt(int dir, const std::string& name, bool folder) {
   if (BadName(name)) return EINVAL;
   return ::unlinkat(dir, name.c_str(), folder ? AT_REMOVEDIR : 0) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::MakeDirAt(int dir, const std::string& name, uint32_t mode) {
+int NativeFileSystem::MakeDirAt(int dir, const std::string& name, uint32_t mode) {
   if (BadName(name)) return EINVAL;
   return ::mkdirat(dir, name.c_str(), static_cast<mode_t>(mode)) == 0 ? 0 : errno;
 }
 
-int LinuxFileSystem::RenameAt(int dir, const std::string& from, const std::string& to,
+int NativeFileSystem::RenameAt(int dir, const std::string& from, const std::string& to,
                               bool replace) {
   if (BadName(from) || BadName(to)) return EINVAL;
   return RenameIn(dir, from.c_str(), dir, to.c_str(), replace);
 }
 
-int LinuxFileSystem::ReadLinkAt(int dir, const std::string& name, std::string& target) {
+int NativeFileSystem::ReadLinkAt(int dir, const std::string& name, std::string& target) {
   if (BadName(name)) return EINVAL;
   return ReadLinkIn(dir, name.c_str(), target);
 }
 
-int LinuxFileSystem::MakeSymlinkAt(const std::string& target, int dir, const std::string& name) {
+int NativeFileSystem::MakeSymlinkAt(const std::string& target, int dir, const std::string& name) {
   if (BadName(name)) return EINVAL;
   if (target.find('\0') != std::string::npos) return ENOENT;
   return ::symlinkat(target.c_str(), dir, name.c_str()) == 0 ? 0 : errno;
 }
 
-FileSystem& LinuxFiles() {
-  static LinuxFileSystem files;
+FileSystem& NativeFiles() {
+  static NativeFileSystem files;
   return files;
 }
-
-FileSystem& Files() { return Slot().Get(); }
-
-FileSystem* SetFilesBackend(FileSystem* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

@@ -8,8 +8,6 @@
 #include <list>
 #include <mutex>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
 namespace {
 
@@ -47,16 +45,9 @@ int CookieClose(void* cookie) {
   return 0;
 }
 
-BackendSlot<DescriptorServices>& Slot() {
-  static BackendSlot<DescriptorServices> slot(&LinuxDescriptors);
-  return slot;
-}
-
 }  // namespace
 
-DescriptorServices::~DescriptorServices() = default;
-
-int LinuxDescriptorServices::OpenFile(const std::string& path, OpenFor how, int& fd) {
+int NativeDescriptorServices::OpenFile(const std::string& path, OpenFor how, int& fd) {
   int flags = O_RDONLY;
   switch (how) {
     case OpenFor::kReading:
@@ -81,7 +72,7 @@ int LinuxDescriptorServices::OpenFile(const std::string& path, OpenFor how, int&
   return fd < 0 ? errno : 0;
 }
 
-int LinuxDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got) {
+int NativeDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got) {
   got = 0;
   for (;;) {
     const ssize_t n = ::read(fd, buffer, len);
@@ -93,12 +84,12 @@ int LinuxDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got)
   }
 }
 
-int LinuxDescriptorServices::Rewind(int fd) {
+int NativeDescriptorServices::Rewind(int fd) {
   const off_t at = ::lseek(fd, 0, SEEK_SET);
   return at == 0 ? 0 : at < 0 ? errno : EIO;
 }
 
-int LinuxDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) {
+int NativeDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) {
   const int whence = from == SeekFrom::kStart     ? SEEK_SET
                      : from == SeekFrom::kCurrent ? SEEK_CUR
                                                   : SEEK_END;
@@ -107,7 +98,7 @@ int LinuxDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_t
   return r < 0 ? errno : 0;
 }
 
-int LinuxDescriptorServices::WriteSome(int fd, const void* data, size_t len, size_t& written) {
+int NativeDescriptorServices::WriteSome(int fd, const void* data, size_t len, size_t& written) {
   written = 0;
   for (;;) {
     const ssize_t n = ::write(fd, data, len);
@@ -119,11 +110,11 @@ int LinuxDescriptorServices::WriteSome(int fd, const void* data, size_t len, siz
   }
 }
 
-int LinuxDescriptorServices::Truncate(int fd, uint64_t size) {
+int NativeDescriptorServices::Truncate(int fd, uint64_t size) {
   return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
-int LinuxDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
+int NativeDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
   const auto* p = static_cast<const char*>(data);
   while (len > 0) {
     const ssize_t w = ::write(fd, p, len);
@@ -138,11 +129,11 @@ int LinuxDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
   return 0;
 }
 
-int LinuxDescriptorServices::Sync(int fd) { return ::fsync(fd) == 0 ? 0 : errno; }
+int NativeDescriptorServices::Sync(int fd) { return ::fsync(fd) == 0 ? 0 : errno; }
 
-int LinuxDescriptorServices::Close(int fd) { return ::close(fd) == 0 ? 0 : errno; }
+int NativeDescriptorServices::Close(int fd) { return ::close(fd) == 0 ? 0 : errno; }
 
-int LinuxDescriptorServices::Identify(const std::string& path, FileIdentity& id) {
+int NativeDescriptorServices::Identify(const std::string& path, FileIdentity& id) {
   id = FileIdentity();
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return errno;
@@ -150,7 +141,7 @@ int LinuxDescriptorServices::Identify(const std::string& path, FileIdentity& id)
   return 0;
 }
 
-int LinuxDescriptorServices::IdentifyOpen(int fd, FileIdentity& id) {
+int NativeDescriptorServices::IdentifyOpen(int fd, FileIdentity& id) {
   id = FileIdentity();
   struct stat st {};
   if (::fstat(fd, &st) != 0) return errno;
@@ -158,11 +149,11 @@ int LinuxDescriptorServices::IdentifyOpen(int fd, FileIdentity& id) {
   return 0;
 }
 
-int LinuxDescriptorServices::CheckReadable(const std::string& path) {
+int NativeDescriptorServices::CheckReadable(const std::string& path) {
   return ::access(path.c_str(), R_OK) == 0 ? 0 : errno;
 }
 
-std::FILE* LinuxDescriptorServices::OpenWriteFunctionStream(WriteFunction write) {
+std::FILE* NativeDescriptorServices::OpenWriteFunctionStream(WriteFunction write) {
   WriteCookie* cookie;
   {
     const std::lock_guard<std::mutex> lock(g_cookies_lock);
@@ -176,15 +167,9 @@ std::FILE* LinuxDescriptorServices::OpenWriteFunctionStream(WriteFunction write)
   return stream;
 }
 
-DescriptorServices& LinuxDescriptors() {
-  static LinuxDescriptorServices descriptors;
+DescriptorServices& NativeDescriptors() {
+  static NativeDescriptorServices descriptors;
   return descriptors;
-}
-
-DescriptorServices& Descriptors() { return Slot().Get(); }
-
-DescriptorServices* SetDescriptorsBackend(DescriptorServices* backend) {
-  return Slot().Set(backend);
 }
 
 }  // namespace zel::platform

@@ -35,23 +35,16 @@ int NiceFloor() {
   return 20 - static_cast<int>(limit.rlim_cur);
 }
 
-BackendSlot<ProcessServices>& Slot() {
-  static BackendSlot<ProcessServices> slot(&LinuxProcess);
-  return slot;
-}
-
 }  // namespace
-
-ProcessServices::~ProcessServices() = default;
 
 uint64_t ProcessServices::ProcessId() { return static_cast<uint64_t>(::getpid()); }
 
-int LinuxProcessServices::ProcessorCount() {
+int NativeProcessServices::ProcessorCount() {
   const long count = ::sysconf(_SC_NPROCESSORS_ONLN);
   return count > 0 ? static_cast<int>(count) : 1;
 }
 
-PrioritySnapshot LinuxProcessServices::SavePriorities() {
+PrioritySnapshot NativeProcessServices::SavePriorities() {
   PrioritySnapshot snapshot;
   CurrentNice(snapshot.nice);
   const int policy = ::sched_getscheduler(0);
@@ -61,7 +54,7 @@ PrioritySnapshot LinuxProcessServices::SavePriorities() {
   return snapshot;
 }
 
-bool LinuxProcessServices::RaisePriorities() {
+bool NativeProcessServices::RaisePriorities() {
   bool raised = false;
   int nice = 0;
   if (CurrentNice(nice) && nice > kHighestNice) {
@@ -81,7 +74,7 @@ bool LinuxProcessServices::RaisePriorities() {
   return raised;
 }
 
-void LinuxProcessServices::RestorePriorities(const PrioritySnapshot& saved) {
+void NativeProcessServices::RestorePriorities(const PrioritySnapshot& saved) {
   struct sched_param param {};
   param.sched_priority = saved.rt_priority;
   const int policy = ::sched_getscheduler(0);
@@ -94,24 +87,15 @@ void LinuxProcessServices::RestorePriorities(const PrioritySnapshot& saved) {
   if (CurrentNice(nice) && nice != saved.nice) ::setpriority(PRIO_PROCESS, 0, saved.nice);
 }
 
-uint64_t LinuxProcessServices::TickCount() {
+uint64_t NativeProcessServices::TickCount() {
   struct timespec now {};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
 }
 
-ProcessServices& LinuxProcess() {
-  static LinuxProcessServices linux_process;
+ProcessServices& NativeProcess() {
+  static NativeProcessServices linux_process;
   return linux_process;
 }
-
-ProcessServices& Process() { return Slot().Get(); }
-
-ProcessServices* SetProcessBackend(ProcessServices* backend) { return Slot().Set(backend); }
-
-RaisedPriorities::RaisedPriorities()
-    : process_(Process()), saved_(process_.SavePriorities()), raised_(process_.RaisePriorities()) {}
-
-RaisedPriorities::~RaisedPriorities() { process_.RestorePriorities(saved_); }
 
 }  // namespace zel::platform

@@ -7,24 +7,16 @@
 #include <cerrno>
 #include <string>
 
-#include "zel/platform/backend.h"
 #include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
 namespace {
 
-BackendSlot<ScratchSpace>& Slot() {
-  static BackendSlot<ScratchSpace> slot(&LinuxScratch);
-  return slot;
-}
-
 using internal::FdCloser;
 
 }  // namespace
 
-ScratchSpace::~ScratchSpace() = default;
-
-int LinuxScratchSpace::MakePrivateFolder(const std::string& parent, const std::string& prefix,
+int NativeScratchSpace::MakePrivateFolder(const std::string& parent, const std::string& prefix,
                                          std::string& folder) {
   folder.clear();
   std::string pattern = parent;
@@ -35,7 +27,7 @@ int LinuxScratchSpace::MakePrivateFolder(const std::string& parent, const std::s
   return 0;
 }
 
-int LinuxScratchSpace::OpenNamelessFile(const std::string& dir, const std::string& prefix,
+int NativeScratchSpace::OpenNamelessFile(const std::string& dir, const std::string& prefix,
                                         int& fd) {
   std::string pattern = dir;
   if (!pattern.empty() && pattern.back() != '/') pattern += '/';
@@ -46,7 +38,7 @@ int LinuxScratchSpace::OpenNamelessFile(const std::string& dir, const std::strin
   return 0;
 }
 
-int LinuxScratchSpace::CaptureAnonymousFile(
+int NativeScratchSpace::CaptureAnonymousFile(
     const std::string& label, const std::function<void(const std::string& path)>& write,
     std::string& bytes) {
   bytes.clear();
@@ -65,13 +57,9 @@ int LinuxScratchSpace::CaptureAnonymousFile(
   }
 }
 
-ScratchSpace& LinuxScratch() {
-  static LinuxScratchSpace scratch;
+ScratchSpace& NativeScratch() {
+  static NativeScratchSpace scratch;
   return scratch;
 }
-
-ScratchSpace& Scratch() { return Slot().Get(); }
-
-ScratchSpace* SetScratchBackend(ScratchSpace* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

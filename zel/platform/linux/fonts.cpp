@@ -8,11 +8,6 @@
 namespace zel::platform {
 namespace {
 
-BackendSlot<FontServices>& Slot() {
-  static BackendSlot<FontServices> slot(&LinuxFonts);
-  return slot;
-}
-
 struct PatternDeleter {
   void operator()(FcPattern* p) const { FcPatternDestroy(p); }
 };
@@ -43,20 +38,18 @@ Pattern Match(FcConfig* config, const FontRequest& request) {
 
 }  // namespace
 
-FontServices::~FontServices() = default;
+NativeFontServices::NativeFontServices() = default;
 
-LinuxFontServices::LinuxFontServices() = default;
-
-void* LinuxFontServices::Config() {
+void* NativeFontServices::Config() {
   std::call_once(loaded_, [this] { config_ = FcInitLoadConfigAndFonts(); });
   return config_;
 }
 
-LinuxFontServices::~LinuxFontServices() {
+NativeFontServices::~NativeFontServices() {
   if (config_ != nullptr) FcConfigDestroy(static_cast<FcConfig*>(config_));
 }
 
-bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
+bool NativeFontServices::FindFace(const FontRequest& request, FontFace& face) {
   auto* config = static_cast<FcConfig*>(Config());
   if (config == nullptr) return false;
   const Pattern match = Match(config, request);
@@ -77,7 +70,7 @@ bool LinuxFontServices::FindFace(const FontRequest& request, FontFace& face) {
   return true;
 }
 
-bool LinuxFontServices::IsInstalled(const std::string& family) {
+bool NativeFontServices::IsInstalled(const std::string& family) {
   auto* config = static_cast<FcConfig*>(Config());
   if (family.empty() || config == nullptr) return false;
   Pattern pattern(FcPatternCreate());
@@ -91,7 +84,7 @@ bool LinuxFontServices::IsInstalled(const std::string& family) {
   return fonts && fonts->nfont > 0;
 }
 
-std::string LinuxFontServices::FontFormat(const std::string& family) {
+std::string NativeFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
   const Pattern match =
       Match(static_cast<FcConfig*>(Config()), FontRequest{family, false, false, false});
@@ -103,7 +96,7 @@ std::string LinuxFontServices::FontFormat(const std::string& family) {
   return reinterpret_cast<const char*>(format);
 }
 
-int32_t LinuxFontServices::ScreenPixelsPerInch() {
+int32_t NativeFontServices::ScreenPixelsPerInch() {
   const char* env = std::getenv("ZEL_SCREEN_PPI");
   if (env != nullptr && *env != '\0') {
     char* end = nullptr;
@@ -113,13 +106,9 @@ int32_t LinuxFontServices::ScreenPixelsPerInch() {
   return 96;
 }
 
-FontServices& LinuxFonts() {
-  static LinuxFontServices linux_fonts;
+FontServices& NativeFonts() {
+  static NativeFontServices linux_fonts;
   return linux_fonts;
 }
-
-FontServices& Fonts() { return Slot().Get(); }
-
-FontServices* SetFontsBackend(FontServices* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

@@ -4,15 +4,11 @@
 
 #include <cstdlib>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
-
-Environment::~Environment() = default;
 
 namespace {
 
-class LinuxEnv final : public Environment {
+class NativeEnv final : public Environment {
  public:
   std::vector<std::string> Entries() override {
     std::vector<std::string> entries;
@@ -26,18 +22,11 @@ class LinuxEnv final : public Environment {
   }
 };
 
-BackendSlot<Environment>& Slot() {
-  static BackendSlot<Environment> slot(&LinuxEnvironment);
-  return slot;
-}
-
 }  // namespace
 
-Environment& LinuxEnvironment() {
-  static LinuxEnv env;
+Environment& NativeEnvironment() {
+  static NativeEnv env;
   return env;
 }
-Environment& Env() { return Slot().Get(); }
-Environment* SetEnvironmentBackend(Environment* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

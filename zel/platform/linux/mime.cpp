@@ -9,11 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
-
-MimeDatabase::~MimeDatabase() = default;
 
 namespace {
 
@@ -121,7 +117,7 @@ bool ListContains(std::string_view list, std::string_view item) {
   return false;
 }
 
-class LinuxMimeDatabase final : public MimeDatabase {
+class NativeMimeDatabase final : public MimeDatabase {
  public:
   std::string TypeOfExtension(std::string_view extension) override {
     if (extension.empty()) return {};
@@ -300,18 +296,11 @@ class LinuxMimeDatabase final : public MimeDatabase {
   }
 };
 
-BackendSlot<MimeDatabase>& Slot() {
-  static BackendSlot<MimeDatabase> slot(&LinuxMime);
-  return slot;
-}
-
 }  // namespace
 
-MimeDatabase& LinuxMime() {
-  static LinuxMimeDatabase db;
+MimeDatabase& NativeMime() {
+  static NativeMimeDatabase db;
   return db;
 }
-MimeDatabase& Mime() { return Slot().Get(); }
-MimeDatabase* SetMimeBackend(MimeDatabase* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

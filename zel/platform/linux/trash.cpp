@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "zel/platform/backend.h"
 #include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
@@ -107,16 +106,9 @@ std::string MountTrash(const std::string& top) {
 
 using internal::FdCloser;
 
-BackendSlot<TrashSystem>& Slot() {
-  static BackendSlot<TrashSystem> slot(&LinuxTrash);
-  return slot;
-}
-
 }  // namespace
 
-TrashSystem::~TrashSystem() = default;
-
-std::string LinuxTrashSystem::HomeTrash() {
+std::string NativeTrashSystem::HomeTrash() {
   const char* data = std::getenv("XDG_DATA_HOME");
   if (data != nullptr && data[0] == '/') return std::string(data) + "/Trash";
   const char* home = std::getenv("HOME");
@@ -124,7 +116,7 @@ std::string LinuxTrashSystem::HomeTrash() {
   return std::string(home) + "/.local/share/Trash";
 }
 
-std::string LinuxTrashSystem::MountTop(const std::string& folder, uint64_t device) {
+std::string NativeTrashSystem::MountTop(const std::string& folder, uint64_t device) {
   // The highest ancestor on the same device.
   std::string top = folder;
   while (top != "/") {
@@ -136,7 +128,7 @@ std::string LinuxTrashSystem::MountTop(const std::string& folder, uint64_t devic
   return top;
 }
 
-int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_as) {
+int NativeTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_as) {
   trashed_as.clear();
   if (path.empty() || path.find('\0') != std::string::npos) return EINVAL;
   // A path ending in "/", "." or ".." names no entry of its own to move.
@@ -212,13 +204,9 @@ int LinuxTrashSystem::MoveToTrash(const std::string& path, std::string& trashed_
   return EEXIST;
 }
 
-TrashSystem& LinuxTrash() {
-  static LinuxTrashSystem trash;
+TrashSystem& NativeTrash() {
+  static NativeTrashSystem trash;
   return trash;
 }
-
-TrashSystem& Trash() { return Slot().Get(); }
-
-TrashSystem* SetTrashBackend(TrashSystem* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

@@ -15,14 +15,10 @@
 #include <memory>
 #include <mutex>
 
-#include "zel/platform/backend.h"
 #include "zel/platform/internal/fd_closer.h"
 
 namespace zel::platform {
 
-StoreError::~StoreError() = default;
-
-ConfigStore::~ConfigStore() = default;
 
 namespace {
 
@@ -276,12 +272,12 @@ std::string_view LastName(std::string_view key) {
   return slash == std::string_view::npos ? key : key.substr(slash + 1);
 }
 
-class LinuxConfigStore final : public ConfigStore {
+class NativeConfigStore final : public ConfigStore {
  public:
   // No SQLite state may cross fork(): the databases are closed just before
   // every fork and opened again on their next use, in parent and child alike.
   // Holding the lock across the fork keeps other threads out meanwhile.
-  LinuxConfigStore() { pthread_atfork(&BeforeFork, &AfterFork, &AfterFork); }
+  NativeConfigStore() { pthread_atfork(&BeforeFork, &AfterFork, &AfterFork); }
 
   bool KeyExists(std::string_view database, std::string_view key) override {
     return Locked(database, false, key.empty(), [&](Connection* c) {
@@ -516,23 +512,18 @@ class LinuxConfigStore final : public ConfigStore {
   std::map<std::string, std::unique_ptr<Connection>, std::less<>> conns_;
 };
 
-LinuxConfigStore& TheLinuxStore() {
-  static LinuxConfigStore store;
+NativeConfigStore& TheLinuxStore() {
+  static NativeConfigStore store;
   return store;
 }
 
-void LinuxConfigStore::BeforeFork() {
-  LinuxConfigStore& s = TheLinuxStore();
+void NativeConfigStore::BeforeFork() {
+  NativeConfigStore& s = TheLinuxStore();
   s.mu_.lock();
   s.conns_.clear();
 }
 
-void LinuxConfigStore::AfterFork() { TheLinuxStore().mu_.unlock(); }
-
-BackendSlot<ConfigStore>& Slot() {
-  static BackendSlot<ConfigStore> slot(&LinuxStore);
-  return slot;
-}
+void NativeConfigStore::AfterFork() { TheLinuxStore().mu_.unlock(); }
 
 }  // namespace
 
@@ -548,10 +539,6 @@ std::string StoreDirectory() {
   return home.empty() ? home : home + "/.config/zel";
 }
 
-ConfigStore& LinuxStore() { return TheLinuxStore(); }
-
-ConfigStore& Store() { return Slot().Get(); }
-
-ConfigStore* SetStoreBackend(ConfigStore* backend) { return Slot().Set(backend); }
+ConfigStore& NativeStore() { return TheLinuxStore(); }
 
 }  // namespace zel::platform

@@ -8,11 +8,6 @@
 namespace zel::platform {
 namespace {
 
-BackendSlot<PrintServices>& Slot() {
-  static BackendSlot<PrintServices> slot(&LinuxPrinting);
-  return slot;
-}
-
 constexpr double kPointsPerInch = 72.0;
 
 class CairoPdfDocument final : public PrintDocument {
@@ -107,10 +102,8 @@ class CairoPdfDocument final : public PrintDocument {
 
 }  // namespace
 
-PrintDocument::~PrintDocument() = default;
-PrintServices::~PrintServices() = default;
 
-std::unique_ptr<PrintDocument> LinuxPrintServices::BeginDocument(const std::string& title,
+std::unique_ptr<PrintDocument> NativePrintServices::BeginDocument(const std::string& title,
                                                                  DocumentWriter writer,
                                                                  std::string& error) {
   auto doc = std::make_unique<CairoPdfDocument>(std::move(writer));
@@ -121,13 +114,9 @@ std::unique_ptr<PrintDocument> LinuxPrintServices::BeginDocument(const std::stri
   return doc;
 }
 
-PrintServices& LinuxPrinting() {
-  static LinuxPrintServices linux_printing;
+PrintServices& NativePrinting() {
+  static NativePrintServices linux_printing;
   return linux_printing;
 }
-
-PrintServices& Printing() { return Slot().Get(); }
-
-PrintServices* SetPrintingBackend(PrintServices* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

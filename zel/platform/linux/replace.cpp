@@ -8,15 +8,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
 namespace {
-
-BackendSlot<ReplaceServices>& Slot() {
-  static BackendSlot<ReplaceServices> slot(&LinuxReplace);
-  return slot;
-}
 
 // The folder that `path` starts from: `folder`, or the current directory.
 int At(int folder) { return folder >= 0 ? folder : AT_FDCWD; }
@@ -38,9 +31,7 @@ bool WriteAllAt(int fd, const char* data, size_t len, off_t offset) {
 
 }  // namespace
 
-ReplaceServices::~ReplaceServices() = default;
-
-int LinuxReplaceServices::Inspect(int folder, const std::string& path, bool follow,
+int NativeReplaceServices::Inspect(int folder, const std::string& path, bool follow,
                                   ReplaceTarget& out) {
   out = ReplaceTarget();
   struct stat st {};
@@ -56,12 +47,12 @@ int LinuxReplaceServices::Inspect(int folder, const std::string& path, bool foll
   return 0;
 }
 
-int LinuxReplaceServices::CheckWritable(int folder, const std::string& path, bool effective_ids) {
+int NativeReplaceServices::CheckWritable(int folder, const std::string& path, bool effective_ids) {
   return ::faccessat(At(folder), path.c_str(), W_OK, effective_ids ? AT_EACCESS : 0) == 0 ? 0
                                                                                           : errno;
 }
 
-int LinuxReplaceServices::ReadLink(const std::string& path, std::string& text) {
+int NativeReplaceServices::ReadLink(const std::string& path, std::string& text) {
   std::string buf(4096, '\0');
   const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
   if (n < 0) return errno;
@@ -70,38 +61,38 @@ int LinuxReplaceServices::ReadLink(const std::string& path, std::string& text) {
   return 0;
 }
 
-int LinuxReplaceServices::RandomBytes(void* out, size_t len) {
+int NativeReplaceServices::RandomBytes(void* out, size_t len) {
   const ssize_t n = ::getrandom(out, len, 0);
   if (n == static_cast<ssize_t>(len)) return 0;
   return n < 0 ? errno : EAGAIN;
 }
 
-int LinuxReplaceServices::CreateExclusive(int folder, const std::string& path, uint32_t mode,
+int NativeReplaceServices::CreateExclusive(int folder, const std::string& path, uint32_t mode,
                                           int& fd) {
   fd = ::openat(At(folder), path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                 static_cast<mode_t>(mode));
   return fd < 0 ? errno : 0;
 }
 
-int LinuxReplaceServices::OpenAnonymous(int& fd) {
+int NativeReplaceServices::OpenAnonymous(int& fd) {
   fd = ::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
   return fd < 0 ? errno : 0;
 }
 
-int LinuxReplaceServices::OpenTruncating(const std::string& path, int& fd) {
+int NativeReplaceServices::OpenTruncating(const std::string& path, int& fd) {
   do {
     fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   return fd < 0 ? errno : 0;
 }
 
-int LinuxReplaceServices::OpenForRewrite(int folder, const std::string& path, bool no_follow,
+int NativeReplaceServices::OpenForRewrite(int folder, const std::string& path, bool no_follow,
                                          int& fd) {
   fd = ::openat(At(folder), path.c_str(), O_WRONLY | O_CLOEXEC | (no_follow ? O_NOFOLLOW : 0));
   return fd < 0 ? errno : 0;
 }
 
-int LinuxReplaceServices::CopyOver(int from, int to) {
+int NativeReplaceServices::CopyOver(int from, int to) {
   char buf[1 << 16];
   off_t offset = 0;
   for (;;) {
@@ -118,25 +109,25 @@ int LinuxReplaceServices::CopyOver(int from, int to) {
   return 0;
 }
 
-int LinuxReplaceServices::SetOwner(int fd, uint32_t owner, uint32_t group) {
+int NativeReplaceServices::SetOwner(int fd, uint32_t owner, uint32_t group) {
   return ::fchown(fd, owner, group) == 0 ? 0 : errno;
 }
 
-int LinuxReplaceServices::SetMode(int fd, uint32_t mode) {
+int NativeReplaceServices::SetMode(int fd, uint32_t mode) {
   return ::fchmod(fd, static_cast<mode_t>(mode & 07777)) == 0 ? 0 : errno;
 }
 
-int LinuxReplaceServices::Rename(int folder, const std::string& from, const std::string& to) {
+int NativeReplaceServices::Rename(int folder, const std::string& from, const std::string& to) {
   return ::renameat(At(folder), from.c_str(), At(folder), to.c_str()) == 0 ? 0 : errno;
 }
 
-int LinuxReplaceServices::Remove(int folder, const std::string& path) {
+int NativeReplaceServices::Remove(int folder, const std::string& path) {
   return ::unlinkat(At(folder), path.c_str(), 0) == 0 ? 0 : errno;
 }
 
-int LinuxReplaceServices::SyncFolder(int folder) { return ::fsync(folder) == 0 ? 0 : errno; }
+int NativeReplaceServices::SyncFolder(int folder) { return ::fsync(folder) == 0 ? 0 : errno; }
 
-int LinuxReplaceServices::SyncFolderNamed(const std::string& path) {
+int NativeReplaceServices::SyncFolderNamed(const std::string& path) {
   const int dir = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return errno;
   const int err = ::fsync(dir) == 0 ? 0 : errno;
@@ -144,13 +135,9 @@ int LinuxReplaceServices::SyncFolderNamed(const std::string& path) {
   return err;
 }
 
-ReplaceServices& LinuxReplace() {
-  static LinuxReplaceServices replace;
+ReplaceServices& NativeReplace() {
+  static NativeReplaceServices replace;
   return replace;
 }
-
-ReplaceServices& Replace() { return Slot().Get(); }
-
-ReplaceServices* SetReplaceBackend(ReplaceServices* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform

@@ -5,15 +5,8 @@
 #include <atomic>
 #include <cerrno>
 
-#include "zel/platform/backend.h"
-
 namespace zel::platform {
 namespace {
-
-BackendSlot<InterruptServices>& Slot() {
-  static BackendSlot<InterruptServices> slot(&LinuxInterrupts);
-  return slot;
-}
 
 // The handler in force, read in the signal handler.
 std::atomic<StopRequestHandler> g_handler{nullptr};
@@ -30,9 +23,7 @@ void OnSignal(int) {
 
 }  // namespace
 
-InterruptServices::~InterruptServices() = default;
-
-int LinuxInterruptServices::Catch(StopRequestHandler handler) {
+int NativeInterruptServices::Catch(StopRequestHandler handler) {
   g_handler.store(handler);
   if (g_caught) return 0;
   struct sigaction sa {};
@@ -51,20 +42,16 @@ int LinuxInterruptServices::Catch(StopRequestHandler handler) {
   return 0;
 }
 
-void LinuxInterruptServices::Release() {
+void NativeInterruptServices::Release() {
   if (!g_caught) return;
   ::sigaction(SIGINT, &g_old_int, nullptr);
   ::sigaction(SIGTERM, &g_old_term, nullptr);
   g_caught = false;
 }
 
-InterruptServices& LinuxInterrupts() {
-  static LinuxInterruptServices interrupts;
+InterruptServices& NativeInterrupts() {
+  static NativeInterruptServices interrupts;
   return interrupts;
 }
-
-InterruptServices& Interrupts() { return Slot().Get(); }
-
-InterruptServices* SetInterruptsBackend(InterruptServices* backend) { return Slot().Set(backend); }
 
 }  // namespace zel::platform
