@@ -33,8 +33,44 @@ function(zel_add_module_tests module)
   target_link_libraries(${target} PRIVATE zel::zel zel_test_support GTest::gtest_main)
   zel_set_warnings(${target})
   zel_apply_sanitizers(${target})
-  gtest_discover_tests(${target}
-    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${module}
-    PROPERTIES LABELS ${module}
-    DISCOVERY_TIMEOUT 60)
+  if(CMAKE_CROSSCOMPILING)
+    # Under an emulator (Wine) every start is slow: the program runs once,
+    # all its cases together, as the test <module>.
+    add_test(NAME ${module} COMMAND ${target} --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${module})
+    set_tests_properties(${module} PROPERTIES LABELS ${module})
+    zel_emulated_test(${module})
+  else()
+    gtest_discover_tests(${target}
+      WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${module}
+      PROPERTIES LABELS ${module}
+      DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+# ---- Windows programs under Wine ---------------------------------------------
+# The tests of a Windows build run in one Wine session: a fresh prefix in the
+# build folder and one wineserver for the whole run, started by the test
+# wine.start and stopped by wine.stop (CTest fixtures), with HOME and the
+# desktop's data folder (where Wine keeps its Recycle Bin) in the build folder
+# too, so no test touches the user's own.
+set(ZEL_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
+set(ZEL_WINE_ENVIRONMENT
+  WINEPREFIX=${ZEL_WINE_ROOT}/prefix
+  WINEDEBUG=-all
+  HOME=${ZEL_WINE_ROOT}/home
+  XDG_DATA_HOME=${ZEL_WINE_ROOT}/home/.local/share)
+
+# Makes `test` run inside the Wine session.
+function(zel_emulated_test test)
+  if(NOT TEST wine.start)
+    add_test(NAME wine.start COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/wine_session start)
+    add_test(NAME wine.stop COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/wine_session stop)
+    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine
+                         ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
+    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine
+                         ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
+  endif()
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
+  set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine)
 endfunction()

@@ -1,3 +1,8 @@
+# The Linux implementations of the platform layer and what they link; the
+# Windows ones link only system libraries (see zel/platform/windows/).
+if(WIN32)
+  return()
+endif()
 # The configuration store keeps its databases with SQLite.
 find_package(SQLite3 REQUIRED)
 target_link_libraries(zel PRIVATE SQLite::SQLite3)
