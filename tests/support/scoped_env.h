@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <optional>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <string>
 
 #include "support/temp_dir.h"
@@ -15,16 +18,23 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value)
-      ::setenv(name, value->c_str(), 1);
-    else
-      ::unsetenv(name);
+    Set(name_, value);
   }
-  ~ScopedEnv() {
-    if (old_)
-      ::setenv(name_.c_str(), old_->c_str(), 1);
+  ~ScopedEnv() { Set(name_, old_); }
+
+  // Sets the variable `name` to `value`, or removes it when there is none.
+  static void Set(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // An empty value removes the variable in the C library's copy, so the
+    // process's own block is set as well.
+    ::_putenv_s(name.c_str(), value ? value->c_str() : "");
+    ::SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+#else
+    if (value)
+      ::setenv(name.c_str(), value->c_str(), 1);
     else
-      ::unsetenv(name_.c_str());
+      ::unsetenv(name.c_str());
+#endif
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -37,8 +47,8 @@ class ScopedEnv {
 // The configuration store of the scope: $ZEL_STORE_DIR in a temporary folder.
 class TempStore {
  public:
-  TempStore() : env_("ZEL_STORE_DIR", (dir_.Path() / "store").string()) {}
-  std::string Dir() const { return (dir_.Path() / "store").string(); }
+  TempStore() : env_("ZEL_STORE_DIR", PathText(dir_.Path() / "store")) {}
+  std::string Dir() const { return PathText(dir_.Path() / "store"); }
   std::string File(const std::string& database) const { return Dir() + "/" + database + ".db"; }
   const TempDir& Temp() const { return dir_; }
 

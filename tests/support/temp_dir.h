@@ -30,6 +30,11 @@ class TempDir {
 // True where an allocation no memory can satisfy ends the process instead of
 // raising std::bad_alloc (AddressSanitizer's operator new does), so tests of
 // the EOutOfMemory paths skip those checks there.
+// The path as the library's byte paths write it (UTF-8), and back; unlike
+// path::string() these keep every name on Windows too.
+std::string PathText(const std::filesystem::path& path);
+std::filesystem::path PathOf(const std::string& text);
+
 bool AllocationFailuresAreFatal();
 
 }  // namespace zel_test

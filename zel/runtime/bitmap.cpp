@@ -1,6 +1,8 @@
 #include "zel/runtime/bitmap.h"
 
+#ifndef _WIN32  // PNG through libpng; Windows builds have no PNG codec yet
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <csetjmp>
@@ -27,10 +29,12 @@ constexpr uint32_t kWhite = 0xFFFFFFFFu;
   throw EInvalidGraphic(Utf8ToString(std::string("Invalid PNG image: ") + reason));
 }
 
+#ifndef _WIN32
 struct ImageGuard {
   png_image* image;
   ~ImageGuard() { png_image_free(image); }
 };
+#endif
 
 }  // namespace
 
@@ -86,6 +90,7 @@ void TBitmap::Assign(const TPersistent* Source) {
   Adopt(src->pixels_, src->width_, src->height_);
 }
 
+#ifndef _WIN32
 void TBitmap::SaveToStream(TStream& Stream) const {
   if (Empty()) throw EInvalidGraphic(u"Invalid PNG image: the bitmap is empty");
   const bool opaque =
@@ -119,6 +124,13 @@ void TBitmap::SaveToStream(TStream& Stream) const {
   Stream.WriteBuffer(out.data(), static_cast<int64_t>(size));
 }
 
+#else
+void TBitmap::SaveToStream(TStream&) const {
+  if (Empty()) throw EInvalidGraphic(u"Invalid PNG image: the bitmap is empty");
+  Invalid("PNG images are not available on this system yet");
+}
+#endif
+
 void TBitmap::SaveToFile(const String& FileName) const {
   SafeReplaceFile(FileName, [this](TStream& s) { SaveToStream(s); });
 }
@@ -127,6 +139,7 @@ void TBitmap::SetLoadPixelLimit(int64_t Value) noexcept {
   load_pixel_limit_ = std::clamp<int64_t>(Value, 0, kMaxPixels);
 }
 
+#ifndef _WIN32
 namespace {
 
 // libpng allocates through the C++ allocator, as the rest of the library
@@ -338,6 +351,12 @@ void TBitmap::LoadFromStream(TStream& Stream) {
   const auto h = static_cast<int32_t>(png_get_image_height(guard.png, guard.info));
   Adopt(rows->Take(), w, h);
 }
+
+#else
+void TBitmap::LoadFromStream(TStream&) {
+  Invalid("PNG images are not available on this system yet");
+}
+#endif
 
 void TBitmap::LoadFromFile(const String& FileName) {
   TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);

@@ -1,9 +1,11 @@
 #include "zel/runtime/internal/glyph_cache.h"
 
+#ifndef _WIN32  // glyphs through FreeType; Windows builds have no glyphs yet
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,6 +17,8 @@
 #include "zel/runtime/utf8.h"
 
 namespace zel::internal {
+
+#ifndef _WIN32
 
 namespace {
 
@@ -204,6 +208,26 @@ const Glyph& GlyphCache::GlyphOf(SizedFace& Face, char32_t Code) {
   }
   return g;
 }
+
+#else
+class SizedFace {
+ public:
+  FaceMetrics metrics;
+  Glyph none;
+};
+
+struct GlyphCache::State {};
+
+GlyphCache& GlyphCache::Instance() {
+  static GlyphCache* cache = new GlyphCache;
+  return *cache;
+}
+GlyphCache::GlyphCache() : state_(new State) {}
+GlyphCache::~GlyphCache() { delete state_; }
+SizedFace* GlyphCache::Face(const TFont&) { return nullptr; }
+const FaceMetrics& GlyphCache::Metrics(const SizedFace& Face) const { return Face.metrics; }
+const Glyph& GlyphCache::GlyphOf(SizedFace& Face, char32_t) { return Face.none; }
+#endif
 
 std::u32string ToCodePoints(const String& Text) {
   std::u32string out;

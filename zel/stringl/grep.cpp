@@ -844,7 +844,13 @@ bool TGrep::MatchString(const String& Text, int32_t& MatchPos) {
   return true;
 }
 
-int64_t internal::GrepExamined(const TGrep& Grep) noexcept { return Grep.examined_; }
+struct internal::GrepInternals {
+  static int64_t Examined(const TGrep& Grep) noexcept { return Grep.examined_; }
+};
+
+int64_t internal::GrepExamined(const TGrep& Grep) noexcept {
+  return GrepInternals::Examined(Grep);
+}
 
 void TGrep::PrintRegExp(const String& FileName) const {
   auto members = [](const TGrepToken& t) {

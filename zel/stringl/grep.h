@@ -115,6 +115,7 @@ namespace internal {
 // Token evaluations and repetitions visited by the last MatchString of Grep
 // (a measure of its work, for tests).
 ZEL_API int64_t GrepExamined(const TGrep& Grep) noexcept;
+struct GrepInternals;  // reads the work counter for GrepExamined
 }  // namespace internal
 
 class ZEL_API TGrep : public TComponent {
@@ -181,7 +182,7 @@ class ZEL_API TGrep : public TComponent {
   friend class Matcher;
   // Prepares the scan for the places where token 1 can match.
   void PrepareStartScan();
-  friend int64_t internal::GrepExamined(const TGrep& Grep) noexcept;
+  friend struct internal::GrepInternals;
 
   TRegExp tokens_{};
   // Whether characters above 255 belong to set token i (negated sets).

@@ -6,6 +6,8 @@
 
 namespace zel::platform {
 
+NativeFontServices::NativeFontServices() = default;
+NativeFontServices::~NativeFontServices() = default;
 bool NativeFontServices::FindFace(const FontRequest&, FontFace&) { return {}; }
 bool NativeFontServices::IsInstalled(const std::string&) { return {}; }
 std::string NativeFontServices::FontFormat(const std::string&) { return {}; }

@@ -2,10 +2,13 @@
 // operation reports ENOSYS (or nothing found).
 #include "zel/platform/process.h"
 
+#include <windows.h>
+
 #include <cerrno>
 
 namespace zel::platform {
 
+uint64_t ProcessServices::ProcessId() { return ::GetCurrentProcessId(); }
 int NativeProcessServices::ProcessorCount() { return ENOSYS; }
 PrioritySnapshot NativeProcessServices::SavePriorities() { return {}; }
 bool NativeProcessServices::RaisePriorities() { return {}; }

@@ -6,6 +6,7 @@
 
 namespace zel::platform {
 
+std::string NativeTrashSystem::MountTop(const std::string&, uint64_t) { return {}; }
 int NativeTrashSystem::MoveToTrash(const std::string&, std::string&) { return ENOSYS; }
 std::string NativeTrashSystem::HomeTrash() { return {}; }
 
