@@ -12,6 +12,7 @@
 #include "command.h"
 #include "io.h"
 #include "zel/filesys/files.h"
+#include "zel/platform/errors.h"
 #include "zel/platform/files.h"
 #include "zel/platform/interrupt.h"
 #include "zel/platform/terminal.h"
@@ -53,7 +54,7 @@ std::string FailureReason(int32_t error) {
       return "read error";
     case EEXIST:
       return "another kind of entry is in the way";
-    case ESTALE:
+    case zel::platform::kErrStale:
     case ELOOP:
       return "the source entry changed during the copy";
     case EOPNOTSUPP:

@@ -10,7 +10,6 @@
 // print as they are, integers in decimal, binary data as hexadecimal bytes,
 // multi-strings one text per line. The store lives in $ZEL_STORE_DIR, else
 // $XDG_CONFIG_HOME/zel.
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +20,8 @@
 
 #include "command.h"
 #include "zel/filesys/registry.h"
+#include "zel/platform/environment.h"
+#include "zel/platform/scratch.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/registry.h"
 #include "zel/runtime/sysutils.h"
@@ -242,14 +243,15 @@ namespace {
 // Runs in a store of its own in a temporary folder, so the user's
 // configuration is never touched.
 void DemoReg(std::ostream& out) {
-  std::string dir = (std::filesystem::temp_directory_path() / "zel-demo-XXXXXX").string();
-  if (!mkdtemp(dir.data())) {
+  std::string dir;
+  std::error_code tmp_ec;
+  const std::filesystem::path tmp = std::filesystem::temp_directory_path(tmp_ec);
+  if (tmp_ec || zel::platform::Scratch().MakePrivateFolder(tmp.string(), "zel-demo-", dir) != 0) {
     out << "no temporary folder for the demo store\n";
     return;
   }
-  const char* old = std::getenv("ZEL_STORE_DIR");
-  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-  setenv("ZEL_STORE_DIR", dir.c_str(), 1);
+  const std::optional<std::string> saved = zel::platform::Env().Get("ZEL_STORE_DIR");
+  zel::platform::SetVariable("ZEL_STORE_DIR", dir);
   const zel::String key = u"Software\\zel\\Demo";
   zel::SetRegValue(0, key, u"ratio", u"3,5");
   zel::SetRegValue(0, key, u"count", u" -12 items");
@@ -263,10 +265,7 @@ void DemoReg(std::ostream& out) {
       << zel::StringToUtf8(names[0]) << ", " << zel::StringToUtf8(names[1]) << ", "
       << zel::StringToUtf8(names[2]) << "), GetRegValue of a missing value: \""
       << zel::StringToUtf8(zel::GetRegValue(0, key, u"missing")) << "\"\n";
-  if (saved)
-    setenv("ZEL_STORE_DIR", saved->c_str(), 1);
-  else
-    unsetenv("ZEL_STORE_DIR");
+  zel::platform::SetVariable("ZEL_STORE_DIR", saved);
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
 }

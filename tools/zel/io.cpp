@@ -14,6 +14,7 @@
 #include "zel/platform/descriptors.h"
 #include "zel/platform/read_file.h"
 #include "zel/platform/scratch.h"
+#include "zel/platform/sysinfo.h"
 #include "zel/platform/terminal.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -142,12 +143,13 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
     if (id.regular) return;
   }
   // Read once into a temporary file that can be read again.
-  const char* dir = std::getenv("TMPDIR");
+  // The system's temporary folder: $TMPDIR when it names a folder, else /tmp.
+  const std::string dir = zel::platform::SysInfo().TempDirectory();
   // The file has no name, so nothing is left behind even when the process is
   // killed; the copy is reopened through the descriptor's /proc name.
   int fd = -1;
-  if (const int err = zel::platform::Scratch().OpenNamelessFile(
-          dir != nullptr && *dir != '\0' ? dir : "/tmp", "zel-in-", fd);
+  if (const int err =
+          zel::platform::Scratch().OpenNamelessFile(dir.empty() ? "/tmp" : dir, "zel-in-", fd);
       err != 0)
     FailFile(name, "cannot create a temporary file: " + ErrnoText(err));
   fd_ = fd;

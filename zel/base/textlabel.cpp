@@ -5,14 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "zel/base/internal/fpnum_scan.h"
+#include "zel/base/internal/xml_attrib.h"
+#include "zel/base/internal/xmltag_scan.h"
 #include "zel/base/nametables.h"
 #include "zel/runtime/realstr.h"
-#include "zel/runtime/stream.h"
 #include "zel/runtime/sysutils.h"
 #include "zel/runtime/textfile.h"
-#include "zel/streams/primitives.h"
-#include "zel/streams/xmltag.h"
-#include "zel/stringl/strediting.h"
 
 namespace zel {
 
@@ -73,16 +72,42 @@ TColor ScanHex(const String& S) {
   return v;
 }
 
-// The library's decimal scanner (ScanStreamFPNum) on an attribute value.
-// Characters beyond code 255 cannot belong to a number and end it as "?" does.
+// The library's decimal scanner (that of ScanStreamFPNum, "." or "," as
+// decimal separator, exponent allowed) on an attribute value. Characters
+// beyond code 255 cannot belong to a number and end it as "?" does.
 double ScanReal(const String& S) {
-  std::string bytes;
-  bytes.reserve(S.size());
-  for (Char c : S) bytes.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-  TMemoryStream stream;
-  stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  stream.SetPosition(0);
-  return ScanStreamFPNum(stream, true, dpsBoth);
+  struct Source {
+    const String& text;
+    size_t pos = 0;
+    int Next() {
+      if (pos >= text.size()) return -1;
+      const Char c = text[pos++];
+      return c < 0x100 ? static_cast<int>(c) : '?';
+    }
+  } src{S};
+  return internal::ScanFPNumber(src, true, 3);
+}
+
+// Characters of an open text file, for the tag scanner.
+struct TextFileSource {
+  TextFile& file;
+  bool Next(Char& c) {
+    if (file.Eof()) return false;
+    c = file.ReadChar();
+    return true;
+  }
+};
+
+// The next element of F (the tag scanner's text-file form): the index of its
+// name in Tags, its attribute text and its contents.
+int32_t ReadNextTag(TextFile& F, const std::vector<String>& Tags, String& Attribs,
+                    String& Contents) {
+  TextFileSource src{F};
+  return internal::ReadNextXmlTag(src, Tags, Attribs, Contents, true);
+}
+
+String Attrib(const String& Attribs, const String& Name) {
+  return internal::XmlAttribValue(Attribs, Name);
 }
 
 // The id of a block header: the text between the double quotes that follow
@@ -96,7 +121,7 @@ bool HeaderId(const String& Line, const String& Lower, size_t From, String& Id) 
     if (open >= Line.size() || Line[open] != u'"') continue;
     const size_t close = Line.find(u'"', open + 1);
     if (close == String::npos) return false;
-    Id = StripLTBlanks(Line.substr(open + 1, close - open - 1));
+    Id = internal::XmlStripBlanks(Line, open + 1, close);
     return true;
   }
   return false;
@@ -304,34 +329,33 @@ bool TCustomTextLabel::ReadFromOpenXMLFile(TextFile& F, const String& DataID) {
   String caption = FCaption;
   String attribs, contents;
   for (;;) {
-    switch (ReadNextTagInTextFile(F, kTags, attribs, contents)) {
+    switch (ReadNextTag(F, kTags, attribs, contents)) {
       case kPosXY:
-        pos_x = ScanReal(ScanForXMLAttrib(attribs, u"x"));
-        pos_y = ScanReal(ScanForXMLAttrib(attribs, u"y"));
+        pos_x = ScanReal(Attrib(attribs, u"x"));
+        pos_y = ScanReal(Attrib(attribs, u"y"));
         break;
       case kColors:
-        brd = ScanHex(ScanForXMLAttrib(attribs, u"brd"));
-        bkg = ScanHex(ScanForXMLAttrib(attribs, u"bg"));
-        shadow = ScanHex(ScanForXMLAttrib(attribs, u"shdw"));
+        brd = ScanHex(Attrib(attribs, u"brd"));
+        bkg = ScanHex(Attrib(attribs, u"bg"));
+        shadow = ScanHex(Attrib(attribs, u"shdw"));
         break;
       case kShadowOfs:
-        dx = ScanInteger(ScanForXMLAttrib(attribs, u"dx"));
-        dy = ScanInteger(ScanForXMLAttrib(attribs, u"dy"));
+        dx = ScanInteger(Attrib(attribs, u"dx"));
+        dy = ScanInteger(Attrib(attribs, u"dy"));
         break;
       case kLayer:
-        layer = std::clamp(ScanInteger(ScanForXMLAttrib(attribs, u"val")), kMinLayer, kMaxLayer);
+        layer = std::clamp(ScanInteger(Attrib(attribs, u"val")), kMinLayer, kMaxLayer);
         break;
       case kTransparent:
-        transparent = ScanInteger(ScanForXMLAttrib(attribs, u"val")) == 1;
+        transparent = ScanInteger(Attrib(attribs, u"val")) == 1;
         break;
       case kVisible:
-        visible = ScanInteger(ScanForXMLAttrib(attribs, u"val")) == 1;
+        visible = ScanInteger(Attrib(attribs, u"val")) == 1;
         break;
       case kAlignment:
-        if (auto a = NameToValue<TAlignment>(xmlAlignment, ScanForXMLAttrib(attribs, u"horiz")))
-          align = *a;
-        if (auto v = NameToValue<TVerticalAlignment>(xmlVerticalAlignment,
-                                                     ScanForXMLAttrib(attribs, u"vert")))
+        if (auto a = NameToValue<TAlignment>(xmlAlignment, Attrib(attribs, u"horiz"))) align = *a;
+        if (auto v =
+                NameToValue<TVerticalAlignment>(xmlVerticalAlignment, Attrib(attribs, u"vert")))
           vert = *v;
         break;
       case kCaption:

@@ -58,8 +58,8 @@
 // (ASCII case ignored) and, unless DataID is empty, whose id (the text
 // between the quotes after " id=", blanks trimmed) equals DataID ignoring
 // ASCII case. With an empty DataID the first header is taken. From there the
-// elements are read with the XML tag scanner (ReadNextTagInTextFile) up to
-// "</custtextlbl>":
+// elements are read by the rules of the XML tag scanner's text-file form
+// (ReadNextTagInTextFile of zel/streams/xmltag.h) up to "</custtextlbl>":
 //  - posxy x, y: decimal numbers ("." or "," as decimal point, optional
 //    exponent), clamped to +-1.7e308; unreadable text reads as 0;
 //  - colors brd, bg, shdw: hexadecimal after an optional "$", up to the first

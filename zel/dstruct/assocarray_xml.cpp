@@ -6,13 +6,13 @@
 #include <string>
 #include <system_error>
 
+#include "zel/base/internal/xml_attrib.h"
 #include "zel/dstruct/assocarray.h"
 #include "zel/dstruct/internal/assoc_index.h"
 #include "zel/dstruct/internal/component_error.h"
 #include "zel/dstruct/internal/xml_text.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/sysutils.h"
-#include "zel/streams/internal/xml_attrib.h"
 #include "zel/streams/primitives.h"
 #include "zel/streams/xmltag.h"
 #include "zel/stringl/xmltag.h"

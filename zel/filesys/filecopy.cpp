@@ -13,6 +13,7 @@
 #include "zel/filesys/files.h"
 #include "zel/filesys/internal/pathutil.h"
 #include "zel/filesys/paths.h"
+#include "zel/platform/errors.h"
 #include "zel/platform/files.h"
 #include "zel/platform/process.h"
 #include "zel/platform/tree_walk.h"
@@ -66,7 +67,7 @@ struct Fd {
 }
 
 bool WriteSideError(int err) {
-  return err == ENOSPC || err == EDQUOT || err == EFBIG || err == EROFS;
+  return err == ENOSPC || err == platform::kErrQuota || err == EFBIG || err == EROFS;
 }
 
 // A fresh name for the temporary next to `dest`.
@@ -135,11 +136,12 @@ int32_t WriteCopy(int in, const FileStatus& ss, TSafeFileStream& out, bool copy_
   int32_t status = kOk;
   if (!direct && size >= kCopyBlockSize) {
     const int err = fs.Reserve(fd, static_cast<uint64_t>(size));
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG) status = kWriteError;
+    if (err == ENOSPC || err == platform::kErrQuota || err == EFBIG) status = kWriteError;
   }
   if (status == kOk) status = MoveData(in, fd, size, total, feedback);
   if (status == kOk && !direct) {
-    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | platform::kOwnerWrite) != 0) status = kWriteError;
+    if (copy_attributes && fs.SetMode(fd, (ss.mode & 0777) | platform::kOwnerWrite) != 0)
+      status = kWriteError;
     if (status == kOk) fs.SetTimes(fd, nullptr, &ss.modify);
   }
   if (status == kOk && out.TryCommit() != 0) status = kWriteError;

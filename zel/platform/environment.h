@@ -25,6 +25,11 @@ class ZEL_API Environment {
   virtual std::optional<std::string> Get(std::string_view name) = 0;
 };
 
+// Sets the variable `name` of the process's own environment block to `value`,
+// or removes it when `value` is empty (std::nullopt). Returns 0, or the errno
+// value of the failure (EINVAL for an empty name or one holding '=').
+ZEL_API int SetVariable(const std::string& name, const std::optional<std::string>& value);
+
 // The process's native implementation (built on first use).
 ZEL_API Environment& NativeEnvironment();
 // The implementation in force, which the modules call.

@@ -21,14 +21,15 @@
 #include <string>
 #include <vector>
 
-#include "zel/platform/files.h"
 #include "zel/export.h"
+#include "zel/platform/errors.h"
+#include "zel/platform/files.h"
 
 namespace zel::platform {
 
 // The error of an open whose name now stands for a file other than the one
 // listed.
-inline constexpr int kEntryReplaced = ESTALE;
+inline constexpr int kEntryReplaced = kErrStale;
 
 // One entry of a folder as it was listed.
 struct WalkEntry {

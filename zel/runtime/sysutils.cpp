@@ -1,7 +1,5 @@
 #include "zel/runtime/sysutils.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -10,8 +8,10 @@
 #include <ctime>
 #include <string>
 
+#include "zel/platform/localtime.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/internal/casemap_table.h"
+#include "zel/runtime/internal/decimal_text.h"
 
 namespace zel {
 
@@ -167,11 +167,8 @@ bool ScanNumber(const String& S, size_t& i, Char Separator, std::string& ascii) 
 // Converts a validated ASCII number with the C locale, whatever the process
 // locale says. False when the value lies beyond the extended range.
 bool ConvertAscii(const std::string& ascii, long double& value) {
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  char* end = nullptr;
-  const long double v =
-      c_locale ? strtold_l(ascii.c_str(), &end, c_locale) : std::strtold(ascii.c_str(), &end);
-  if (std::isinf(v)) return false;
+  long double v = 0;
+  if (!internal::DecimalTextToFloat(ascii, v) || std::isinf(v)) return false;
   value = v;
   return true;
 }
@@ -408,7 +405,7 @@ TDateTime Now() {
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
   const std::time_t secs = static_cast<std::time_t>(ms_epoch / 1000);
   std::tm local{};
-  localtime_r(&secs, &local);
+  platform::LocalTime(secs, local);
   const TDateTime date = static_cast<TDateTime>(
       DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) + kEpochShift);
   const int64_t ms_of_day =

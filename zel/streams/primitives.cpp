@@ -1,7 +1,5 @@
 #include "zel/streams/primitives.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -14,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "zel/base/internal/fpnum_scan.h"
 #include "zel/runtime/exception.h"
 #include "zel/streams/internal/byte_reader.h"
 #include "zel/streams/internal/seek_back.h"
@@ -23,7 +22,6 @@ namespace zel {
 
 namespace {
 
-constexpr double kMaxDouble = 1.7e308;  // uc_MaxDouble
 constexpr size_t kWriteChunk = 4096;
 constexpr int64_t kBlock = 256;
 constexpr size_t kPrefetchAhead = 1024;
@@ -194,11 +192,6 @@ uint64_t CountLF(const uint8_t* p, size_t n) {
 }
 
 Char AsciiLower(Char c) { return (c >= u'A' && c <= u'Z') ? Char(c + 32) : c; }
-
-double ConvertNumberText(const std::string& text) {
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return strtod_l(text.c_str(), nullptr, c_locale);
-}
 
 }  // namespace
 
@@ -454,59 +447,8 @@ int32_t ScanStreamDecimal(TStream& AStream) {
 }
 
 double ScanStreamFPNum(TStream& AStream, bool AllowExp, int32_t DecPChar) {
-  enum { kEnd = 100, kError = 101 };
-  constexpr uint32_t kExpLimit = 4200;
   internal::ByteReader r(AStream);
-  std::string number;
-  uint32_t exponent = 0;  // saturates far above the limit
-  int state = 1;
-  for (;;) {
-    int b = r.Next();  // -1 at the end: a letter that fits no rule
-    if (b >= 'a' && b <= 'z') b -= 32;
-    const bool sep = (b == '.' && (DecPChar == 1 || DecPChar == 3)) ||
-                     (b == ',' && (DecPChar == 2 || DecPChar == 3));
-    const bool blank = b == ' ' || b == 9 || b == 10 || b == 13;
-    const bool sign = b == '+' || b == '-';
-    const bool digit = b >= '0' && b <= '9';
-    const bool e = b == 'E';
-    const int after_mantissa = AllowExp ? 6 : kEnd;
-    int next;
-    switch (state) {
-      case 1:
-        next = sep ? 4 : blank ? 1 : sign ? 2 : digit ? 3 : kError;
-        break;
-      case 2:
-        next = sep ? 4 : digit ? 3 : kError;
-        break;
-      case 3:
-        next = sep ? 4 : digit ? 3 : e ? after_mantissa : kEnd;
-        break;
-      case 4:
-      case 5:
-        next = sep ? kError : digit ? 5 : e ? after_mantissa : kEnd;
-        break;
-      case 6:
-        next = sep ? kError : sign ? 7 : digit ? 8 : kError;
-        break;
-      case 7:
-        next = sep ? kError : digit ? 8 : kError;
-        break;
-      default:  // 8
-        next = sep ? kEnd : digit ? 8 : kEnd;
-        break;
-    }
-    if (next == kError) return 0.0;
-    if (next == kEnd) break;
-    if (next == 8) exponent = std::min<uint32_t>(exponent * 10 + uint32_t(b - '0'), 1000000);
-    if (next >= 2 && b > 32 && exponent <= kExpLimit)
-      number.push_back(b == ',' ? '.' : static_cast<char>(b));
-    state = next;
-  }
-  if (number.empty()) return 0.0;  // cannot happen: "end" needs state 3 or above
-  if (number.back() == '.') number.push_back('0');
-  double v = ConvertNumberText(number);
-  if (std::isnan(v)) return kMaxDouble;
-  return std::clamp(v, -kMaxDouble, kMaxDouble);
+  return internal::ScanFPNumber(r, AllowExp, DecPChar);
 }
 
 int32_t CountLinesInStream(TStream& AStream) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "zel/base/internal/xml_attrib.h"
+#include "zel/base/internal/xmltag_scan.h"
 #include "zel/runtime/textfile.h"
 #include "zel/streams/internal/byte_reader.h"
 #include "zel/streams/internal/seek_back.h"
-#include "zel/streams/internal/xml_attrib.h"
-#include "zel/stringl/internal/xmltag_scan.h"
 
 namespace zel {
 
@@ -38,51 +38,6 @@ struct TextFileSource {
 
 }  // namespace
 
-namespace internal {
-
-// One step of the attribute machine (see xml_attrib.h).
-int ParseXmlAttribute(const String& text, size_t& pos, String& name, String& value) {
-  name.clear();
-  value.clear();
-  if (pos >= text.size()) return 4;
-  int state = 0;
-  while (pos < text.size()) {
-    const Char c = text[pos++];
-    switch (state) {
-      case 0:
-        if (c == u'"') return 1;
-        if (c == u'=')
-          state = 1;
-        else
-          name.push_back(c);
-        break;
-      case 1:
-        if (c == u' ') break;
-        if (c == u'"') {
-          state = 2;
-        } else if (c == u'=') {
-          return 2;
-        } else {
-          value.push_back(c);
-          state = 3;
-        }
-        break;
-      case 2:
-        if (c == u'"') return 0;
-        value.push_back(c);
-        break;
-      default:  // 3: plain value
-        if (c == u' ' || c == u'"') return 0;
-        if (c == u'=') return 3;
-        value.push_back(c);
-        break;
-    }
-  }
-  return 0;
-}
-
-}  // namespace internal
-
 int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList,
                             String& Attributes, String& Contents) {
   StreamSource src(AStream);
@@ -96,16 +51,7 @@ int32_t ReadNextTagInTextFile(TextFile& AFile, const std::vector<String>& TagLis
 }
 
 String ScanForXMLAttrib(const String& AttribText, const String& Name) {
-  const String wanted = internal::XmlLowerString(Name);
-  size_t pos = 0;
-  String name, value;
-  for (;;) {
-    if (internal::ParseXmlAttribute(AttribText, pos, name, value) != 0) return String();
-    const size_t first = name.find_first_not_of(u' ');
-    name = first == String::npos ? String()
-                                 : name.substr(first, name.find_last_not_of(u' ') - first + 1);
-    if (internal::XmlLowerString(name) == wanted) return value;
-  }
+  return internal::XmlAttribValue(AttribText, Name);
 }
 
 bool ScanStreamForXMLTag(TStream& AStream, const String& Tag, String& Attributes, String& Contents,

@@ -1,6 +1,6 @@
 #include "zel/stringl/xmltag.h"
 
-#include "zel/stringl/internal/xmltag_scan.h"
+#include "zel/base/internal/xmltag_scan.h"
 
 namespace zel {
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace zel::platform {
@@ -23,6 +24,12 @@ class NativeEnv final : public Environment {
 };
 
 }  // namespace
+
+int SetVariable(const std::string& name, const std::optional<std::string>& value) {
+  if (name.empty() || name.find('=') != std::string::npos) return EINVAL;
+  const int rc = value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+  return rc == 0 ? 0 : errno;
+}
 
 Environment& NativeEnvironment() {
   static NativeEnv env;

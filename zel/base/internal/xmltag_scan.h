@@ -1,5 +1,6 @@
 // The XML tag scanning steps shared by the string, stream and text-file forms
-// of the tag scanner, written once over a character source.
+// of the tag scanner and by the text label's reader, written once over a
+// character source.
 //
 // A Source offers `bool Next(Char& c)`: the next character, false at the end.
 // Every step reads each character once, so the scanners are linear in their
