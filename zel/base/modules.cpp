@@ -76,9 +76,25 @@ std::vector<std::string> Names(const uint8_t* log, int size) {
   return out;
 }
 
+#if defined(_WIN32) && !defined(ZEL_STATIC)
+}  // namespace
+
+// zel.dll's entry point: Windows calls it once the DLL's own static objects
+// are built (for a process attaching, reason 1) and before they are destroyed
+// (a process detaching, reason 0), so the modules start after everything they
+// use exists, in whatever order the linker laid the objects out.
+extern "C" int __stdcall DllMain(void*, unsigned long reason, void*) {
+  if (reason == 1) StartModules();
+  if (reason == 0) StopModules();
+  return 1;
+}
+
+namespace {
+#else
 // The one load-time and unload-time entry of the library.
 __attribute__((constructor)) void LoadLibrary() { StartModules(); }
 __attribute__((destructor)) void UnloadLibrary() { StopModules(); }
+#endif
 
 }  // namespace
 
