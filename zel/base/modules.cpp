@@ -14,27 +14,30 @@ TMathFeedBackProc MathFeedBackProc = nullptr;
 
 namespace internal {
 
-// Empty steps; a module replaces its own with a strong definition.
-#define ZEL_WEAK_HOOK(name) \
-  __attribute__((weak)) void name() noexcept {}
-ZEL_WEAK_HOOK(StartZelUnivconst)
-ZEL_WEAK_HOOK(StartZelZelcolors)
-ZEL_WEAK_HOOK(StartZelStringl)
-ZEL_WEAK_HOOK(StartZelStreams)
-ZEL_WEAK_HOOK(StartZelHtmlsupport)
-ZEL_WEAK_HOOK(StartZelDstruct)
-ZEL_WEAK_HOOK(StartZelFilesys)
-ZEL_WEAK_HOOK(StartZelCpuid)
-ZEL_WEAK_HOOK(StopZelUnivconst)
-ZEL_WEAK_HOOK(StopZelZelbase)
-ZEL_WEAK_HOOK(StopZelZelcolors)
-ZEL_WEAK_HOOK(StopZelStringl)
-ZEL_WEAK_HOOK(StopZelStreams)
-ZEL_WEAK_HOOK(StopZelHtmlsupport)
-ZEL_WEAK_HOOK(StopZelDstruct)
-ZEL_WEAK_HOOK(StopZelFilesys)
-ZEL_WEAK_HOOK(StopZelCpuid)
-#undef ZEL_WEAK_HOOK
+// The steps of the modules that have nothing to do. These are ordinary
+// definitions, not weak ones: the Windows linker resolves a weak definition
+// that another object overrides to a wrong address, and a static archive would
+// not pull in the object holding the real step. A module that needs a step
+// removes its empty one here and defines it in its own sources.
+#define ZEL_EMPTY_STEP(name) \
+  void name() noexcept {}
+ZEL_EMPTY_STEP(StartZelUnivconst)
+ZEL_EMPTY_STEP(StartZelZelcolors)
+ZEL_EMPTY_STEP(StartZelStreams)
+ZEL_EMPTY_STEP(StartZelHtmlsupport)
+ZEL_EMPTY_STEP(StartZelDstruct)
+ZEL_EMPTY_STEP(StartZelFilesys)
+ZEL_EMPTY_STEP(StartZelCpuid)
+ZEL_EMPTY_STEP(StopZelUnivconst)
+ZEL_EMPTY_STEP(StopZelZelbase)
+ZEL_EMPTY_STEP(StopZelZelcolors)
+ZEL_EMPTY_STEP(StopZelStringl)
+ZEL_EMPTY_STEP(StopZelStreams)
+ZEL_EMPTY_STEP(StopZelHtmlsupport)
+ZEL_EMPTY_STEP(StopZelDstruct)
+ZEL_EMPTY_STEP(StopZelFilesys)
+ZEL_EMPTY_STEP(StopZelCpuid)
+#undef ZEL_EMPTY_STEP
 
 void StartZelZelbase() noexcept { ProcStat = 0; }
 
