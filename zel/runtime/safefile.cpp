@@ -56,6 +56,7 @@ std::string BaseName(const std::string& path) {
 
 // `name` within the folder `dir` (as DirName gives it).
 std::string InFolder(const std::string& dir, const std::string& name) {
+  if (dir == ".") return name;
   if (!dir.empty() && std::string_view(kSeparators).find(dir.back()) != std::string_view::npos)
     return dir + name;
   return dir + kSeparator + name;

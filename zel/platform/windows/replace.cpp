@@ -53,6 +53,12 @@ int FullPath(int folder, const std::string& path, std::wstring& out) {
   if (folder < 0) return windows::WidePath(path, out) ? 0 : EINVAL;
   std::wstring name;
   if (!windows::Widen(path, name)) return EINVAL;
+  // A \\?\ path is taken literally: Windows' own separators only, and no
+  // "." to resolve.
+  for (auto& c : name)
+    if (c == L'/') c = L'\\';
+  while (name.rfind(L".\\", 0) == 0) name.erase(0, 2);
+  if (name.empty() || name == L".") return EINVAL;
   const HANDLE dir = HandleFromFd(folder);
   DWORD need = ::GetFinalPathNameByHandleW(dir, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (need == 0) return LastErrno();
@@ -61,9 +67,6 @@ int FullPath(int folder, const std::string& path, std::wstring& out) {
       ::GetFinalPathNameByHandleW(dir, base.data(), need, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (got == 0 || got >= need) return got == 0 ? LastErrno() : EIO;
   base.resize(got);
-  // A \\?\ path is taken literally: Windows' own separators only.
-  for (auto& c : name)
-    if (c == L'/') c = L'\\';
   if (base.empty() || base.back() != L'\\') base += L'\\';
   out = base + name;
   return 0;
@@ -405,9 +408,17 @@ int NativeReplaceServices::Rename(int folder, const std::string& from, const std
   if (temp == INVALID_FILE_ATTRIBUTES) return LastErrno();
   if ((temp & kCarried) != carried && !::SetFileAttributesW(wfrom.c_str(), WithCarried(temp, carried)))
     return LastErrno();
-  // ... and the old file's security. A file open elsewhere without delete
-  // sharing cannot be replaced: both names stay as they were and the error
-  // is reported.
+  // A file open elsewhere without delete sharing cannot be replaced: asked
+  // first, so that nothing at all is done to it (ReplaceFileW may leave a
+  // backup name of its own behind when it fails there).
+  const HANDLE probe = OpenShared(wto, DELETE, true);
+  if (probe == INVALID_HANDLE_VALUE) {
+    const DWORD code = ::GetLastError();
+    return code == ERROR_SHARING_VIOLATION ? EBUSY : windows::ErrnoFromWin32(code);
+  }
+  ::CloseHandle(probe);
+  // ... and the old file's security. Should the file be taken in between,
+  // both names stay as they were and the error is reported.
   if (!::ReplaceFileW(wto.c_str(), wfrom.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                       nullptr)) {
     const DWORD code = ::GetLastError();
