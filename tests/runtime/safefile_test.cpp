@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
+#include "support/full_disk.h"
 #include "support/temp_dir.h"
 #include "zel/platform/backend.h"
-#include "zel/platform/descriptors.h"
 #include "zel/platform/replace.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
@@ -37,6 +37,7 @@ namespace fs = std::filesystem;
 using zel::String;
 using zel::TSafeFileStream;
 using zel_test::TempDir;
+using zel_test::WithFullDisk;
 
 void WriteText(const String& name, const std::string& text) {
   zel::SafeReplaceFile(name, [&](zel::TStream& s) {
@@ -56,38 +57,6 @@ bool MakeSymlink(const fs::path& target, const fs::path& link) {
   std::error_code ec;
   fs::create_symlink(target, link, ec);
   return !ec && fs::is_symlink(fs::symlink_status(link, ec));
-}
-
-// Descriptors whose writes fail (ENOSPC) once `budget` bytes are written, as
-// on a full disk.
-struct FullDisk : zel::platform::NativeDescriptorServices {
-  size_t budget = 0;
-  int WriteSome(int fd, const void* data, size_t len, size_t& written) override {
-    written = 0;
-    if (budget == 0) return ENOSPC;
-    const size_t n = len < budget ? len : budget;
-    const int err = NativeDescriptorServices::WriteSome(fd, data, n, written);
-    budget -= written;
-    return err;
-  }
-  int WriteAll(int fd, const void* data, size_t len) override {
-    if (len > budget) {
-      size_t written = 0;
-      (void)WriteSome(fd, data, budget, written);
-      return ENOSPC;
-    }
-    budget -= len;
-    return NativeDescriptorServices::WriteAll(fd, data, len);
-  }
-};
-
-// Runs `fn` while writes fail after `bytes`, through substituted descriptors.
-void WithFullDisk(size_t bytes, const std::function<void()>& fn) {
-  FullDisk full;
-  full.budget = bytes;
-  zel::platform::ScopedBackend<zel::platform::DescriptorServices> guard(
-      &full, &zel::platform::SetDescriptorsBackend);
-  fn();
 }
 
 // How many names the file `p` has.
