@@ -87,6 +87,20 @@ class ZEL_API ReplaceServices {
 // The Linux implementation (fstatat, faccessat, readlink, getrandom, openat
 // with O_EXCL | O_NOFOLLOW, O_TMPFILE, pread / pwrite, ftruncate, fsync,
 // fchown, fchmod, renameat, unlinkat).
+// The Windows implementation keeps handles in the descriptors and names an
+// entry of an open folder through the folder's final path: CreateFileW with
+// CREATE_NEW (which no name, a link neither, lets through), RtlGenRandom,
+// FSCTL_GET_REPARSE_POINT for symbolic links and junctions, a delete-on-close
+// file in the temporary folder for OpenAnonymous. The mode is the read-only
+// attribute (0444 or 0666 as Inspect reports it, read-only set by SetMode
+// when no one may write), and CheckWritable refuses a read-only file for
+// every account. Rename replaces an existing file with ReplaceFileW, which
+// keeps its owner and access list (so SetOwner does nothing), carries its
+// hidden, system, archive and not-indexed attributes over, refuses a
+// read-only file and reports one open elsewhere without delete sharing
+// (EBUSY) without touching it; a new file is moved in place with MoveFileExW
+// (MOVEFILE_WRITE_THROUGH). SyncFolder and SyncFolderNamed do nothing: NTFS
+// journals its names, and the rename is done once it returns.
 class ZEL_API NativeReplaceServices : public ReplaceServices {
  public:
   int Inspect(int folder, const std::string& path, bool follow, ReplaceTarget& out) override;

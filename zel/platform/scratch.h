@@ -1,8 +1,9 @@
 // Scratch space for intermediate files: a private temporary folder, and an
 // anonymous file that lives in memory only.
 //
-// A private folder is created with mode 0700 under a fresh, unpredictable
-// name, so nobody else can plant or read a file in it. An anonymous file has
+// A private folder is created with mode 0700 (Windows: the access list of
+// its parent, the user's own temporary folder normally) under a fresh,
+// unpredictable name, so nobody else can plant or read a file in it. An anonymous file has
 // no name in any folder: it is reachable through a path of its own only while
 // it is open, and it disappears with its last descriptor. The implementation
 // in force is Scratch(); tests substitute one with SetScratchBackend (see
@@ -42,7 +43,13 @@ class ZEL_API ScratchSpace {
 };
 
 // The Linux implementation: mkdtemp, mkstemp and unlink, and memfd_create
-// read back with pread.
+// read back with pread. The Windows one: CreateDirectoryW under a random
+// name (RtlGenRandom); a nameless file is created with CREATE_NEW and
+// FILE_FLAG_DELETE_ON_CLOSE, so the system removes it when its handle closes
+// or the process ends, and its name goes at once where the file system
+// deletes with POSIX semantics (else it stays visible until then); a
+// captured file is a temporary file in the temporary folder, which the
+// writer may open, cut or replace, read back and removed on every way out.
 class ZEL_API NativeScratchSpace : public ScratchSpace {
  public:
   int OpenNamelessFile(const std::string& dir, const std::string& prefix, int& fd) override;

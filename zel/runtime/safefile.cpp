@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "zel/platform/descriptors.h"
@@ -22,16 +23,43 @@ String Reason(int err) { return Utf8ToString(std::strerror(err)); }
   throw EFCreateError(u"Cannot create file \"" + name + u"\". " + Reason(err));
 }
 
+#ifdef _WIN32
+// Windows paths separate their parts with "\" or "/", and start from a
+// drive ("C:") or a server ("\\server").
+constexpr const char* kSeparators = "\\/";
+constexpr char kSeparator = '\\';
+constexpr bool kDrives = true;
+bool IsAbsolute(const std::string& path) {
+  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+  return path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
+}
+#else
+constexpr const char* kSeparators = "/";
+constexpr char kSeparator = '/';
+constexpr bool kDrives = false;
+bool IsAbsolute(const std::string& path) { return !path.empty() && path[0] == '/'; }
+#endif
+
+// The folder part of `path`: "." for a bare name; a root ("/", "C:\\")
+// keeps its separator.
 std::string DirName(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(kSeparators);
   if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
+  if (slash == 0 || (kDrives && slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
   return path.substr(0, slash);
 }
 
 std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
+  const size_t slash = path.find_last_of(kSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// `name` within the folder `dir` (as DirName gives it).
+std::string InFolder(const std::string& dir, const std::string& name) {
+  if (dir == ".") return name;
+  if (!dir.empty() && std::string_view(kSeparators).find(dir.back()) != std::string_view::npos)
+    return dir + name;
+  return dir + kSeparator + name;
 }
 
 // Follows symbolic links from `path` to the file they finally name (which
@@ -45,10 +73,7 @@ bool ResolveLinks(std::string& path, bool& via_proc, int& err) {
     std::string buf;
     // Not a link, or nothing there yet: this is the file.
     if (platform::Replace().ReadLink(path, buf) != 0) return true;
-    if (buf.empty() || buf[0] != '/') {
-      const std::string dir = DirName(path);
-      buf = (dir == "/" ? "/" : dir + "/") + buf;
-    }
+    if (!IsAbsolute(buf)) buf = InFolder(DirName(path), buf);
     path = std::move(buf);
     if (path.rfind("/proc/", 0) == 0) via_proc = true;
   }
@@ -64,8 +89,7 @@ int CreateTemporary(int dir, const std::string& target, uint32_t mode, std::stri
   static constexpr char kAlphabet[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   const std::string folder = DirName(target);
-  const std::string prefix =
-      (folder == "/" ? "/" : folder + "/") + "." + BaseName(target) + ".tmp-";
+  const std::string prefix = InFolder(folder, "." + BaseName(target) + ".tmp-");
   for (int attempt = 0; attempt < 100; ++attempt) {
     unsigned char random[6];
     if (platform::Replace().RandomBytes(random, sizeof random) != 0) {
@@ -102,7 +126,7 @@ TSafeFileStream::TSafeFileStream(int Folder, const String& Name, int& ErrorCode)
 
 int TSafeFileStream::OpenInFolder() {
   if (!FileNameToPath(file_name_, target_) || target_.empty() || target_ == "." ||
-      target_ == ".." || target_.find('/') != std::string::npos)
+      target_ == ".." || target_.find_first_of(kSeparators) != std::string::npos)
     return EINVAL;
   auto& system = platform::Replace();
   ReplaceTarget st;

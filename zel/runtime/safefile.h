@@ -36,6 +36,14 @@
 //     existing file itself is writable, the file is rewritten in place as with
 //     hard links.
 //
+// On Windows the same holds with its own means: the temporary takes the place
+// of an existing file through ReplaceFileW, which keeps its owner and access
+// list, and the file's hidden, system and archive attributes are carried
+// over; the mode is the read-only attribute, and a read-only file is refused
+// for every account; a file that another program holds open without delete
+// sharing is not replaced (Commit() raises, the file and its contents stay);
+// names may use "\" or "/", and NUL, CON and the like are written directly.
+//
 // Errors: EFCreateError ("Cannot create file "<name>". <reason>") when neither
 // the temporary nor the target can be opened (a missing folder, no
 // permission, a directory under that name); EWriteError ("Stream write error")
