@@ -95,6 +95,14 @@ TEST(SysInfoTest, SetVariableRoundTrip) {
     EXPECT_EQ(zel::platform::Env().Get(name), std::nullopt);
   }
   EXPECT_EQ(zel::platform::Env().Get(name), std::nullopt);
+  {
+    // A lone surrogate (kept as its three-byte form on Windows, bytes as
+    // they are on Linux) comes back exactly.
+    const std::string odd = "a\xED\xA0\x80z";
+    ScopedVariable var(name, odd);
+    EXPECT_EQ(zel::platform::Env().Get(name), odd);
+    EXPECT_TRUE(in_block(odd));
+  }
   EXPECT_EQ(zel::platform::SetVariable("", "x"), EINVAL);
   EXPECT_EQ(zel::platform::SetVariable("A=B", "x"), EINVAL);
 }
