@@ -1,7 +1,11 @@
 // CPU identification on the machine the tests run on, checked against what
-// the kernel reports in /proc/cpuinfo and against the compiler's <cpuid.h>.
+// the kernel reports (Linux: /proc/cpuinfo; Windows: the processor's registry
+// key and IsProcessorFeaturePresent) and against the compiler's <cpuid.h>.
 #include <cpuid.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <fstream>
 #include <map>
@@ -15,6 +19,7 @@
 namespace zel {
 namespace {
 
+#ifndef _WIN32
 // The fields of the first processor in /proc/cpuinfo, and how many
 // processors it lists.
 struct KernelCpuInfo {
@@ -47,6 +52,7 @@ KernelCpuInfo ReadCpuInfo() {
   info.ok = info.processors > 0 && info.fields.count("vendor_id");
   return info;
 }
+#endif
 
 TCpuIdRegs Reference(unsigned leaf) {
   unsigned a = 0, b = 0, c = 0, d = 0;
@@ -61,6 +67,50 @@ class CpuIdHostTest : public ::testing::Test {
   }
 };
 
+#ifdef _WIN32
+// A text value of the first processor's key, which Windows fills at start-up
+// from the same instruction.
+std::string ProcessorValue(const wchar_t* name) {
+  wchar_t text[256];
+  DWORD size = sizeof text;
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+                     name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    return {};
+  std::string ascii;
+  for (const wchar_t* c = text; *c; ++c) ascii += static_cast<char>(*c < 128 ? *c : '?');
+  return ascii;
+}
+
+TEST_F(CpuIdHostTest, AgreesWithWindows) {
+  EXPECT_EQ(CPU_Count(), static_cast<Integer>(::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS)));
+  const std::string vendor = ProcessorValue(L"VendorIdentifier");
+  if (vendor.empty()) GTEST_SKIP() << "the processor's registry key is not readable here";
+  EXPECT_EQ(StringToUtf8(CPU_VendorString()), vendor);
+  // "AMD64 Family 25 Model 17 Stepping 1", "Intel64 Family 6 Model 158 ..."
+  const Cardinal sig = CPU_Signature();
+  const std::string identifier = ProcessorValue(L"Identifier");
+  const std::string expected = " Family " + std::to_string(CPU_DisplayFamily(sig)) + " Model " +
+                               std::to_string(CPU_DisplayModel(sig)) + " Stepping " +
+                               std::to_string(CPU_Stepping());
+  EXPECT_NE(identifier.find(expected), std::string::npos) << identifier;
+}
+
+// The bits Windows reports through IsProcessorFeaturePresent.
+TEST_F(CpuIdHostTest, FeatureFlagsAgreeWithWindows) {
+  const struct {
+    DWORD feature;
+    bool extended;
+    int bit;
+  } cases[] = {{PF_COMPARE_EXCHANGE_DOUBLE, false, 8}, {PF_RDTSC_INSTRUCTION_AVAILABLE, false, 4},
+               {PF_MMX_INSTRUCTIONS_AVAILABLE, false, 23}, {PF_XMMI_INSTRUCTIONS_AVAILABLE, false, 25},
+               {PF_XMMI64_INSTRUCTIONS_AVAILABLE, false, 26}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.feature);
+    const Cardinal word = c.extended ? CPU_ExtendedFeatureSet() : CPU_FeatureSet();
+    EXPECT_EQ(((word >> c.bit) & 1u) != 0, ::IsProcessorFeaturePresent(c.feature) != 0);
+  }
+}
+#else
 TEST_F(CpuIdHostTest, AgreesWithTheKernel) {
   const KernelCpuInfo info = ReadCpuInfo();
   if (!info.ok) GTEST_SKIP() << "/proc/cpuinfo is not readable here";
@@ -98,6 +148,7 @@ TEST_F(CpuIdHostTest, FeatureFlagsAgreeWithTheKernel) {
     }
   }
 }
+#endif
 
 TEST_F(CpuIdHostTest, AgreesWithTheCompilersCpuid) {
   const TCpuIdRegs l1 = Reference(1);

@@ -15,6 +15,10 @@
 #include "zel/runtime/random.h"
 #include "zel/runtime/utf8.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using zel::platform::ScopedBackend;
@@ -46,11 +50,95 @@ TEST(SysInfoTest, GetEnviroVar) {
   }
 }
 
+// Sets a variable of the process's block for a scope, as UTF-8 on both
+// systems, and puts the previous value back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const std::string& name, const std::optional<std::string>& value)
+      : name_(name), old_(zel::platform::Env().Get(name)) {
+    EXPECT_EQ(zel::platform::SetVariable(name, value), 0);
+  }
+  ~ScopedVariable() { zel::platform::SetVariable(name_, old_); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
 TEST(SysInfoTest, RealEnvironment) {
-  zel_test::ScopedEnv var("ZEL_TEST_VARIABLE", "v\xC3\xA4lue");
-  EXPECT_EQ(zel::GetEnviroVar(u"zel_test_variable"), u"v\u00e4lue");
+  ScopedVariable var("ZEL_TEST_VARIABLE", "v\xC3\xA4lue \xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(zel::GetEnviroVar(u"zel_test_variable"), u"v\u00e4lue \u20ac\U0001F600");
+  EXPECT_EQ(zel::platform::Env().Get("ZEL_TEST_VARIABLE"),
+            "v\xC3\xA4lue \xE2\x82\xAC\xF0\x9F\x98\x80");
 }
 
+// Setting, emptying and removing a variable shows at once in the block and
+// in the lookup by name; bad names are refused.
+TEST(SysInfoTest, SetVariableRoundTrip) {
+  const std::string name = "ZEL_TEST_SET_\xC3\x84";
+  auto in_block = [&name](const std::string& value) {
+    const std::string entry = name + "=" + value;
+    for (const std::string& e : zel::platform::Env().Entries())
+      if (e == entry) return true;
+    return false;
+  };
+  {
+    ScopedVariable var(name, "one");
+    EXPECT_EQ(zel::platform::Env().Get(name), "one");
+    EXPECT_TRUE(in_block("one"));
+    ASSERT_EQ(zel::platform::SetVariable(name, ""), 0);
+    EXPECT_EQ(zel::platform::Env().Get(name), "");
+    EXPECT_TRUE(in_block(""));
+    ASSERT_EQ(zel::platform::SetVariable(name, std::nullopt), 0);
+    EXPECT_EQ(zel::platform::Env().Get(name), std::nullopt);
+  }
+  EXPECT_EQ(zel::platform::Env().Get(name), std::nullopt);
+  {
+    // A lone surrogate (kept as its three-byte form on Windows, bytes as
+    // they are on Linux) comes back exactly.
+    const std::string odd = "a\xED\xA0\x80z";
+    ScopedVariable var(name, odd);
+    EXPECT_EQ(zel::platform::Env().Get(name), odd);
+    EXPECT_TRUE(in_block(odd));
+  }
+  EXPECT_EQ(zel::platform::SetVariable("", "x"), EINVAL);
+  EXPECT_EQ(zel::platform::SetVariable("A=B", "x"), EINVAL);
+}
+
+#ifdef _WIN32
+// The folders Windows reports, the temporary one in its long form with the
+// trailing backslash.
+TEST(SysInfoTest, DirectoriesWindows) {
+  wchar_t buffer[2048];
+  ASSERT_GT(::GetSystemDirectoryW(buffer, 2048), 0u);
+  EXPECT_EQ(zel::GetSystemDir(), reinterpret_cast<const char16_t*>(buffer));
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(buffer)));
+  ASSERT_GT(::GetWindowsDirectoryW(buffer, 2048), 0u);
+  EXPECT_EQ(zel::GetWindowsDir(), reinterpret_cast<const char16_t*>(buffer));
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(buffer)));
+  EXPECT_NE(zel::GetSystemDir().back(), u'\\');
+
+  zel_test::TempDir dir;
+  const std::filesystem::path real = dir.Path() / "Long folder \u00e4\u20ac name";
+  std::filesystem::create_directory(real);
+  ASSERT_GT(::GetLongPathNameW(real.c_str(), buffer, 2048), 0u);
+  const std::u16string expected = std::u16string(reinterpret_cast<const char16_t*>(buffer)) + u"\\";
+  {
+    ScopedVariable tmp("TMP", zel::StringToUtf8(reinterpret_cast<const char16_t*>(real.c_str())));
+    EXPECT_EQ(zel::GetTempDir(), expected);
+  }
+  {
+    // A missing folder has no long form: nothing is reported.
+    ScopedVariable tmp("TMP", (dir.Path() / "missing").string());
+    EXPECT_EQ(zel::GetTempDir(), u"");
+  }
+  const zel::String now = zel::GetTempDir();
+  ASSERT_FALSE(now.empty());
+  EXPECT_EQ(now.back(), u'\\');
+}
+#else
 TEST(SysInfoTest, Directories) {
   EXPECT_EQ(zel::GetSystemDir(), u"/usr/lib");
   EXPECT_EQ(zel::GetWindowsDir(), u"/usr");
@@ -75,6 +163,7 @@ TEST(SysInfoTest, Directories) {
     EXPECT_EQ(zel::StringToUtf8(zel::GetTempDir()), c.expected);
   }
 }
+#endif
 
 class NoMemoryFigures : public zel::platform::SystemInfo {
  public:
@@ -190,6 +279,36 @@ TEST(SysInfoTest, GetMacAddressOnThisMachine) {
     well_formed = i % 3 == 2 ? c == '-' : ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
   }
   EXPECT_TRUE(well_formed) << text;
+}
+
+#ifdef _WIN32
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#endif
+
+// The adapters the system lists: wired and wireless ones carry a 6-byte
+// address; an address is never all zeros.
+TEST(SysInfoTest, NativeAdapters) {
+  std::vector<zel::platform::NetAdapter> adapters;
+  ASSERT_EQ(zel::platform::NativeNetwork().Adapters(adapters), 0);
+#ifdef _WIN32
+  // Wine lists only what its host lends it, which may be nothing.
+  if (!UnderWine()) {
+    EXPECT_FALSE(adapters.empty());
+  }
+#endif
+  for (const auto& a : adapters) {
+    SCOPED_TRACE(a.name);
+    EXPECT_FALSE(a.name.empty());
+    if (a.kind != zel::platform::AdapterKind::kOther && !a.address.empty()) {
+      EXPECT_EQ(a.address.size(), 6u);
+    }
+    bool all_zero = !a.address.empty();
+    for (uint8_t b : a.address) all_zero = all_zero && b == 0;
+    EXPECT_FALSE(all_zero);
+  }
 }
 
 // 'v' vowel, 'c' consonant, '9' digit.

@@ -8,6 +8,12 @@
 namespace zel::platform {
 namespace {
 
+#ifdef _WIN32
+// Fonts come with the Windows graphics work, which this port does not have yet.
+TEST(NativeFonts, NotYetOnWindows) {
+  GTEST_SKIP() << "fonts are part of the Windows graphics work, not yet done";
+}
+#else
 bool HaveDejaVu() { return NativeFonts().IsInstalled("DejaVu Sans"); }
 
 TEST(NativeFonts, FindsFacesByFamilyWeightAndSlant) {
@@ -69,6 +75,7 @@ TEST(NativeFonts, ScreenResolutionFromTheEnvironment) {
   else
     ::unsetenv("ZEL_SCREEN_PPI");
 }
+#endif
 
 }  // namespace
 }  // namespace zel::platform

@@ -1,9 +1,14 @@
 // The process environment, as the library reads it on behalf of its callers.
 //
-// The Linux implementation reads the C library's `environ` block at the time
-// of the call, so variables set with setenv() show up at once. Entries are
-// bytes, normally UTF-8; entries without '=' (which a program can leave in its
-// own block) are passed on as they are.
+// Linux: reads the C library's `environ` block at the time of the call, so
+// variables set with setenv() show up at once. Entries are bytes, normally
+// UTF-8; entries without '=' (which a program can leave in its own block) are
+// passed on as they are.
+// Windows: reads the process's block (GetEnvironmentStringsW) at the time of
+// the call, converted from UTF-16 to UTF-8 (a lone surrogate kept as its
+// three-byte form), with the hidden entries of the drives' current folders
+// ("=C:=C:\...") as they are. Variable names compare without regard to case
+// there, so Get("path") finds "Path".
 #pragma once
 
 #include <optional>
@@ -27,7 +32,10 @@ class ZEL_API Environment {
 
 // Sets the variable `name` of the process's own environment block to `value`,
 // or removes it when `value` is empty (std::nullopt). Returns 0, or the errno
-// value of the failure (EINVAL for an empty name or one holding '=').
+// value of the failure (EINVAL for an empty name or one holding '=', and on
+// Windows for text that is not UTF-8). Windows: both the process's block and
+// the C runtime's copy (getenv) change; a variable set to the empty text
+// stays in the block but leaves the C runtime's copy.
 ZEL_API int SetVariable(const std::string& name, const std::optional<std::string>& value);
 
 // The process's native implementation (built on first use).

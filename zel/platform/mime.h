@@ -30,9 +30,15 @@
 
 namespace zel::platform {
 
+// Windows: the registry's classes answer through AssocQueryStringW. The type
+// of an extension is its content type (ASSOCSTR_CONTENTTYPE); the program of
+// a type is the open command (ASSOCSTR_COMMAND, verb "open") of the extension
+// that MIME\Database\Content Type\<type> names in its "Extension" value, so
+// extensions that share a type share that extension's program.
+//
 // The file-associations concern. The Linux implementation reads the files
 // described above at each call and never raises: unreadable files count as
-// absent.
+// absent; the Windows one never raises either.
 class ZEL_API MimeDatabase {
  public:
   virtual ~MimeDatabase();

@@ -1,8 +1,12 @@
-# The Linux implementations of the platform layer and what they link; the
-# Windows ones link only system libraries (see zel/platform/windows/).
+# What the platform layer links. The Windows implementations need only system
+# libraries: the adapter list (iphlpapi), file associations (shlwapi) and the
+# random source (bcrypt).
 if(WIN32)
+  target_link_libraries(zel PRIVATE iphlpapi shlwapi bcrypt)
   return()
 endif()
+
+# The Linux implementations:
 # The configuration store keeps its databases with SQLite.
 find_package(SQLite3 REQUIRED)
 target_link_libraries(zel PRIVATE SQLite::SQLite3)

@@ -10,6 +10,14 @@
 // `physical` tells whether a device stands behind the interface (a "device"
 // entry), which separates a real network card from a virtual pair such as
 // the one a container sees.
+//
+// Windows: the adapters of GetAdaptersAddresses (all address families), in
+// the system's order, named by their friendly name ("Ethernet", "Wi-Fi");
+// interface type IEEE 802.11 is wireless, Ethernet wired, anything else
+// other; `physical` is the hardware-interface flag of GetIfEntry2. The list
+// is asked for with 15000 bytes first and again with the size the system
+// names, three attempts in all; a system with no adapters gives an empty
+// list.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +33,7 @@ enum class AdapterKind : uint8_t { kOther, kWired, kWireless };
 
 // One network interface.
 struct NetAdapter {
-  std::string name;                        // the interface name ("eth0", "wlp2s0", "lo")
+  std::string name;                        // the interface name ("eth0", "wlp2s0", "lo"; "Ethernet" on Windows)
   AdapterKind kind = AdapterKind::kOther;  // wired, wireless or other
   bool physical = false;                   // a device stands behind the interface
   // Hardware address; empty when it has none (or it is all zeros, as for

@@ -24,6 +24,21 @@
 //     boot, unaffected by changes of the wall clock); it is 64 bits wide and
 //     does not wrap.
 //
+// On Windows:
+//   - ProcessorCount() counts the active processors of every processor group
+//     (GetActiveProcessorCount; GetSystemInfo's count if that fails).
+//   - Priorities belong to the process (its priority class) and to each
+//     thread (its priority within the class). A snapshot holds the class
+//     (GetPriorityClass) in `policy` and the calling thread's priority
+//     (GetThreadPriority) with its sign turned round in `nice`, so that a
+//     lower value means a higher priority as on Linux; `rt_priority` is 0.
+//     RaisePriorities() asks for the real-time class (Windows grants the high
+//     class to a process without the privilege to raise its base priority)
+//     and the time-critical thread priority; the class change affects the
+//     whole process while it lasts. RestorePriorities() puts the thread
+//     priority back first, then the class.
+//   - TickCount() is GetTickCount64: milliseconds since the system started.
+//
 // The backend in force is Process(); tests install another one with
 // SetProcessBackend or ScopedBackend (see backend.h), for instance one whose
 // priorities cannot be raised or whose tick counter the test advances.
@@ -37,12 +52,16 @@
 namespace zel::platform {
 
 // The scheduling state that SavePriorities() records and RestorePriorities()
-// puts back. The fields are the Linux implementation's; a substitute backend
-// may use them as it likes.
+// puts back, as described above for each system; a substitute backend may
+// use the fields as it likes.
 struct PrioritySnapshot {
-  int nice = 0;         // nice value, -20 (highest priority) .. 19
-  int policy = 0;       // scheduling policy (SCHED_OTHER, SCHED_FIFO, ...)
-  int rt_priority = 0;  // static priority of a real-time policy, else 0
+  // Linux: nice value, -20 (highest priority) .. 19; Windows: the thread
+  // priority negated, -15 (time-critical) .. 15 (idle).
+  int nice = 0;
+  // Linux: scheduling policy (SCHED_OTHER, SCHED_FIFO, ...); Windows: the
+  // process's priority class (NORMAL_PRIORITY_CLASS, ...).
+  int policy = 0;
+  int rt_priority = 0;  // Linux: static priority of a real-time policy, else 0; Windows: 0
   // Equal when all three fields are equal.
   bool operator==(const PrioritySnapshot&) const = default;
 };
@@ -61,8 +80,9 @@ class ZEL_API ProcessServices {
   // where allowed); true when anything was raised, false when nothing was
   // permitted. Never raises an exception.
   virtual bool RaisePriorities() = 0;
-  // Puts back `saved`, what SavePriorities() returned: the thread's policy
-  // first, then its nice value; each only when it differs from the current
+  // Puts back `saved`, what SavePriorities() returned: on Linux the thread's
+  // policy first, then its nice value; on Windows the thread priority first,
+  // then the process's class; each only when it differs from the current
   // one. A change that is refused is skipped silently. Never raises an
   // exception.
   virtual void RestorePriorities(const PrioritySnapshot& saved) = 0;
@@ -70,11 +90,12 @@ class ZEL_API ProcessServices {
   // Milliseconds since an arbitrary fixed start, monotonic.
   virtual uint64_t TickCount() = 0;
 
-  // The operating system's number of this process (getpid on Linux).
+  // The operating system's number of this process (getpid on Linux,
+  // GetCurrentProcessId on Windows).
   virtual uint64_t ProcessId();
 };
 
-// The Linux implementation described above.
+// The implementation described above for each system.
 class ZEL_API NativeProcessServices : public ProcessServices {
  public:
   int ProcessorCount() override;

@@ -1,7 +1,7 @@
 // The processor's identification instruction (CPUID) and its time-stamp
 // counter, the two instructions the CPU identification module is built on.
 //
-// On x86-64:
+// On x86-64 (Linux and Windows alike, through the compiler's intrinsics):
 //   - IdInstructionAvailable() is true when bit 21 (the ID flag, 0x200000)
 //     of the flags register can be toggled, which is how a processor
 //     announces CPUID. Every x86-64 processor has it; the check is kept

@@ -13,6 +13,15 @@
 // are what the program's allocator has handed out and not yet taken back
 // (glibc's mallinfo2: in-use arena bytes plus mapped blocks; under the
 // address sanitizer, its own allocator's count).
+//
+// Windows: the system directory is GetSystemDirectoryW's, the
+// operating-system directory GetWindowsDirectoryW's (both without trailing
+// '\'); the temporary directory is GetTempPathW's (from TMP, TEMP or
+// USERPROFILE) in its long form (GetLongPathNameW) ending in '\', empty when
+// that folder does not exist. Physical memory comes from GlobalMemoryStatusEx
+// (ullTotalPhys, ullAvailPhys); allocated bytes are the busy blocks of the C
+// runtime's heap, which malloc and operator new draw from; the random source
+// is BCryptGenRandom with the system's preferred generator.
 #pragma once
 
 #include <cstddef>
@@ -27,12 +36,14 @@ namespace zel::platform {
 class ZEL_API SystemInfo {
  public:
   virtual ~SystemInfo();
-  // The system directory ("/usr/lib" on Linux), without trailing '/'.
+  // The system directory ("/usr/lib" on Linux, "C:\Windows\system32" on
+  // Windows), without trailing separator.
   virtual std::string SystemDirectory() = 0;
-  // The operating-system directory ("/usr" on Linux), without trailing '/'.
+  // The operating-system directory ("/usr" on Linux, "C:\Windows" on
+  // Windows), without trailing separator.
   virtual std::string OsDirectory() = 0;
   // The temporary directory as described above, canonical and ending in
-  // '/'; empty when neither $TMPDIR nor "/tmp" exists.
+  // '/' ('\' on Windows); empty when no such folder exists.
   virtual std::string TempDirectory() = 0;
   // Total and available physical memory in bytes; false (both 0) when the
   // figures cannot be read.
@@ -41,7 +52,7 @@ class ZEL_API SystemInfo {
   // described above.
   virtual int64_t AllocatedBytes() = 0;
   // Fills all `count` bytes of `buffer` from the kernel's cryptographically secure source
-  // (getrandom); throws std::system_error holding the error number when the
+  // (getrandom; BCryptGenRandom on Windows, which reports EIO); throws std::system_error holding the error number when the
   // kernel refuses (the runtime reports that as its input/output error).
   virtual void SecureRandom(void* buffer, size_t count) = 0;
 };

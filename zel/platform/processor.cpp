@@ -1,3 +1,5 @@
+// CPUID and the time-stamp counter through the compiler's intrinsics; the
+// same on Linux and Windows (MinGW-w64 has the same <cpuid.h>).
 #include "zel/platform/processor.h"
 
 #if defined(__x86_64__) || defined(__i386__)
