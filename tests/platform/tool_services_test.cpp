@@ -269,9 +269,10 @@ TEST(TerminalTest, StandardHandlesAreAskedThroughZeroOneTwo) {
 
 // Windows: Ctrl-C and the close, log-off and shutdown requests reach the
 // caught handler through the console control routine. A test program under
-// CTest (and Wine) has no console, and GenerateConsoleCtrlEvent reaches only
-// processes attached to one, so the routine is called directly, as the
-// system calls it, on a thread of its own.
+// CTest has no console, and GenerateConsoleCtrlEvent reaches only processes
+// attached to one (under Wine 8 AllocConsole and GenerateConsoleCtrlEvent
+// both fail there), so the routine is called directly, as the system calls
+// it, on a thread of its own.
 std::atomic<int> g_stop_requests{0};
 void CountStop() { g_stop_requests.fetch_add(1); }
 void OtherStop() { g_stop_requests.fetch_add(100); }
