@@ -184,11 +184,13 @@ std::string LoadFailure(const std::string& name) {
 // The arguments are still checked, so a usage error reads the same everywhere.
 int RunScale(Args& args) {
   const auto png = args.Option("png");
-  (void)args.Option("height");
-  (void)args.Option("width");
+  const auto height_opt = args.Option("height");
+  const auto width_opt = args.Option("width");
   args.RejectUnknownOptions();
   if (args.Rest().size() != 2) Fail("scale needs one FILE");
   if (!png) Fail("scale needs --png OUT.png");
+  if (height_opt) ParseInt(*height_opt, 1, kMaxSide, "--height");
+  if (width_opt) ParseInt(*width_opt, 1, kMaxSide, "--width");
   std::cerr << "zel color: " << *png
             << ": PNG output is not available on this system yet (this zel was built without a "
                "PNG encoder)\n";
