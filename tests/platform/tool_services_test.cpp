@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "support/temp_dir.h"
 #include "zel/platform/descriptors.h"
+#include "zel/platform/interrupt.h"
 #include "zel/platform/scratch.h"
 #include "zel/platform/terminal.h"
 
@@ -66,7 +73,9 @@ TEST(ScratchSpaceTest, NamelessFileLeavesNoName) {
   ASSERT_EQ(NativeScratch().OpenNamelessFile(dir.Path().string(), "n-", fd), 0);
   EXPECT_TRUE(fs::is_empty(dir.Path()));
   EXPECT_EQ(zel::platform::NativeDescriptors().WriteAll(fd, "abc", 3), 0);
+#ifndef _WIN32  // Linux reaches the file through its descriptor's /proc name
   EXPECT_EQ(fs::file_size("/proc/self/fd/" + std::to_string(fd)), 3u);
+#endif
   EXPECT_EQ(zel::platform::NativeDescriptors().Sync(fd), 0);
   EXPECT_EQ(zel::platform::NativeDescriptors().Close(fd), 0);
   EXPECT_EQ(NativeScratch().OpenNamelessFile((dir.Path() / "missing").string(), "n-", fd), ENOENT);
@@ -129,12 +138,14 @@ TEST(DescriptorsTest, OpenReadRewindAppend) {
   EXPECT_EQ(d.Read(fd, buf, sizeof buf, got), EISDIR);
   EXPECT_EQ(d.Close(fd), 0);
 
+#ifndef _WIN32  // the Windows pipe is in TerminalTest.PipesAndDevicesAreNoTerminal
   int pipe_fds[2];
   ASSERT_EQ(pipe(pipe_fds), 0);
   EXPECT_EQ(d.Rewind(pipe_fds[0]), ESPIPE);
   EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(pipe_fds[0]));
   d.Close(pipe_fds[0]);
   d.Close(pipe_fds[1]);
+#endif
 }
 
 TEST(DescriptorsTest, CreateWriteSeekTruncate) {
@@ -207,6 +218,7 @@ TEST(DescriptorsTest, WriteFunctionStreamPassesBytesAndFailures) {
   EXPECT_EQ(g_collected.rfind("first 42", 0), 0u);
 }
 
+#ifndef _WIN32
 TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
   zel_test::TempDir dir;
   std::FILE* f = std::fopen((dir.Path() / "f").c_str(), "w");
@@ -214,6 +226,109 @@ TEST(TerminalTest, FilesAndClosedDescriptorsAreNoTerminal) {
   EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(fileno(f)));
   std::fclose(f);
   EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(-1));
+}
+#else
+// On Windows a descriptor holds a handle (0, 1 and 2 stand for the standard
+// handles).
+int FdOf(HANDLE h) { return static_cast<int>(reinterpret_cast<intptr_t>(h)); }
+
+TEST(TerminalTest, FilesAndClosedHandlesAreNoTerminal) {
+  zel_test::TempDir dir;
+  const HANDLE f = ::CreateFileW((dir.Path() / "f").wstring().c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(FdOf(f)));
+  ::CloseHandle(f);
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(FdOf(f)));  // closed now
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(-1));
+}
+
+TEST(TerminalTest, PipesAndDevicesAreNoTerminal) {
+  HANDLE read_end = nullptr, write_end = nullptr;
+  ASSERT_TRUE(::CreatePipe(&read_end, &write_end, nullptr, 0));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(FdOf(read_end)));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(FdOf(write_end)));
+  ::CloseHandle(read_end);
+  ::CloseHandle(write_end);
+  // NUL is a character device like a console, but has no console mode.
+  const HANDLE nul = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(nul, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(::GetFileType(nul), static_cast<DWORD>(FILE_TYPE_CHAR));
+  EXPECT_FALSE(zel::platform::NativeTerminal().IsTerminal(FdOf(nul)));
+  ::CloseHandle(nul);
+}
+
+TEST(TerminalTest, StandardHandlesAreAskedThroughZeroOneTwo) {
+  // The test's standard output is a file or a pipe under CTest: the standard
+  // handle must give the same answer as the handle itself.
+  auto& t = zel::platform::NativeTerminal();
+  EXPECT_EQ(t.IsTerminal(zel::platform::kStandardOutput),
+            t.IsTerminal(FdOf(::GetStdHandle(STD_OUTPUT_HANDLE))));
+}
+
+// Windows: Ctrl-C and the close, log-off and shutdown requests reach the
+// caught handler through the console control routine. A test program under
+// CTest has no console, and GenerateConsoleCtrlEvent reaches only processes
+// attached to one (under Wine 8 AllocConsole and GenerateConsoleCtrlEvent
+// both fail there), so the routine is called directly, as the system calls
+// it, on a thread of its own.
+std::atomic<int> g_stop_requests{0};
+void CountStop() { g_stop_requests.fetch_add(1); }
+void OtherStop() { g_stop_requests.fetch_add(100); }
+
+TEST(InterruptsTest, ControlEventsCallTheCaughtHandler) {
+  using zel::platform::NativeInterruptServices;
+  auto& interrupts = zel::platform::NativeInterrupts();
+  g_stop_requests = 0;
+  // Not caught: the routine passes every event on (the default ends the process).
+  EXPECT_FALSE(NativeInterruptServices::ConsoleControl(CTRL_C_EVENT));
+  ASSERT_EQ(interrupts.Catch(CountStop), 0);
+  EXPECT_TRUE(NativeInterruptServices::ConsoleControl(CTRL_C_EVENT));
+  EXPECT_TRUE(NativeInterruptServices::ConsoleControl(CTRL_BREAK_EVENT));
+  EXPECT_EQ(g_stop_requests.load(), 2);
+  EXPECT_FALSE(NativeInterruptServices::ConsoleControl(12345));  // unknown: passed on
+  EXPECT_EQ(g_stop_requests.load(), 2);
+  // Catching again replaces the handler.
+  ASSERT_EQ(interrupts.Catch(OtherStop), 0);
+  EXPECT_TRUE(NativeInterruptServices::ConsoleControl(CTRL_C_EVENT));
+  EXPECT_EQ(g_stop_requests.load(), 102);
+  interrupts.Release();
+  EXPECT_FALSE(NativeInterruptServices::ConsoleControl(CTRL_C_EVENT));
+  EXPECT_EQ(g_stop_requests.load(), 102);
+  interrupts.Release();  // nothing caught: nothing happens
+}
+
+TEST(InterruptsTest, CloseWaitsForReleaseBeforeTheProcessEnds) {
+  using zel::platform::NativeInterruptServices;
+  auto& interrupts = zel::platform::NativeInterrupts();
+  g_stop_requests = 0;
+  ASSERT_EQ(interrupts.Catch(CountStop), 0);
+  for (const DWORD event : {CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT}) {
+    SCOPED_TRACE(event);
+    const int before = g_stop_requests.load();
+    std::atomic<int> answer{-1};
+    std::thread system_thread(
+        [&] { answer = NativeInterruptServices::ConsoleControl(event) ? 1 : 0; });
+    // The handler runs first; the routine then waits for Release.
+    while (g_stop_requests.load() == before) std::this_thread::yield();
+    interrupts.Release();
+    system_thread.join();
+    EXPECT_EQ(answer.load(), 1);
+    EXPECT_EQ(g_stop_requests.load(), before + 1);
+    ASSERT_EQ(interrupts.Catch(CountStop), 0);
+  }
+  interrupts.Release();
+}
+#endif
+
+TEST(TerminalTest, WritesOnlyToStandardOutputAndError) {
+  auto& t = zel::platform::NativeTerminal();
+  EXPECT_EQ(t.WriteStandard(5, "x", 1), EBADF);
+  EXPECT_EQ(t.WriteStandard(zel::platform::kStandardInput, "x", 1), EBADF);
+  EXPECT_EQ(t.WriteStandard(zel::platform::kStandardOutput, "", 0), 0);
+  t.PrepareConsole();  // twice is harmless
+  t.PrepareConsole();
 }
 
 }  // namespace

@@ -68,16 +68,22 @@ if [ -w /dev/full ]; then
 fi
 
 # --- Pipes and "-": non-seekable input is read once (item 5) ---
-out=$(printf '<a>1</a>' | "$ZEL" xml /dev/stdin a); check "xml from a pipe" "$(printf 'a\t\t1')" "$out"
+if on_linux; then
+  out=$(printf '<a>1</a>' | "$ZEL" xml /dev/stdin a); check "xml from a pipe" "$(printf 'a\t\t1')" "$out"
+fi
 out=$(printf '<a>1</a><b x="2"/>' | "$ZEL" xml - a b | tr '\t' '|')
 check "xml from -" "$(printf 'a||1\nb|x="2"|')" "$out"
-out=$(printf 'a\nb\nc\n' | "$ZEL" text tail 2 /dev/stdin); check "tail from a pipe" "$(printf 'b\nc')" "$out"
+if on_linux; then
+  out=$(printf 'a\nb\nc\n' | "$ZEL" text tail 2 /dev/stdin); check "tail from a pipe" "$(printf 'b\nc')" "$out"
+fi
 out=$(printf 'a\nb\nc\n' | "$ZEL" text tail 2 -); check "tail from -" "$(printf 'b\nc')" "$out"
 out=$(printf 'a\nb\nc\n' | "$ZEL" text lines -); check "lines from -" 3 "$out"
 mkdir "$T/tmp"
-out=$(printf 'a\nb\n' | TMPDIR="$T/tmp" "$ZEL" text tail 1 -); check "tail via a temporary" b "$out"
-check "the temporary copy is gone" "" "$(ls -A "$T/tmp")"
-out=$(printf 'x;y\n1;2\n' | "$ZEL" grid /dev/stdin); check "grid from a pipe" "$(printf 'x  y\n1  2')" "$out"
+if on_linux; then  # Windows takes its temporary folder from TMP, set by Wine's prefix
+  out=$(printf 'a\nb\n' | TMPDIR="$T/tmp" "$ZEL" text tail 1 -); check "tail via a temporary" b "$out"
+  check "the temporary copy is gone" "" "$(ls -A "$T/tmp")"
+  out=$(printf 'x;y\n1;2\n' | "$ZEL" grid /dev/stdin); check "grid from a pipe" "$(printf 'x  y\n1  2')" "$out"
+fi
 out=$(printf 'x;y\n1;2\n' | "$ZEL" grid -); check "grid from -" "$(printf 'x  y\n1  2')" "$out"
 out=$(printf 'a\rb' | "$ZEL" text crlf - - | od -An -c | tr -s ' '); check "crlf - -" " a \r \n b" "$out"
 
@@ -86,7 +92,7 @@ out=$(printf 'a\rb' | "$ZEL" text crlf - - | od -An -c | tr -s ' '); check "crlf
 # doubled quotes, a line break inside quotes, CR LF and LF records, a lone
 # CR inside a field, no final line break.
 printf '\357\273\277name;"city"\n"Zhang, \345\274\240";\305\201\303\263d\305\272\n"multi\nline";\351t\351\r\nb;"q""uote"\n\nc\rd;x' > "$T/g.csv"
-chmod 600 "$T/g.csv"
+on_linux && chmod 600 "$T/g.csv"
 cp "$T/g.csv" "$T/orig.csv"
 "$ZEL" grid --header --sort 1 --in-place "$T/g.csv"; check "grid sort in place status" 0 $?
 "$ZEL" grid --header --sort 1 --numbers "$T/orig.csv" | grep -a '^5 ' > "$T/o"
@@ -99,7 +105,7 @@ check "grid unsorted round trip of a sorted file keeps each record" 1 $?
 "$ZEL" grid --header --out "$T/same.csv" "$T/orig.csv"
 cmp -s "$T/same.csv" "$T/orig.csv"; check "grid round trip is byte for byte" 0 $?
 "$ZEL" grid --header --out - "$T/orig.csv" | cmp -s - "$T/orig.csv"; check "grid --out -" 0 $?
-check "grid keeps the mode" 600 "$(stat -c %a "$T/g.csv")"
+on_linux && check "grid keeps the mode" 600 "$(stat -c %a "$T/g.csv")"
 # Sorting a file sorted the other way round gives back the original order.
 printf 'b,2\na,1\n"c\n",3\n' > "$T/s.csv"
 "$ZEL" grid --sort 1:desc --out "$T/s2.csv" "$T/s.csv"
@@ -129,13 +135,15 @@ cmp -s "$T/bad.csv" "$T/bad0.csv"; check "unclosed quote: file untouched" 0 $?
 # --- Output files through the safe replacement (item 3) ---
 printf 'b\na\n' > "$T/t.csv"
 echo victim > "$T/victim"
-ln -s "$T/victim" "$T/t.csv.zel-grid-tmp"
+on_linux && ln -s "$T/victim" "$T/t.csv.zel-grid-tmp"
 "$ZEL" grid --sort 1 --in-place "$T/t.csv"; check "in place with a planted link" 0 $?
 check "planted link target untouched" victim "$(cat "$T/victim")"
 check "in place result" "$(printf 'a\nb')" "$(cat "$T/t.csv")"
-"$ZEL" grid --out /dev/null "$T/t.csv"; check "--out /dev/null status" 0 $?
-[ -c /dev/null ]; check "/dev/null stays a device" 0 $?
-if [ -w /dev/full ]; then
+if on_linux; then  # Linux devices named as files
+  "$ZEL" grid --out /dev/null "$T/t.csv"; check "--out /dev/null status" 0 $?
+  [ -c /dev/null ]; check "/dev/null stays a device" 0 $?
+fi
+if on_linux && [ -w /dev/full ]; then
   "$ZEL" grid --out /dev/full "$T/t.csv" 2> "$T/e"; check "--out /dev/full status" 1 $?
   check "--out /dev/full message" "zel grid: /dev/full: No space left on device" "$(cat "$T/e")"
 fi
@@ -158,7 +166,7 @@ check "format nan" NaN "$("$ZEL" format nan --decimals 2)"
 check "format -- -1.5" "-1.50" "$("$ZEL" format --decimals 2 -- -1.5)"
 
 # --- Resources proportional to the work (items 8, 9) ---
-kib=$(peak_kib true)
+kib=$(on_linux && peak_kib true)  # under Wine it would measure Wine
 if [ -n "$kib" ]; then
   head -c 48000000 /dev/zero | tr '\0' 'a' > "$T/big.xml"
   kib=$(peak_kib "$ZEL" xml "$T/big.xml" nomatch)

@@ -13,3 +13,7 @@ check() {  # check NAME EXPECTED ACTUAL
     fail=1
   fi
 }
+# True unless the tool under test is the Windows zel.exe (run under Wine with
+# ZEL_WINDOWS set): checks of Linux matters (modes, symbolic links, devices
+# named as files, /dev/stdin, $TMPDIR, memory peaks) run only on Linux.
+on_linux() { [ -z "${ZEL_WINDOWS:-}" ]; }

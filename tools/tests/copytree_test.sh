@@ -8,9 +8,10 @@ mkdir -p "$T/src/sub" "$T/dst/x" "$T/dst/l" "$T/outside"
 printf 'x' > "$T/src/x"
 printf 'in' > "$T/src/sub/in"
 printf 'f' > "$T/src/f"
-ln -s target "$T/src/l"
 printf 'keep' > "$T/dst/x/keep"
 printf 'outside' > "$T/outside/f"
+if on_linux; then  # symbolic links: none under Wine
+ln -s target "$T/src/l"
 ln -s "$T/outside" "$T/dst/sub"
 ln -s "$T/outside/f" "$T/dst/f"
 
@@ -24,10 +25,16 @@ check "a file never lands inside a folder of its name" "keep" "$(ls "$T/dst/x")"
 check "links in the destination are not followed" "f" "$(ls "$T/outside")"
 check "the file behind a destination link is untouched" "outside" "$(cat "$T/outside/f")"
 check "a folder in the way of a link stays" "yes" "$(test -d "$T/dst/l" && ! test -L "$T/dst/l" && echo yes)"
+else
+  err=$("$ZEL" copytree -q "$T/src" "$T/dst" 2>&1); check "clash status" 1 $?
+  check "clash messages" "zel copytree: $T/dst/x: not copied: another kind of entry is in the way
+zel copytree: $T/src: 1 entry could not be copied" "$err"
+  check "a file never lands inside a folder of its name" "keep" "$(ls "$T/dst/x")"
+fi
 
 "$ZEL" copytree -q "$T/src" "$T/fresh"; check "plain copy status" 0 $?
 check "plain copy" "in" "$(cat "$T/fresh/sub/in")"
-check "link copied as a link" "target" "$(readlink "$T/fresh/l")"
+on_linux && check "link copied as a link" "target" "$(readlink "$T/fresh/l")"
 
 mkdir -p "$T/s2/inner"
 printf 'f' > "$T/s2/inner/f"

@@ -40,8 +40,13 @@ if [ -w /dev/full ]; then
 fi
 "$ZEL" grid --xml "$T/s.csv" --in-place "$T/s.csv" 2> "$T/e"; check "one file as two outputs" 1 $?
 check "one file as two outputs: untouched" "$(printf 'b;2\na;1')" "$(cat "$T/s.csv")"
-ln -s s.csv "$T/link.csv"
-"$ZEL" grid --xml "$T/link.csv" --out "$T/s.csv" "$T/s.csv" 2> /dev/null
+if on_linux; then
+  ln -s s.csv "$T/link.csv"
+  other="$T/link.csv"
+else
+  other="$T/./s.csv"  # no symbolic links under Wine: another spelling of the name
+fi
+"$ZEL" grid --xml "$other" --out "$T/s.csv" "$T/s.csv" 2> /dev/null
 check "one file under two names" 1 $?
 ls -A "$T" | grep -q tmp; check "no temporary left" 1 $?
 

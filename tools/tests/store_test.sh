@@ -24,21 +24,25 @@ check "reg list missing message" 'zel reg: Soft\none: no such key' "$err"
 "$ZEL" reg frob K 2>/dev/null; check "reg unknown action" 2 $?
 "$ZEL" reg get --root HKXX K 2>/dev/null; check "reg unknown root" 2 $?
 "$ZEL" reg get --root HKCR 'Soft\zel' name 2>/dev/null; check "reg other root" 1 $?
-"$ZEL" reg get 'Soft\zel' name > /dev/full 2>/dev/null; check "reg full output" 1 $?
+if [ -w /dev/full ]; then
+  "$ZEL" reg get 'Soft\zel' name > /dev/full 2>/dev/null; check "reg full output" 1 $?
+fi
 "$ZEL" reg delete 'Soft\zel' count; check "reg delete value" 0 $?
 "$ZEL" reg delete 'Soft\zel' count 2>/dev/null; check "reg delete value again" 1 $?
 "$ZEL" reg delete 'Soft'; check "reg delete key" 0 $?
 "$ZEL" reg get 'Soft\zel' name 2>/dev/null; check "reg get after delete" 1 $?
 
+if on_linux; then  # the databases of the Linux store; Windows keeps the registry
 printf 'not a database at all' > "$T/store/current_user.db"
 err=$("$ZEL" reg set K n v 2>&1); check "reg set on a damaged store" 1 $?
 case $err in *"current_user.db: file is not a database"*) ;; *) check "damaged message" "...file is not a database" "$err" ;; esac
 check "damaged store kept" "not a database at all" "$(cat "$T/store/current_user.db")"
+fi
 
 check "password with seed" "bawehu37ja" "$("$ZEL" password --seed 0 10)"
 out=$("$ZEL" password 14 --mixed --special); check "password status" 0 $?
 check "password length" 14 "${#out}"
 "$ZEL" password 3 2>/dev/null; check "password too short" 2 $?
 "$ZEL" sysinfo > "$T/info"; check "sysinfo status" 0 $?
-check "sysinfo store line" "configuration store: $T/store" "$(grep '^configuration store' "$T/info")"
+on_linux && check "sysinfo store line" "configuration store: $T/store" "$(grep '^configuration store' "$T/info")"
 exit $fail

@@ -14,8 +14,11 @@
 //                                  writes the PNG to standard output
 //
 // The PNG is written with libpng into memory and then replaces OUT as a
-// whole, so a failed run never leaves half an image.
+// whole, so a failed run never leaves half an image. A build without libpng
+// (ZEL_TOOL_NO_PNG, the Windows build) says so and exits 1.
+#ifndef ZEL_TOOL_NO_PNG
 #include <png.h>
+#endif
 
 #include <cerrno>
 #include <charconv>
@@ -123,6 +126,7 @@ int Finish() { return zel_tool::FinishOutput() ? 0 : 1; }
 
 // ---- PNG ----
 
+#ifndef ZEL_TOOL_NO_PNG
 void PngWrite(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
@@ -174,7 +178,25 @@ std::string LoadFailure(const std::string& name) {
   if (std::filesystem::is_directory(st)) return "Is a directory";
   return "not a colour-array file (or damaged)";
 }
+#endif
 
+#ifdef ZEL_TOOL_NO_PNG
+// The arguments are still checked, so a usage error reads the same everywhere.
+int RunScale(Args& args) {
+  const auto png = args.Option("png");
+  const auto height_opt = args.Option("height");
+  const auto width_opt = args.Option("width");
+  args.RejectUnknownOptions();
+  if (args.Rest().size() != 2) Fail("scale needs one FILE");
+  if (!png) Fail("scale needs --png OUT.png");
+  if (height_opt) ParseInt(*height_opt, 1, kMaxSide, "--height");
+  if (width_opt) ParseInt(*width_opt, 1, kMaxSide, "--width");
+  std::cerr << "zel color: " << *png
+            << ": PNG output is not available on this system yet (this zel was built without a "
+               "PNG encoder)\n";
+  return 1;
+}
+#else
 int RunScale(Args& args) {
   const auto png = args.Option("png");
   const auto height_opt = args.Option("height");
@@ -186,8 +208,8 @@ int RunScale(Args& args) {
   const int height = height_opt ? ParseInt(*height_opt, 1, kMaxSide, "--height") : 32;
   const std::string& in_name = rest[1];
   zel::TColorArray scale(nullptr);
-  const std::string path = in_name == "-" ? "/dev/stdin" : in_name;
-  if (!scale.LoadFromFile(zel::PathToFileName(path), true)) {
+  const zel_tool::SeekableInput in(in_name);  // "-": standard input, read once
+  if (!scale.LoadFromFile(in.FileName(), true)) {
     std::cerr << "zel color: " << in_name << ": " << LoadFailure(in_name) << "\n";
     return 1;
   }
@@ -215,6 +237,7 @@ int RunScale(Args& args) {
             << scale.Size() << " colours\n";
   return Finish();
 }
+#endif
 
 int RunColor(Args& args) {
   if (args.Rest().empty()) Fail("missing subcommand: rgb, name, wavelength or scale");

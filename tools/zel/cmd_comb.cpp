@@ -47,7 +47,7 @@ bool PutLine(const zel::TCombination& c) {
     n += static_cast<size_t>(std::snprintf(line + n, 5, "%u", unsigned{c[static_cast<size_t>(i)]}));
   }
   line[n++] = '\n';
-  return std::fwrite(line, 1, n, stdout) == n;
+  return zel_tool::WriteOutput(line, n);
 }
 
 int Finish(bool ok, const char* command) {

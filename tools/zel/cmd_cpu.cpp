@@ -1,7 +1,8 @@
 // zel cpu: the processor as the library identifies it (vendor, brand name,
 // family / model / stepping, feature flags under the names /proc/cpuinfo
 // uses), and the clock measured against the tick counter next to the clock
-// the kernel reports.
+// the system reports (Linux: the kernel's; elsewhere, and where the kernel
+// has none, the base frequency the processor announces through CPUID).
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "command.h"
 #include "io.h"
 #include "zel/cpuid.h"
+#include "zel/runtime/exception.h"
 #include "zel/runtime/utf8.h"
 
 namespace {
@@ -32,8 +34,27 @@ std::string FlagList(uint32_t bits, const std::array<std::string_view, 32>& name
   return list.empty() ? "(none)" : list;
 }
 
+// The base frequency of CPUID leaf 0x16 (EAX, in MHz), where the processor
+// has that leaf and fills it in.
+std::optional<std::string> ProcessorClock() {
+  zel::TCpuIdRegs regs{};
+  try {
+    if (!zel::CPU_IDSupport()) return std::nullopt;
+    zel::ExecuteCpuId(0, 1, regs);
+    if (regs.EAX < 0x16) return std::nullopt;
+    zel::ExecuteCpuId(0x16, 1, regs);  // raises when the leaf is refused
+  } catch (const zel::Exception&) {
+    return std::nullopt;
+  }
+  if ((regs.EAX & 0xFFFF) == 0) return std::nullopt;
+  return std::to_string(regs.EAX & 0xFFFF) + " MHz (the processor's base frequency)";
+}
+
+#ifdef _WIN32
+std::optional<std::string> KernelClock() { return ProcessorClock(); }
+#else
 // "cpu MHz" of the first processor in /proc/cpuinfo, else the highest
-// frequency cpufreq lists for processor 0.
+// frequency cpufreq lists for processor 0, else the processor's own figure.
 std::optional<std::string> KernelClock() {
   std::ifstream info("/proc/cpuinfo");
   for (std::string line; std::getline(info, line);) {
@@ -46,8 +67,9 @@ std::optional<std::string> KernelClock() {
   std::ifstream max_freq("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq");
   long khz = 0;
   if (max_freq >> khz && khz > 0) return std::to_string(khz / 1000) + " MHz (highest)";
-  return std::nullopt;
+  return ProcessorClock();
 }
+#endif
 
 uint32_t ParseDelay(const std::string& text) {
   uint32_t value = 0;
@@ -87,7 +109,7 @@ int RunCpu(Args& args) {
     std::snprintf(line, sizeof line, "clock:      %.1f MHz measured over %u ms",
                   static_cast<double>(zel::CPU_Speed(delay)), delay);
     const auto kernel = KernelClock();
-    std::cout << line << "; the kernel reports " << (kernel ? *kernel : "no clock") << "\n";
+    std::cout << line << "; the system reports " << (kernel ? *kernel : "no clock") << "\n";
   }
   return zel_tool::FinishOutput() ? 0 : 1;
 }

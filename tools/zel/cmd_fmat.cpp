@@ -58,13 +58,10 @@ std::string U8(std::u16string_view s) { return zel::StringToUtf8(String(s)); }
 // A runtime failure: "zel fmat: <file>: <reason>", exit 1 (reported by main).
 using RuntimeFailure = zel_tool::FileError;
 
-String FileArg(const std::string& name, bool output) {
-  if (name == "-") return output ? u"/dev/stdout" : u"/dev/stdin";
-  return zel::PathToFileName(name);
-}
-
 void LoadMatrix(const std::string& name, TFeatureMatrix& m) {
-  switch (m.Load(FileArg(name, false))) {
+  // "-" (standard input) is read once into a file the matrix loads from.
+  const zel_tool::SeekableInput in(name);
+  switch (m.Load(in.FileName())) {
     case 0:
       return;
     case -1:
@@ -219,7 +216,7 @@ int FromCsv(Args& args) {
     }
   }
   try {
-    m.Save(FileArg(out, true));
+    zel_tool::WriteThroughFile(out, [&m](const String& file) { m.Save(file); });
   } catch (const zel::EInOutError& e) {
     throw RuntimeFailure{out, e.ErrorCode() > 0 && e.ErrorCode() < 100
                                   ? std::strerror(e.ErrorCode())

@@ -87,7 +87,8 @@ int RunLabel(Args& args) {
   zel::TCustomTextLabel label;
   bool found = false;
   try {
-    zel::TextFile f(zel::PathToFileName(name == "-" ? "/dev/stdin" : name));
+    const zel_tool::SeekableInput in(name);  // "-": standard input, read once
+    zel::TextFile f(in.FileName());
     f.Reset();
     found = label.ReadFromOpenXMLFile(f, id);
     f.Close();

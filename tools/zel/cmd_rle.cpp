@@ -21,7 +21,9 @@ using zel_tool::Args;
 constexpr int32_t kBlock = 1 << 16;
 
 // Writes n bytes to standard output; false on a write error.
-bool Put(const uint8_t* data, size_t n) { return n == 0 || std::fwrite(data, 1, n, stdout) == n; }
+bool Put(const uint8_t* data, size_t n) {
+  return zel_tool::WriteOutput(reinterpret_cast<const char*>(data), n);
+}
 
 int RunRle(Args& args) {
   const bool decode = args.Flag("decode", "d");

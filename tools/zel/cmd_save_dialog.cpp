@@ -68,6 +68,7 @@ int RunSaveDialog(zel_tool::Args& args) {
 #ifdef ZEL_TOOL_HAVE_GTK
   if (!headless && DisplayAvailable()) desktop = zel::gtk::UseGtkDialogs();
 #else
+  (void)headless;
   (void)DisplayAvailable;
 #endif
   StdinDialogs stdin_dialogs;

@@ -131,7 +131,8 @@ int RunText(Args& args) {
     const zel_tool::SeekableInput in(rest[1]);
     const std::string out = rest.size() == 3 ? rest[2] : rest[1];
     std::cout.flush();
-    zel::EnsureCRLFInFile(in.FileName(), zel::PathToFileName(out == "-" ? "/dev/stdout" : out));
+    zel_tool::WriteThroughFile(
+        out, [&in](const zel::String& file) { zel::EnsureCRLFInFile(in.FileName(), file); });
     return 0;
   }
   if (action == "words") {

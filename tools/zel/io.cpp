@@ -45,12 +45,14 @@ void NoteWriteFailure() {
   g_write_errno = errno;
 }
 
-// Standard output goes through a stdio stream whose write function keeps the
-// errno of a failed write, so the reason is known however long ago it
-// happened; std::cout writes into the same stream, so C and C++ output keep
-// their order.
+// Standard output: std::cout writes into this buffer, which the platform's
+// terminal concern writes out to the standard output stream. The errno of a
+// failed write is kept, so the reason is known however long ago it happened;
+// after a failure nothing more is written. At a terminal every line goes out
+// when it is complete, elsewhere the buffer is written when full or flushed.
 int WriteStdout(const char* data, size_t len) {
-  const int err = zel::platform::Descriptors().WriteAll(zel::platform::kStandardOutput, data, len);
+  const int err =
+      zel::platform::Terminal().WriteStandard(zel::platform::kStandardOutput, data, len);
   if (err != 0 && !g_write_failed) {
     g_write_failed = true;
     g_write_errno = err;
@@ -59,32 +61,65 @@ int WriteStdout(const char* data, size_t len) {
 }
 
 class StdoutBuf : public std::streambuf {
+ public:
+  explicit StdoutBuf(bool line_buffered) : line_buffered_(line_buffered) {
+    setp(buffer_, buffer_ + sizeof buffer_);
+  }
+
  protected:
   int_type overflow(int_type ch) override {
+    if (Drain() != 0) return traits_type::eof();
     if (traits_type::eq_int_type(ch, traits_type::eof())) return traits_type::not_eof(ch);
-    return std::fputc(ch, stdout) == EOF ? traits_type::eof() : ch;
+    *pptr() = traits_type::to_char_type(ch);
+    pbump(1);
+    if (line_buffered_ && ch == '\n' && Drain() != 0) return traits_type::eof();
+    return ch;
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<size_t>(n), stdout));
+    if (g_write_failed) return 0;
+    const auto len = static_cast<size_t>(n);
+    const auto room = static_cast<size_t>(epptr() - pptr());
+    if (len <= room) {
+      std::memcpy(pptr(), s, len);
+      pbump(static_cast<int>(len));
+    } else {
+      if (Drain() != 0) return 0;
+      if (len >= sizeof buffer_) {
+        if (WriteStdout(s, len) != 0) return 0;
+        return n;
+      }
+      std::memcpy(pptr(), s, len);
+      pbump(static_cast<int>(len));
+    }
+    if (line_buffered_ && std::memchr(s, '\n', len) != nullptr && Drain() != 0) return 0;
+    return n;
   }
-  int sync() override { return std::fflush(stdout) == 0 ? 0 : -1; }
+  int sync() override { return Drain() == 0 ? 0 : -1; }
+
+ private:
+  // Writes what the buffer holds and empties it; after a failure the bytes
+  // are dropped and every call fails.
+  int Drain() {
+    const size_t len = static_cast<size_t>(pptr() - pbase());
+    setp(buffer_, buffer_ + sizeof buffer_);
+    if (g_write_failed) return -1;
+    return len == 0 ? 0 : WriteStdout(buffer_, len);
+  }
+
+  bool line_buffered_;
+  char buffer_[64 * 1024];
 };
 
 }  // namespace
 
 void InstallOutput() {
+  zel::platform::Terminal().PrepareConsole();
   // Never destroyed: std::cout flushes through it at exit, after every
   // static object of ours is gone.
   alignas(StdoutBuf) static unsigned char storage[sizeof(StdoutBuf)];
-  auto* buf = new (storage) StdoutBuf;
-  std::fflush(stdout);
-  std::FILE* out = zel::platform::Descriptors().OpenWriteFunctionStream(WriteStdout);
-  if (out == nullptr) return;  // keep the plain stream
-  std::setvbuf(
-      out, nullptr,
-      zel::platform::Terminal().IsTerminal(zel::platform::kStandardOutput) ? _IOLBF : _IOFBF,
-      64 * 1024);
-  stdout = out;
+  std::cout.flush();
+  auto* buf = new (storage)
+      StdoutBuf(zel::platform::Terminal().IsTerminal(zel::platform::kStandardOutput));
   std::cout.rdbuf(buf);
 }
 
@@ -142,18 +177,34 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
     if (id.directory) FailFile(name, "Is a directory");
     if (id.regular) return;
   }
-  // Read once into a temporary file that can be read again.
-  // The system's temporary folder: $TMPDIR when it names a folder, else /tmp.
+  // Read once into a temporary file that can be read again, in the system's
+  // temporary folder ($TMPDIR when it names a folder, else /tmp on Linux).
   const std::string dir = zel::platform::SysInfo().TempDirectory();
+  int fd = -1;
+#ifdef _WIN32
+  // Windows reaches no file through a descriptor: the copy is a file named
+  // "input" in a private folder, and both go when the destructor runs.
+  if (const int err =
+          zel::platform::Scratch().MakePrivateFolder(dir.empty() ? "." : dir, "zel-in-", folder_);
+      err != 0)
+    FailFile(name, "cannot create a temporary folder: " + ErrnoText(err));
+  path_ = folder_ + "\\input";
+  if (const int err =
+          zel::platform::Descriptors().OpenFile(path_, zel::platform::OpenFor::kCreating, fd);
+      err != 0) {
+    Discard();
+    FailFile(name, "cannot create a temporary file: " + ErrnoText(err));
+  }
+#else
   // The file has no name, so nothing is left behind even when the process is
   // killed; the copy is reopened through the descriptor's /proc name.
-  int fd = -1;
   if (const int err =
           zel::platform::Scratch().OpenNamelessFile(dir.empty() ? "/tmp" : dir, "zel-in-", fd);
       err != 0)
     FailFile(name, "cannot create a temporary file: " + ErrnoText(err));
-  fd_ = fd;
   path_ = "/proc/self/fd/" + std::to_string(fd);
+#endif
+  fd_ = fd;
   std::string reason;
   int write_err = 0;
   const bool ok = ReadInputBlocks(
@@ -162,17 +213,31 @@ SeekableInput::SeekableInput(const std::string& name) : name_(name), path_(name)
         if (write_err == 0) write_err = zel::platform::Descriptors().WriteAll(fd, d, n);
       },
       reason);
+#ifdef _WIN32
+  // Closed at once, so the library opens the copy without sharing it.
+  if (const int err = zel::platform::Descriptors().Close(fd_); err != 0 && write_err == 0)
+    write_err = err;
+  fd_ = -1;
+#endif
   if (!ok || write_err != 0) {
-    zel::platform::Descriptors().Close(fd_);  // no destructor runs when the constructor throws
-    fd_ = -1;
+    Discard();  // no destructor runs when the constructor throws
     if (!ok) FailFile(name, reason);
     FailFile(name, "cannot keep a copy of the input: " + ErrnoText(write_err));
   }
 }
 
-SeekableInput::~SeekableInput() {
-  if (fd_ >= 0) zel::platform::Descriptors().Close(fd_);
+void SeekableInput::Discard() {
+  if (fd_ != -1) zel::platform::Descriptors().Close(fd_);
+  fd_ = -1;
+  if (!folder_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(std::u8string(path_.begin(), path_.end()), ec);
+    std::filesystem::remove(std::u8string(folder_.begin(), folder_.end()), ec);
+    folder_.clear();
+  }
 }
+
+SeekableInput::~SeekableInput() { Discard(); }
 
 zel::String SeekableInput::FileName() const { return zel::PathToFileName(path_); }
 
@@ -237,6 +302,19 @@ void WriteOutputFiles(const std::vector<OutputFile>& outputs) {
   }
 }
 
+void WriteThroughFile(const std::string& name,
+                      const std::function<void(const zel::String& file)>& write) {
+  if (name != "-") {
+    write(zel::PathToFileName(name));
+    return;
+  }
+  std::string bytes;
+  const int err = zel::platform::Scratch().CaptureAnonymousFile(
+      "zel-out", [&](const std::string& path) { write(zel::PathToFileName(path)); }, bytes);
+  if (err != 0) FailFile(name, "cannot create a temporary file: " + ErrnoText(err));
+  if (!WriteOutput(bytes)) throw OutputError{};
+}
+
 bool WriteOutput(const char* data, size_t len) {
   if (len == 0 || g_write_failed) return !g_write_failed;
   std::cout.write(data, static_cast<std::streamsize>(len));
@@ -249,10 +327,6 @@ bool FinishOutput(const char* /*command*/) {
     errno = 0;
     std::cout.flush();
     if (!std::cout) NoteWriteFailure();
-  }
-  if (!g_write_failed) {
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteWriteFailure();
   }
   if (g_write_failed && !g_write_reported) {
     g_write_reported = true;

@@ -48,8 +48,9 @@ std::string ReadInputOrFail(const std::string& name);
 
 // A named input that may be opened and read more than once. A regular file is
 // used where it is; standard input ("-"), a pipe, a FIFO or a terminal is
-// copied once to a private temporary file that has no name left (it is
-// reached as /proc/self/fd/N) and goes when the destructor closes it.
+// copied once to a private temporary file that goes with the destructor
+// (Linux: a file with no name left, reached as /proc/self/fd/N; Windows: a
+// file in a private folder of the temporary folder).
 // Raises FileError when the input cannot be read.
 class SeekableInput {
  public:
@@ -63,8 +64,11 @@ class SeekableInput {
   zel::String FileName() const;                      // Path() as a zel file name
 
  private:
+  void Discard();  // closes and removes the copy
+
   std::string name_, path_;
-  int fd_ = -1;  // the open temporary (already unlinked), or -1
+  std::string folder_;  // the private folder holding the copy (Windows), or empty
+  int fd_ = -1;         // the open temporary (already unlinked), or -1
 };
 
 // A file name from the library as the bytes the system stores, for printing:
@@ -90,20 +94,29 @@ struct OutputFile {
 };
 void WriteOutputFiles(const std::vector<OutputFile>& outputs);
 
+// Runs `write` with the file it should write for the output named `name`:
+// the file itself, or for "-" (standard output) an anonymous scratch file
+// whose contents then go to standard output. Exceptions of `write` pass
+// through; a failed scratch file raises FileError, a failed standard output
+// OutputError.
+void WriteThroughFile(const std::string& name, const std::function<void(const zel::String& file)>& write);
+
 // Thrown by FailOutput: standard output failed with the errno value given;
 // main reports "zel: write error: <reason>" and exits 1.
 struct OutputError {};
 [[noreturn]] void FailOutput(int err);
 
-// Called once by main before any output: standard output then keeps the
-// reason of a failed write for FinishOutput.
+// Called once by main before any input or output: gets the standard streams
+// ready (binary, UTF-8 at a console), and std::cout then writes through a
+// buffer of ours that keeps the reason of a failed write for FinishOutput.
+// Every command writes standard output through std::cout or WriteOutput.
 void InstallOutput();
 
 // Writes bytes to standard output; false when the write failed.
 bool WriteOutput(const char* data, size_t len);
 inline bool WriteOutput(const std::string& s) { return WriteOutput(s.data(), s.size()); }
 
-// Flushes standard output (C++ and C streams); false when that or an earlier
+// Flushes standard output; false when that or an earlier
 // write failed, after printing "zel: write error: <reason>" on standard error
 // (once, however often it is called). The argument is not used any more; it
 // stays for the commands that pass their name.

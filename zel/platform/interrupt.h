@@ -1,13 +1,19 @@
 // Requests to stop: Ctrl-C at a terminal and a request from outside to end
-// the process (on Linux the signals SIGINT and SIGTERM).
+// the process (Linux: the signals SIGINT and SIGTERM; Windows: the console
+// control events Ctrl-C, Ctrl-Break, closing the console window, logging off
+// and shutting down).
 //
 // A command that must not be cut off half-way (the tool's tree copy) catches
 // them for its run: instead of ending the process, each request calls a plain
 // function, which notes it and asks the work to stop; afterwards the previous
-// handling is put back. The function runs in the context of a signal handler:
-// it may only store to lock-free atomics (std::atomic<bool>, the library's
-// AbortAnyFileCopying). The implementation in force is Interrupts(); tests
-// substitute one with SetInterruptsBackend (see backend.h).
+// handling is put back. The function runs in the context of a signal handler
+// (Linux) or on a thread the system starts for the event (Windows): it may
+// only store to lock-free atomics (std::atomic<bool>, the library's
+// AbortAnyFileCopying). On Windows the system ends the process once a close,
+// log-off or shutdown event has been handled; the routine waits (at most 4
+// seconds) for Release first, so the work can stop cleanly. The
+// implementation in force is Interrupts(); tests substitute one with
+// SetInterruptsBackend (see backend.h).
 #pragma once
 
 #include "zel/export.h"
@@ -31,11 +37,21 @@ class ZEL_API InterruptServices {
   virtual void Release() = 0;
 };
 
-// The Linux implementation (sigaction for SIGINT and SIGTERM).
+// The native implementation. Linux: sigaction for SIGINT and SIGTERM.
+// Windows: SetConsoleCtrlHandler adds ConsoleControl and Release removes it.
 class ZEL_API NativeInterruptServices : public InterruptServices {
  public:
   int Catch(StopRequestHandler handler) override;
   void Release() override;
+#ifdef _WIN32
+  // The console control routine Catch installs, public so tests can deliver
+  // an `event` (CTRL_C_EVENT, CTRL_CLOSE_EVENT, ...) where no console can
+  // raise one. While caught it calls the handler and returns TRUE; otherwise,
+  // and for unknown events, FALSE (the next routine, by default ending the
+  // process). The types are Windows' BOOL, WINAPI and DWORD, spelled out so
+  // this header needs no system header.
+  static int __stdcall ConsoleControl(unsigned long event);
+#endif
 };
 
 // The process's native implementation (built on first use).

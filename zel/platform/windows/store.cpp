@@ -21,6 +21,8 @@ class Unavailable final : public ConfigStore {
 };
 }  // namespace
 
+std::string StoreDirectory() { return {}; }
+
 ConfigStore& NativeStore() {
   static Unavailable native;
   return native;
