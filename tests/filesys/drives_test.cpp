@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/drives.h"
-#include "support/temp_dir.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/runtime/utf8.h"
 
@@ -74,8 +74,10 @@ TEST(DrivesTest, DrivesAreMountPointsOfRealFileSystems) {
 class FakeDrives : public zel::platform::DriveSystem {
  public:
   int MountTable(std::vector<MountEntry>& out) override {
-    out = {{"A:", "A:\\", "FAT", false, 2},  {"C:", "C:\\", "NTFS", false, 3},
-           {"D:", "D:\\", "", false, 5},     {"E:", "E:\\", "exFAT", true, 2},
+    out = {{"A:", "A:\\", "FAT", false, 2},
+           {"C:", "C:\\", "NTFS", false, 3},
+           {"D:", "D:\\", "", false, 5},
+           {"E:", "E:\\", "exFAT", true, 2},
            {"N:", "N:\\", "NTFS", false, 4}};
     return 0;
   }
@@ -106,8 +108,8 @@ TEST(DrivesTest, DrivesAreLetters) {
     int type;
     bool read_only;
     double free;
-  } const cases[] = {{0, 2, false, 0},  {1, 1, true, -1},  {2, 3, false, 200}, {3, 5, true, -1},
-                     {4, 2, true, 400}, {13, 4, false, -1}, {25, 1, true, -1}, {26, 0, true, -1}};
+  } const cases[] = {{0, 2, false, 0},  {1, 1, true, -1},   {2, 3, false, 200}, {3, 5, true, -1},
+                     {4, 2, true, 400}, {13, 4, false, -1}, {25, 1, true, -1},  {26, 0, true, -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(int{c.drive});
     EXPECT_EQ(zel::GetDiskDriveType(c.drive), c.type);

@@ -196,9 +196,8 @@ fs::path WineTrash() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return {};
   using DosName = WCHAR*(CDECL*)(const char*);
-  const auto dos_name = reinterpret_cast<DosName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
-                                             "wine_get_dos_file_name")));
+  const auto dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
   std::string unix_dir;
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
     unix_dir = data;
@@ -228,6 +227,8 @@ TEST(RecycleBinTest, PathsNamingNoEntryAreRefused) {
   EXPECT_TRUE(fs::is_directory(dir.Path() / "w" / "sub"));
   EXPECT_EQ(trash.MoveToTrash(w + "\\missing.txt", as), ENOENT);
   EXPECT_EQ(trash.MoveToTrash(w + "\\nofolder\\x.txt", as), ENOENT);
+  // The shell takes no path of MAX_PATH (260) characters or more.
+  EXPECT_EQ(trash.MoveToTrash(w + "\\" + std::string(300, 'x'), as), ENAMETOOLONG);
   EXPECT_EQ(trash.HomeTrash(), "");
 }
 

@@ -510,8 +510,8 @@ TEST(TRegistryWindowsTest, ValuesOfOtherProgramsAreRead) {
   ASSERT_TRUE(reg.OpenKey(u"Other", true));
   const std::string q = "\x07\x00\x00\x00\x00\x00\x00\x00"s;
   ASSERT_TRUE(zel_test::RawWrite(false, "Other", "unended", kRegSz, zel_test::RawWide(u"abc")));
-  ASSERT_TRUE(zel_test::RawWrite(false, "Other", "multi", kRegMultiSz,
-                                 zel_test::RawWide(u"x\0yz\0\0"s)));
+  ASSERT_TRUE(
+      zel_test::RawWrite(false, "Other", "multi", kRegMultiSz, zel_test::RawWide(u"x\0yz\0\0"s)));
   ASSERT_TRUE(zel_test::RawWrite(false, "Other", "emptymulti", kRegMultiSz, ""));
   ASSERT_TRUE(zel_test::RawWrite(false, "Other", "short", kRegDword, "\x01\x02"s));
   ASSERT_TRUE(zel_test::RawWrite(false, "Other", "odd", kRegSz, "abc"));

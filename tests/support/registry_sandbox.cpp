@@ -13,8 +13,8 @@ namespace {
 
 std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
@@ -31,8 +31,8 @@ RegistrySandbox::RegistrySandbox() {
   for (const auto& [sub, root] : {std::pair{"\\current_user", HKEY_CURRENT_USER},
                                   std::pair{"\\classes_root", HKEY_CLASSES_ROOT}}) {
     HKEY h = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, Wide(key_ + sub).c_str(), 0, nullptr, 0,
-                        KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, Wide(key_ + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &h, nullptr) != ERROR_SUCCESS)
       throw std::runtime_error("cannot create the test registry key " + key_ + sub);
     const LSTATUS rc = RegOverridePredefKey(root, h);
     RegCloseKey(h);
@@ -56,8 +56,8 @@ std::optional<RawValue> RawRead(bool classes, const std::string& key, const std:
   LSTATUS rc = RegQueryValueExW(h, wname.c_str(), nullptr, &type, nullptr, &size);
   if (rc == ERROR_SUCCESS) {
     v.data.resize(size);
-    rc = RegQueryValueExW(h, wname.c_str(), nullptr, &type,
-                          reinterpret_cast<BYTE*>(v.data.data()), &size);
+    rc = RegQueryValueExW(h, wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(v.data.data()),
+                          &size);
     v.data.resize(size);
   }
   RegCloseKey(h);
@@ -71,9 +71,9 @@ bool RawWrite(bool classes, const std::string& key, const std::string& name, uin
   HKEY h = nullptr;
   if (RegOpenKeyExW(Root(classes), Wide(key).c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS)
     return false;
-  const LSTATUS rc = RegSetValueExW(h, Wide(name).c_str(), 0, type,
-                                    reinterpret_cast<const BYTE*>(data.data()),
-                                    static_cast<DWORD>(data.size()));
+  const LSTATUS rc =
+      RegSetValueExW(h, Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                     static_cast<DWORD>(data.size()));
   RegCloseKey(h);
   return rc == ERROR_SUCCESS;
 }

@@ -46,8 +46,10 @@ bool MountOf(const String& path, platform::MountEntry& out) {
   if (path.empty() ||
       platform::Files().RealPath(internal::NativePath(ExpandFileName(path)), real) != 0)
     return false;
-  if (real.rfind("\\\\?\\UNC\\", 0) == 0) real = "\\" + real.substr(7);
-  else if (real.rfind("\\\\?\\", 0) == 0) real.erase(0, 4);
+  if (real.rfind("\\\\?\\UNC\\", 0) == 0)
+    real = "\\" + real.substr(7);
+  else if (real.rfind("\\\\?\\", 0) == 0)
+    real.erase(0, 4);
   if (real.rfind("\\\\", 0) == 0) {
     out = platform::MountEntry{};
     out.device = real;

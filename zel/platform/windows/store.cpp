@@ -45,21 +45,31 @@ const Root* FindRoot(std::string_view database) {
 // registry type has exactly one code.
 DWORD TypeOfCode(int32_t code) {
   switch (code) {
-    case 3: return REG_DWORD;
-    case 4: return REG_BINARY;
-    case 5: return REG_MULTI_SZ;
-    case 7: return REG_DWORD_BIG_ENDIAN;
-    default: return static_cast<DWORD>(code);
+    case 3:
+      return REG_DWORD;
+    case 4:
+      return REG_BINARY;
+    case 5:
+      return REG_MULTI_SZ;
+    case 7:
+      return REG_DWORD_BIG_ENDIAN;
+    default:
+      return static_cast<DWORD>(code);
   }
 }
 
 int32_t CodeOfType(DWORD type) {
   switch (type) {
-    case REG_DWORD: return 3;
-    case REG_BINARY: return 4;
-    case REG_MULTI_SZ: return 5;
-    case REG_DWORD_BIG_ENDIAN: return 7;
-    default: return static_cast<int32_t>(type);
+    case REG_DWORD:
+      return 3;
+    case REG_BINARY:
+      return 4;
+    case REG_MULTI_SZ:
+      return 5;
+    case REG_DWORD_BIG_ENDIAN:
+      return 7;
+    default:
+      return static_cast<int32_t>(type);
   }
 }
 
@@ -72,8 +82,8 @@ std::string ErrorText(LSTATUS code) {
       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
   std::string text = n && buf ? Narrow(std::wstring_view(buf, n)) : std::string();
   if (buf) LocalFree(buf);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                           text.back() == '.'))
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
   if (text.empty()) text = "Windows error " + std::to_string(code);
   return text;
@@ -99,16 +109,16 @@ class KeyHandle {
 // folded to lower case.
 bool NameLess(const std::string& a, const std::string& b) {
   const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-  return std::lexicographical_compare(
-      a.begin(), a.end(), b.begin(), b.end(),
-      [&](char x, char y) { return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y)); });
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
+    return fold(static_cast<unsigned char>(x)) < fold(static_cast<unsigned char>(y));
+  });
 }
 
 // A key path the store accepts: names joined by '\', none empty ("" is the
 // root itself).
 bool ValidKey(std::string_view key) {
-  return key.empty() || (key.front() != '\\' && key.back() != '\\' &&
-                         key.find("\\\\") == std::string_view::npos);
+  return key.empty() ||
+         (key.front() != '\\' && key.back() != '\\' && key.find("\\\\") == std::string_view::npos);
 }
 
 class RegistryStore final : public ConfigStore {
@@ -130,9 +140,9 @@ class RegistryStore final : public ConfigStore {
     const Root& root = Checked(database, key);
     if (key.empty()) return;
     KeyHandle h;
-    const LSTATUS rc = RegCreateKeyExW(root.key, WideKey(root, key).c_str(), 0, nullptr,
-                                       REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, h.Out(),
-                                       nullptr);
+    const LSTATUS rc =
+        RegCreateKeyExW(root.key, WideKey(root, key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE, nullptr, h.Out(), nullptr);
     if (rc != ERROR_SUCCESS) Fail(root, key, rc);
   }
 
@@ -221,8 +231,8 @@ class RegistryStore final : public ConfigStore {
     const std::string data = Encode(root, key, type, value);
     KeyHandle h;
     LSTATUS rc = key.empty() ? ERROR_SUCCESS
-                             : RegOpenKeyExW(root.key, WideKey(root, key).c_str(), 0,
-                                             KEY_SET_VALUE, h.Out());
+                             : RegOpenKeyExW(root.key, WideKey(root, key).c_str(), 0, KEY_SET_VALUE,
+                                             h.Out());
     if (rc == ERROR_SUCCESS)
       rc = RegSetValueExW(key.empty() ? root.key : h.Get(), wname.c_str(), 0, type,
                           reinterpret_cast<const BYTE*>(data.data()),

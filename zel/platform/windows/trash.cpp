@@ -15,15 +15,15 @@ namespace {
 // error codes or its own DE_ codes.
 int ShellErrno(int rc) {
   switch (rc) {
-    case 0x71:   // DE_SAMEFILE
-    case 0x7C:   // DE_INVALIDFILES
+    case 0x71:  // DE_SAMEFILE
+    case 0x7C:  // DE_INVALIDFILES
       return ENOENT;
-    case 0x78:   // DE_ACCESSDENIEDSRC
-    case 0x86:   // DE_SRC_IS_CDROM
-    case 0x87:   // DE_SRC_IS_DVD
+    case 0x78:  // DE_ACCESSDENIEDSRC
+    case 0x86:  // DE_SRC_IS_CDROM
+    case 0x87:  // DE_SRC_IS_DVD
       return EACCES;
-    case 0x7A:   // DE_FILENAMETOOLONG
-    case 0xB7:   // DE_ERROR_MAX: the path is longer than MAX_PATH
+    case 0x7A:  // DE_FILENAMETOOLONG
+    case 0xB7:  // DE_ERROR_MAX: the path is longer than MAX_PATH
       return ENAMETOOLONG;
     case 0x402:  // an unknown error on the destination
       return EIO;
