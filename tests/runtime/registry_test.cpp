@@ -561,6 +561,59 @@ TEST(TRegistryWindowsTest, RootsAreTheRegistrysRoots) {
   EXPECT_THROW(s.CreateKey("registry", "k"), zel::platform::StoreError);
   EXPECT_FALSE(s.KeyExists("current_user", "a\\\\b"));
 }
+// The store's type codes are the registry's types, the runtime's integer,
+// binary and multi-string codes standing for REG_DWORD, REG_BINARY and
+// REG_MULTI_SZ; numbers are stored without truncation or refused.
+TEST(TRegistryWindowsTest, StoreTypesAreRegistryTypes) {
+  zel_test::TempStore store;
+  auto& s = zel::platform::Store();
+  s.CreateKey("current_user", "T");
+  using zel::platform::StoreValue;
+  const struct {
+    const char* name;
+    int32_t code;
+    StoreValue::Form form;
+    int64_t integer;
+    std::string bytes;
+    uint32_t reg_type;
+    std::string reg_data;
+  } cases[] = {
+      {"dword", 3, StoreValue::kInteger, 0xFFFFFFFFLL, "", kRegDword, "\xFF\xFF\xFF\xFF"s},
+      {"qword", 11, StoreValue::kInteger, INT64_MIN, "", kRegQword, "\0\0\0\0\0\0\0\x80"s},
+      {"binary", 4, StoreValue::kBytes, 0, "\x01"s, kRegBinary, "\x01"s},
+      {"bigendian", 7, StoreValue::kBytes, 0, "\0\0\0\x05"s, 5, "\0\0\0\x05"s},
+      {"none", 0, StoreValue::kBytes, 0, "", 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StoreValue v;
+    v.type = c.code;
+    v.form = c.form;
+    v.integer = c.integer;
+    v.bytes = c.bytes;
+    s.WriteValue("current_user", "T", c.name, v);
+    const auto raw = zel_test::RawRead(false, "T", c.name);
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(raw->type, c.reg_type);
+    EXPECT_EQ(raw->data, c.reg_data);
+    const auto back = s.ReadValue("current_user", "T", c.name);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->type, c.code);
+  }
+  EXPECT_EQ(s.ReadValue("current_user", "T", "qword")->integer, INT64_MIN);
+  EXPECT_EQ(s.ReadValue("current_user", "T", "dword")->integer, -1);  // as the runtime wrote it
+  StoreValue big;
+  big.type = 3;
+  big.form = StoreValue::kInteger;
+  big.integer = 0x100000000LL;
+  EXPECT_THROW(s.WriteValue("current_user", "T", "big", big), zel::platform::StoreError);
+  EXPECT_FALSE(s.ReadValue("current_user", "T", "big").has_value());
+  StoreValue text;
+  text.type = 1;
+  text.bytes = "x";
+  EXPECT_THROW(s.WriteValue("current_user", "Missing", "v", text), zel::platform::StoreError);
+  EXPECT_FALSE(zel_test::RawKeyExists(false, "Missing"));  // writing creates no key
+}
 #endif
 
 }  // namespace

@@ -162,14 +162,21 @@ class RegistryStore final : public ConfigStore {
     const Root* root = FindRoot(database);
     KeyHandle h;
     if (!root || !Open(*root, key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, h)) return names;
-    // Key names are at most 255 characters.
-    wchar_t buf[256];
+    // Key names are at most 255 characters (longer ones are asked again).
+    std::vector<wchar_t> buf(256);
     for (DWORD i = 0;; ++i) {
-      DWORD len = 256;
-      const LSTATUS rc = RegEnumKeyExW(h.Get(), i, buf, &len, nullptr, nullptr, nullptr, nullptr);
+      DWORD len = static_cast<DWORD>(buf.size());
+      const LSTATUS rc =
+          RegEnumKeyExW(h.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc == ERROR_MORE_DATA && buf.size() < 32768) {
+        buf.resize(32768);
+        --i;
+        continue;
+      }
+      if (rc == ERROR_KEY_DELETED) return {};  // deleted meanwhile: no key, no names
       if (rc != ERROR_SUCCESS) Fail(*root, key, rc);
-      names.push_back(Narrow(std::wstring_view(buf, len)));
+      names.push_back(Narrow(std::wstring_view(buf.data(), len)));
     }
     std::sort(names.begin(), names.end(), NameLess);
     return names;
@@ -187,6 +194,7 @@ class RegistryStore final : public ConfigStore {
       const LSTATUS rc =
           RegEnumValueW(h.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
       if (rc == ERROR_NO_MORE_ITEMS) break;
+      if (rc == ERROR_KEY_DELETED) return {};
       if (rc != ERROR_SUCCESS) Fail(*root, key, rc);
       names.push_back(Narrow(std::wstring_view(buf.data(), len)));
     }
