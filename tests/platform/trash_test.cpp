@@ -1,8 +1,12 @@
 #include "zel/platform/trash.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -13,11 +17,13 @@
 
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "zel/runtime/utf8.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+#ifndef _WIN32
 // The Linux trash with no home trash, taking `top` as the top folder of every
 // mount, so a test folder plays the part of another file system's top.
 class MountTrash : public zel::platform::NativeTrashSystem {
@@ -179,5 +185,89 @@ TEST(TrashPathTest, ActsOnTheEntryThePathDesignates) {
   EXPECT_TRUE(fs::is_symlink(as));
   EXPECT_TRUE(fs::is_directory(dir.Path() / "other" / "deep"));
 }
+
+#else
+// Windows: the Recycle Bin.
+
+// Under Wine the Recycle Bin is the host user's freedesktop trash: the Unix
+// folder $XDG_DATA_HOME/Trash (or ~/.local/share/Trash), given back as a
+// Windows path; empty on Windows itself.
+fs::path WineTrash() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return {};
+  using DosName = WCHAR*(CDECL*)(const char*);
+  const auto dos_name = reinterpret_cast<DosName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  std::string unix_dir;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+    unix_dir = data;
+  else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+    unix_dir = std::string(home) + "/.local/share";
+  if (!dos_name || unix_dir.empty()) return {};
+  WCHAR* name = dos_name((unix_dir + "/Trash").c_str());
+  if (!name) return {};
+  fs::path out(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return out;
+}
+
+TEST(RecycleBinTest, PathsNamingNoEntryAreRefused) {
+  zel_test::TempDir dir;
+  fs::create_directories(dir.Path() / "w" / "sub");
+  auto& trash = zel::platform::NativeTrash();
+  std::string as = "stale";
+  const std::string w = zel_test::PathText(dir.Path() / "w");
+  for (const std::string& path :
+       {std::string(), w + "\\.", w + "\\..", w + "/sub/..", w + "\\", w + "/", std::string("C:"),
+        std::string("C:.."), std::string("a\0b", 3)}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(trash.MoveToTrash(path, as), EINVAL);
+    EXPECT_EQ(as, "");
+  }
+  EXPECT_TRUE(fs::is_directory(dir.Path() / "w" / "sub"));
+  EXPECT_EQ(trash.MoveToTrash(w + "\\missing.txt", as), ENOENT);
+  EXPECT_EQ(trash.MoveToTrash(w + "\\nofolder\\x.txt", as), ENOENT);
+  // The shell takes no path of MAX_PATH (260) characters or more.
+  EXPECT_EQ(trash.MoveToTrash(w + "\\" + std::string(300, 'x'), as), ENAMETOOLONG);
+  EXPECT_EQ(trash.HomeTrash(), "");
+}
+
+// A file (named in UTF-8, with '/' or '\') leaves its folder for the Recycle
+// Bin; under Wine it appears in the freedesktop trash with its entry.
+TEST(RecycleBinTest, FilesGoToTheRecycleBin) {
+  zel_test::TempDir dir;
+  const std::string stem = "zel-recycled-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(GetTickCount64()) + "-\xC3\xA9";
+  const fs::path sub = dir.Path() / "sub";
+  fs::create_directories(sub / "folder");
+  std::ofstream(zel_test::PathOf(zel_test::PathText(sub) + "\\" + stem + ".txt")) << "contents";
+  std::ofstream(sub / "folder" / "inside.txt") << "x";
+  auto& trash = zel::platform::NativeTrash();
+  std::string as = "stale";
+  ASSERT_EQ(trash.MoveToTrash(zel_test::PathText(sub) + "/" + stem + ".txt", as), 0);
+  EXPECT_EQ(as, "");
+  EXPECT_FALSE(fs::exists(zel_test::PathOf(zel_test::PathText(sub) + "\\" + stem + ".txt")));
+  // A relative path starts at the working folder; a folder goes whole.
+  const fs::path cwd = fs::current_path();
+  fs::current_path(sub);
+  EXPECT_EQ(trash.MoveToTrash("folder", as), 0);
+  fs::current_path(cwd);
+  EXPECT_FALSE(fs::exists(sub / "folder"));
+  EXPECT_TRUE(fs::is_directory(sub));
+
+  const fs::path bin = WineTrash();
+  if (bin.empty()) return;  // Windows: the Recycle Bin keeps its own names
+  bool found = false;
+  for (const auto& entry : fs::directory_iterator(bin / "files")) {
+    const std::string name = zel_test::PathText(entry.path().filename());
+    if (name.rfind(stem, 0) != 0) continue;
+    found = true;
+    EXPECT_EQ(zel_test::TempDir::Read(zel::Utf8ToString(zel_test::PathText(entry.path()))),
+              "contents");
+    EXPECT_TRUE(fs::exists(bin / "info" / zel_test::PathOf(name + ".trashinfo")));
+  }
+  EXPECT_TRUE(found) << "not in " << zel_test::PathText(bin / "files");
+}
+#endif
 
 }  // namespace

@@ -5,14 +5,19 @@
 
 #include <cstdlib>
 #include <optional>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 #include <string>
 
+#include "support/registry_sandbox.h"
 #include "support/temp_dir.h"
 
 namespace zel_test {
+
+#ifdef _WIN32
+// Sets `name` in the C library's copy of the environment and in the
+// process's own block (scoped_env.cpp, which keeps <windows.h> out of the
+// tests: its HKEY_ macros would hide the runtime's constants).
+void SetWindowsEnv(const std::string& name, const std::optional<std::string>& value);
+#endif
 
 class ScopedEnv {
  public:
@@ -25,10 +30,7 @@ class ScopedEnv {
   // Sets the variable `name` to `value`, or removes it when there is none.
   static void Set(const std::string& name, const std::optional<std::string>& value) {
 #ifdef _WIN32
-    // An empty value removes the variable in the C library's copy, so the
-    // process's own block is set as well.
-    ::_putenv_s(name.c_str(), value ? value->c_str() : "");
-    ::SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+    SetWindowsEnv(name, value);
 #else
     if (value)
       ::setenv(name.c_str(), value->c_str(), 1);
@@ -44,7 +46,9 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-// The configuration store of the scope: $ZEL_STORE_DIR in a temporary folder.
+// The configuration store of the scope: $ZEL_STORE_DIR in a temporary folder
+// (Windows: the store is the registry, and a RegistrySandbox holds the
+// scope's HKEY_CURRENT_USER and HKEY_CLASSES_ROOT).
 class TempStore {
  public:
   TempStore() : env_("ZEL_STORE_DIR", PathText(dir_.Path() / "store")) {}
@@ -55,6 +59,9 @@ class TempStore {
  private:
   TempDir dir_;
   ScopedEnv env_;
+#ifdef _WIN32
+  RegistrySandbox sandbox_;
+#endif
 };
 
 }  // namespace zel_test

@@ -52,7 +52,8 @@ int RunTrash(zel_tool::Args& args) {
       std::cerr << "zel trash: " << name << ": " << std::strerror(err) << "\n";
       status = 1;
     } else if (verbose) {
-      std::cout << name << " -> " << trashed_as << "\n";
+      // The Recycle Bin (Windows) does not say where it keeps the file.
+      std::cout << name << (trashed_as.empty() ? "" : " -> ") << trashed_as << "\n";
     }
   }
   return zel_tool::FinishOutput() ? status : 1;

@@ -15,6 +15,51 @@
 namespace zel {
 namespace {
 
+#ifdef _WIN32
+// Windows: drive number d is the letter 'A' + d, and the drives are the
+// letters present (their type and volume as the platform reports them).
+std::vector<platform::MountEntry> DriveMounts() {
+  std::vector<platform::MountEntry> table;
+  platform::Drives().MountTable(table);
+  return table;
+}
+
+char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+bool DriveMount(uint8_t drive, platform::MountEntry& out) {
+  if (drive > 25) return false;
+  for (const auto& m : DriveMounts()) {
+    if (m.device.size() == 2 && UpperLetter(m.device[0]) == 'A' + drive && m.device[1] == ':') {
+      out = m;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t TypeOf(const platform::MountEntry& m) { return m.drive_type; }
+
+// The drive holding `path`; a path on a network share (\\server\share)
+// is on a remote drive of its own.
+bool MountOf(const String& path, platform::MountEntry& out) {
+  std::string real;
+  if (path.empty() ||
+      platform::Files().RealPath(internal::NativePath(ExpandFileName(path)), real) != 0)
+    return false;
+  if (real.rfind("\\\\?\\UNC\\", 0) == 0)
+    real = "\\" + real.substr(7);
+  else if (real.rfind("\\\\?\\", 0) == 0)
+    real.erase(0, 4);
+  if (real.rfind("\\\\", 0) == 0) {
+    out = platform::MountEntry{};
+    out.device = real;
+    out.drive_type = 4;
+    return true;
+  }
+  const char letter = real.size() >= 2 && real[1] == ':' ? UpperLetter(real[0]) : '\0';
+  return letter >= 'A' && letter <= 'Z' && DriveMount(static_cast<uint8_t>(letter - 'A'), out);
+}
+#else
 bool UnderFolder(const std::string& path, const std::string& folder) {
   return path == folder || (path.rfind(folder + "/", 0) == 0);
 }
@@ -91,11 +136,17 @@ bool MountOf(const String& path, platform::MountEntry& out) {
   return found;
 }
 
+#endif
+
 }  // namespace
 
 void BuildDriveList(TStringList& List) {
   List.Clear();
+#ifdef _WIN32
+  for (const auto& m : DriveMounts()) List.Add(Utf8ToString(m.device));
+#else
   for (const auto& m : DriveMounts()) List.Add(PathToFileName(m.mount_point));
+#endif
 }
 
 bool DiskIsReadOnly(uint8_t Drive) {

@@ -1,7 +1,11 @@
 // Drives: the mounted file systems, their type, free space and read-only
 // state.
 //
-// This platform has no drive letters. A "drive" is a mount point of a real
+// Windows: drive number d is the drive letter 'A' + d; BuildDriveList lists
+// the letters present ("A:", "C:", "D:"), and the type is the system's type
+// of the drive (a path on a network share is remote, 4).
+//
+// Linux has no drive letters. A "drive" is a mount point of a real
 // file system (pseudo file systems such as proc, sysfs, cgroup and the
 // mounts below /proc, /sys and /dev are left out), and drive number d is the
 // d-th entry (from 0) of the list BuildDriveList fills, in mount order. The

@@ -1,5 +1,5 @@
 // Drives: the mount table, free space and the read-only flag of a mounted
-// file system.
+// file system. On Windows the mount table is the list of drive letters.
 //
 // Paths are byte strings (UTF-8 by convention); operations return 0 or the
 // errno value of the failure and never raise. The implementation in force is
@@ -21,6 +21,10 @@ struct MountEntry {
   std::string mount_point;  // "/", "/home"
   std::string fs_type;      // "ext4", "nfs4", "fuse.sshfs"
   bool read_only = false;   // mounted read-only
+  // Windows: GetDriveTypeW's code for the drive (1 no root folder, 2
+  // removable, 3 fixed, 4 remote, 5 CD-ROM, 6 RAM disk); 0 unknown, and
+  // always 0 on Linux, where the type follows from fs_type and device.
+  uint8_t drive_type = 0;
 };
 
 // The size of a file system and the room left on it.
@@ -45,12 +49,18 @@ class ZEL_API DriveSystem {
   // `read_only` (false on failure). Returns 0, or the errno value (ENOENT for
   // an empty path).
   virtual int ReadOnly(const std::string& path, bool& read_only) = 0;
-  // Whether the block device behind `device` ("/dev/sdb1") is removable;
-  // false where that cannot be told.
+  // Whether the block device behind `device` ("/dev/sdb1"; Windows: the
+  // drive "E:") is removable (Windows: a removable or CD-ROM drive); false
+  // where that cannot be told.
   virtual bool Removable(const std::string& device) = 0;
 };
 
-// Reads /proc/self/mountinfo and asks statvfs.
+// Linux: reads /proc/self/mountinfo and asks statvfs. Windows: one entry
+// per drive letter (GetLogicalDriveStringsW): mount_point "C:\\", device
+// "C:", fs_type and read_only from GetVolumeInformationW (empty and false for
+// a drive without a medium), drive_type from GetDriveTypeW; Space asks
+// GetDiskFreeSpaceExW and ReadOnly the volume's FILE_READ_ONLY_VOLUME flag,
+// for the volume holding `path`.
 class ZEL_API NativeDriveSystem : public DriveSystem {
  public:
   int MountTable(std::vector<MountEntry>& out) override;

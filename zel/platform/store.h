@@ -1,6 +1,6 @@
-// The persistent configuration store: keys and typed values kept in SQLite
-// databases, which is where this platform keeps what other systems keep in a
-// registry.
+// The persistent configuration store: keys and typed values. Linux: kept in
+// SQLite databases, as described below. Windows: the Windows registry itself
+// (see "Windows" at the end of this comment).
 //
 // Layout. One database file per root (`Database` names such as
 // "current_user", "classes_root"), `<dir>/<name>.db`, where <dir> is
@@ -47,6 +47,25 @@
 // it may be used from several threads. It closes its databases just before
 // every fork() (reopening them on their next use), so parent and child never
 // share an open connection.
+//
+// Windows. Each database name is the registry's root key of the same name
+// ("classes_root" HKEY_CLASSES_ROOT, "current_user" HKEY_CURRENT_USER,
+// "local_machine" HKEY_LOCAL_MACHINE, "users" HKEY_USERS, "current_config"
+// HKEY_CURRENT_CONFIG; other names find nothing and writers raise). Keys and
+// values are the registry's (RegCreateKeyExW, RegQueryValueExW, ...), names
+// in UTF-16, compared as the registry compares them; the registry keeps its
+// own files, so DatabaseFile and StoreDirectory are empty. Type codes are the
+// registry's data types, except that the runtime's codes 3, 4 and 5 stand for
+// REG_DWORD, REG_BINARY and REG_MULTI_SZ, and code 7 for
+// REG_DWORD_BIG_ENDIAN (the registry's type 5). Text values are REG_SZ or
+// REG_EXPAND_SZ, integers REG_DWORD (a 32-bit number; others raise) or
+// 8 bytes for other types, bytes as given; a multi-string (code 5) is kept
+// as REG_MULTI_SZ, whose empty texts only this store reads back. Data that
+// does not fit its type (a REG_DWORD of 3 bytes) reads as bytes. Deleting a
+// key (RegDeleteTreeW) is not one transaction: a failure midway can leave
+// part of the subtree. Failures raise StoreError naming the key
+// ("HKEY_CURRENT_USER\\Software\\x: <reason>"), a key deleted by another
+// process as "the key does not exist".
 #pragma once
 
 #include <cstdint>
@@ -120,19 +139,20 @@ class ZEL_API ConfigStore {
   virtual bool DeleteValue(std::string_view database, std::string_view key,
                            std::string_view name) = 0;
   // The file that holds a database (it need not exist yet); empty when no
-  // folder can be determined.
+  // folder can be determined, and always on Windows.
   virtual std::string DatabaseFile(std::string_view database) = 0;
 };
 
 // The folder of the databases as described above; empty when neither the
-// variables nor the home directory give one.
+// variables nor the home directory give one, and always on Windows.
 ZEL_API std::string StoreDirectory();
 
-// The process's SQLite store (built on first use).
+// The process's store (built on first use): the SQLite store on Linux, the
+// registry on Windows.
 ZEL_API ConfigStore& NativeStore();
 // The implementation in force, which the modules call.
 ZEL_API ConfigStore& Store();
-// Installs backend (nullptr: the Linux store) and returns the one that was
+// Installs backend (nullptr: the native store) and returns the one that was
 // in force before.
 ZEL_API ConfigStore* SetStoreBackend(ConfigStore* backend);
 

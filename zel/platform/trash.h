@@ -1,7 +1,8 @@
-// The desktop's trash (the freedesktop.org trash): files moved there can be
-// restored from a file manager.
+// The desktop's trash: files moved there can be restored from a file
+// manager. Linux: the freedesktop.org trash described below. Windows: the
+// Recycle Bin (see NativeTrashSystem).
 //
-// A file on the same file system as the home trash ($XDG_DATA_HOME/Trash,
+// Linux. A file on the same file system as the home trash ($XDG_DATA_HOME/Trash,
 // by default ~/.local/share/Trash) goes there. A file on another mount goes
 // to that mount's trash: $top/.Trash/$UID when the administrator prepared a
 // sticky, non-link $top/.Trash and $UID in it is a real folder owned by the
@@ -47,20 +48,29 @@ class ZEL_API TrashSystem {
   // The home trash folder as the environment names it now:
   // $XDG_DATA_HOME/Trash when that is absolute, else
   // $HOME/.local/share/Trash; empty when HOME is not an absolute path.
+  // Windows: empty (each volume keeps its own Recycle Bin).
   virtual std::string HomeTrash() = 0;
 };
 
-// The freedesktop.org trash described above.
+// Linux: the freedesktop.org trash described above. Windows: the Recycle
+// Bin, through SHFileOperationW (delete with undo allowed, no confirmation,
+// no messages); the path is made absolute first, and a path of
+// MAX_PATH characters or more gives ENAMETOOLONG, since the shell takes no
+// longer ones. A file on a network share gives EXDEV (no Recycle Bin there:
+// the shell would delete it for good); one that stays in place after the
+// operation gives EIO.
 class ZEL_API NativeTrashSystem : public TrashSystem {
  public:
   int MoveToTrash(const std::string& path, std::string& trashed_as) override;
   std::string HomeTrash() override;
 
+#ifndef _WIN32
  protected:
   // The top folder of the mount holding the resolved, absolute `folder`,
   // whose entries lie on `device`: its highest ancestor on that device.
   // (Tests take a folder of their own as a mount's top.)
   virtual std::string MountTop(const std::string& folder, uint64_t device);
+#endif
 };
 
 // The process's native implementation (built on first use).

@@ -1,7 +1,9 @@
 // TRegistry: keys and typed values in the configuration store.
 //
-// On this platform the registry is the configuration store of
-// zel/platform/store.h: one SQLite database per root key under
+// Windows: the Windows registry, each root key the registry's own, values
+// with the registry's data types (REG_SZ, REG_EXPAND_SZ, REG_DWORD,
+// REG_BINARY, REG_MULTI_SZ). Linux: the registry is the configuration store
+// of zel/platform/store.h: one SQLite database per root key under
 // $XDG_CONFIG_HOME/zel (or $ZEL_STORE_DIR), each write a transaction of its
 // own, safe against concurrent writers and against a process killed midway.
 // Root keys map to databases:
