@@ -66,9 +66,10 @@ class ZEL_API PngCodec {
   // (replacing its contents). Returns "" on success, else the reason.
   virtual std::string Encode(const uint32_t* pixels, uint32_t width, uint32_t height,
                              std::vector<uint8_t>& out) = 0;
-  // Encodes as above and hands the bytes to write; returns "" on success,
-  // else the reason (write not called). Linux: the image is encoded in
-  // memory first and handed to write in one piece.
+  // Encodes width x height pixels (rows of width values at pixels) as
+  // Encode does and hands the bytes to write; returns "" on success, else
+  // the reason (write not called). Linux: the image is encoded in memory
+  // first and handed to write in one piece.
   virtual std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
                                const PngWriter& write) = 0;
 };
