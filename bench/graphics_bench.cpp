@@ -14,6 +14,7 @@
 #include "zel/base/drawing.h"
 #include "zel/platform/fonts.h"
 #include "zel/runtime/bitmap.h"
+#include "zel/runtime/stream.h"
 
 namespace {
 
@@ -163,6 +164,67 @@ void BM_TextOut40(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TextOut40)->Unit(benchmark::kMicrosecond);
+
+// The same line in a face not in the cache: 64 sizes in turn, more than the
+// cache keeps, so every draw opens the face and renders its glyphs.
+void BM_TextOut40Uncached(benchmark::State& state) {
+  zel::TBitmap b(1200, 120);
+  zel::TCanvas& c = b.Canvas();
+  c.Font().SetName(u"DejaVu Sans");
+  c.Brush().SetStyle(zel::bsClear);
+  int32_t size = 0;
+  for (auto _ : state) {
+    c.Font().SetHeight(-(8 + size));
+    size = (size + 1) % 64;
+    c.TextOut(0, 10, kLine);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TextOut40Uncached)->Unit(benchmark::kMicrosecond);
+
+// ---- PNG: a 1000 x 1000 picture, saved and loaded in memory ---------------------------
+
+void Paint(zel::TBitmap& b, bool Alpha) {
+  b.SetSize(kSide, kSide);
+  for (int32_t y = 0; y < kSide; ++y) {
+    uint32_t* row = b.ScanLine(y);
+    for (int32_t x = 0; x < kSide; ++x) {
+      const uint32_t alpha = Alpha ? static_cast<uint32_t>((x + y) & 0xFF) : 0xFFu;
+      row[x] = (alpha << 24) | (static_cast<uint32_t>(x & 0xFF) << 16) |
+               (static_cast<uint32_t>(y & 0xFF) << 8) | static_cast<uint32_t>((x ^ y) & 0x3F);
+    }
+  }
+}
+
+void BM_PngSave(benchmark::State& state) {
+  zel::TBitmap b;
+  Paint(b, state.range(0) != 0);
+  int64_t bytes = 0;
+  for (auto _ : state) {
+    zel::TMemoryStream s;
+    b.SaveToStream(s);
+    bytes = s.Size();
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetBytesProcessed(state.iterations() * kPixels * 4);
+  state.counters["png_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_PngSave)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_PngLoad(benchmark::State& state) {
+  zel::TMemoryStream s;
+  zel::TBitmap b;
+  Paint(b, state.range(0) != 0);
+  b.SaveToStream(s);
+  for (auto _ : state) {
+    s.SetPosition(0);
+    b.LoadFromStream(s);
+    benchmark::DoNotOptimize(b.ScanLine(0));
+  }
+  state.SetBytesProcessed(state.iterations() * kPixels * 4);
+}
+BENCHMARK(BM_PngLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // FreeType rendering the same 40 glyphs (monochrome, 13 pixels) every time
 // and doing nothing with them: the work the cache saves.

@@ -46,9 +46,9 @@ set(CPACK_DEBIAN_DEV_DESCRIPTION "${PROJECT_DESCRIPTION}
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME zel-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
-# dpkg-shlibdeps cannot resolve libzel from this build, so the dependencies are
-# named: the library of this very version and libpng (zel color writes PNG).
-set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libzel${ZEL_SOVERSION} ${_zel_exact}, libpng16-16")
+# dpkg-shlibdeps cannot resolve libzel from this build, so the dependency is
+# named: the library of this very version (which brings libpng for zel color).
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libzel${ZEL_SOVERSION} ${_zel_exact}")
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION "${PROJECT_DESCRIPTION}
  The zel command-line tool with its sample data, man page and bash completion.")
 

@@ -8,6 +8,8 @@
 #include "zel/platform/dialog.h"
 #include "zel/platform/errors.h"
 #include "zel/platform/fonts.h"
+#include "zel/platform/glyphs.h"
+#include "zel/platform/images.h"
 #include "zel/platform/localtime.h"
 #include "zel/platform/printing.h"
 #include "zel/platform/process.h"

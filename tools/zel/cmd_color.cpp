@@ -13,13 +13,9 @@
 //                                  per entry unless --width scales it; OUT "-"
 //                                  writes the PNG to standard output
 //
-// The PNG is written with libpng into memory and then replaces OUT as a
-// whole, so a failed run never leaves half an image. A build without libpng
-// (ZEL_TOOL_NO_PNG, the Windows build) says so and exits 1.
-#ifndef ZEL_TOOL_NO_PNG
-#include <png.h>
-#endif
-
+// The PNG is written by the library's TBitmap, which replaces OUT as a
+// whole, so a failed run never leaves half an image.
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -38,9 +34,9 @@
 #include "zel/colors/colorarray.h"
 #include "zel/colors/colormodels.h"
 #include "zel/colors/colornames.h"
+#include "zel/runtime/bitmap.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filename.h"
-#include "zel/runtime/safefile.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/utf8.h"
 
@@ -126,48 +122,19 @@ int Finish() { return zel_tool::FinishOutput() ? 0 : 1; }
 
 // ---- PNG ----
 
-#ifndef ZEL_TOOL_NO_PNG
-void PngWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-
-void PngFlush(png_structp) {}
-
-// An RGB image of width x height where column x shows entry
-// 1 + x * N / width of the array; false when libpng fails.
-bool EncodePng(const zel::TColorArray& scale, int width, int height,
-               std::vector<unsigned char>& out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (!png) return false;
-  png_infop info = png_create_info_struct(png);
-  if (!info) {
-    png_destroy_write_struct(&png, nullptr);
-    return false;
-  }
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+// An opaque image of width x height where column x shows entry
+// 1 + x * N / width of the array.
+void PaintScale(const zel::TColorArray& scale, int width, int height, zel::TBitmap& image) {
+  image.SetSize(width, height);
   const int64_t n = scale.Size();
+  std::vector<uint32_t> row(static_cast<size_t>(width));
   for (int x = 0; x < width; ++x) {
     const TColor c = zel::ColorToRGB(scale.GetColorElem(static_cast<int32_t>(1 + x * n / width)));
-    row[3 * size_t(x)] = static_cast<png_byte>(c & 0xFF);
-    row[3 * size_t(x) + 1] = static_cast<png_byte>((c >> 8) & 0xFF);
-    row[3 * size_t(x) + 2] = static_cast<png_byte>((c >> 16) & 0xFF);
+    // TColor holds red in its low byte; a pixel is 0xAARRGGBB.
+    row[size_t(x)] = 0xFF000000u | (static_cast<uint32_t>(c & 0xFF) << 16) |
+                     (static_cast<uint32_t>(c) & 0xFF00u) | ((static_cast<uint32_t>(c) >> 16) & 0xFF);
   }
-  // libpng reports errors by jumping back here; nothing with a destructor is
-  // created between setjmp and the jump.
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &out, PngWrite, PngFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
+  for (int y = 0; y < height; ++y) std::copy(row.begin(), row.end(), image.ScanLine(y));
 }
 
 std::string LoadFailure(const std::string& name) {
@@ -178,25 +145,7 @@ std::string LoadFailure(const std::string& name) {
   if (std::filesystem::is_directory(st)) return "Is a directory";
   return "not a colour-array file (or damaged)";
 }
-#endif
 
-#ifdef ZEL_TOOL_NO_PNG
-// The arguments are still checked, so a usage error reads the same everywhere.
-int RunScale(Args& args) {
-  const auto png = args.Option("png");
-  const auto height_opt = args.Option("height");
-  const auto width_opt = args.Option("width");
-  args.RejectUnknownOptions();
-  if (args.Rest().size() != 2) Fail("scale needs one FILE");
-  if (!png) Fail("scale needs --png OUT.png");
-  if (height_opt) ParseInt(*height_opt, 1, kMaxSide, "--height");
-  if (width_opt) ParseInt(*width_opt, 1, kMaxSide, "--width");
-  std::cerr << "zel color: " << *png
-            << ": PNG output is not available on this system yet (this zel was built without a "
-               "PNG encoder)\n";
-  return 1;
-}
-#else
 int RunScale(Args& args) {
   const auto png = args.Option("png");
   const auto height_opt = args.Option("height");
@@ -215,20 +164,17 @@ int RunScale(Args& args) {
   }
   const int width = width_opt ? ParseInt(*width_opt, 1, kMaxSide, "--width")
                               : std::min<int>(scale.Size(), kMaxSide);
-  std::vector<unsigned char> bytes;
-  if (!EncodePng(scale, width, height, bytes)) {
-    std::cerr << "zel color: " << *png << ": cannot encode the image\n";
-    return 1;
-  }
-  if (*png == "-") {
-    std::cout.write(reinterpret_cast<const char*>(bytes.data()),
-                    static_cast<std::streamsize>(bytes.size()));
-    return Finish();
-  }
+  zel::TBitmap image;
+  PaintScale(scale, width, height, image);
   try {
-    zel::SafeReplaceFile(zel::PathToFileName(*png), [&bytes](zel::TStream& s) {
-      s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    });
+    if (*png == "-") {
+      zel::TMemoryStream bytes;
+      image.SaveToStream(bytes);
+      std::cout.write(reinterpret_cast<const char*>(bytes.Memory()),
+                      static_cast<std::streamsize>(bytes.Size()));
+      return Finish();
+    }
+    image.SaveToFile(zel::PathToFileName(*png));
   } catch (const zel::Exception& e) {
     std::cerr << "zel color: " << *png << ": " << e.what() << "\n";
     return 1;
@@ -237,7 +183,6 @@ int RunScale(Args& args) {
             << scale.Size() << " colours\n";
   return Finish();
 }
-#endif
 
 int RunColor(Args& args) {
   if (args.Rest().empty()) Fail("missing subcommand: rgb, name, wavelength or scale");

@@ -16,7 +16,9 @@
 //                registry (registry and system information);
 //   environment.h, sysinfo.h, network.h  the environment block, the system
 //                directories and memory figures, network adapters;
-//   fonts.h, printing.h  fonts and printing (graphics);
+//   fonts.h, glyphs.h, printing.h  finding fonts, drawing their glyphs, and
+//                printing (graphics);
+//   images.h     the PNG codec (graphics: bitmaps);
 //   dialog.h     the file-save dialog (save dialog); its default is headless
 //                (scripted answers), the GTK 3 one lives in zel::gtk.
 //   scratch.h    private temporary folders and anonymous in-memory files
@@ -44,7 +46,9 @@
 //     and override one operation; the environment, system information,
 //     network, MIME and store implementations are private to their source
 //     files, and tests redirect them through environment variables instead
-//     (the dialog's default is the public HeadlessSaveDialogs);
+//     (the dialog's default is the public HeadlessSaveDialogs); the glyph
+//     renderer and the PNG codec are private too, and a substitute derives
+//     from the interface;
 //   - `<Concern>()` (for example `platform::Files()`): the implementation in
 //     force, which is what the modules call;
 //   - `Set<Concern>Backend(p)`: installs `p` (nullptr restores the native one)

@@ -9,9 +9,11 @@
 #include "zel/platform/environment.h"
 #include "zel/platform/files.h"
 #include "zel/platform/fonts.h"
+#include "zel/platform/glyphs.h"
 #include "zel/platform/interrupt.h"
 #include "zel/platform/mime.h"
 #include "zel/platform/network.h"
+#include "zel/platform/images.h"
 #include "zel/platform/printing.h"
 #include "zel/platform/process.h"
 #include "zel/platform/processor.h"
@@ -40,9 +42,11 @@ ZEL_PLATFORM_CONCERN(DriveSystem, NativeDrives, Drives, SetDrivesBackend)
 ZEL_PLATFORM_CONCERN(Environment, NativeEnvironment, Env, SetEnvironmentBackend)
 ZEL_PLATFORM_CONCERN(FileSystem, NativeFiles, Files, SetFilesBackend)
 ZEL_PLATFORM_CONCERN(FontServices, NativeFonts, Fonts, SetFontsBackend)
+ZEL_PLATFORM_CONCERN(GlyphServices, NativeGlyphs, Glyphs, SetGlyphsBackend)
 ZEL_PLATFORM_CONCERN(InterruptServices, NativeInterrupts, Interrupts, SetInterruptsBackend)
 ZEL_PLATFORM_CONCERN(MimeDatabase, NativeMime, Mime, SetMimeBackend)
 ZEL_PLATFORM_CONCERN(Network, NativeNetwork, Net, SetNetworkBackend)
+ZEL_PLATFORM_CONCERN(PngCodec, NativePng, Png, SetPngBackend)
 ZEL_PLATFORM_CONCERN(PrintServices, NativePrinting, Printing, SetPrintingBackend)
 ZEL_PLATFORM_CONCERN(ProcessServices, NativeProcess, Process, SetProcessBackend)
 ZEL_PLATFORM_CONCERN(ProcessorInstructions, NativeProcessor, Processor, SetProcessorBackend)
@@ -57,6 +61,7 @@ ZEL_PLATFORM_CONCERN(TrashSystem, NativeTrash, Trash, SetTrashBackend)
 
 StoreError::~StoreError() = default;
 PrintDocument::~PrintDocument() = default;
+GlyphFace::~GlyphFace() = default;
 
 RaisedPriorities::RaisedPriorities()
     : process_(Process()), saved_(process_.SavePriorities()), raised_(process_.RaisePriorities()) {}

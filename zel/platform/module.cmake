@@ -1,6 +1,9 @@
-# What the platform layer links. The Windows implementations need only system
-# libraries: the adapter list (iphlpapi), file associations (shlwapi) and the
-# random source (bcrypt).
+# The Linux implementations of the platform layer and what they link; the
+# Windows ones link only system libraries (see zel/platform/windows/). These
+# are the library's only third-party dependencies: no other layer includes
+# their headers.
+# Windows: system libraries only, for the adapter list (iphlpapi), file
+# associations (shlwapi) and the random source (bcrypt).
 if(WIN32)
   target_link_libraries(zel PRIVATE iphlpapi shlwapi bcrypt)
   return()
@@ -11,9 +14,13 @@ endif()
 find_package(SQLite3 REQUIRED)
 target_link_libraries(zel PRIVATE SQLite::SQLite3)
 
-# Graphics services of the platform layer: fontconfig finds the fonts, cairo
-# writes the printer's PDF documents.
+# Graphics services: fontconfig finds the fonts, FreeType draws their glyphs,
+# libpng reads and writes PNG images, cairo writes the printer's PDF
+# documents.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(ZEL_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(ZEL_FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(ZEL_LIBPNG REQUIRED IMPORTED_TARGET libpng)
 pkg_check_modules(ZEL_CAIRO REQUIRED IMPORTED_TARGET cairo cairo-pdf)
-target_link_libraries(zel PRIVATE PkgConfig::ZEL_FONTCONFIG PkgConfig::ZEL_CAIRO)
+target_link_libraries(zel PRIVATE PkgConfig::ZEL_FONTCONFIG PkgConfig::ZEL_FREETYPE
+                                  PkgConfig::ZEL_LIBPNG PkgConfig::ZEL_CAIRO)

@@ -34,7 +34,8 @@
 // pixel is allocated. Text, profile and other ancillary chunks the bitmap
 // has no use for are skipped unread. Besides the pixels, the decoder keeps a
 // few rows of the image's width (at most 1 000 000 pixels per row).
-// libpng's own allocations go through the global operator new.
+// The decoder's own allocations (libpng's on Linux) go through the global
+// operator new. The codec is the platform layer's (zel/platform/images.h).
 #pragma once
 
 #include <cstdint>

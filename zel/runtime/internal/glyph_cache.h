@@ -1,6 +1,7 @@
-// Glyphs of the canvas fonts: faces opened with FreeType, glyphs rendered
-// once (one bit per pixel, no anti-aliasing) and kept per face and pixel
-// size for the life of the process.
+// Glyphs of the canvas fonts: faces found by the platform's fonts concern and
+// opened by its glyphs concern (zel/platform/glyphs.h), each glyph rendered
+// once (one bit per pixel, no anti-aliasing) and kept per face and pixel size
+// for the life of the process.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +51,7 @@ class ZEL_API GlyphCache {
   const Glyph& GlyphOf(SizedFace& Face, char32_t Code);
   const FaceMetrics& Metrics(const SizedFace& Face) const;
 
-  // Number of FreeType glyph renderings so far (for tests of the cache).
+  // Number of glyph renderings so far (for tests of the cache).
   uint64_t Renderings() const noexcept { return renderings_; }
 
  private:
