@@ -269,7 +269,7 @@ struct TreeWalk {
     // A source inside its destination: this copy would write into the
     // source itself (copying "a/b" to "a" when "a/b" holds "b").
     if (to.Status().SameFile(source_root)) return Fail(d, EINVAL);
-    Copy(from, to, s + "/", d + "/");
+    Copy(from, to, s + internal::kNativeSep, d + internal::kNativeSep);
   }
 
   void CopyFile(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,
