@@ -10,6 +10,16 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "support/temp_dir.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/descriptors.h"
@@ -63,6 +73,14 @@ std::vector<std::string> Names(const std::string& dir) {
   return out;
 }
 
+#ifdef _WIN32
+// Whether the program runs under Wine, whose names are UTF-8 Unix names.
+bool UnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#endif
+
 // Whether symbolic links can be made here (Wine reports success and makes
 // nothing; Windows without the right to make them refuses).
 bool CanMakeLinks(const std::string& dir) {
@@ -92,7 +110,14 @@ TEST(NativeFilesTest, NameWithLoneSurrogatesRoundTrips) {
     EXPECT_EQ(zel::PathToFileName(leaf), name);
 #endif
     const std::string path = Join(root, leaf);
-    ASSERT_EQ(WriteFile(path, "content"), 0);
+    const int made = WriteFile(path, "content");
+#ifdef _WIN32
+    if (made != 0 && UnderWine())
+      GTEST_SKIP() << "Wine keeps names as UTF-8 Unix names, which cannot hold a lone surrogate "
+                      "(error "
+                   << made << ")";
+#endif
+    ASSERT_EQ(made, 0);
     EXPECT_EQ(Names(root), std::vector<std::string>{leaf});
     EXPECT_EQ(ReadFile(path), "content");
     FileStatus st;

@@ -37,14 +37,14 @@ ZEL_API String ExtractFileName(const String& FileName);
 ZEL_API String ExtractFileExt(const String& FileName);
 
 // The absolute form of the path FileName: a relative path is taken from the
-// current folder; Linux: "\" becomes "/"; Windows: "/" becomes "\", the
-// result starts with a drive ("C:\") or a share ("\\server\share\"), "C:x"
-// counts from the current folder when that is on drive C: and from C:\
-// otherwise, "\x" from the root of the current folder's drive; empty, "."
-// and ".." elements are resolved as text (symbolic links are not); a
-// trailing separator is kept. "" gives the
-// current folder. When the current folder cannot be read the path is returned
-// with its separators converted only.
+// current folder; empty, "." and ".." elements are resolved as text
+// (symbolic links are not); a trailing separator is kept. "" gives the
+// current folder. When the current folder cannot be read the path is
+// returned with its separators converted only. Linux: "\" becomes "/".
+// Windows: "/" becomes "\"; the result starts with a drive ("C:\") or a
+// share ("\\server\share\"); "C:x" counts from the current folder when that
+// is on drive C: and from the drive's root otherwise, "\x" from the root of
+// the current folder's drive.
 ZEL_API String ExpandFileName(const String& FileName);
 
 // FileName without its extension; dots in folder names are not touched and

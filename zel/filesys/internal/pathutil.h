@@ -17,10 +17,13 @@ size_t NameStart(const String& path);
 size_t ExtStart(const String& path);
 
 // The separator of the system's own paths: "\\" on Windows, "/" elsewhere.
+// kNativeSeps: every separator the system takes.
 #ifdef _WIN32
 inline constexpr char kNativeSep = '\\';
+inline constexpr const char* kNativeSeps = "/\\";
 #else
 inline constexpr char kNativeSep = '/';
+inline constexpr const char* kNativeSeps = "/";
 #endif
 
 // The path as the file system takes it: every separator becomes kNativeSep,

@@ -111,8 +111,10 @@ int NativeDescriptorServices::Rewind(int fd) {
 int NativeDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) {
   position = -1;
   const HANDLE h = Handle(fd);
-  if (::GetFileType(h) != FILE_TYPE_DISK)
-    return ::GetLastError() == NO_ERROR ? ESPIPE : LastErrno();
+  ::SetLastError(NO_ERROR);
+  const DWORD type = ::GetFileType(h);
+  if (type == FILE_TYPE_UNKNOWN && ::GetLastError() != NO_ERROR) return LastErrno();
+  if (type != FILE_TYPE_DISK) return ESPIPE;  // pipes and terminals
   const DWORD method = from == SeekFrom::kStart     ? FILE_BEGIN
                        : from == SeekFrom::kCurrent ? FILE_CURRENT
                                                     : FILE_END;

@@ -226,7 +226,16 @@ int FinalPath(HANDLE h, std::wstring& out) {
   for (;;) {
     const DWORD n = ::GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()),
                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return LastErrno();
+    if (n == 0) {
+      // Some systems report a short buffer as an error instead of the size.
+      const DWORD code = ::GetLastError();
+      if ((code == ERROR_INSUFFICIENT_BUFFER || code == ERROR_NOT_ENOUGH_MEMORY) &&
+          buf.size() < 65536) {
+        buf.resize(buf.size() * 4);
+        continue;
+      }
+      return windows::ErrnoFromWin32(code);
+    }
     if (n < buf.size()) {
       buf.resize(n);
       out = std::move(buf);
