@@ -566,7 +566,12 @@ TEST(FileMaskTest, ScanCountDetectAndDelete) {
   EXPECT_EQ(visited.size(), 3u);  // Data/, Data/Sub/, Data/folder.txt/
   EXPECT_EQ(zel::CountFiles(mask, false, nullptr), 3);
   EXPECT_EQ(zel::CountFiles(U(d) + u"/*.*", true, nullptr), 6);
+#ifdef _WIN32
+  // Windows finds the folder "Sub" by any case.
+  EXPECT_EQ(zel::CountFiles(U(d) + u"\\sub\\*.*", false, nullptr), 2);
+#else
   EXPECT_EQ(zel::CountFiles(U(d) + u"\\sub\\*.*", false, nullptr), 0);  // folder part as given
+#endif
   EXPECT_EQ(S(zel::FileDetect(U(d) + u"/E.BIN")), base + "Sub/e.bin");
   EXPECT_EQ(zel::FileDetect(U(d) + u"/nothing"), u"");
   ReadOnly(d / "B.TXT", true);
@@ -579,11 +584,19 @@ TEST(FileMaskTest, CaseChangesOnlyTheNameAndNeverReplaces) {
   zel_test::TempDir dir;
   const fs::path d = dir.Path() / "Keep Case";
   fs::create_directories(d / "SubDir");
+#ifdef _WIN32
+  // Names that differ in case only are one name on Windows.
+  for (const char* n : {"a", "MiXed.TXT", "SubDir/Inner"}) std::ofstream(d / n) << n;
+  zel::SetAllFilenameCase(U(d) + u"/*", false);
+  EXPECT_EQ(Names(d), (std::vector<std::string>{"a", "mixed.txt", "subdir"}));
+  EXPECT_EQ(Names(d / "subdir"), (std::vector<std::string>{"inner"}));
+#else
   for (const char* n : {"a", "A", "MiXed.TXT", "SubDir/Inner"}) std::ofstream(d / n) << n;
   zel::SetAllFilenameCase(U(d) + u"/*", false);
   EXPECT_EQ(Names(d), (std::vector<std::string>{"A", "a", "mixed.txt", "subdir"}));
   EXPECT_EQ(Names(d / "subdir"), (std::vector<std::string>{"inner"}));
   EXPECT_EQ(zel_test::TempDir::Read(U(d / "A")), "A");  // not replaced by "a"
+#endif
   zel::SetAllFilenameCase(U(d) + u"/*.txt", true);
   EXPECT_TRUE(fs::exists(d / "MIXED.TXT"));
 }

@@ -295,11 +295,13 @@ TEST(NativeFilesTest, LinksAreEntriesOfTheirOwn) {
   EXPECT_EQ(st.kind, FileKind::kSymlink);
   ASSERT_EQ(f.Status(link, true, st), 0);
   EXPECT_EQ(st.kind, FileKind::kDirectory);
+  // A link is not opened as a folder (Linux says ENOTDIR, Windows ELOOP).
+  const auto refused = [](int err) { return err == ELOOP || err == ENOTDIR; };
   int fd = -1;
-  EXPECT_EQ(f.OpenFolder(link, false, fd), ELOOP);
+  EXPECT_TRUE(refused(f.OpenFolder(link, false, fd)));
   ASSERT_EQ(f.OpenFolder(root, false, fd), 0);
   int sub = -1;
-  EXPECT_EQ(f.OpenFolderAt(fd, "link", sub), ELOOP);
+  EXPECT_TRUE(refused(f.OpenFolderAt(fd, "link", sub)));
   EXPECT_EQ(f.ReadLinkAt(fd, "link", text), 0);
   EXPECT_EQ(text, "target");
   // Removing the link leaves what it points to.

@@ -364,11 +364,25 @@ bool ReadOnlyFile(const std::wstring& path) {
          (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Whether the two paths name one existing file (names that differ in case
+// only, on a file system blind to case).
+bool SameFileWide(const std::wstring& a, const std::wstring& b) {
+  FileStatus sa, sb;
+  return StatusOfPath(a, false, sa) == 0 && StatusOfPath(b, false, sb) == 0 &&
+         sa.inode != 0 && sa.SameFile(sb);
+}
+
 int RenameWide(const std::wstring& from, const std::wstring& to, bool replace) {
   if (replace && ReadOnlyFile(to)) return EACCES;
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
   if (::MoveFileExW(from.c_str(), to.c_str(), flags)) return 0;
-  return LastErrno();
+  const DWORD code = ::GetLastError();
+  // A new spelling of the same name replaces no other file.
+  if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) &&
+      SameFileWide(from, to) &&
+      ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING))
+    return 0;
+  return windows::ErrnoFromWin32(code);
 }
 
 int SymlinkWide(const std::string& target, const std::wstring& path) {
