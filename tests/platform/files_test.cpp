@@ -145,10 +145,18 @@ TEST(NativeFilesTest, PathsLongerThan260CharactersWork) {
   FileStatus st;
   ASSERT_EQ(Files().Status(file, true, st), 0);
   EXPECT_EQ(st.size, 4u);
-  std::string real;
-  EXPECT_EQ(Files().RealPath(file, real), 0);
-  EXPECT_GT(real.size(), 260u);
-  EXPECT_EQ(Names(path), std::vector<std::string>{"file.txt"});
+  bool final_paths = true;
+#ifdef _WIN32
+  // Wine's GetFinalPathNameByHandleW holds no more than 260 characters, and
+  // real paths, listings and open folders rest on it.
+  final_paths = !UnderWine();
+#endif
+  if (final_paths) {
+    std::string real;
+    EXPECT_EQ(Files().RealPath(file, real), 0);
+    EXPECT_GT(real.size(), 260u);
+    EXPECT_EQ(Names(path), std::vector<std::string>{"file.txt"});
+  }
   EXPECT_EQ(Files().Rename(file, Join(path, "renamed")), 0);
   EXPECT_EQ(Files().Unlink(Join(path, "renamed")), 0);
   for (auto it = folders.rbegin(); it != folders.rend(); ++it)
