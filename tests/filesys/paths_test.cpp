@@ -1,7 +1,8 @@
 #include "zel/filesys/paths.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <functional>
@@ -162,25 +163,55 @@ TEST(PathsTest, NameRules) {
   }
 }
 
+// Text written with "/" as the system's own paths are written.
+String Native(std::string text) {
+#ifdef _WIN32
+  std::replace(text.begin(), text.end(), '/', '\\');
+#endif
+  return zel::Utf8ToString(text);
+}
+
 TEST(PathsTest, ExpandAndStoredSpelling) {
   zel_test::TempDir dir;
-  const std::string root = dir.Path().string();
-  std::filesystem::create_directories(dir.Path() / "Mixed Case" / "Ünïcode");
+  const std::string root = zel_test::PathText(dir.Path());
+  std::filesystem::create_directories(dir.Path() / "Mixed Case" / zel_test::PathOf("Ünïcode"));
   dir.Write("Mixed Case/Ünïcode/Data.TXT", "x");
   EXPECT_EQ(zel::ExpandFileName(zel::Utf8ToString(root + "/a/./b/../c\\d/")),
-            zel::Utf8ToString(root + "/a/c/d/"));
-  EXPECT_EQ(zel::ExpandFileName(u"/.."), u"/");
-  const String stored = zel::Utf8ToString(root + "/Mixed Case/Ünïcode/Data.TXT");
+            Native(root + "/a/c/d/"));
+  // The folder as the disk spells it (Windows may have been given another
+  // case for it).
+  const std::string base = zel::StringToUtf8(zel::DOSToWinPath(zel::Utf8ToString(root)));
+  const String stored = Native(base + "/Mixed Case/Ünïcode/Data.TXT");
   EXPECT_EQ(zel::DOSToWinPath(zel::Utf8ToString(root + "/mixed case/ÜNÏCODE/data.txt")), stored);
   EXPECT_EQ(zel::DOSToWinPath(zel::Utf8ToString(root + "\\MIXED CASE\\ünïcode\\Data.TXT")), stored);
   // An element that does not exist keeps the rest as given.
   EXPECT_EQ(zel::DOSToWinPath(zel::Utf8ToString(root + "/mixed case/nothing/x")),
-            zel::Utf8ToString(root + "/Mixed Case/nothing/x"));
+            Native(base + "/Mixed Case/nothing/x"));
   // Relative names start from the current folder.
   const auto cwd = std::filesystem::current_path();
   std::filesystem::current_path(dir.Path());
-  EXPECT_EQ(zel::ExpandFileName(u"rel/x"), zel::Utf8ToString(root + "/rel/x"));
+  EXPECT_EQ(zel::ExpandFileName(u"rel/x"), Native(root + "/rel/x"));
+#ifdef _WIN32
+  // "\x" and "C:x" count from the current folder's drive.
+  const String drive = zel::Utf8ToString(root.substr(0, 2));
+  EXPECT_EQ(zel::ExpandFileName(u"\\.."), drive + u"\\");
+  EXPECT_EQ(zel::ExpandFileName(drive + u"rel"), Native(root + "/rel"));
+#else
+  EXPECT_EQ(zel::ExpandFileName(u"/.."), u"/");
+#endif
   std::filesystem::current_path(cwd);
 }
+
+#ifdef _WIN32
+TEST(PathsTest, WindowsDrivesAndShares) {
+  Check("ExpandFileName", zel::ExpandFileName,
+        {{u"C:/a/../b", u"C:\\b"},
+         {u"c:\\", u"c:\\"},
+         {u"C:\\..\\..", u"C:\\"},
+         {u"C:\\a\\.\\b\\", u"C:\\a\\b\\"},
+         {u"\\\\server\\share\\x\\..\\y", u"\\\\server\\share\\y"},
+         {u"//server/share/", u"\\\\server\\share\\"}});
+}
+#endif
 
 }  // namespace

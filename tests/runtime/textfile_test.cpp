@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "zel/platform/backend.h"
+#include "zel/platform/descriptors.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/filemode.h"
 #include "zel/runtime/utf8.h"
@@ -359,8 +361,28 @@ TEST(TextFile, ErrorCodesAndMessages) {
   EXPECT_EQ(output.State(), tfsOutput);
 }
 
+#ifdef _WIN32
+// A disk with no room left (Windows has no device that is always full).
+class FullDisk : public platform::NativeDescriptorServices {
+ public:
+  int WriteAll(int, const void*, size_t) override { return ENOSPC; }
+  int WriteSome(int, const void*, size_t, size_t& written) override {
+    written = 0;
+    return ENOSPC;
+  }
+};
+#endif
+
 TEST(TextFile, WriteFailureReportsErrno) {
+#ifdef _WIN32
+  TempDir dir;
+  FullDisk full;
+  const platform::ScopedBackend<platform::DescriptorServices> guard(
+      &full, &platform::SetDescriptorsBackend);
+  TextFile f(dir.File("full"));
+#else
   TextFile f(u"/dev/full");
+#endif
   f.Rewrite();
   f.WriteLn(u"x");
   EXPECT_EQ(IoCode([&] { f.Close(); }), ENOSPC);

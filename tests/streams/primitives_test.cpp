@@ -1,13 +1,14 @@
 #include "zel/streams/primitives.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 #include <random>
 
 #include "stream_kinds.h"
+#include "support/pipe.h"
+#include "zel/platform/descriptors.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stringlist.h"
 #include "zel/streams/xmltag.h"
@@ -627,11 +628,12 @@ TEST(SearchAndReplace, Variants) {
 // which must give the tag back, refuses it before reading. A stream that
 // reports a position but does not return to it raises too.
 TEST(StreamsThatCannotGoBack, NothingIsLostWithoutAWord) {
+  auto& d = platform::Descriptors();
   int fds[2];
-  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_TRUE(zel_test::MakePipe(fds));
   const std::string data = std::string(600, 'x') + "AbC" + std::string(300, 'y') + "abc!";
-  ASSERT_EQ(::write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
-  ::close(fds[1]);
+  ASSERT_EQ(d.WriteAll(fds[1], data.data(), data.size()), 0);
+  d.Close(fds[1]);
   {
     THandleStream pipe(fds[0]);
     int32_t found = -1;
@@ -644,7 +646,7 @@ TEST(StreamsThatCannotGoBack, NothingIsLostWithoutAWord) {
     EXPECT_EQ(ReadStreamUntil(pipe, u"zz", found), u"!");
     EXPECT_EQ(found, -1);
   }
-  ::close(fds[0]);
+  d.Close(fds[0]);
 
   // Reports positions, but Seek leaves it where it is.
   class Forgetful : public TMemoryStream {

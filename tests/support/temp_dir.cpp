@@ -35,11 +35,11 @@ TempDir::~TempDir() {
 }
 
 zel::String TempDir::File(const std::string& name) const {
-  return zel::PathToFileName(PathText(path_ / name));
+  return zel::PathToFileName(PathText(path_ / PathOf(name)));
 }
 
 zel::String TempDir::Write(const std::string& name, const std::string& bytes) const {
-  std::ofstream out(path_ / name, std::ios::binary);
+  std::ofstream out(path_ / PathOf(name), std::ios::binary);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return File(name);
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "zel/filesys/files.h"
@@ -74,7 +75,7 @@ bool WriteSideError(int err) {
 std::string TempNameFor(const std::string& dest) {
   static std::atomic<uint64_t> counter{0};
   static const uint64_t kPid = platform::Process().ProcessId();
-  const size_t slash = dest.find_last_of('/');
+  const size_t slash = dest.find_last_of(internal::kNativeSeps);
   const std::string dir = slash == std::string::npos ? "" : dest.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? dest : dest.substr(slash + 1);
   if (base.size() > 200) base.resize(200);  // room for the suffix within NAME_MAX
@@ -199,9 +200,9 @@ int ForceDirectories(const std::string& dir) {
   auto& fs = platform::Files();
   FileStatus st;
   if (fs.Status(dir, true, st) == 0) return st.kind == FileKind::kDirectory ? 0 : ENOTDIR;
-  const size_t end = dir.find_last_not_of('/');
+  const size_t end = dir.find_last_not_of(internal::kNativeSeps);
   if (end == std::string::npos) return ENOENT;
-  const size_t slash = dir.find_last_of('/', end);
+  const size_t slash = dir.find_last_of(internal::kNativeSeps, end);
   if (slash != std::string::npos && slash > 0) {
     const int err = ForceDirectories(dir.substr(0, slash));
     if (err != 0) return err;
@@ -211,7 +212,9 @@ int ForceDirectories(const std::string& dir) {
 }
 
 std::string WithoutSlash(std::string dir) {
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  while (dir.size() > 1 && std::string_view(internal::kNativeSeps).find(dir.back()) !=
+                                std::string_view::npos)
+    dir.pop_back();
   return dir;
 }
 
@@ -269,7 +272,7 @@ struct TreeWalk {
     // A source inside its destination: this copy would write into the
     // source itself (copying "a/b" to "a" when "a/b" holds "b").
     if (to.Status().SameFile(source_root)) return Fail(d, EINVAL);
-    Copy(from, to, s + "/", d + "/");
+    Copy(from, to, s + internal::kNativeSep, d + internal::kNativeSep);
   }
 
   void CopyFile(const WalkFolder& src, const WalkFolder& dst, const WalkEntry& e,

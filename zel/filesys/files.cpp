@@ -93,10 +93,11 @@ String DelTree(const WalkFolder& dir, const std::string& path) {
     const std::string name = path + e.name;
     if (e.status.kind == FileKind::kDirectory) {
       WalkFolder sub;
-      if (sub.OpenSub(dir, e.name, e.status) != 0) return PathToFileName(name + "/");
-      String r = DelTree(sub, name + "/");
+      const std::string folder = name + internal::kNativeSep;
+      if (sub.OpenSub(dir, e.name, e.status) != 0) return PathToFileName(folder);
+      String r = DelTree(sub, folder);
       if (!r.empty()) return r;
-      if (fs.UnlinkAt(dir.Fd(), e.name, true) != 0) return PathToFileName(name + "/");
+      if (fs.UnlinkAt(dir.Fd(), e.name, true) != 0) return PathToFileName(folder);
       continue;
     }
     if (e.status.kind == FileKind::kRegular && ReadOnly(e.status)) return PathToFileName(name);
@@ -243,7 +244,8 @@ String DelDirTree(const String& Directory) {
   if (Directory.empty()) return String();
   auto& fs = platform::Files();
   std::string dir = internal::NativePath(Directory);
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  while (dir.size() > 1 && (dir.back() == '/' || dir.back() == internal::kNativeSep))
+    dir.pop_back();
   FileStatus st;
   if (fs.Status(dir, false, st) == 0 && st.kind == FileKind::kSymlink) {
     return fs.Unlink(dir) == 0 ? String() : PathToFileName(dir);

@@ -32,14 +32,18 @@ size_t ExtStart(const String& path) {
 
 std::string NativePath(const String& path) {
   String p = path;
+#ifdef _WIN32
+  std::replace(p.begin(), p.end(), u'/', u'\\');
+#else
   std::replace(p.begin(), p.end(), u'\\', u'/');
+#endif
   std::string out;
   FileNameToPath(p, out);  // a name holding U+0000 becomes "", which names no file
   return out;
 }
 
 std::string WithSlash(std::string dir) {
-  if (!dir.empty() && dir.back() != '/') dir += '/';
+  if (!dir.empty() && dir.back() != '/' && dir.back() != kNativeSep) dir += kNativeSep;
   return dir;
 }
 
@@ -83,6 +87,70 @@ String ExtractFileExt(const String& FileName) {
   return dot == String::npos ? String() : FileName.substr(dot);
 }
 
+#ifdef _WIN32
+namespace {
+
+// The root of the absolute Windows path p (separators already "\"): "C:" for
+// a drive, "\\server\share" for a network share; its length in `len`.
+String WindowsRoot(const String& p, size_t& len) {
+  if (p.size() >= 2 && p[1] == u':') {
+    len = 2;
+    return p.substr(0, 2);
+  }
+  if (p.rfind(u"\\\\", 0) == 0) {
+    size_t end = p.find(u'\\', 2);
+    if (end != String::npos) end = p.find(u'\\', end + 1);
+    if (end == String::npos) end = p.size();
+    len = end;
+    return p.substr(0, end);
+  }
+  len = 0;
+  return String();
+}
+
+}  // namespace
+
+String ExpandFileName(const String& FileName) {
+  String p = FileName;
+  std::replace(p.begin(), p.end(), u'/', u'\\');
+  std::string cwd_text;
+  const bool have_cwd = platform::Files().CurrentDir(cwd_text) == 0;
+  const String cwd = PathToFileName(cwd_text);
+  const bool drive = p.size() >= 2 && p[1] == u':';
+  if (drive && (p.size() == 2 || p[2] != u'\\')) {
+    // "C:rel": relative to the current folder when that is on the drive.
+    const bool same = have_cwd && cwd.size() >= 2 &&
+                      AnsiUpperCase(cwd.substr(0, 2)) == AnsiUpperCase(p.substr(0, 2));
+    p = (same ? cwd : p.substr(0, 2)) + u"\\" + p.substr(2);
+  } else if (!drive && p.rfind(u"\\\\", 0) != 0) {
+    if (!have_cwd) return p;
+    size_t root_len = 0;
+    const String root = WindowsRoot(cwd, root_len);
+    p = p.empty() || p[0] != u'\\' ? cwd + u"\\" + p : root + p;
+  }
+  size_t root_len = 0;
+  const String root = WindowsRoot(p, root_len);
+  const bool trailing = p.size() > root_len + 1 && p.back() == u'\\';
+  std::vector<String> parts;
+  size_t i = root_len;
+  while (i <= p.size()) {
+    size_t j = p.find(u'\\', i);
+    if (j == String::npos) j = p.size();
+    const String part = p.substr(i, j - i);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  String out = root;
+  for (const auto& part : parts) out += u"\\" + part;
+  if (parts.empty()) return out + u"\\";
+  if (trailing) out += u"\\";
+  return out;
+}
+#else
 String ExpandFileName(const String& FileName) {
   String p = FileName;
   std::replace(p.begin(), p.end(), u'\\', u'/');
@@ -111,6 +179,7 @@ String ExpandFileName(const String& FileName) {
   if (trailing) out += u"/";
   return out;
 }
+#endif
 
 String StripExtension(const String& FileName) {
   const size_t dot = ExtStart(FileName);
@@ -157,6 +226,42 @@ String AbridgeFilePath(const String& Path, int32_t MaxLength) {
   return s;
 }
 
+#ifdef _WIN32
+String DOSToWinPath(const String& Path) {
+  // Windows finds a name whatever its case, so every element is looked up in
+  // its folder's listing: the exact name, else the first equal ignoring case.
+  String full = ExpandFileName(Path);
+  size_t root_len = 0;
+  String result = WindowsRoot(full, root_len);
+  const bool trailing = full.size() > root_len + 1 && full.back() == u'\\';
+  if (trailing) full.pop_back();
+  size_t i = root_len + 1;
+  while (i < full.size()) {
+    size_t j = full.find(u'\\', i);
+    if (j == String::npos) j = full.size();
+    const String element = full.substr(i, j - i);
+    std::vector<platform::DirEntry> entries;
+    platform::Files().List(internal::NativePath(result + u"\\"), entries);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    String found;
+    const String want = AnsiUpperCase(element);
+    for (const auto& e : entries) {
+      const String name = PathToFileName(e.name);
+      if (name == element) {
+        found = name;
+        break;
+      }
+      if (found.empty() && AnsiUpperCase(name) == want) found = name;
+    }
+    if (found.empty()) return result + full.substr(i - 1) + (trailing ? u"\\" : u"");
+    result += u"\\" + found;
+    i = j + 1;
+  }
+  if (result.size() == root_len) return result + u"\\";
+  return trailing ? result + u"\\" : result;
+}
+#else
 String DOSToWinPath(const String& Path) {
   std::string full = internal::NativePath(ExpandFileName(Path));
   const bool trailing = full.size() > 1 && full.back() == '/';
@@ -191,6 +296,7 @@ String DOSToWinPath(const String& Path) {
   if (result.empty()) return u"/";
   return PathToFileName(trailing ? result + "/" : result);
 }
+#endif
 
 bool IsFN83CompliantPath(const String& Path) {
   static constexpr char16_t kExcluded[] = u"\"*+,/;<=>?[]|";

@@ -37,10 +37,14 @@ ZEL_API String ExtractFileName(const String& FileName);
 ZEL_API String ExtractFileExt(const String& FileName);
 
 // The absolute form of the path FileName: a relative path is taken from the
-// current folder; "\" becomes "/"; empty, "." and ".." elements are resolved
-// as text (symbolic links are not); a trailing separator is kept. "" gives the
-// current folder. When the current folder cannot be read the path is returned
-// with its separators converted only.
+// current folder; empty, "." and ".." elements are resolved as text
+// (symbolic links are not); a trailing separator is kept. "" gives the
+// current folder. When the current folder cannot be read the path is
+// returned with its separators converted only. Linux: "\" becomes "/".
+// Windows: "/" becomes "\"; the result starts with a drive ("C:\") or a
+// share ("\\server\share\"); "C:x" counts from the current folder when that
+// is on drive C: and from the drive's root otherwise, "\x" from the root of
+// the current folder's drive.
 ZEL_API String ExpandFileName(const String& FileName);
 
 // FileName without its extension; dots in folder names are not touched and
@@ -73,8 +77,9 @@ ZEL_API String AbridgeFilePath(const String& Path, int32_t MaxLength);
 // expanded (ExpandFileName), then each element is looked up in its folder:
 // the exact name if it exists, otherwise the first name (in byte order)
 // equal to it ignoring case (the runtime's simple case mapping, as
-// AnsiUpperCase). Linux keeps no separate short names, so this is what
-// turning a short-name path into its long form amounts to here. When an
+// AnsiUpperCase). Windows looks every element up in the listing, since it
+// finds a name whatever its case. Linux keeps no separate short names, so
+// this is what turning a short-name path into its long form amounts to here. When an
 // element cannot be found, the rest of the path is kept as given after the
 // elements resolved so far.
 ZEL_API String DOSToWinPath(const String& Path);

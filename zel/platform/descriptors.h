@@ -88,8 +88,12 @@ class ZEL_API DescriptorServices {
   virtual std::FILE* OpenWriteFunctionStream(WriteFunction write) = 0;
 };
 
-// The Linux implementation (open, read, lseek, write, ftruncate, fsync,
-// close, stat, fstat, access; fopencookie for the function stream).
+// The native implementation. Linux: open, read, lseek, write, ftruncate,
+// fsync, close, stat, fstat, access; fopencookie for the function stream.
+// Windows: CreateFileW handles in the descriptors (0, 1 and 2 are the
+// standard handles), ReadFile, SetFilePointerEx, WriteFile, the end of file
+// set by handle, FlushFileBuffers, CloseHandle, GetFileInformationByHandle;
+// there is no function stream (OpenWriteFunctionStream gives null).
 class ZEL_API NativeDescriptorServices : public DescriptorServices {
  public:
   int OpenFile(const std::string& path, OpenFor how, int& fd) override;

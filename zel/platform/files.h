@@ -5,8 +5,8 @@
 // Every operation returns 0 on success or the errno value of the failure and
 // never raises, so the modules decide what a failure means to their callers.
 // A path that is empty or holds a NUL byte gives ENOENT.
-// Descriptors opened here are close-on-exec and belong to the caller, who
-// closes them with Close().
+// Descriptors opened here are close-on-exec (Windows: handles that are not
+// inherited) and belong to the caller, who closes them with Close().
 //
 // The implementation in force is Files(); tests install a subclass of
 // NativeFileSystem that overrides one operation (a write that reports ENOSPC, a
@@ -209,10 +209,20 @@ class ZEL_API FileSystem {
   virtual int MakeSymlinkAt(const std::string& target, int dir, const std::string& name) = 0;
 };
 
-// The Linux implementation: statx (for the creation time), getdents through
-// opendir, copy_file_range, fallocate, renameat2 and utimensat; the entries
-// of open folders through openat, unlinkat, mkdirat, readlinkat and
+// The native implementation. Linux: statx (for the creation time), getdents
+// through opendir, copy_file_range, fallocate, renameat2 and utimensat; the
+// entries of open folders through openat, unlinkat, mkdirat, readlinkat and
 // symlinkat with O_NOFOLLOW.
+// Windows: descriptors hold handles from CreateFileW, shared for reading,
+// writing and deletion and not inherited; the volume serial number and file
+// index are the device and inode; the mode has the owner-write bit from the
+// read-only attribute (SetMode sets that attribute); symbolic links and
+// junctions are kSymlink and are removed, renamed and read as links
+// (FSCTL_GET_REPARSE_POINT, CreateSymbolicLinkW); CopyRange reports ENOSYS;
+// Rename refuses to replace a read-only file (EACCES). Open folders are
+// handles that never follow a link; their entries are reached through the
+// folder's final path, and an entry found outside that folder gives
+// kEntryReplaced.
 class ZEL_API NativeFileSystem : public FileSystem {
  public:
   int Status(const std::string& path, bool follow, FileStatus& out) override;

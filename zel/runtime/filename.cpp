@@ -29,7 +29,7 @@ void PutUtf8(std::string& out, char32_t c) {
 
 // Length of the well-formed UTF-8 sequence at p[0..n), 0 when there is none
 // (the strict rules: no overlong forms, no surrogates, nothing above
-// U+10FFFF); Code receives its value.
+// U+10FFFF; on Windows surrogates are taken, as its names hold lone ones); Code receives its value.
 size_t Utf8Sequence(const unsigned char* p, size_t n, char32_t& code) {
   const unsigned char b = p[0];
   if (b < 0x80) {
@@ -45,7 +45,9 @@ size_t Utf8Sequence(const unsigned char* p, size_t n, char32_t& code) {
     len = 3;
     code = b & 0x0F;
     if (b == 0xE0) lo = 0xA0;
-    if (b == 0xED) hi = 0x9F;
+#ifndef _WIN32
+    if (b == 0xED) hi = 0x9F;  // Windows names keep lone surrogates (WTF-8)
+#endif
   } else if (b >= 0xF0 && b <= 0xF4) {
     len = 4;
     code = b & 0x07;
@@ -79,8 +81,10 @@ bool FileNameToPath(const String& Name, std::string& Path) {
         Name[i + 1] <= 0xDFFF) {
       PutUtf8(Path, 0x10000 + ((c - 0xD800) << 10) + (Name[i + 1] - 0xDC00));
       ++i;
+#ifndef _WIN32
     } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
       Path.push_back(static_cast<char>(c - kEscapeBase));  // a byte that was not UTF-8
+#endif
     } else {
       PutUtf8(Path, c);
     }

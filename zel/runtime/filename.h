@@ -12,6 +12,12 @@
 // The rest is UTF-8. A surrogate that is not part of a pair and not one of
 // the reserved codes is written as its three-byte form, so such a name still
 // names one file consistently.
+//
+// Windows: names are UTF-16 and the platform's paths are their UTF-8 form
+// with lone surrogates kept as three-byte forms (WTF-8), so every name maps
+// to its path exactly and back, lone surrogates (U+DC80..U+DCFF too)
+// included; bytes that are not such text (never in a Windows path) become
+// U+DC00 + byte as above.
 #pragma once
 
 #include <string>

@@ -16,10 +16,22 @@ size_t NameStart(const String& path);
 // Index of the dot that starts the extension of the name part, or npos.
 size_t ExtStart(const String& path);
 
-// The path as the file system takes it: "\" becomes "/", then the runtime's
-// FileNameToPath; "" (which names no file) for a name holding U+0000.
+// The separator of the system's own paths: "\\" on Windows, "/" elsewhere.
+// kNativeSeps: every separator the system takes.
+#ifdef _WIN32
+inline constexpr char kNativeSep = '\\';
+inline constexpr const char* kNativeSeps = "/\\";
+#else
+inline constexpr char kNativeSep = '/';
+inline constexpr const char* kNativeSeps = "/";
+#endif
+
+// The path as the file system takes it: every separator becomes kNativeSep,
+// then the runtime's FileNameToPath; "" (which names no file) for a name
+// holding U+0000.
 std::string NativePath(const String& path);
-// "/" appended unless the text is empty or already ends with a separator.
+// kNativeSep appended unless the text is empty or already ends with "/" or
+// kNativeSep.
 std::string WithSlash(std::string dir);
 
 // Matches a name against a mask of "*" (any run) and "?" (one character),
