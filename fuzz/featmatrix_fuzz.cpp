@@ -4,8 +4,10 @@
 // the file does not back must not allocate: every allocation of the program
 // is counted (global operator new and delete are replaced here), and the
 // bytes live at any moment of a load may exceed those before it by at most a
-// fixed multiple of the input size plus a constant. Also runs the escape
-// expander and the delimiter detection on the same bytes.
+// fixed multiple of the input size plus a constant. (With zel.dll on Windows
+// the DLL keeps its own operator new, so only the matrix's own count bounds
+// the library's allocations there; a static build counts them all.) Also runs
+// the escape expander and the delimiter detection on the same bytes.
 #ifdef _WIN32
 #include <malloc.h>
 #endif
