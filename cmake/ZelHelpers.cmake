@@ -61,16 +61,40 @@ set(ZEL_WINE_ENVIRONMENT
   HOME=${ZEL_WINE_ROOT}/home
   XDG_DATA_HOME=${ZEL_WINE_ROOT}/home/.local/share)
 
-# Makes `test` run inside the Wine session.
+# Makes `test` run inside the Wine session (once; a second call changes nothing).
 function(zel_emulated_test test)
-  if(NOT TEST wine.start)
+  get_property(defined GLOBAL PROPERTY ZEL_WINE_SESSION_DEFINED)
+  if(NOT defined)
+    set_property(GLOBAL PROPERTY ZEL_WINE_SESSION_DEFINED ON)
     add_test(NAME wine.start COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/wine_session start)
     add_test(NAME wine.stop COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/wine_session stop)
-    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine
+    set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine LABELS host
                          ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
-    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine
+    set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS host
                          ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
+  endif()
+  get_property(fixtures TEST ${test} PROPERTY FIXTURES_REQUIRED)
+  if("wine" IN_LIST fixtures)
+    return()
   endif()
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "${ZEL_WINE_ENVIRONMENT}")
   set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine)
+endfunction()
+
+# In a cross build, makes every test of the current folder run inside the Wine
+# session: the programs CTest starts through the emulator, and the scripts
+# that start them (tool tests, the package test). Tests labelled "host" run
+# only host programs and stay outside. Called at the end of each folder that
+# adds tests (CMake sets test properties only in the test's own folder).
+function(zel_emulate_directory_tests)
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(test IN LISTS tests)
+    get_property(labels TEST ${test} PROPERTY LABELS)
+    if(NOT "host" IN_LIST labels)
+      zel_emulated_test(${test})
+    endif()
+  endforeach()
 endfunction()

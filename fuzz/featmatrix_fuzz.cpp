@@ -4,8 +4,13 @@
 // the file does not back must not allocate: every allocation of the program
 // is counted (global operator new and delete are replaced here), and the
 // bytes live at any moment of a load may exceed those before it by at most a
-// fixed multiple of the input size plus a constant. Also runs the escape
-// expander and the delimiter detection on the same bytes.
+// fixed multiple of the input size plus a constant. (With zel.dll on Windows
+// the DLL keeps its own operator new, so only the matrix's own count bounds
+// the library's allocations there; a static build counts them all.) Also runs
+// the escape expander and the delimiter detection on the same bytes.
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,10 +41,28 @@ std::atomic<size_t> g_peak{0};  // the most g_live reached since the last reset
 // alignment, for over-aligned blocks) in front of what the caller gets.
 constexpr size_t kHeader = alignof(std::max_align_t);
 
+// Over-aligned blocks come from the C library's aligned allocator: Windows
+// has no std::aligned_alloc, and its aligned blocks go back through
+// _aligned_free, not free.
+void* RawAlignedAlloc(size_t align, size_t n) {
+#ifdef _WIN32
+  return _aligned_malloc(n, align);
+#else
+  return std::aligned_alloc(align, (n + align - 1) / align * align);
+#endif
+}
+
+void RawAlignedFree(void* p) noexcept {
+#ifdef _WIN32
+  _aligned_free(p);
+#else
+  std::free(p);
+#endif
+}
+
 void* Allocate(size_t n, size_t align) {
   const size_t head = std::max(align, kHeader);
-  void* raw = align <= kHeader ? std::malloc(n + head)
-                               : std::aligned_alloc(head, (n + head + head - 1) / head * head);
+  void* raw = align <= kHeader ? std::malloc(n + head) : RawAlignedAlloc(head, n + head);
   if (raw == nullptr) throw std::bad_alloc();
   char* p = static_cast<char*>(raw) + head;
   reinterpret_cast<size_t*>(p)[-1] = n;
@@ -54,7 +77,10 @@ void Free(void* ptr, size_t align) noexcept {
   if (ptr == nullptr) return;
   char* p = static_cast<char*>(ptr);
   g_live.fetch_sub(reinterpret_cast<size_t*>(p)[-1], std::memory_order_relaxed);
-  std::free(p - std::max(align, kHeader));
+  if (align <= kHeader)
+    std::free(p - kHeader);
+  else
+    RawAlignedFree(p - align);
 }
 
 }  // namespace
@@ -116,6 +142,9 @@ void Check(bool ok) {
 
 std::string ScratchPath(const char* tag) {
   const char* dir = std::getenv("TMPDIR");
+#ifdef _WIN32
+  if (dir == nullptr || *dir == 0) dir = std::getenv("TEMP");
+#endif
   return std::string(dir && *dir ? dir : "/tmp") + "/zel_featmatrix_fuzz_" +
          std::to_string(getpid()) + "_" + tag + ".txt";
 }
