@@ -55,12 +55,15 @@ String MaskExtension(const String& mask) {
 std::optional<std::vector<String>> FolderComponents(const String& dir) {
   std::string path = internal::NativePath(dir);
   if (path.empty()) return std::nullopt;
-  const auto is_sep = [](char c) { return std::string_view(internal::kNativeSeps).find(c) != std::string_view::npos; };
+  const auto is_sep = [](char c) {
+    return std::string_view(internal::kNativeSeps).find(c) != std::string_view::npos;
+  };
   std::vector<std::string> rest;  // the components past the resolved part, last first
   std::string resolved;
   while (platform::Files().RealPath(path, resolved) != 0) {
     while (path.size() > 1 && is_sep(path.back())) path.pop_back();
-    if ((path.size() == 1 && is_sep(path[0])) || path == ".") return std::nullopt;  // nothing resolves
+    if ((path.size() == 1 && is_sep(path[0])) || path == ".")
+      return std::nullopt;  // nothing resolves
 #ifdef _WIN32
     // A drive ("C:") or a share ("\\server\share") that does not resolve.
     if (path.size() == 2 && path[1] == ':') return std::nullopt;

@@ -22,13 +22,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <type_traits>
 #include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 namespace zel::internal {
 
@@ -130,11 +130,11 @@ bool DecimalTextToFloat(std::string_view text, Float& Value) {
   if constexpr (std::is_same_v<Float, long double> &&
                 std::numeric_limits<long double>::digits > std::numeric_limits<double>::digits) {
     double probe = 0;
-    const auto r = std::from_chars(body.data(), body.data() + body.size(), probe,
-                                   std::chars_format::general);
+    const auto r =
+        std::from_chars(body.data(), body.data() + body.size(), probe, std::chars_format::general);
     if (r.ec == std::errc::invalid_argument) return false;
-    const std::string text =
-        PointlessDecimalText(std::string_view(body.data(), static_cast<size_t>(r.ptr - body.data())));
+    const std::string text = PointlessDecimalText(
+        std::string_view(body.data(), static_cast<size_t>(r.ptr - body.data())));
     // Beyond the range strtold gives the infinity, below it the correctly
     // rounded subnormal or zero.
     const int saved_errno = errno;
