@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "support/wine.h"
 #include "zel/base/errors.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/dialog.h"
@@ -99,7 +101,10 @@ TEST_F(SaveDialogTest, ForbiddenDirComparesResolvedComponents) {
   std::filesystem::create_directories(tmp.Path() / "etc" / "ssh");
   std::filesystem::create_directories(tmp.Path() / "etcetera");
   std::filesystem::create_directories(tmp.Path() / "w");
-  std::filesystem::create_directory_symlink("../etc", tmp.Path() / "w" / "toetc");
+  std::error_code linked;
+  std::filesystem::create_directory_symlink("../etc", tmp.Path() / "w" / "toetc", linked);
+  // Wine reports success and makes no link: the rows through it are left out.
+  const bool links = !linked && std::filesystem::is_symlink(tmp.Path() / "w" / "toetc");
   const std::string rel = std::filesystem::relative(tmp.Path() / "etc" / "ssh").string();
   struct Case {
     std::string forbidden;
@@ -124,6 +129,9 @@ TEST_F(SaveDialogTest, ForbiddenDirComparesResolvedComponents) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.forbidden + " | " + c.dir);
+    if (!links && (c.forbidden + c.dir).find("toetc") != std::string::npos) continue;
+    // Windows: no relative name leads to another drive than the working folder's.
+    if (rel.empty() && c.dir == "/") continue;
     dlg.SetForbiddenDir(zel::PathToFileName(c.forbidden));
     EXPECT_EQ(dlg.IsForbiddenDir(zel::PathToFileName(c.dir)), c.expected);
   }
@@ -144,6 +152,7 @@ TEST_F(SaveDialogTest, ForbiddenDirComparesResolvedComponents) {
   });
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(U8(asked), "");
+  if (!links) GTEST_SKIP() << "symbolic links cannot be made here (Wine makes none)";
 }
 
 TEST_F(SaveDialogTest, StandardDialogIsConfiguredFromParameters) {
@@ -200,6 +209,9 @@ TEST_F(SaveDialogTest, DialogFailureRaisesWithTheCode) {
 // Names reach the file system by their bytes: a name that is not UTF-8
 // designates that file, not its look-alike; a name holding U+0000 none.
 TEST_F(SaveDialogTest, NamesThatAreNotUtf8DesignateTheirFiles) {
+  if (zel_test::UnderWine())
+    GTEST_SKIP() << "Wine keeps names as UTF-8 Unix names, which cannot hold the lone surrogate "
+                    "a name that is not UTF-8 stands for";
   zel_test::TempDir dir;
   const std::string bad = dir.Path().string() + "/n\xff.txt";
   std::ofstream(bad) << "x";

@@ -8,6 +8,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -150,6 +151,55 @@ TEST(DecimalText, TableToLongDouble) {
   EXPECT_TRUE(v == 0 && std::signbit(v));
   ASSERT_TRUE(internal::DecimalTextToFloat("0.1", v));
   EXPECT_EQ(v, 0.1L);
+}
+
+// The x87 extended values of texts around both ends of the range and of
+// partial texts, bit for bit as strtold under the C locale gives them on
+// Linux: every system's conversion must give the same.
+TEST(DecimalText, LongDoubleBitsOnEverySystem) {
+  static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended");
+  const struct {
+    const char* text;
+    uint16_t sign_exponent;
+    uint64_t mantissa;
+  } rows[] = {
+      {"0", 0x0000, 0x0000000000000000},
+      {"-0", 0x8000, 0x0000000000000000},
+      {"1.5", 0x3fff, 0xc000000000000000},
+      {"0.1", 0x3ffb, 0xcccccccccccccccd},
+      {"1e308", 0x43fe, 0x8e679c2f5e44ff8f},
+      {"1e309", 0x4401, 0xb201833b35d63f73},
+      {"1e4932", 0x7ffe, 0xd72cb2a95c7ef6cd},
+      {"1.18e4932", 0x7ffe, 0xfde7f18a68067525},
+      {"1.18973149535723176502E+4932", 0x7ffe, 0xffffffffffffffff},  // the largest
+      {"1e4933", 0x7fff, 0x8000000000000000},                        // infinity
+      {"-1e4933", 0xffff, 0x8000000000000000},
+      {"1e5000", 0x7fff, 0x8000000000000000},
+      {"3.36210314311209350626e-4932", 0x0001, 0x8000000000000000},  // smallest normal
+      {"1e-4950", 0x0000, 0x0000000000000003},                       // subnormal
+      {"3.6e-4951", 0x0000, 0x0000000000000001},                     // smallest subnormal
+      {"1.9e-4951", 0x0000, 0x0000000000000001},                     // above half of it
+      {"1.82e-4951", 0x0000, 0x0000000000000000},                    // below half of it
+      {"1e-4952", 0x0000, 0x0000000000000000},
+      {"-1e-4960", 0x8000, 0x0000000000000000},
+      {"0.000001e-4960", 0x0000, 0x0000000000000000},
+      {"0e999999", 0x0000, 0x0000000000000000},
+      {"7x", 0x4001, 0xe000000000000000},
+      {"1e+", 0x3fff, 0x8000000000000000},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.text);
+    long double v = 0;
+    ASSERT_TRUE(internal::DecimalTextToFloat(r.text, v));
+    unsigned char bytes[sizeof(long double)] = {};
+    std::memcpy(bytes, &v, sizeof v);
+    uint64_t mantissa = 0;
+    uint16_t sign_exponent = 0;
+    std::memcpy(&mantissa, bytes, 8);
+    std::memcpy(&sign_exponent, bytes + 8, 2);
+    EXPECT_EQ(sign_exponent, r.sign_exponent);
+    EXPECT_EQ(mantissa, r.mantissa);
+  }
 }
 
 // Random texts of the scanners' grammar, with mantissas longer than a double

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "support/wine.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/textfile.h"
@@ -94,6 +95,8 @@ TEST(FileName, OpenersUseTheConversion) {
 #ifdef _WIN32
   // A name with a lone surrogate, which Windows names may hold.
   const String odd = dir.File("lone-") + Char(0xD800) + u".txt";
+  if (zel_test::UnderWine())
+    GTEST_SKIP() << "Wine keeps names as UTF-8 Unix names, which cannot hold a lone surrogate";
   ms.SaveToFile(odd);
 #else
   const String odd = dir.File("latin1-\xe9.txt");

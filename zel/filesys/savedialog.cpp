@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "zel/base/errors.h"
@@ -54,14 +55,35 @@ String MaskExtension(const String& mask) {
 std::optional<std::vector<String>> FolderComponents(const String& dir) {
   std::string path = internal::NativePath(dir);
   if (path.empty()) return std::nullopt;
+  const auto is_sep = [](char c) {
+    return std::string_view(internal::kNativeSeps).find(c) != std::string_view::npos;
+  };
   std::vector<std::string> rest;  // the components past the resolved part, last first
   std::string resolved;
   while (platform::Files().RealPath(path, resolved) != 0) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    if (path == "/" || path == ".") return std::nullopt;  // nothing resolves
-    const size_t slash = path.find_last_of('/');
+    while (path.size() > 1 && is_sep(path.back())) path.pop_back();
+    if ((path.size() == 1 && is_sep(path[0])) || path == ".")
+      return std::nullopt;  // nothing resolves
+#ifdef _WIN32
+    // A drive ("C:") or a share ("\\server\share") that does not resolve.
+    if (path.size() == 2 && path[1] == ':') return std::nullopt;
+    if (path.size() > 2 && is_sep(path[0]) && is_sep(path[1]) &&
+        path.find_first_of(internal::kNativeSeps, 2) == path.find_last_of(internal::kNativeSeps))
+      return std::nullopt;
+#endif
+    const size_t slash = path.find_last_of(internal::kNativeSeps);
     rest.push_back(slash == std::string::npos ? path : path.substr(slash + 1));
-    path = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    if (slash == std::string::npos) {
+      path = ".";
+    } else if (slash == 0) {
+      path.resize(1);  // the root
+#ifdef _WIN32
+    } else if (slash == 2 && path[1] == ':') {
+      path.resize(3);  // the drive's root, not its current folder
+#endif
+    } else {
+      path.resize(slash);
+    }
   }
   std::vector<String> parts;
   const auto add = [&parts](const std::string& part) {
@@ -74,7 +96,8 @@ std::optional<std::vector<String>> FolderComponents(const String& dir) {
   };
   size_t start = 0;
   while (start <= resolved.size()) {
-    const size_t slash = std::min(resolved.find('/', start), resolved.size());
+    const size_t slash =
+        std::min(resolved.find_first_of(internal::kNativeSeps, start), resolved.size());
     add(resolved.substr(start, slash - start));
     start = slash + 1;
   }

@@ -78,6 +78,18 @@ int NativeDescriptorServices::OpenFile(const std::string& path, OpenFor how, int
   HANDLE h = INVALID_HANDLE_VALUE;
   const int err = OpenWide(path, access, disposition, h);
   if (err != 0) return err;
+  if (how != OpenFor::kReading) {
+    // Windows refuses to write a read-only file; Wine run as root opens it
+    // anyway, so the attribute is checked here.
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool read_only = ::GetFileInformationByHandle(h, &info) &&
+                           (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (read_only) {
+      ::CloseHandle(h);
+      return EACCES;
+    }
+  }
   if (how == OpenFor::kCreating) {
     FILE_END_OF_FILE_INFO end{};
     if (!::SetFileInformationByHandle(h, FileEndOfFileInfo, &end, sizeof end)) {

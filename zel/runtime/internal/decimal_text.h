@@ -10,17 +10,25 @@
 // sign, digits). A leading '+' is accepted (from_chars itself refuses it).
 // Beyond the type's range the result is the infinity of the text's sign;
 // below its smallest subnormal, the zero of that sign, as strtod gives them.
+//
+// MinGW's from_chars reads a long double through a double (ranges and
+// digits of a double), so there the extent of the number is found by
+// from_chars and its value read by strtold from a text without a decimal
+// point ("123e-2" for "1.23"), which no locale changes.
 #pragma once
 
+#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 namespace zel::internal {
 
@@ -64,6 +72,46 @@ inline int64_t DecimalMagnitude(std::string_view text) {
   return lead + (negative ? -exponent : exponent);
 }
 
+#if defined(__MINGW32__)
+// The number text `used` (digits with at most one '.', an optional
+// exponent) as digits and an exponent without a point: "1.25e3" gives
+// "125e1". Empty when it holds anything else (infinity or NaN words).
+inline std::string PointlessDecimalText(std::string_view used) {
+  std::string out;
+  out.reserve(used.size() + 12);
+  int64_t fraction_digits = 0;
+  bool point = false;
+  size_t i = 0;
+  for (; i < used.size() && used[i] != 'e' && used[i] != 'E'; ++i) {
+    const char c = used[i];
+    if (c == '.') {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      out += c;
+      if (point && fraction_digits < 1000000000) ++fraction_digits;
+    } else {
+      return {};
+    }
+  }
+  int64_t exponent = 0;
+  bool negative = false;
+  if (i < used.size()) {  // at the 'e'
+    ++i;
+    if (i < used.size() && (used[i] == '+' || used[i] == '-')) negative = used[i++] == '-';
+    for (; i < used.size(); ++i) {
+      if (used[i] < '0' || used[i] > '9') return {};
+      if (exponent < 1000000000) exponent = exponent * 10 + (used[i] - '0');
+    }
+  }
+  // Both parts saturate far beyond any floating-point range.
+  const int64_t total = (negative ? -exponent : exponent) - fraction_digits;
+  if (out.empty()) return {};
+  out += 'e';
+  out += std::to_string(total);
+  return out;
+}
+#endif
+
 // Converts the whole number text to Value. False (Value untouched) when the
 // text does not start with a number; a partial parse converts the longest
 // number at the start, as strtod does.
@@ -78,6 +126,24 @@ bool DecimalTextToFloat(std::string_view text, Float& Value) {
     if (!body.empty() && (body[0] == '+' || body[0] == '-')) return false;
   }
   Float v{};
+#if defined(__MINGW32__)
+  if constexpr (std::is_same_v<Float, long double> &&
+                std::numeric_limits<long double>::digits > std::numeric_limits<double>::digits) {
+    double probe = 0;
+    const auto r =
+        std::from_chars(body.data(), body.data() + body.size(), probe, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) return false;
+    const std::string text = PointlessDecimalText(
+        std::string_view(body.data(), static_cast<size_t>(r.ptr - body.data())));
+    // Beyond the range strtold gives the infinity, below it the correctly
+    // rounded subnormal or zero.
+    const int saved_errno = errno;
+    v = text.empty() ? static_cast<long double>(probe) : std::strtold(text.c_str(), nullptr);
+    errno = saved_errno;
+    Value = negative ? -v : v;
+    return true;
+  }
+#endif
   const auto r =
       std::from_chars(body.data(), body.data() + body.size(), v, std::chars_format::general);
   if (r.ec == std::errc::invalid_argument) return false;
