@@ -115,8 +115,12 @@ TextFile::TextFile() = default;
 
 TextFile::TextFile(const String& FileName) { Assign(FileName); }
 
-TextFile::~TextFile() {
-  if (IsOpen() && safe_ && std::uncaught_exceptions() > unwinding_) {
+void TextFile::SafeStreamDeleter::operator()(TSafeFileStream* stream) const noexcept {
+  delete stream;
+}
+
+void TextFile::Finish(bool abandoned) noexcept {
+  if (IsOpen() && safe_ && abandoned) {
     CloseFd(false);  // abandoned on the way out of an error: the old contents stay
     return;
   }
@@ -197,14 +201,14 @@ void TextFile::Reset() {
   Open(false, tfsInput, "Cannot open file");
 }
 
-void TextFile::Rewrite() {
+void TextFile::RewriteCounting(int unwinding) {
   if (!assigned_) RaiseRuntime("File not assigned", name_, kIoFileNotAssigned);
   if (IsOpen()) Close();
   int err = 0;
-  auto safe = std::make_unique<TSafeFileStream>(name_, err);
+  std::unique_ptr<TSafeFileStream, SafeStreamDeleter> safe(new TSafeFileStream(name_, err));
   if (err != 0) RaiseOs("Cannot create file", err);
   safe_ = std::move(safe);
-  unwinding_ = std::uncaught_exceptions();
+  unwinding_ = unwinding;
   Start(safe_->Handle(), tfsOutput);
 }
 

@@ -38,6 +38,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -68,8 +69,10 @@ class ZEL_API TextFile {
   // Closes the file if it is open; buffered output is written, but errors at
   // this point cannot be reported (call Close to see them). A file opened by
   // Rewrite that is destroyed while an exception is on its way is abandoned:
-  // the file keeps its previous contents.
-  ~TextFile();
+  // the file keeps its previous contents. (Inline, so the exceptions on
+  // their way are counted by the caller's C++ runtime: on Windows a program
+  // and zel.dll each carry their own.)
+  ~TextFile() { Finish(std::uncaught_exceptions() > unwinding_); }
 
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
@@ -84,7 +87,7 @@ class ZEL_API TextFile {
   // Close succeeds (see TSafeFileStream: mode, owner and links are kept,
   // devices and FIFOs are written directly), so a failure on the way (a full
   // disk) leaves the previous contents in place and raises.
-  void Rewrite();
+  void Rewrite() { RewriteCounting(std::uncaught_exceptions()); }
   // Opens an existing file for writing at its end (fails if it is missing).
   void Append();
   // Writes buffered output and closes the file. Raises 103 when not open.
@@ -135,6 +138,11 @@ class ZEL_API TextFile {
   void WriteLn();
 
  private:
+  // The destructor's work; `abandoned`: an exception raised after Rewrite is
+  // on its way, so a file being replaced keeps its previous contents.
+  void Finish(bool abandoned) noexcept;
+  // Rewrite, with the count of exceptions on their way when it was called.
+  void RewriteCounting(int unwinding);
   // Opens the assigned file for reading (append false) or appending.
   void Open(bool append, TTextFileState state, const char* what);
   void CheckInput();
@@ -172,7 +180,12 @@ class ZEL_API TextFile {
   Char high_ = 0;  // a high surrogate waiting for its low half
   // The replacement a Rewrite writes to (fd_ is its descriptor), and how many
   // exceptions were in flight when it began.
-  std::unique_ptr<TSafeFileStream> safe_;
+  // Deletes the replacement stream where its type is complete (textfile.cpp),
+  // so the inline destructor needs no more than this declaration.
+  struct ZEL_API SafeStreamDeleter {
+    void operator()(TSafeFileStream* stream) const noexcept;
+  };
+  std::unique_ptr<TSafeFileStream, SafeStreamDeleter> safe_;
   int unwinding_ = 0;
 };
 
