@@ -17,7 +17,7 @@ struct BytesReader {
   size_t pos = 0;
   size_t operator()(uint8_t* data, size_t size) {
     const size_t n = std::min({size, block, bytes->size() - pos});
-    std::memcpy(data, bytes->data() + pos, n);
+    if (n != 0) std::memcpy(data, bytes->data() + pos, n);  // data() of an empty vector may be null
     pos += n;
     return n;
   }
