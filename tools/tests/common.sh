@@ -17,3 +17,6 @@ check() {  # check NAME EXPECTED ACTUAL
 # ZEL_WINDOWS set): checks of Linux matters (modes, symbolic links, devices
 # named as files, /dev/stdin, $TMPDIR, memory peaks) run only on Linux.
 on_linux() { [ -z "${ZEL_WINDOWS:-}" ]; }
+# NAME as the library writes the names it builds: unchanged on Linux, with
+# Windows' separators ("\") on Windows.
+native_name() { if on_linux; then printf '%s' "$1"; else printf '%s' "$1" | tr / '\\'; fi; }

@@ -9,6 +9,7 @@
 
 #include "command.h"
 #include "io.h"
+#include "zel/platform/environment.h"
 #include "zel/zel.h"
 
 namespace zel_tool {
@@ -208,7 +209,8 @@ ZEL_TOOL_COMMAND(demo, "a short tour of the library on bundled sample data", "ze
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> words(argv + 1, argv + argc);
+  // UTF-8 on both systems (main's argv holds ANSI letters on Windows).
+  std::vector<std::string> words = zel::platform::CommandLineArguments(argc, argv);
   InstallOutput();
   if (words.empty()) {
     PrintOverview(std::cerr);

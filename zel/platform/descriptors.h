@@ -63,7 +63,8 @@ class ZEL_API DescriptorServices {
   // receives the new position (-1 on failure).
   virtual int Seek(int fd, int64_t offset, SeekFrom from, int64_t& position) = 0;
   // Writes at most `len` bytes at `data` to `fd` in one write, going on after
-  // an interrupted one; `written` receives the count.
+  // an interrupted one; `written` receives the count. On failure errno holds
+  // the error too (Linux: set by write; Windows: set to match).
   virtual int WriteSome(int fd, const void* data, size_t len, size_t& written) = 0;
   // Sets the size of the file open as `fd` to `size` bytes.
   virtual int Truncate(int fd, uint64_t size) = 0;

@@ -38,6 +38,14 @@ class ZEL_API Environment {
 // stays in the block but leaves the C runtime's copy.
 ZEL_API int SetVariable(const std::string& name, const std::optional<std::string>& value);
 
+// The arguments the process was started with, after the program's name, as
+// UTF-8 text; `argc` and `argv` are main's. Linux: argv[1..argc-1] as they
+// are (bytes, normally UTF-8). Windows: the UTF-16 command line
+// (GetCommandLineW, split by CommandLineToArgvW) converted to UTF-8 (lone
+// surrogates kept), since main's argv holds the ANSI code page's letters;
+// argv as it is when that fails.
+ZEL_API std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
 // The process's native implementation (built on first use).
 ZEL_API Environment& NativeEnvironment();
 // The implementation in force, which the modules call.

@@ -7,6 +7,8 @@
 // bytes of the file are handed to a writer that the printer supplies (it
 // writes them through a safe-replacement stream, so a failed print leaves an
 // earlier file of that name as it was).
+// On Windows no document starts yet: BeginDocument reports "printing to PDF
+// is not available on this system yet".
 //
 // The backend in force is Printing(); tests install another one with
 // SetPrintingBackend or ScopedBackend (see backend.h), for instance one that
@@ -69,7 +71,7 @@ class ZEL_API PrintServices {
                                                        std::string& error) = 0;
 };
 
-// The cairo PDF implementation described above.
+// The implementation described above (cairo on Linux).
 class ZEL_API NativePrintServices : public PrintServices {
  public:
   std::unique_ptr<PrintDocument> BeginDocument(const std::string& title, DocumentWriter writer,

@@ -1,6 +1,7 @@
 #include "zel/platform/tree_walk.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace zel::platform {
@@ -134,12 +135,21 @@ int WalkFolder::IsWithin(const WalkFolder& outer, bool& within) const {
 
 int PathIsWithin(const std::string& path, const WalkFolder& outer, bool& within) {
   within = false;
+  // The separators of names: "/" (Linux); "\\" and "/" (Windows).
+#ifdef _WIN32
+  constexpr const char* kSeparators = "\\/";
+  // A drive's root ("C:\\") keeps its separator: "C:" is another folder.
+  auto root = [](const std::string& q) { return q.size() == 3 && q[1] == ':'; };
+#else
+  constexpr const char* kSeparators = "/";
+  auto root = [](const std::string&) { return false; };
+#endif
   std::string p = path;
   for (;;) {
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    while (p.size() > 1 && !root(p) && std::strchr(kSeparators, p.back()) != nullptr) p.pop_back();
     FileStatus st;
     if (p.empty() || Files().Status(p, true, st) == 0) break;
-    const size_t slash = p.find_last_of('/');
+    const size_t slash = p.find_last_of(kSeparators);
     p = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
   }
   WalkFolder nearest;

@@ -25,6 +25,10 @@ class NativeEnv final : public Environment {
 
 }  // namespace
 
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
 int SetVariable(const std::string& name, const std::optional<std::string>& value) {
   if (name.empty() || name.find('=') != std::string::npos) return EINVAL;
   const int rc = value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());

@@ -13,6 +13,13 @@ namespace {
 
 using windows::LastErrno;
 
+// `err`, also left in errno as a failed read or write leaves it on Linux
+// (the streams report a failed write by its errno).
+int Failed(int err) {
+  errno = err;
+  return err;
+}
+
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE Handle(int fd) {
@@ -111,8 +118,8 @@ int NativeDescriptorServices::Read(int fd, void* buffer, size_t len, size_t& got
   }
   const DWORD code = ::GetLastError();
   if (code == ERROR_HANDLE_EOF || code == ERROR_BROKEN_PIPE) return 0;
-  if (code == ERROR_INVALID_FUNCTION) return EISDIR;  // a folder
-  return windows::ErrnoFromWin32(code);
+  if (code == ERROR_INVALID_FUNCTION) return Failed(EISDIR);  // a folder
+  return Failed(windows::ErrnoFromWin32(code));
 }
 
 int NativeDescriptorServices::Rewind(int fd) {
@@ -140,7 +147,7 @@ int NativeDescriptorServices::Seek(int fd, int64_t offset, SeekFrom from, int64_
 int NativeDescriptorServices::WriteSome(int fd, const void* data, size_t len, size_t& written) {
   written = 0;
   DWORD n = 0;
-  if (!::WriteFile(Handle(fd), data, Chunk(len), &n, nullptr)) return LastErrno();
+  if (!::WriteFile(Handle(fd), data, Chunk(len), &n, nullptr)) return Failed(LastErrno());
   written = n;
   return 0;
 }
@@ -159,7 +166,7 @@ int NativeDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
   const auto* p = static_cast<const char*>(data);
   while (len > 0) {
     DWORD n = 0;
-    if (!::WriteFile(h, p, Chunk(len), &n, nullptr)) return LastErrno();
+    if (!::WriteFile(h, p, Chunk(len), &n, nullptr)) return Failed(LastErrno());
     if (n == 0) return EIO;
     p += n;
     len -= n;

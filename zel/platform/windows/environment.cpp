@@ -7,6 +7,9 @@
 
 #include "zel/platform/windows/internal/win32.h"
 
+// After windows.h: CommandLineToArgvW.
+#include <shellapi.h>
+
 namespace zel::platform {
 
 namespace {
@@ -59,6 +62,19 @@ class NativeEnv final : public Environment {
 };
 
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  std::vector<std::string> out;
+  int count = 0;
+  wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (words != nullptr && count == argc) {
+    for (int i = 1; i < count; ++i) out.push_back(Narrow(words[i]));
+  } else if (argc > 1) {
+    out.assign(argv + 1, argv + argc);
+  }
+  if (words != nullptr) ::LocalFree(words);
+  return out;
+}
 
 int SetVariable(const std::string& name, const std::optional<std::string>& value) {
   if (name.empty() || name.find('=') != std::string::npos) return EINVAL;

@@ -72,6 +72,19 @@ int FullPath(int folder, const std::string& path, std::wstring& out) {
   return 0;
 }
 
+// Makes `wpath` a full path with Windows' separators (GetFullPathNameW);
+// left as it is when it already has the \\?\ prefix or cannot be made full.
+void FullName(std::wstring& wpath) {
+  if (wpath.rfind(L"\\\\?\\", 0) == 0) return;
+  const DWORD need = ::GetFullPathNameW(wpath.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return;
+  std::wstring full(need, L'\0');
+  const DWORD got = ::GetFullPathNameW(wpath.c_str(), need, full.data(), nullptr);
+  if (got == 0 || got >= need) return;
+  full.resize(got);
+  wpath = std::move(full);
+}
+
 // Opens `wpath` for `access` with every kind of sharing (so the open never
 // stands in anyone's way), folders too; with `no_follow` a final reparse
 // point is opened itself.
@@ -418,7 +431,11 @@ int NativeReplaceServices::Rename(int folder, const std::string& from, const std
   }
   ::CloseHandle(probe);
   // ... and the old file's security. Should the file be taken in between,
-  // both names stay as they were and the error is reported.
+  // both names stay as they were and the error is reported. The names go as
+  // full paths with Windows' separators (Wine's ReplaceFileW finds the
+  // folder of a relative or "/"-separated name wrongly).
+  FullName(wto);
+  FullName(wfrom);
   if (!::ReplaceFileW(wto.c_str(), wfrom.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                       nullptr)) {
     const DWORD code = ::GetLastError();
