@@ -37,51 +37,66 @@ namespace {
 std::atomic<size_t> g_live{0};  // bytes allocated and not yet freed
 std::atomic<size_t> g_peak{0};  // the most g_live reached since the last reset
 
-// Each block carries its size in a header of kHeader bytes (or of the
-// alignment, for over-aligned blocks) in front of what the caller gets.
-constexpr size_t kHeader = alignof(std::max_align_t);
-
-// Over-aligned blocks come from the C library's aligned allocator: Windows
-// has no std::aligned_alloc, and its aligned blocks go back through
-// _aligned_free, not free.
-void* RawAlignedAlloc(size_t align, size_t n) {
-#ifdef _WIN32
-  return _aligned_malloc(n, align);
-#else
-  return std::aligned_alloc(align, (n + align - 1) / align * align);
-#endif
-}
-
-void RawAlignedFree(void* p) noexcept {
-#ifdef _WIN32
-  _aligned_free(p);
-#else
-  std::free(p);
-#endif
-}
-
-void* Allocate(size_t n, size_t align) {
-  const size_t head = std::max(align, kHeader);
-  void* raw = align <= kHeader ? std::malloc(n + head) : RawAlignedAlloc(head, n + head);
-  if (raw == nullptr) throw std::bad_alloc();
-  char* p = static_cast<char*>(raw) + head;
-  reinterpret_cast<size_t*>(p)[-1] = n;
+void Count(size_t n) {
   const size_t live = g_live.fetch_add(n, std::memory_order_relaxed) + n;
   size_t peak = g_peak.load(std::memory_order_relaxed);
   while (live > peak && !g_peak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
   }
+}
+
+// Blocks freed here that another module allocated (zel.dll frees and
+// allocates with its own operator new) take away no more than is counted.
+void Uncount(size_t n) noexcept {
+  size_t live = g_live.load(std::memory_order_relaxed);
+  while (!g_live.compare_exchange_weak(live, live - std::min(live, n), std::memory_order_relaxed)) {
+  }
+}
+
+#ifdef _WIN32
+// No header: a block may be freed by the other module (zel.dll and the
+// program each have their own operator new and delete, over the one C
+// library heap), so the sizes come from the heap itself.
+void* Allocate(size_t n, size_t align) {
+  void* p = align == 0 ? std::malloc(n == 0 ? 1 : n) : _aligned_malloc(n == 0 ? 1 : n, align);
+  if (p == nullptr) throw std::bad_alloc();
+  // The C library tells no size of an aligned block: those count what was
+  // asked and are never taken off again (an over-count, on the safe side).
+  Count(align == 0 ? _msize(p) : n);
+  return p;
+}
+
+void Free(void* p, size_t align) noexcept {
+  if (p == nullptr) return;
+  if (align == 0) {
+    Uncount(_msize(p));
+    std::free(p);
+  } else {
+    _aligned_free(p);
+  }
+}
+#else
+// Each block carries its size in a header of kHeader bytes (or of the
+// alignment, for over-aligned blocks) in front of what the caller gets.
+constexpr size_t kHeader = alignof(std::max_align_t);
+
+void* Allocate(size_t n, size_t align) {
+  const size_t head = std::max(align, kHeader);
+  void* raw = align <= kHeader ? std::malloc(n + head)
+                               : std::aligned_alloc(head, (n + 2 * head - 1) / head * head);
+  if (raw == nullptr) throw std::bad_alloc();
+  char* p = static_cast<char*>(raw) + head;
+  reinterpret_cast<size_t*>(p)[-1] = n;
+  Count(n);
   return p;
 }
 
 void Free(void* ptr, size_t align) noexcept {
   if (ptr == nullptr) return;
   char* p = static_cast<char*>(ptr);
-  g_live.fetch_sub(reinterpret_cast<size_t*>(p)[-1], std::memory_order_relaxed);
-  if (align <= kHeader)
-    std::free(p - kHeader);
-  else
-    RawAlignedFree(p - align);
+  Uncount(reinterpret_cast<size_t*>(p)[-1]);
+  std::free(p - std::max(align, kHeader));
 }
+#endif
 
 }  // namespace
 
