@@ -183,6 +183,7 @@ class ZEL_API TextFile {
   // Deletes the replacement stream where its type is complete (textfile.cpp),
   // so the inline destructor needs no more than this declaration.
   struct ZEL_API SafeStreamDeleter {
+    // Deletes `stream` (which may be null).
     void operator()(TSafeFileStream* stream) const noexcept;
   };
   std::unique_ptr<TSafeFileStream, SafeStreamDeleter> safe_;
