@@ -8,6 +8,8 @@
 #include <list>
 #include <mutex>
 
+#include "zel/platform/internal/write_all.h"
+
 namespace zel::platform {
 namespace {
 
@@ -115,18 +117,7 @@ int NativeDescriptorServices::Truncate(int fd, uint64_t size) {
 }
 
 int NativeDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
-  const auto* p = static_cast<const char*>(data);
-  while (len > 0) {
-    const ssize_t w = ::write(fd, p, len);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (w == 0) return EIO;
-    p += w;
-    len -= static_cast<size_t>(w);
-  }
-  return 0;
+  return internal::WriteAllTo(fd, data, len);
 }
 
 int NativeDescriptorServices::Sync(int fd) { return ::fsync(fd) == 0 ? 0 : errno; }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "zel/platform/internal/write_all.h"
+
 namespace zel::platform {
 namespace {
 
@@ -220,18 +222,7 @@ int NativeFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {
 }
 
 int NativeFileSystem::Write(int fd, const void* buf, size_t len) {
-  const auto* p = static_cast<const char*>(buf);
-  while (len > 0) {
-    const ssize_t n = ::write(fd, p, len);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    p += n;
-    len -= static_cast<size_t>(n);
-  }
-  return 0;
+  return internal::WriteAllTo(fd, buf, len);
 }
 
 int NativeFileSystem::CopyRange(int in, int out, size_t len, size_t& copied) {

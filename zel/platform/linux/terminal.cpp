@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "zel/platform/internal/write_all.h"
+
 namespace zel::platform {
 bool NativeTerminalServices::IsTerminal(int fd) { return ::isatty(fd) == 1; }
 
@@ -11,18 +13,7 @@ void NativeTerminalServices::PrepareConsole() {}
 
 int NativeTerminalServices::WriteStandard(int fd, const void* data, size_t len) {
   if (fd != kStandardOutput && fd != kStandardError) return EBADF;
-  const char* p = static_cast<const char*>(data);
-  while (len > 0) {
-    const ssize_t n = ::write(fd, p, len);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    p += n;
-    len -= static_cast<size_t>(n);
-  }
-  return 0;
+  return internal::WriteAllTo(fd, data, len);
 }
 
 TerminalServices& NativeTerminal() {

@@ -162,16 +162,8 @@ int NativeDescriptorServices::Truncate(int fd, uint64_t size) {
 }
 
 int NativeDescriptorServices::WriteAll(int fd, const void* data, size_t len) {
-  const HANDLE h = Handle(fd);
-  const auto* p = static_cast<const char*>(data);
-  while (len > 0) {
-    DWORD n = 0;
-    if (!::WriteFile(h, p, Chunk(len), &n, nullptr)) return Failed(LastErrno());
-    if (n == 0) return EIO;
-    p += n;
-    len -= n;
-  }
-  return 0;
+  const int err = windows::WriteAll(Handle(fd), data, len);
+  return err != 0 ? Failed(err) : 0;
 }
 
 int NativeDescriptorServices::Sync(int fd) {

@@ -440,6 +440,18 @@ int SetTimesOf(HANDLE h, const FileTimeSpec* access, const FileTimeSpec* modify)
   return 0;
 }
 
+// Hands the open `folder` over as the descriptor `fd` when it is a folder:
+// ELOOP for a link, ENOTDIR for anything else (it is closed then).
+int AdoptFolder(HandleCloser& folder, int& fd) {
+  FileStatus st;
+  const int err = StatusOfHandle(folder.h, st);
+  if (err != 0) return err;
+  if (st.kind == FileKind::kSymlink) return ELOOP;
+  if (st.kind != FileKind::kDirectory) return ENOTDIR;
+  fd = FdFromHandle(folder.release());
+  return 0;
+}
+
 int OpenFolderWide(const std::wstring& path, bool follow, int& fd) {
   fd = -1;
   HandleCloser folder;
@@ -447,13 +459,7 @@ int OpenFolderWide(const std::wstring& path, bool follow, int& fd) {
                  FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
                  folder.h);
   if (err != 0) return err;
-  FileStatus st;
-  err = StatusOfHandle(folder.h, st);
-  if (err != 0) return err;
-  if (st.kind == FileKind::kSymlink) return ELOOP;
-  if (st.kind != FileKind::kDirectory) return ENOTDIR;
-  fd = FdFromHandle(folder.release());
-  return 0;
+  return AdoptFolder(folder, fd);
 }
 
 }  // namespace
@@ -563,16 +569,7 @@ int NativeFileSystem::Read(int fd, void* buf, size_t len, size_t& got) {
 }
 
 int NativeFileSystem::Write(int fd, const void* buf, size_t len) {
-  const auto* p = static_cast<const char*>(buf);
-  while (len > 0) {
-    const DWORD ask = len > (1u << 30) ? (1u << 30) : static_cast<DWORD>(len);
-    DWORD n = 0;
-    if (!::WriteFile(HandleFromFd(fd), p, ask, &n, nullptr)) return LastErrno();
-    if (n == 0) return EIO;
-    p += n;
-    len -= n;
-  }
-  return 0;
+  return windows::WriteAll(HandleFromFd(fd), buf, len);
 }
 
 // Windows has no copy between two open handles inside the system: callers
@@ -679,13 +676,7 @@ int NativeFileSystem::OpenFolderAt(int dir, const std::string& name, int& fd) {
   int err = OpenEntry(dir, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                       FILE_FLAG_OPEN_REPARSE_POINT, folder.h);
   if (err != 0) return err;
-  FileStatus st;
-  err = StatusOfHandle(folder.h, st);
-  if (err != 0) return err;
-  if (st.kind == FileKind::kSymlink) return ELOOP;
-  if (st.kind != FileKind::kDirectory) return ENOTDIR;
-  fd = FdFromHandle(folder.release());
-  return 0;
+  return AdoptFolder(folder, fd);
 }
 
 int NativeFileSystem::OpenParent(int dir, int& fd) {

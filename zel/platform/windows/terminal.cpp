@@ -69,17 +69,8 @@ int NativeTerminalServices::WriteStandard(int fd, const void* data, size_t len) 
   if (fd != kStandardOutput && fd != kStandardError) return EBADF;
   const HANDLE h = HandleOf(fd);
   if (h == nullptr || h == INVALID_HANDLE_VALUE) return EBADF;
-  const char* p = static_cast<const char*>(data);
-  while (len > 0) {
-    // WriteFile takes a 32-bit count; a console takes smaller pieces better.
-    const DWORD piece = static_cast<DWORD>(len < (1u << 20) ? len : (1u << 20));
-    DWORD written = 0;
-    if (!::WriteFile(h, p, piece, &written, nullptr)) return windows::LastErrno();
-    if (written == 0) return EIO;
-    p += written;
-    len -= written;
-  }
-  return 0;
+  // A console takes smaller pieces better.
+  return windows::WriteAll(h, data, len, 1u << 20);
 }
 
 TerminalServices& NativeTerminal() {

@@ -177,6 +177,19 @@ int ErrnoFromWin32(DWORD code) {
 
 int LastErrno() { return ErrnoFromWin32(::GetLastError()); }
 
+int WriteAll(HANDLE h, const void* data, size_t len, DWORD piece) {
+  const auto* p = static_cast<const char*>(data);
+  while (len > 0) {
+    DWORD n = 0;
+    if (!::WriteFile(h, p, len < piece ? static_cast<DWORD>(len) : piece, &n, nullptr))
+      return LastErrno();
+    if (n == 0) return EIO;
+    p += n;
+    len -= n;
+  }
+  return 0;
+}
+
 int64_t FileTimeTicks(const FILETIME& t) {
   return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
 }

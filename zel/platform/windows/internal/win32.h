@@ -12,6 +12,7 @@
 #endif
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -45,6 +46,11 @@ inline int FdFromHandle(HANDLE h) {
 inline HANDLE HandleFromFd(int fd) {
   return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd));
 }
+
+// Writes all `len` bytes of `data` to `h` in pieces of at most `piece`
+// bytes (WriteFile takes a 32-bit count); 0, or the first error (a write of
+// nothing gives EIO).
+int WriteAll(HANDLE h, const void* data, size_t len, DWORD piece = 1u << 30);
 
 // 100-nanosecond intervals since 1601-01-01 (FILETIME) and back, as seconds
 // and nanoseconds since 1970.
