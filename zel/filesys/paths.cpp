@@ -87,6 +87,29 @@ String ExtractFileExt(const String& FileName) {
   return dot == String::npos ? String() : FileName.substr(dot);
 }
 
+namespace {
+
+// The names of `path` from `from` on, split at `sep`, with "." and empty
+// names dropped and ".." taking away the name before it.
+std::vector<String> NamedParts(const String& path, size_t from, char16_t sep) {
+  std::vector<String> parts;
+  size_t i = from;
+  while (i <= path.size()) {
+    size_t j = path.find(sep, i);
+    if (j == String::npos) j = path.size();
+    const String part = path.substr(i, j - i);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  return parts;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 namespace {
 
@@ -131,19 +154,7 @@ String ExpandFileName(const String& FileName) {
   size_t root_len = 0;
   const String root = WindowsRoot(p, root_len);
   const bool trailing = p.size() > root_len + 1 && p.back() == u'\\';
-  std::vector<String> parts;
-  size_t i = root_len;
-  while (i <= p.size()) {
-    size_t j = p.find(u'\\', i);
-    if (j == String::npos) j = p.size();
-    const String part = p.substr(i, j - i);
-    if (part == u"..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != u".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
+  const std::vector<String> parts = NamedParts(p, root_len, u'\\');
   String out = root;
   for (const auto& part : parts) out += u"\\" + part;
   if (parts.empty()) return out + u"\\";
@@ -160,19 +171,7 @@ String ExpandFileName(const String& FileName) {
     p = PathToFileName(cwd) + u"/" + p;
   }
   const bool trailing = p.back() == u'/' && p.size() > 1;
-  std::vector<String> parts;
-  size_t i = 0;
-  while (i <= p.size()) {
-    size_t j = p.find(u'/', i);
-    if (j == String::npos) j = p.size();
-    const String part = p.substr(i, j - i);
-    if (part == u"..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != u".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
+  const std::vector<String> parts = NamedParts(p, 0, u'/');
   String out;
   for (const auto& part : parts) out += u"/" + part;
   if (out.empty()) return u"/";
