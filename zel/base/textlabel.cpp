@@ -88,21 +88,11 @@ double ScanReal(const String& S) {
   return internal::ScanFPNumber(src, true, 3);
 }
 
-// Characters of an open text file, for the tag scanner.
-struct TextFileSource {
-  TextFile& file;
-  bool Next(Char& c) {
-    if (file.Eof()) return false;
-    c = file.ReadChar();
-    return true;
-  }
-};
-
 // The next element of F (the tag scanner's text-file form): the index of its
 // name in Tags, its attribute text and its contents.
 int32_t ReadNextTag(TextFile& F, const std::vector<String>& Tags, String& Attribs,
                     String& Contents) {
-  TextFileSource src{F};
+  internal::TextFileSource src{F};
   return internal::ReadNextXmlTag(src, Tags, Attribs, Contents, true);
 }
 

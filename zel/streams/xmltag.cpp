@@ -26,16 +26,6 @@ struct StreamSource {
   }
 };
 
-// Characters of an open text file.
-struct TextFileSource {
-  TextFile& file;
-  bool Next(Char& c) {
-    if (file.Eof()) return false;
-    c = file.ReadChar();
-    return true;
-  }
-};
-
 }  // namespace
 
 int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList,
@@ -46,7 +36,7 @@ int32_t ReadNextTagInStream(TStream& AStream, const std::vector<String>& TagList
 
 int32_t ReadNextTagInTextFile(TextFile& AFile, const std::vector<String>& TagList,
                               String& Attributes, String& Contents) {
-  TextFileSource src{AFile};
+  internal::TextFileSource src{AFile};
   return internal::ReadNextXmlTag(src, TagList, Attributes, Contents, true);
 }
 

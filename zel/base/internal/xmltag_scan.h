@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "zel/runtime/textfile.h"
 #include "zel/runtime/types.h"
 
 namespace zel::internal {
@@ -174,6 +175,16 @@ struct XmlStringSource {
   bool Next(Char& c) {
     if (pos >= text.size()) return false;
     c = text[pos++];
+    return true;
+  }
+};
+
+// Characters of an open text file.
+struct TextFileSource {
+  TextFile& file;
+  bool Next(Char& c) {
+    if (file.Eof()) return false;
+    c = file.ReadChar();
     return true;
   }
 };
