@@ -1,6 +1,11 @@
 #include "zel/runtime/bitmap.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -142,9 +147,16 @@ std::string DeclaredPng(uint32_t Width, uint32_t Height, bool Interlaced, uint16
 
 // Highest resident memory of the process so far, in bytes.
 int64_t PeakResident() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return static_cast<int64_t>(counters.PeakWorkingSetSize);
+#else
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   return int64_t{u.ru_maxrss} * 1024;
+#endif
 }
 
 // A header declaring a huge image over a few bytes of pixel data costs what

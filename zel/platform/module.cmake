@@ -3,9 +3,12 @@
 # are the library's only third-party dependencies: no other layer includes
 # their headers.
 # Windows: system libraries only, for the adapter list (iphlpapi), file
-# associations (shlwapi) and the random source (bcrypt).
+# associations (shlwapi), the random source (bcrypt), glyphs and fonts (gdi32),
+# PNG images (the Imaging Component through COM: windowscodecs, ole32, uuid),
+# the print spooler (winspool) and the save dialog (comdlg32).
 if(WIN32)
-  target_link_libraries(zel PRIVATE iphlpapi shlwapi bcrypt)
+  target_link_libraries(zel PRIVATE iphlpapi shlwapi bcrypt gdi32 windowscodecs ole32 uuid
+                                    winspool comdlg32)
   return()
 endif()
 
