@@ -41,8 +41,8 @@
 #include <memory>
 #include <string>
 
-#include "zel/platform/backend.h"
 #include "zel/export.h"
+#include "zel/platform/backend.h"
 
 namespace zel::platform {
 

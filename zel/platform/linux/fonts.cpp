@@ -96,8 +96,7 @@ bool NativeFontServices::IsInstalled(const std::string& family) {
 
 std::string NativeFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
-  const Pattern match =
-      Match(state_->Config(), FontRequest{family, false, false, false});
+  const Pattern match = Match(state_->Config(), FontRequest{family, false, false, false});
   if (!match) return {};
   FcChar8* format = nullptr;
   if (FcPatternGetString(match.get(), FC_FONTFORMAT, 0, &format) != FcResultMatch ||

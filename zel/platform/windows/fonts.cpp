@@ -61,8 +61,8 @@ NativeFontServices::NativeFontServices() : state_(std::make_unique<State>()) {}
 NativeFontServices::~NativeFontServices() = default;
 
 bool NativeFontServices::FindFace(const FontRequest& request, FontFace& face) {
-  const LOGFONTW lf = windows::LogicalFont(request.family, -16, request.bold, request.italic,
-                                           request.fixed_pitch);
+  const LOGFONTW lf =
+      windows::LogicalFont(request.family, -16, request.bold, request.italic, request.fixed_pitch);
   FontHandle font(CreateFontIndirectW(&lf));
   MemoryDc dc;
   if (!dc.Select(font.get())) return false;

@@ -91,8 +91,8 @@ class GdiFace : public GlyphFace {
                                reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data())) != 0) {
       metrics_.underline_offset = std::max(1, -otm->otmsUnderscorePosition);
       metrics_.line_thickness = std::max(1, static_cast<int32_t>(otm->otmsUnderscoreSize));
-      metrics_.strikeout_offset = otm->otmsStrikeoutPosition > 0 ? otm->otmsStrikeoutPosition
-                                                                 : metrics_.ascent * 3 / 10;
+      metrics_.strikeout_offset =
+          otm->otmsStrikeoutPosition > 0 ? otm->otmsStrikeoutPosition : metrics_.ascent * 3 / 10;
     } else {  // a face without outlines: places that look right for most
       metrics_.underline_offset = std::max(1, metrics_.descent / 2);
       metrics_.line_thickness = 1;

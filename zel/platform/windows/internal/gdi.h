@@ -2,9 +2,9 @@
 // themselves, and the logical font of a family name.
 #pragma once
 
-#include "zel/platform/windows/internal/win32.h"
-
 #include <string>
+
+#include "zel/platform/windows/internal/win32.h"
 
 namespace zel::platform::windows {
 
@@ -77,7 +77,8 @@ inline LOGFONTW LogicalFont(const std::string& family, LONG height, bool bold, b
   lf.lfOutPrecision = OUT_TT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = static_cast<BYTE>((fixed_pitch ? FIXED_PITCH : DEFAULT_PITCH) | FF_DONTCARE);
+  lf.lfPitchAndFamily =
+      static_cast<BYTE>((fixed_pitch ? FIXED_PITCH : DEFAULT_PITCH) | FF_DONTCARE);
   FaceName(family, lf.lfFaceName);
   return lf;
 }
