@@ -17,9 +17,12 @@
 //     is not installed.
 // Windows: the fonts are GDI's.
 //   - FindFace() lets GDI map a logical font of the family (weight, italic,
-//     fixed pitch, TrueType preferred) and reports the face name GDI chose,
-//     so GDI's substitutions and its fallback for unknown names apply. A
-//     family longer than GDI's 31-character face names is unknown to it.
+//     fixed pitch; outline faces only, as the glyphs concern cannot draw
+//     GDI's raster fonts) and reports the face name GDI chose, so GDI's
+//     substitutions and its fallback for unknown names apply. A family
+//     longer than GDI's 31-character face names is unknown to it. has_bold
+//     and has_italic are true only when the family lists such a style (GDI
+//     synthesises the others).
 //   - IsInstalled() is true when EnumFontFamiliesExW lists the family; names
 //     are compared ignoring case only (not spaces).
 //   - FontFormat() comes from the face GDI selects for the family: "CFF"
@@ -31,7 +34,8 @@
 //     it holds a whole number from 24 to 2400. Otherwise Linux: 96 (a screen
 //     has no single resolution there; the value only decides how point
 //     sizes become pixels for the screen); Windows: the screen's logical
-//     resolution, GetDeviceCaps(LOGPIXELSY) (96 if the screen reports none).
+//     resolution as the process sees it, GetDeviceCaps(LOGPIXELSY) (96
+//     unless the program is DPI aware; 96 too if the screen reports none).
 //
 // The backend in force is Fonts(); tests install another one with
 // SetFontsBackend or ScopedBackend (see backend.h).

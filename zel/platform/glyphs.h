@@ -14,12 +14,12 @@
 // Windows: GDI. The face is the one FontFace::family names (file and index
 // are not used; an empty family opens nothing), created with
 // CreateFontIndirectW at GDI's lfHeight (the same meaning as
-// GlyphSize::height) and selected into a memory device context the face
-// owns. Bold and italic are asked of GDI, which synthesises what the face
-// lacks. Metrics come from GetTextMetricsW and, for outline faces,
+// GlyphSize::height), outline faces only, and selected into a memory device
+// context the face owns. Bold and italic are asked of GDI, which
+// synthesises what the face lacks. Metrics come from GetTextMetricsW and
 // GetOutlineTextMetricsW; glyphs from GetGlyphOutlineW (GGO_BITMAP for
-// kMono, GGO_GRAY8_BITMAP's 65 levels scaled to 0..255 for kGray), so faces
-// without outlines (GDI's raster fonts) render nothing. Characters beyond
+// kMono, GGO_GRAY8_BITMAP's 65 levels scaled to 0..255 for kGray; a face
+// without outlines, should GDI give one, renders nothing). Characters beyond
 // U+FFFF are looked up in the face's own character map (its 'cmap' table)
 // and drawn by glyph index; GDI's font linking does not apply to them or to
 // any other character, so a character the face lacks is its missing-glyph

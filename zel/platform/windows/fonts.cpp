@@ -97,7 +97,7 @@ bool NativeFontServices::IsInstalled(const std::string& family) {
 
 std::string NativeFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
-  const LOGFONTW lf = windows::LogicalFont(family, -16, false, false, false);
+  const LOGFONTW lf = windows::LogicalFont(family, -16, false, false, false, OUT_DEFAULT_PRECIS);
   FontHandle font(CreateFontIndirectW(&lf));
   MemoryDc dc;
   TEXTMETRICW tm{};

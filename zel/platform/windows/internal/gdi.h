@@ -66,15 +66,17 @@ inline bool FaceName(const std::string& family, WCHAR (&face)[LF_FACESIZE]) {
 }
 
 // A logical font of the UTF-8 family (GDI's default face when the name is
-// not one GDI can hold), TrueType faces preferred, any character set.
+// not one GDI can hold), any character set. precision is GDI's output
+// precision: OUT_OUTLINE_PRECIS to draw (GetGlyphOutlineW renders outline
+// faces only), OUT_DEFAULT_PRECIS to see the family's own face.
 inline LOGFONTW LogicalFont(const std::string& family, LONG height, bool bold, bool italic,
-                            bool fixed_pitch) {
+                            bool fixed_pitch, BYTE precision = OUT_OUTLINE_PRECIS) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = italic ? TRUE : FALSE;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfOutPrecision = OUT_TT_PRECIS;
+  lf.lfOutPrecision = precision;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily =
