@@ -26,7 +26,7 @@
 //   - IsInstalled() is true when EnumFontFamiliesExW lists the family; names
 //     are compared ignoring case only (not spaces).
 //   - FontFormat() comes from the face GDI selects for the family: "CFF"
-//     when it has PostScript outlines (a 'CFF ' table), else "TrueType" for
+//     when it has PostScript outlines (a 'CFF ' or 'CFF2' table), else "TrueType" for
 //     TrueType faces, else GDI's kind: "Vector", "Device" or "Raster"; empty
 //     when the family is not installed.
 // Both systems:

@@ -102,9 +102,12 @@ std::string NativeFontServices::FontFormat(const std::string& family) {
   MemoryDc dc;
   TEXTMETRICW tm{};
   if (!dc.Select(font.get()) || !GetTextMetricsW(dc.get(), &tm)) return {};
-  // The table tag as GetFontData takes it: the bytes "CFF " in file order.
-  constexpr DWORD kCffTag = 'C' | ('F' << 8) | ('F' << 16) | (DWORD{' '} << 24);
-  if (GetFontData(dc.get(), kCffTag, 0, nullptr, 0) != GDI_ERROR) return "CFF";
+  // PostScript outlines: a 'CFF ' (or 'CFF2') table. Tags as GetFontData
+  // takes them: the four bytes in file order.
+  constexpr DWORD kCff = 'C' | ('F' << 8) | ('F' << 16) | (DWORD{' '} << 24);
+  constexpr DWORD kCff2 = 'C' | ('F' << 8) | ('F' << 16) | (DWORD{'2'} << 24);
+  for (DWORD tag : {kCff, kCff2})
+    if (GetFontData(dc.get(), tag, 0, nullptr, 0) != GDI_ERROR) return "CFF";
   if ((tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0) return "TrueType";
   if ((tm.tmPitchAndFamily & TMPF_DEVICE) != 0) return "Device";
   if ((tm.tmPitchAndFamily & TMPF_VECTOR) != 0) return "Vector";
