@@ -67,12 +67,21 @@ uint32_t Crc32(uint32_t crc, const uint8_t* data, size_t size) {
   return ~crc;
 }
 
-// "TYPE: what", as libpng words a chunk's fault.
+bool IsLetter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "TYPE: what", as libpng words a chunk's fault (a byte that is not a
+// letter as [hex]).
 std::string ChunkFault(uint32_t type, const char* what) {
   std::string s;
   for (int shift = 24; shift >= 0; shift -= 8) {
-    const char c = static_cast<char>(type >> shift);
-    s += (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? c : '?';
+    const auto c = static_cast<uint8_t>(type >> shift);
+    if (IsLetter(c)) {
+      s += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "[%02x]", c);
+      s += hex;
+    }
   }
   return s + ": " + what;
 }
@@ -227,18 +236,22 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
     const uint32_t length = Get32(head.data()), type = Get32(head.data() + 4);
     if (length > 0x7FFFFFFFu) throw Refusal{"PNG unsigned integer out of range"};
     for (int i = 4; i < 8; ++i)
-      if (!((head[i] >= 'A' && head[i] <= 'Z') || (head[i] >= 'a' && head[i] <= 'z')))
-        throw Refusal{ChunkFault(type, "invalid chunk type")};
-    if (type != kIDAT && length > kMaxChunk) throw Refusal{ChunkFault(type, "chunk data is too large")};
+      if (!IsLetter(head[static_cast<size_t>(i)])) throw Refusal{ChunkFault(type, "invalid chunk type")};
     const bool critical = (head[4] & 0x20) == 0;
+    // The chunks kept in memory; the rest is skipped unread.
     const bool wanted = critical || type == kTRNS || type == kGAMA || type == kSRGB;
+    if (!have_header && type == kIDAT) throw Refusal{ChunkFault(type, "Missing IHDR before IDAT")};
     if (!have_header && type != kIHDR) throw Refusal{ChunkFault(type, "missing IHDR")};
+    if (wanted && type != kIDAT && length > kMaxChunk)
+      throw Refusal{ChunkFault(type, "chunk data is too large")};
     if (type == kIDAT && after_data) {
       // libpng ignores pixel data after other chunks that followed it.
       In.Take(nullptr, size_t{length} + 4);
       continue;
     }
-    if (type == kIDAT && f.color == 3 && !have_palette) throw Refusal{"Missing PLTE before IDAT"};
+    if (type != kIDAT && have_data) after_data = true;
+    if (type == kIDAT && f.color == 3 && !have_palette)
+      throw Refusal{ChunkFault(type, "Missing PLTE before IDAT")};
     if (critical && type != kIHDR && type != kPLTE && type != kIDAT && type != kIEND)
       throw Refusal{ChunkFault(type, "unhandled critical chunk")};
     data.clear();
@@ -258,30 +271,30 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
         continue;  // a damaged ancillary chunk is dropped, as libpng does
       }
     }
-    if (type != kIDAT && have_data) after_data = true;
     if (type == kIHDR) {
       if (have_header) throw Refusal{ChunkFault(type, "out of place")};
       ReadHeader(f, data, Limit);
       have_header = true;
       AppendChunk(f.wic, head.data(), data, crc.data());
     } else if (type == kPLTE) {
-      if (have_palette || have_data) throw Refusal{ChunkFault(type, "out of place")};
-      if (f.color == 3) {
-        if (data.empty() || data.size() % 3 != 0 || data.size() / 3 > (size_t{1} << f.depth))
-          throw Refusal{ChunkFault(type, "invalid")};
-        palette_entries = data.size() / 3;
-        std::copy(data.begin(), data.end(), f.palette.begin());
-        AppendChunk(f.wic, head.data(), data, crc.data());
-      }
-      have_palette = true;  // a suggestion for an image with colours of its own
+      if (have_data) continue;  // too late: ignored
+      if (have_palette) throw Refusal{ChunkFault(type, "duplicate")};
+      have_palette = true;
+      if (f.color != 3) continue;  // a suggestion for an image with colours of its own
+      if (data.empty() || data.size() % 3 != 0 || data.size() > 3 * 256)
+        throw Refusal{ChunkFault(type, "invalid")};
+      // Entries beyond what the depth can index are dropped.
+      palette_entries = std::min(data.size() / 3, size_t{1} << f.depth);
+      std::copy_n(data.begin(), palette_entries * 3, f.palette.begin());
+      AppendChunk(f.wic, head.data(), data, crc.data());
     } else if (type == kIDAT) {
       have_data = true;
       f.pixel_data += length;
       AppendChunk(f.wic, head.data(), data, crc.data());
     } else if (type == kIEND) {
       if (!have_data) throw Refusal{ChunkFault(type, "out of place")};
-      f.wic.insert(f.wic.end(), head.begin(), head.end());
-      f.wic.insert(f.wic.end(), crc.begin(), crc.end());
+      static constexpr uint8_t kEnd[] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+      f.wic.insert(f.wic.end(), std::begin(kEnd), std::end(kEnd));
       return;
     } else if (type == kTRNS) {
       if (!have_data && !(f.color == 3 && !have_palette)) ReadTransparency(f, data, palette_entries);
