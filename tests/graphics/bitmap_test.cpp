@@ -214,6 +214,12 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
        WholePng(4, 1, 16, 0, Chunk("tRNS", Bytes({0x12, 0x34})),
                 Bytes({0, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0x80, 0x12, 0x34})),
        {0xFF010101u, 0xFFFEFEFEu, 0xFF808080u, 0x00121212u}},
+      {"grey 16-bit, gamma 1.0: the top 11 bits count",
+       WholePng(4, 1, 16, 0, gamma1, Bytes({0, 0x00, 0x1F, 0x00, 0x20, 0x40, 0x00, 0xC0, 0x00})),
+       {0xFF000000u, 0xFF060606u, 0xFF888888u, 0xFFE0E0E0u}},
+      {"RGB 16-bit, gamma 2.2",
+       WholePng(1, 1, 16, 2, Chunk("gAMA", Be32(220000)), Bytes({0, 0x00, 0x1F, 0x01, 0x00, 0x80, 0x00})),
+       {0xFF0050DDu}},
       {"RGB 8-bit, key compared in 8 bits",
        WholePng(2, 1, 8, 2, Chunk("tRNS", Bytes({1, 4, 0, 5, 0, 6})), Bytes({0, 1, 2, 3, 4, 5, 6})),
        {0xFF010203u, 0x00040506u}},
@@ -447,6 +453,49 @@ TEST(BitmapPng, MemoryFollowsTheDataNotTheHeader) {
   EXPECT_EQ(b.LoadPixelLimit(), 0);
   b.SetLoadPixelLimit(TBitmap::kMaxPixels + 1);
   EXPECT_EQ(b.LoadPixelLimit(), TBitmap::kMaxPixels);
+}
+
+// Complete files (their end chunk present) whose pixel data cannot hold the
+// rows the header declares: refused before room for the image is taken. On
+// Windows the codec refuses before WIC sees the file: deflate makes at most
+// 1032 bytes of one.
+TEST(BitmapPng, PixelDataTooSmallForTheHeaderIsRefused) {
+  const int64_t before = PeakResident();
+  for (bool interlaced : {false, true}) {
+    SCOPED_TRACE(interlaced);
+    const std::string png = DeclaredPng(16384, 16384, interlaced, 40) + Chunk("IEND", "");
+    TBitmap b(2, 2);
+    try {
+      Load(b, png);
+      ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+#ifdef _WIN32
+      EXPECT_EQ(StringToUtf8(e.Message()), "Invalid PNG image: the data ends before the image does");
+#else
+      EXPECT_EQ(e.Message().rfind(u"Invalid PNG image: ", 0), 0u);
+#endif
+    }
+    EXPECT_EQ(b.Width(), 2);
+  }
+  EXPECT_LT(PeakResident() - before, int64_t{64} << 20);
+  // 64 x 64 RGBA rows are 16 448 bytes: 16 bytes of pixel data (7 of zlib
+  // and block header, 9 stored) could hold them and are found damaged, 15
+  // could not.
+  for (uint16_t stored : {uint16_t{8}, uint16_t{9}}) {
+    SCOPED_TRACE(stored);
+    TBitmap b(2, 2);
+    try {
+      Load(b, DeclaredPng(64, 64, false, stored) + Chunk("IEND", ""));
+      ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+#ifdef _WIN32
+      const bool bounded = e.Message().find(u"the data ends before the image does") != String::npos;
+      EXPECT_EQ(bounded, stored == 8) << StringToUtf8(e.Message());
+#else
+      EXPECT_EQ(e.Message().rfind(u"Invalid PNG image: ", 0), 0u);
+#endif
+    }
+  }
 }
 
 // Interlaced images arrive as seven reduced images and are put together

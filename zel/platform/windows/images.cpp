@@ -309,31 +309,45 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
   }
 }
 
-// Gamma as libpng applies it to an sRGB screen: samples are raised to
-// 1 / (file gamma x 2.2) unless that is within 5% of 1.
-struct Gamma {
-  bool active = false;
-  double exponent = 1;
-  std::array<uint8_t, 256> table{};
-
+// Gamma as libpng applies it for an sRGB screen (gamma 2.2), in its fixed
+// point of five decimals: nothing when the file is sRGB, states no gamma, or
+// file gamma x 2.2 is within 5% of 1. 8-bit samples go through a table of
+// (v / 255) ^ (1 / (file gamma x 2.2)); 16-bit samples keep their top 11
+// bits and take the 8-bit value whose interval (found through the inverse
+// power) holds them.
+class Gamma {
+ public:
   explicit Gamma(const PngFile& f) {
     if (f.srgb || f.gamma == 0) return;
-    const double product = f.gamma / 100000.0 * 2.2;
-    if (std::fabs(product - 1) <= 0.05) return;
-    // libpng keeps the exponent in fixed point with five decimals.
-    exponent = std::floor(1e15 / (static_cast<double>(f.gamma) * 220000.0) + 0.5) / 100000.0;
-    active = true;
+    const double product = std::floor(f.gamma * 1e-5 * 220000 + .5);
+    if (product >= 95000 && product <= 105000) return;
+    active_ = true;
+    double reciprocal = 1e15 / f.gamma;
+    reciprocal = std::floor(reciprocal / 220000 + .5) * 1e-5;
     for (int i = 0; i < 256; ++i)
-      table[static_cast<size_t>(i)] =
+      table8_[static_cast<size_t>(i)] =
           i == 0 || i == 255 ? static_cast<uint8_t>(i)
-                             : static_cast<uint8_t>(std::floor(255 * std::pow(i / 255.0, exponent) + .5));
+                             : static_cast<uint8_t>(std::floor(255 * std::pow(i / 255.0, reciprocal) + .5));
+    if (f.depth != 16) return;
+    uint32_t last = 0;
+    for (uint32_t out = 0; out < 255; ++out) {
+      // The 16-bit input at the boundary between out and out + 1.
+      const double in = std::floor(65535 * std::pow((out * 257 + 128) / 65535.0, product * 1e-5) + .5);
+      const uint32_t bound = (static_cast<uint32_t>(in) * 2047 + 32768) / 65535 + 1;
+      while (last < bound && last < table16_.size()) table16_[last++] = static_cast<uint8_t>(out);
+    }
+    while (last < table16_.size()) table16_[last++] = 255;
   }
-  uint8_t Of8(uint8_t v) const { return active ? table[v] : v; }
-  // A 16-bit sample as 8 bits.
+  uint8_t Of8(uint8_t v) const { return active_ ? table8_[v] : v; }
+  // A 16-bit sample as 8 bits (rounded when no gamma applies).
   uint8_t Of16(uint16_t v) const {
-    if (!active) return static_cast<uint8_t>((uint32_t{v} * 255 + 32895) >> 16);
-    return static_cast<uint8_t>(std::floor(255 * std::pow(v / 65535.0, exponent) + .5));
+    return active_ ? table16_[v >> 5] : static_cast<uint8_t>((uint32_t{v} * 255 + 32895) >> 16);
   }
+
+ private:
+  bool active_ = false;
+  std::array<uint8_t, 256> table8_{};
+  std::array<uint8_t, 2048> table16_{};
 };
 
 // COM objects released on scope exit.
