@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <objbase.h>
 #include <psapi.h>
 #else
 #include <sys/resource.h>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -370,15 +372,18 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
   Load(black, tolerated[6].png);
   EXPECT_EQ(black.ScanLine(0)[1], 0xFF000000u);
 
+  const char* const kWic = "the image data is damaged (WIC error 0x";
   const struct {
     const char* name;
     std::string png;
+    const char* windows;  // the start of the reason on Windows
   } damaged[] = {
-      {"too little pixel data", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2}))) + end},
-      {"empty pixel data", sig + rgb + Chunk("IDAT", "") + end},
-      {"bad block type", sig + rgb + Chunk("IDAT", "\x78\x01\x07\x00\x00\x00") + end},
-      {"bad zlib header", sig + rgb + Chunk("IDAT", "\x77\x01" + ZlibStored(Bytes({0, 1, 2, 3})).substr(2)) + end},
-      {"bad filter type", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({9, 1, 2, 3}))) + end},
+      {"too little pixel data", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2}))) + end, kWic},
+      {"empty pixel data", sig + rgb + Chunk("IDAT", "") + end, "the data ends before the image does"},
+      {"bad block type", sig + rgb + Chunk("IDAT", "\x78\x01\x07\x00\x00\x00") + end, kWic},
+      {"bad zlib header",
+       sig + rgb + Chunk("IDAT", "\x77\x01" + ZlibStored(Bytes({0, 1, 2, 3})).substr(2)) + end, kWic},
+      {"bad filter type", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({9, 1, 2, 3}))) + end, kWic},
   };
   for (const auto& c : damaged) {
     SCOPED_TRACE(c.name);
@@ -388,9 +393,69 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
       ADD_FAILURE() << "no exception";
     } catch (const EInvalidGraphic& e) {
       EXPECT_EQ(e.Message().rfind(u"Invalid PNG image: ", 0), 0u);
+#ifdef _WIN32
+      EXPECT_EQ(StringToUtf8(e.Message()).rfind(std::string("Invalid PNG image: ") + c.windows, 0), 0u)
+          << StringToUtf8(e.Message());
+#endif
     }
   }
 }
+
+// A saved image is a signature and the header, sRGB (perceptual), pixel data
+// and end chunks, each with its CRC, on every system.
+TEST(BitmapPng, SavedFilesHoldOneSrgbChunkAfterTheHeader) {
+  for (bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha);
+    const std::string png = PngBytes(*Sample(alpha));
+    ASSERT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    std::vector<std::string> types;
+    size_t pos = 8;
+    while (pos + 12 <= png.size()) {
+      uint32_t length = 0;
+      for (size_t i = 0; i < 4; ++i) length = length << 8 | static_cast<uint8_t>(png[pos + i]);
+      ASSERT_LE(length, png.size() - pos - 12);
+      const std::string type = png.substr(pos + 4, 4), data = png.substr(pos + 8, length);
+      EXPECT_EQ(png.substr(pos, 12 + length), Chunk(type, data)) << type << ": CRC";
+      if (type == "sRGB") {
+        EXPECT_EQ(data, std::string(1, '\0'));
+      }
+      if (type != "IDAT" || types.back() != "IDAT") types.push_back(type);
+      pos += 12 + length;
+    }
+    EXPECT_EQ(pos, png.size());
+    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "sRGB", "IDAT", "IEND"}));
+  }
+}
+
+#ifdef _WIN32
+// WIC runs in the caller's COM apartment when the thread has one, and a
+// thread without COM is left without it after the call.
+TEST(BitmapPng, WindowsComApartmentsAreKept) {
+  const std::string png = PngBytes(*Sample(true));
+  for (DWORD model : {DWORD{COINIT_APARTMENTTHREADED}, DWORD{COINIT_MULTITHREADED}}) {
+    SCOPED_TRACE(model);
+    std::thread([&] {
+      ASSERT_EQ(CoInitializeEx(nullptr, model), S_OK);
+      TBitmap b;
+      Load(b, png);
+      EXPECT_EQ(b.ScanLine(1)[0], 0x80FF0000u);
+      EXPECT_EQ(PngBytes(b), png);
+      // Still initialised by this thread: a second call only counts up.
+      EXPECT_EQ(CoInitializeEx(nullptr, model), S_FALSE);
+      CoUninitialize();
+      CoUninitialize();
+    }).join();
+  }
+  std::thread([&] {
+    TBitmap b;
+    Load(b, png);
+    EXPECT_EQ(PngBytes(b), png);
+    // The codec's own COM initialisation was undone.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+    CoUninitialize();
+  }).join();
+}
+#endif
 
 // Highest resident memory of the process so far, in bytes.
 int64_t PeakResident() {

@@ -656,6 +656,7 @@ class WicPngCodec : public PngCodec {
       // Deflate cannot make the image's rows out of less data: refused
       // before WIC sets aside room for them.
       if (FilteredBytes(file) > file.pixel_data * kMaxInflation) return kEnded;
+      if (file.wic.size() > 0xFFFFFFFFu) return "the image data is too large for WIC";
       DecodeWithWic(file, image);
       return {};
     } catch (Refusal& refusal) {
