@@ -28,8 +28,8 @@
 // itself in 64 KiB blocks up to the end chunk (nothing after it), checks
 // the signature, the chunk order, the CRCs of the critical chunks and the
 // size against the pixel limit, and refuses pixel data too short to hold
-// the declared rows (deflate makes at most 1032 bytes of one) with "the data
-// ends before the image does", all before WIC sees the file; WIC then
+// the declared rows (deflate makes at most 1032 bytes of one) with "Not
+// enough image data" (libpng's words), all before WIC sees the file; WIC then
 // decodes, from memory, only the header, palette, pixel data and end, and
 // the rows are copied out in bands of about 1 MiB into storage that grows
 // as on Linux. WIC holds the decoded image in its stored form meanwhile, so

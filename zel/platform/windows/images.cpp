@@ -24,10 +24,8 @@ namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr size_t kReadBlock = 64 * 1024;
-// libpng's default limits: rows and columns, and the data of one chunk
-// other than pixel data.
+// libpng's default limit of rows and columns.
 constexpr uint32_t kMaxDimension = 1000000;
-constexpr uint32_t kMaxChunk = 8000000;
 // Deflate turns one byte into at most 1032 (a 258-byte match in two bits).
 constexpr uint64_t kMaxInflation = 1032;
 // Bytes of stored rows copied out of WIC at a time.
@@ -42,7 +40,7 @@ constexpr uint32_t Type(const char (&name)[5]) {
 }
 constexpr uint32_t kIHDR = Type("IHDR"), kPLTE = Type("PLTE"), kIDAT = Type("IDAT"),
                    kIEND = Type("IEND"), kTRNS = Type("tRNS"), kGAMA = Type("gAMA"),
-                   kSRGB = Type("sRGB");
+                   kSRGB = Type("sRGB"), kCHRM = Type("cHRM");
 
 uint32_t Get32(const uint8_t* p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
@@ -79,7 +77,7 @@ std::string ChunkFault(uint32_t type, const char* what) {
       s += static_cast<char>(c);
     } else {
       char hex[8];
-      std::snprintf(hex, sizeof hex, "[%02x]", c);
+      std::snprintf(hex, sizeof hex, "[%02X]", c);
       s += hex;
     }
   }
@@ -92,6 +90,8 @@ struct Refusal {
 };
 
 const char* const kEnded = "the data ends before the image does";
+// libpng's words for pixel data that ends before the rows do.
+const char* const kTooLittleData = "Not enough image data";
 
 // The reader, taken in blocks of kReadBlock bytes.
 class Input {
@@ -183,16 +183,21 @@ void AppendChunk(std::vector<uint8_t>& out, const uint8_t* header, const std::ve
   out.insert(out.end(), crc, crc + 4);
 }
 
-void ReadHeader(PngFile& f, const std::vector<uint8_t>& d, int64_t Limit) {
+void ReadHeader(PngFile& f, const std::vector<uint8_t>& d) {
   if (d.size() != 13) throw Refusal{ChunkFault(kIHDR, "invalid")};
   f.width = Get32(d.data());
   f.height = Get32(d.data() + 4);
+  if (f.width > 0x7FFFFFFFu || f.height > 0x7FFFFFFFu) throw Refusal{"PNG unsigned integer out of range"};
   f.depth = d[8];
   f.color = d[9];
   if (f.width == 0 || f.height == 0 || f.width > kMaxDimension || f.height > kMaxDimension ||
       !ValidDepth(f.color, f.depth) || d[10] != 0 || d[11] != 0 || d[12] > 1)
     throw Refusal{"Invalid IHDR data"};
   f.interlaced = d[12] == 1;
+}
+
+// Refuses an image of more than Limit pixels.
+void CheckLimit(const PngFile& f, int64_t Limit) {
   if (int64_t{f.width} * int64_t{f.height} > Limit) {
     char reason[96];
     std::snprintf(reason, sizeof reason, "the image is too large (%u x %u pixels, the limit is %lld)",
@@ -239,21 +244,29 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
       if (!IsLetter(head[static_cast<size_t>(i)])) throw Refusal{ChunkFault(type, "invalid chunk type")};
     const bool critical = (head[4] & 0x20) == 0;
     // The chunks kept in memory; the rest is skipped unread.
-    const bool wanted = critical || type == kTRNS || type == kGAMA || type == kSRGB;
-    if (!have_header && type == kIDAT) throw Refusal{ChunkFault(type, "Missing IHDR before IDAT")};
-    if (!have_header && type != kIHDR) throw Refusal{ChunkFault(type, "missing IHDR")};
-    if (wanted && type != kIDAT && length > kMaxChunk)
-      throw Refusal{ChunkFault(type, "chunk data is too large")};
+    const bool wanted = critical || (type == kTRNS && length <= 256) || (type == kGAMA && length == 4) ||
+                        (type == kSRGB && length == 1);
+    // The checks libpng makes before it reads a chunk's data, in its order.
+    if (!have_header) {
+      if (type == kIDAT) throw Refusal{ChunkFault(type, "Missing IHDR before IDAT")};
+      if (type == kIEND) throw Refusal{ChunkFault(type, "out of place")};
+      if (type == kPLTE || type == kTRNS || type == kGAMA || type == kSRGB || type == kCHRM)
+        throw Refusal{ChunkFault(type, "missing IHDR")};
+    } else if (type == kIHDR) {
+      throw Refusal{ChunkFault(type, "out of place")};
+    }
+    if (type == kIHDR && length != 13) throw Refusal{ChunkFault(type, "invalid")};
+    if (type == kIDAT && !have_data) {
+      // Where libpng's reading of the header ends and the size is checked.
+      if (f.color == 3 && !have_palette) throw Refusal{ChunkFault(type, "Missing PLTE before IDAT")};
+      CheckLimit(f, Limit);
+    }
     if (type == kIDAT && after_data) {
       // libpng ignores pixel data after other chunks that followed it.
       In.Take(nullptr, size_t{length} + 4);
       continue;
     }
     if (type != kIDAT && have_data) after_data = true;
-    if (type == kIDAT && f.color == 3 && !have_palette)
-      throw Refusal{ChunkFault(type, "Missing PLTE before IDAT")};
-    if (critical && type != kIHDR && type != kPLTE && type != kIDAT && type != kIEND)
-      throw Refusal{ChunkFault(type, "unhandled critical chunk")};
     data.clear();
     if (wanted) {
       data.reserve(std::min<size_t>(length, kReadBlock));
@@ -272,8 +285,7 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
       }
     }
     if (type == kIHDR) {
-      if (have_header) throw Refusal{ChunkFault(type, "out of place")};
-      ReadHeader(f, data, Limit);
+      ReadHeader(f, data);
       have_header = true;
       AppendChunk(f.wic, head.data(), data, crc.data());
     } else if (type == kPLTE) {
@@ -305,6 +317,8 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
       }
     } else if (type == kSRGB) {
       if (!have_data && !have_palette && data.size() == 1 && data[0] <= 3) f.srgb = true;
+    } else if (critical) {
+      throw Refusal{ChunkFault(type, "unhandled critical chunk")};
     }
   }
 }
@@ -655,7 +669,7 @@ class WicPngCodec : public PngCodec {
       }
       // Deflate cannot make the image's rows out of less data: refused
       // before WIC sets aside room for them.
-      if (FilteredBytes(file) > file.pixel_data * kMaxInflation) return kEnded;
+      if (FilteredBytes(file) > file.pixel_data * kMaxInflation) return kTooLittleData;
       if (file.wic.size() > 0xFFFFFFFFu) return "the image data is too large for WIC";
       DecodeWithWic(file, image);
       return {};
