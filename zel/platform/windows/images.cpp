@@ -441,6 +441,22 @@ const Format kFormats[] = {
     {&GUID_WICPixelFormat64bppRGBA, Layout::kRGBA64, 64},
 };
 
+// Whether WIC's stored form is the file's samples as they are (WIC's PNG
+// decoder gives them so), which the codec then reads itself.
+bool Holds(const Format& fmt, const PngFile& f) {
+  switch (fmt.layout) {
+    case Layout::kIndexed: return f.color == 3 && fmt.bits == f.depth;
+    case Layout::kGrey: return f.color == 0 && fmt.bits == f.depth;
+    case Layout::kGrey16: return f.color == 0 && f.depth == 16;
+    case Layout::kBGR: return f.color == 2 && f.depth == 8;
+    case Layout::kRGB48: return f.color == 2 && f.depth == 16;
+    case Layout::kBGRA: return (f.color == 4 || f.color == 6) && f.depth == 8;
+    case Layout::kRGBA64: return (f.color == 4 || f.color == 6) && f.depth == 16;
+    case Layout::kConverted: return true;
+  }
+  return false;
+}
+
 // Turns rows of one stored format into pixels.
 class RowConverter {
  public:
@@ -549,11 +565,12 @@ void DecodeWithWic(const PngFile& f, PngPixels& image) {
   Check(frame->GetPixelFormat(&stored), "the image data is damaged");
   Format fmt{&GUID_WICPixelFormat32bppBGRA, Layout::kConverted, 32};
   for (const Format& known : kFormats)
-    if (IsEqualGUID(*known.guid, stored)) fmt = known;
+    if (IsEqualGUID(*known.guid, stored) && Holds(known, f)) fmt = known;
   IWICBitmapSource* source = frame.Get();
   Com<IWICFormatConverter> converter;
   if (fmt.layout == Layout::kConverted) {
-    // A form this codec does not read itself: WIC's straight BGRA.
+    // A form this codec does not read itself: WIC's straight BGRA (without
+    // the transparency and gamma chunks, which WIC was not given).
     Check(factory->CreateFormatConverter(converter.Out()), "no pixel converter");
     Check(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                 nullptr, 0, WICBitmapPaletteTypeCustom),
