@@ -30,6 +30,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h:
 #include <psapi.h>
 #endif
 

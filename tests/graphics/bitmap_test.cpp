@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h:
 #include <objbase.h>
 #include <psapi.h>
 #else
@@ -11,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -177,8 +178,8 @@ std::string Header(uint32_t Width, uint32_t Height, int Depth, int Color, int In
 
 // A whole PNG: the header, the chunks in Before, the filtered Rows (each
 // starting with its filter byte) as one IDAT, and the end.
-std::string WholePng(uint32_t Width, uint32_t Height, int Depth, int Color, const std::string& Before,
-                     const std::string& Rows) {
+std::string WholePng(uint32_t Width, uint32_t Height, int Depth, int Color,
+                     const std::string& Before, const std::string& Rows) {
   return "\x89PNG\r\n\x1a\n" + Header(Width, Height, Depth, Color) + Before +
          Chunk("IDAT", ZlibStored(Rows)) + Chunk("IEND", "");
 }
@@ -204,7 +205,8 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
       {"grey 1-bit, black transparent",
        WholePng(4, 1, 1, 0, Chunk("tRNS", Bytes({0, 0})), Bytes({0, 0xA0})),
        {0xFFFFFFFFu, 0x00000000u, 0xFFFFFFFFu, 0x00000000u}},
-      {"grey 2-bit, 2 transparent", WholePng(4, 1, 2, 0, Chunk("tRNS", Bytes({0, 2})), Bytes({0, 0x1B})),
+      {"grey 2-bit, 2 transparent",
+       WholePng(4, 1, 2, 0, Chunk("tRNS", Bytes({0, 2})), Bytes({0, 0x1B})),
        {0xFF000000u, 0xFF555555u, 0x00AAAAAAu, 0xFFFFFFFFu}},
       {"grey 4-bit, key 0x13 taken as 3",
        WholePng(2, 1, 4, 0, Chunk("tRNS", Bytes({0, 0x13})), Bytes({0, 0x3C})),
@@ -220,7 +222,8 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
        WholePng(4, 1, 16, 0, gamma1, Bytes({0, 0x00, 0x1F, 0x00, 0x20, 0x40, 0x00, 0xC0, 0x00})),
        {0xFF000000u, 0xFF060606u, 0xFF888888u, 0xFFE0E0E0u}},
       {"RGB 16-bit, gamma 2.2",
-       WholePng(1, 1, 16, 2, Chunk("gAMA", Be32(220000)), Bytes({0, 0x00, 0x1F, 0x01, 0x00, 0x80, 0x00})),
+       WholePng(1, 1, 16, 2, Chunk("gAMA", Be32(220000)),
+                Bytes({0, 0x00, 0x1F, 0x01, 0x00, 0x80, 0x00})),
        {0xFF0050DDu}},
       {"RGB 8-bit, key compared in 8 bits",
        WholePng(2, 1, 8, 2, Chunk("tRNS", Bytes({1, 4, 0, 5, 0, 6})), Bytes({0, 1, 2, 3, 4, 5, 6})),
@@ -230,16 +233,19 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
                 Bytes({0, 0x00, 0xFF, 0x01, 0x00, 0xFF, 0xFF, 0x11, 0x11, 0x22, 0x22, 0x33, 0x33})),
        {0xFF0101FFu, 0x00112233u}},
       {"palette 2-bit, one alpha, two entries",
-       WholePng(4, 1, 2, 3, Chunk("PLTE", Bytes({255, 0, 0, 0, 255, 0})) + Chunk("tRNS", Bytes({0x80})),
+       WholePng(4, 1, 2, 3,
+                Chunk("PLTE", Bytes({255, 0, 0, 0, 255, 0})) + Chunk("tRNS", Bytes({0x80})),
                 Bytes({0, 0x1B})),
        {0x80FF0000u, 0xFF00FF00u, 0xFF000000u, 0xFF000000u}},
       {"palette 8-bit, gamma 1.0",
-       WholePng(2, 1, 8, 3, gamma1 + Chunk("PLTE", Bytes({0x10, 0x80, 0xFF, 0, 0, 0})) +
-                                Chunk("tRNS", Bytes({0x40})),
+       WholePng(2, 1, 8, 3,
+                gamma1 + Chunk("PLTE", Bytes({0x10, 0x80, 0xFF, 0, 0, 0})) +
+                    Chunk("tRNS", Bytes({0x40})),
                 Bytes({0, 0, 1})),
        {0x4048BAFFu, 0xFF000000u}},
       {"grey and alpha 8-bit", WholePng(1, 1, 8, 4, "", Bytes({0, 0x40, 0x80})), {0x80404040u}},
-      {"grey and alpha 16-bit", WholePng(1, 1, 16, 4, "", Bytes({0, 0x12, 0x34, 0x80, 0x00})),
+      {"grey and alpha 16-bit",
+       WholePng(1, 1, 16, 4, "", Bytes({0, 0x12, 0x34, 0x80, 0x00})),
        {0x80121212u}},
       {"RGBA 16-bit",
        WholePng(1, 1, 16, 6, "", Bytes({0, 0x00, 0xFF, 0xFF, 0x00, 0x80, 0x80, 0x7F, 0x7F})),
@@ -248,14 +254,17 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
        WholePng(1, 1, 8, 2, gamma1 + Chunk("sRGB", Bytes({0})), Bytes({0, 0x10, 0x80, 0xFF})),
        {0xFF1080FFu}},
       {"RGBA 8-bit, gamma 1.0: alpha kept",
-       WholePng(1, 1, 8, 6, gamma1, Bytes({0, 0x10, 0x80, 0xFF, 0x10})), {0x1048BAFFu}},
+       WholePng(1, 1, 8, 6, gamma1, Bytes({0, 0x10, 0x80, 0xFF, 0x10})),
+       {0x1048BAFFu}},
       {"RGB 8-bit, gamma 0.45: too close to sRGB to change",
-       WholePng(1, 1, 8, 2, Chunk("gAMA", Be32(45000)), Bytes({0, 0x10, 0x80, 0xFF})), {0xFF1080FFu}},
+       WholePng(1, 1, 8, 2, Chunk("gAMA", Be32(45000)), Bytes({0, 0x10, 0x80, 0xFF})),
+       {0xFF1080FFu}},
       {"RGB 8-bit, gamma after the palette: ignored",
        WholePng(1, 1, 8, 2, Chunk("PLTE", Bytes({1, 2, 3})) + gamma1, Bytes({0, 0x10, 0x80, 0xFF})),
        {0xFF1080FFu}},
       {"RGB 8-bit, damaged gamma chunk: ignored",
-       WholePng(1, 1, 8, 2, gamma1.substr(0, gamma1.size() - 1) + "\x01", Bytes({0, 0x10, 0x80, 0xFF})),
+       WholePng(1, 1, 8, 2, gamma1.substr(0, gamma1.size() - 1) + "\x01",
+                Bytes({0, 0x10, 0x80, 0xFF})),
        {0xFF1080FFu}},
   };
   for (const Case& c : cases) {
@@ -265,7 +274,8 @@ TEST(BitmapPng, EveryColourTypeGivesTheSamePixels) {
     ASSERT_EQ(b.Width(), static_cast<int>(c.want.size()));
     ASSERT_EQ(b.Height(), 1);
     for (size_t x = 0; x < c.want.size(); ++x)
-      EXPECT_EQ(b.ScanLine(0)[x], c.want[x]) << "pixel " << x << std::hex << " got 0x" << b.ScanLine(0)[x];
+      EXPECT_EQ(b.ScanLine(0)[x], c.want[x])
+          << "pixel " << x << std::hex << " got 0x" << b.ScanLine(0)[x];
   }
 }
 
@@ -284,7 +294,8 @@ TEST(BitmapPng, DamagedFilesGiveTheSameReasonEverywhere) {
       {"nothing", "", "the data ends before the image does"},
       {"part of a signature", sig.substr(0, 6), "the data ends before the image does"},
       {"not a PNG", "GIF89a, not a PNG", "Not a PNG file"},
-      {"line ends changed", "\x89PNG\n\r\x1a\n" + rgb + pixels, "PNG file corrupted by ASCII conversion"},
+      {"line ends changed", "\x89PNG\n\r\x1a\n" + rgb + pixels,
+       "PNG file corrupted by ASCII conversion"},
       {"no chunk", sig, "the data ends before the image does"},
       {"no end", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2, 3}))),
        "the data ends before the image does"},
@@ -302,35 +313,44 @@ TEST(BitmapPng, DamagedFilesGiveTheSameReasonEverywhere) {
       {"unknown critical chunk", sig + rgb + Chunk("ZZZZ", "x") + pixels,
        "ZZZZ: unhandled critical chunk"},
       {"end before the pixels", sig + rgb + Chunk("IEND", "") + pixels, "IEND: out of place"},
-      {"chunk type with a digit", sig + rgb + Chunk("ab1d", "") + pixels, "ab[31]d: invalid chunk type"},
-      {"length beyond 31 bits", sig + rgb + Be32(0x80000000u) + "tEXt", "PNG unsigned integer out of range"},
-      {"long text chunk cut short", sig + rgb + Be32(8000001) + "tEXt", "the data ends before the image does"},
-      {"long sRGB chunk cut short", sig + rgb + Be32(9000000) + "sRGB", "the data ends before the image does"},
+      {"chunk type with a digit", sig + rgb + Chunk("ab1d", "") + pixels,
+       "ab[31]d: invalid chunk type"},
+      {"length beyond 31 bits", sig + rgb + Be32(0x80000000u) + "tEXt",
+       "PNG unsigned integer out of range"},
+      {"long text chunk cut short", sig + rgb + Be32(8000001) + "tEXt",
+       "the data ends before the image does"},
+      {"long sRGB chunk cut short", sig + rgb + Be32(9000000) + "sRGB",
+       "the data ends before the image does"},
       {"long header", sig + Be32(9000000) + "IHDR", "IHDR: invalid"},
       {"unknown critical chunk before the header", sig + Chunk("IHDE", "") + rgb + pixels,
        "IHDE: unhandled critical chunk"},
-      {"damaged unknown critical chunk", sig + rgb + Chunk("ZZZZ", "x").substr(0, 9) + "...." + pixels,
-       "ZZZZ: CRC error"},
-      {"gamma before the header", sig + Chunk("gAMA", Be32(100000)) + rgb + pixels, "gAMA: missing IHDR"},
+      {"damaged unknown critical chunk",
+       sig + rgb + Chunk("ZZZZ", "x").substr(0, 9) + "...." + pixels, "ZZZZ: CRC error"},
+      {"gamma before the header", sig + Chunk("gAMA", Be32(100000)) + rgb + pixels,
+       "gAMA: missing IHDR"},
       {"end before the header", sig + Chunk("IEND", "") + rgb + pixels, "IEND: out of place"},
       // The pixel limit is checked where the pixel data starts: faults
       // before it come first.
       {"too large, damaged chunk before the pixels",
-       sig + Header(16385, 16384, 8, 6) + Be32(0x80000000u) + "tEXt", "PNG unsigned integer out of range"},
-      {"too large, data ends before the pixels", sig + Header(16385, 16384, 8, 6) + Be32(100) + "tEXt",
+       sig + Header(16385, 16384, 8, 6) + Be32(0x80000000u) + "tEXt",
+       "PNG unsigned integer out of range"},
+      {"too large, data ends before the pixels",
+       sig + Header(16385, 16384, 8, 6) + Be32(100) + "tEXt",
        "the data ends before the image does"},
       {"too large", sig + Header(16385, 16384, 8, 6) + Be32(100) + "IDAT",
        "the image is too large (16385 x 16384 pixels, the limit is 268435456)"},
-      {"height beyond 31 bits", sig + Header(1, 0x80000000u, 8, 2) + pixels, "PNG unsigned integer out of range"},
-      {"chunk type with control bytes", sig + rgb + Chunk(std::string("\x1c\xe9\0\0", 4), "") + pixels,
+      {"height beyond 31 bits", sig + Header(1, 0x80000000u, 8, 2) + pixels,
+       "PNG unsigned integer out of range"},
+      {"chunk type with control bytes",
+       sig + rgb + Chunk(std::string("\x1c\xe9\0\0", 4), "") + pixels,
        "[1C][E9][00][00]: invalid chunk type"},
-      {"palette of 257 entries", sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(771, '\0')) + pixels,
-       "PLTE: invalid"},
-      {"palette of 4 bytes", sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(4, '\0')) + pixels,
-       "PLTE: invalid"},
+      {"palette of 257 entries",
+       sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(771, '\0')) + pixels, "PLTE: invalid"},
+      {"palette of 4 bytes",
+       sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(4, '\0')) + pixels, "PLTE: invalid"},
       {"two palettes",
-       sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(3, '\0')) + Chunk("PLTE", std::string(3, '\0')) +
-           pixels,
+       sig + Header(1, 1, 8, 3) + Chunk("PLTE", std::string(3, '\0')) +
+           Chunk("PLTE", std::string(3, '\0')) + pixels,
        "PLTE: duplicate"},
       {"damaged end",
        sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2, 3}))) + Be32(0) + "IEND" + Be32(1),
@@ -371,7 +391,8 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
       {"text before the header", sig + Chunk("tEXt", std::string("a\0b", 3)) + rgb + idat + end,
        0xFF010203u},
       {"text before and after the pixels",
-       sig + rgb + Chunk("tEXt", std::string("a\0b", 3)) + idat + Chunk("tEXt", "z") + end, 0xFF010203u},
+       sig + rgb + Chunk("tEXt", std::string("a\0b", 3)) + idat + Chunk("tEXt", "z") + end,
+       0xFF010203u},
       {"pixel data in two chunks",
        sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2, 3})).substr(0, 5)) +
            Chunk("IDAT", ZlibStored(Bytes({0, 1, 2, 3})).substr(5)) + end,
@@ -379,7 +400,8 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
       {"pixel data after other chunks ignored",
        sig + rgb + idat + Chunk("tEXt", "z") + Chunk("IDAT", "garbage") + end, 0xFF010203u},
       {"palette indexes beyond the palette are black",
-       sig + Header(2, 1, 8, 3) + Chunk("PLTE", Bytes({9, 9, 9})) + Chunk("IDAT", ZlibStored(Bytes({0, 0, 7}))) + end,
+       sig + Header(2, 1, 8, 3) + Chunk("PLTE", Bytes({9, 9, 9})) +
+           Chunk("IDAT", ZlibStored(Bytes({0, 0, 7}))) + end,
        0xFF090909u},
   };
   for (const auto& c : tolerated) {
@@ -399,11 +421,13 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
     std::string png;
     const char* windows;  // the start of the reason on Windows
   } damaged[] = {
-      {"too little pixel data", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2}))) + end, kWic},
+      {"too little pixel data", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({0, 1, 2}))) + end,
+       kWic},
       {"empty pixel data", sig + rgb + Chunk("IDAT", "") + end, "Not enough image data"},
       {"bad block type", sig + rgb + Chunk("IDAT", "\x78\x01\x07\x00\x00\x00") + end, kWic},
       {"bad zlib header",
-       sig + rgb + Chunk("IDAT", "\x77\x01" + ZlibStored(Bytes({0, 1, 2, 3})).substr(2)) + end, kWic},
+       sig + rgb + Chunk("IDAT", "\x77\x01" + ZlibStored(Bytes({0, 1, 2, 3})).substr(2)) + end,
+       kWic},
       {"bad filter type", sig + rgb + Chunk("IDAT", ZlibStored(Bytes({9, 1, 2, 3}))) + end, kWic},
   };
   for (const auto& c : damaged) {
@@ -415,7 +439,8 @@ TEST(BitmapPng, ToleratedFaultsAndDamagedPixelData) {
     } catch (const EInvalidGraphic& e) {
       EXPECT_EQ(e.Message().rfind(u"Invalid PNG image: ", 0), 0u);
 #ifdef _WIN32
-      EXPECT_EQ(StringToUtf8(e.Message()).rfind(std::string("Invalid PNG image: ") + c.windows, 0), 0u)
+      EXPECT_EQ(StringToUtf8(e.Message()).rfind(std::string("Invalid PNG image: ") + c.windows, 0),
+                0u)
           << StringToUtf8(e.Message());
 #endif
     }

@@ -22,7 +22,8 @@ inline constexpr int kColumns = 13;
 inline constexpr int kCell = 44;       // cell side at 96 pixels per inch
 inline constexpr int kFrameCell = 96;  // width of a frame's cell
 // Character marks shown: letters, the digit codes and the Windows-1252 range.
-inline constexpr uint8_t kCharMarks[] = {65, 97, 128, 133, 147, 148, 150, 151, 153, 169, 200, 205, 209};
+inline constexpr uint8_t kCharMarks[] = {65,  97,  128, 133, 147, 148, 150,
+                                         151, 153, 169, 200, 205, 209};
 
 // Grid cells in device pixels for a sheet at `ppi`.
 struct Layout {

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "tools/zel/marks_sheet.h"
 #include "zel/base/drawing.h"
-#include "zel/runtime/bitmap.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/fonts.h"
+#include "zel/runtime/bitmap.h"
 #include "zel/runtime/printer.h"
-#include "tools/zel/marks_sheet.h"
 
 namespace zel_golden {
 

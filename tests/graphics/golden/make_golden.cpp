@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::cout << "wrote marks_screen.png, marks_printer.png, frames.png and marks_sheet.png to "
-            << folder.string()
-            << "\n";
+            << folder.string() << "\n";
   return 0;
 }

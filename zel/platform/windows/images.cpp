@@ -7,8 +7,6 @@
 // does on Linux, so both systems give the same pixels.
 #include "zel/platform/images.h"
 
-#include "zel/platform/windows/internal/win32.h"
-
 #include <objbase.h>
 #include <wincodec.h>
 
@@ -18,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+
+#include "zel/platform/windows/internal/win32.h"
 
 namespace zel::platform {
 namespace {
@@ -31,11 +31,13 @@ constexpr uint64_t kMaxInflation = 1032;
 // Bytes of stored rows copied out of WIC at a time.
 constexpr size_t kBandBytes = 1 << 20;
 
-constexpr GUID kWicFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID kWicFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 
 // Chunk types as big-endian numbers.
 constexpr uint32_t Type(const char (&name)[5]) {
-  return uint32_t{static_cast<uint8_t>(name[0])} << 24 | uint32_t{static_cast<uint8_t>(name[1])} << 16 |
+  return uint32_t{static_cast<uint8_t>(name[0])} << 24 |
+         uint32_t{static_cast<uint8_t>(name[1])} << 16 |
          uint32_t{static_cast<uint8_t>(name[2])} << 8 | uint32_t{static_cast<uint8_t>(name[3])};
 }
 constexpr uint32_t kIHDR = Type("IHDR"), kPLTE = Type("PLTE"), kIDAT = Type("IDAT"),
@@ -140,19 +142,29 @@ struct PngFile {
 
 bool ValidDepth(uint8_t color, uint8_t depth) {
   switch (color) {
-    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
-    case 2: case 4: case 6: return depth == 8 || depth == 16;
-    default: return false;
+    case 0:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3:
+      return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6:
+      return depth == 8 || depth == 16;
+    default:
+      return false;
   }
 }
 
 int Channels(uint8_t color) {
   switch (color) {
-    case 2: return 3;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
+    case 2:
+      return 3;
+    case 4:
+      return 2;
+    case 6:
+      return 4;
+    default:
+      return 1;
   }
 }
 
@@ -187,7 +199,8 @@ void ReadHeader(PngFile& f, const std::vector<uint8_t>& d) {
   if (d.size() != 13) throw Refusal{ChunkFault(kIHDR, "invalid")};
   f.width = Get32(d.data());
   f.height = Get32(d.data() + 4);
-  if (f.width > 0x7FFFFFFFu || f.height > 0x7FFFFFFFu) throw Refusal{"PNG unsigned integer out of range"};
+  if (f.width > 0x7FFFFFFFu || f.height > 0x7FFFFFFFu)
+    throw Refusal{"PNG unsigned integer out of range"};
   f.depth = d[8];
   f.color = d[9];
   if (f.width == 0 || f.height == 0 || f.width > kMaxDimension || f.height > kMaxDimension ||
@@ -200,7 +213,8 @@ void ReadHeader(PngFile& f, const std::vector<uint8_t>& d) {
 void CheckLimit(const PngFile& f, int64_t Limit) {
   if (int64_t{f.width} * int64_t{f.height} > Limit) {
     char reason[96];
-    std::snprintf(reason, sizeof reason, "the image is too large (%u x %u pixels, the limit is %lld)",
+    std::snprintf(reason, sizeof reason,
+                  "the image is too large (%u x %u pixels, the limit is %lld)",
                   static_cast<unsigned>(f.width), static_cast<unsigned>(f.height),
                   static_cast<long long>(Limit));
     throw Refusal{reason};
@@ -229,8 +243,9 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
   std::vector<uint8_t> sig;
   In.Take(&sig, 8);
   if (std::memcmp(sig.data(), kSignature, 8) != 0)
-    throw Refusal{std::memcmp(sig.data(), kSignature, 4) != 0 ? "Not a PNG file"
-                                                               : "PNG file corrupted by ASCII conversion"};
+    throw Refusal{std::memcmp(sig.data(), kSignature, 4) != 0
+                      ? "Not a PNG file"
+                      : "PNG file corrupted by ASCII conversion"};
   f.wic.assign(kSignature, kSignature + 8);
   bool have_header = false, have_palette = false, have_data = false, after_data = false;
   size_t palette_entries = 0;
@@ -241,11 +256,12 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
     const uint32_t length = Get32(head.data()), type = Get32(head.data() + 4);
     if (length > 0x7FFFFFFFu) throw Refusal{"PNG unsigned integer out of range"};
     for (int i = 4; i < 8; ++i)
-      if (!IsLetter(head[static_cast<size_t>(i)])) throw Refusal{ChunkFault(type, "invalid chunk type")};
+      if (!IsLetter(head[static_cast<size_t>(i)]))
+        throw Refusal{ChunkFault(type, "invalid chunk type")};
     const bool critical = (head[4] & 0x20) == 0;
     // The chunks kept in memory; the rest is skipped unread.
-    const bool wanted = critical || (type == kTRNS && length <= 256) || (type == kGAMA && length == 4) ||
-                        (type == kSRGB && length == 1);
+    const bool wanted = critical || (type == kTRNS && length <= 256) ||
+                        (type == kGAMA && length == 4) || (type == kSRGB && length == 1);
     // The checks libpng makes before it reads a chunk's data, in its order.
     if (!have_header) {
       if (type == kIDAT) throw Refusal{ChunkFault(type, "Missing IHDR before IDAT")};
@@ -258,7 +274,8 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
     if (type == kIHDR && length != 13) throw Refusal{ChunkFault(type, "invalid")};
     if (type == kIDAT && !have_data) {
       // Where libpng's reading of the header ends and the size is checked.
-      if (f.color == 3 && !have_palette) throw Refusal{ChunkFault(type, "Missing PLTE before IDAT")};
+      if (f.color == 3 && !have_palette)
+        throw Refusal{ChunkFault(type, "Missing PLTE before IDAT")};
       CheckLimit(f, Limit);
     }
     if (type == kIDAT && after_data) {
@@ -309,7 +326,8 @@ void ReadChunks(Input& In, int64_t Limit, PngFile& f) {
       f.wic.insert(f.wic.end(), std::begin(kEnd), std::end(kEnd));
       return;
     } else if (type == kTRNS) {
-      if (!have_data && !(f.color == 3 && !have_palette)) ReadTransparency(f, data, palette_entries);
+      if (!have_data && !(f.color == 3 && !have_palette))
+        ReadTransparency(f, data, palette_entries);
     } else if (type == kGAMA) {
       if (!have_data && !have_palette && data.size() == 4 && f.gamma == 0) {
         const uint32_t g = Get32(data.data());
@@ -340,13 +358,15 @@ class Gamma {
     reciprocal = std::floor(reciprocal / 220000 + .5) * 1e-5;
     for (int i = 0; i < 256; ++i)
       table8_[static_cast<size_t>(i)] =
-          i == 0 || i == 255 ? static_cast<uint8_t>(i)
-                             : static_cast<uint8_t>(std::floor(255 * std::pow(i / 255.0, reciprocal) + .5));
+          i == 0 || i == 255
+              ? static_cast<uint8_t>(i)
+              : static_cast<uint8_t>(std::floor(255 * std::pow(i / 255.0, reciprocal) + .5));
     if (f.depth != 16) return;
     uint32_t last = 0;
     for (uint32_t out = 0; out < 255; ++out) {
       // The 16-bit input at the boundary between out and out + 1.
-      const double in = std::floor(65535 * std::pow((out * 257 + 128) / 65535.0, product * 1e-5) + .5);
+      const double in =
+          std::floor(65535 * std::pow((out * 257 + 128) / 65535.0, product * 1e-5) + .5);
       const uint32_t bound = (static_cast<uint32_t>(in) * 2047 + 32768) / 65535 + 1;
       while (last < bound && last < table16_.size()) table16_[last++] = static_cast<uint8_t>(out);
     }
@@ -445,14 +465,22 @@ const Format kFormats[] = {
 // decoder gives them so), which the codec then reads itself.
 bool Holds(const Format& fmt, const PngFile& f) {
   switch (fmt.layout) {
-    case Layout::kIndexed: return f.color == 3 && fmt.bits == f.depth;
-    case Layout::kGrey: return f.color == 0 && fmt.bits == f.depth;
-    case Layout::kGrey16: return f.color == 0 && f.depth == 16;
-    case Layout::kBGR: return f.color == 2 && f.depth == 8;
-    case Layout::kRGB48: return f.color == 2 && f.depth == 16;
-    case Layout::kBGRA: return (f.color == 4 || f.color == 6) && f.depth == 8;
-    case Layout::kRGBA64: return (f.color == 4 || f.color == 6) && f.depth == 16;
-    case Layout::kConverted: return true;
+    case Layout::kIndexed:
+      return f.color == 3 && fmt.bits == f.depth;
+    case Layout::kGrey:
+      return f.color == 0 && fmt.bits == f.depth;
+    case Layout::kGrey16:
+      return f.color == 0 && f.depth == 16;
+    case Layout::kBGR:
+      return f.color == 2 && f.depth == 8;
+    case Layout::kRGB48:
+      return f.color == 2 && f.depth == 16;
+    case Layout::kBGRA:
+      return (f.color == 4 || f.color == 6) && f.depth == 8;
+    case Layout::kRGBA64:
+      return (f.color == 4 || f.color == 6) && f.depth == 16;
+    case Layout::kConverted:
+      return true;
   }
   return false;
 }
@@ -468,7 +496,8 @@ class RowConverter {
         for (uint32_t x = 0; x < width; ++x) {
           const uint32_t i = Packed(row, x);
           const uint8_t* rgb = &f_.palette[i * 3];
-          *out++ = Pixel(f_.palette_alpha[i], gamma_.Of8(rgb[0]), gamma_.Of8(rgb[1]), gamma_.Of8(rgb[2]));
+          *out++ = Pixel(f_.palette_alpha[i], gamma_.Of8(rgb[0]), gamma_.Of8(rgb[1]),
+                         gamma_.Of8(rgb[2]));
         }
         break;
       case Layout::kGrey: {
@@ -491,7 +520,8 @@ class RowConverter {
         for (uint32_t x = 0; x < width; ++x, row += 3) {
           const bool clear = f_.keyed && row[2] == (f_.key[0] & 0xFF) &&
                              row[1] == (f_.key[1] & 0xFF) && row[0] == (f_.key[2] & 0xFF);
-          *out++ = Pixel(clear ? 0 : 0xFF, gamma_.Of8(row[2]), gamma_.Of8(row[1]), gamma_.Of8(row[0]));
+          *out++ =
+              Pixel(clear ? 0 : 0xFF, gamma_.Of8(row[2]), gamma_.Of8(row[1]), gamma_.Of8(row[0]));
         }
         break;
       case Layout::kRGB48:
@@ -507,11 +537,13 @@ class RowConverter {
         break;
       case Layout::kRGBA64:
         for (uint32_t x = 0; x < width; ++x, row += 8)
-          *out++ = Pixel(static_cast<uint8_t>((uint32_t{Le16(row + 6)} * 255 + 32895) >> 16),
-                         gamma_.Of16(Le16(row)), gamma_.Of16(Le16(row + 2)), gamma_.Of16(Le16(row + 4)));
+          *out++ =
+              Pixel(static_cast<uint8_t>((uint32_t{Le16(row + 6)} * 255 + 32895) >> 16),
+                    gamma_.Of16(Le16(row)), gamma_.Of16(Le16(row + 2)), gamma_.Of16(Le16(row + 4)));
         break;
       case Layout::kConverted:  // 32bppBGRA from WIC's converter
-        for (uint32_t x = 0; x < width; ++x, row += 4) *out++ = Pixel(row[3], row[2], row[1], row[0]);
+        for (uint32_t x = 0; x < width; ++x, row += 4)
+          *out++ = Pixel(row[3], row[2], row[1], row[0]);
         break;
     }
   }
@@ -539,7 +571,8 @@ class RowConverter {
 // Grows pixels by Count values, fourfold at a time and never beyond Total.
 uint32_t* Grow(std::vector<uint32_t>& pixels, size_t Count, size_t Total) {
   const size_t need = pixels.size() + Count;
-  if (need > pixels.capacity()) pixels.reserve(std::min(Total, std::max(need, 4 * pixels.capacity())));
+  if (need > pixels.capacity())
+    pixels.reserve(std::min(Total, std::max(need, 4 * pixels.capacity())));
   pixels.resize(need);
   return pixels.data() + (need - Count);
 }
@@ -551,11 +584,13 @@ void DecodeWithWic(const PngFile& f, PngPixels& image) {
   CreateFactory(factory);
   Com<IWICStream> stream;
   Check(factory->CreateStream(stream.Out()), "no memory stream");
-  Check(stream->InitializeFromMemory(const_cast<BYTE*>(f.wic.data()), static_cast<DWORD>(f.wic.size())),
+  Check(stream->InitializeFromMemory(const_cast<BYTE*>(f.wic.data()),
+                                     static_cast<DWORD>(f.wic.size())),
         "no memory stream");
   Com<IWICBitmapDecoder> decoder;
   Check(factory->CreateDecoder(GUID_ContainerFormatPng, nullptr, decoder.Out()), "no PNG decoder");
-  Check(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand), "the image data is damaged");
+  Check(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand),
+        "the image data is damaged");
   Com<IWICBitmapFrameDecode> frame;
   Check(decoder->GetFrame(0, frame.Out()), "the image data is damaged");
   UINT w = 0, h = 0;
@@ -578,7 +613,8 @@ void DecodeWithWic(const PngFile& f, PngPixels& image) {
     source = converter.Get();
   }
   const size_t stride = (size_t{w} * fmt.bits + 7) / 8;
-  const uint32_t band = static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(h, kBandBytes / stride)));
+  const uint32_t band =
+      static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(h, kBandBytes / stride)));
   std::vector<uint8_t> rows(stride * band);
   const RowConverter convert(f, fmt);
   const size_t total = size_t{w} * h;
@@ -586,10 +622,12 @@ void DecodeWithWic(const PngFile& f, PngPixels& image) {
   for (uint32_t y = 0; y < h; y += band) {
     const uint32_t n = std::min(band, h - y);
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(w), static_cast<INT>(n)};
-    Check(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(stride * n), rows.data()),
+    Check(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(stride * n),
+                             rows.data()),
           "the image data is damaged");
     uint32_t* out = Grow(pixels, size_t{w} * n, total);
-    for (uint32_t i = 0; i < n; ++i) convert.Convert(rows.data() + stride * i, w, out + size_t{w} * i);
+    for (uint32_t i = 0; i < n; ++i)
+      convert.Convert(rows.data() + stride * i, w, out + size_t{w} * i);
   }
   image.width = w;
   image.height = h;
@@ -597,9 +635,11 @@ void DecodeWithWic(const PngFile& f, PngPixels& image) {
 }
 
 // Encodes into bytes through WIC's PNG encoder.
-void EncodeWithWic(const uint32_t* pixels, uint32_t width, uint32_t height, std::vector<uint8_t>& out) {
+void EncodeWithWic(const uint32_t* pixels, uint32_t width, uint32_t height,
+                   std::vector<uint8_t>& out) {
   const size_t count = size_t{width} * height;
-  const bool opaque = std::all_of(pixels, pixels + count, [](uint32_t p) { return (p >> 24) == 0xFF; });
+  const bool opaque =
+      std::all_of(pixels, pixels + count, [](uint32_t p) { return (p >> 24) == 0xFF; });
   ComScope com;
   if (!com.Ok()) throw Refusal{WicFault("COM could not be started", com.Result())};
   Com<IWICImagingFactory> factory;
@@ -620,7 +660,8 @@ void EncodeWithWic(const uint32_t* pixels, uint32_t width, uint32_t height, std:
   if (!IsEqualGUID(format, wanted)) throw Refusal{"the PNG encoder does not take these pixels"};
   const size_t bytes_per_pixel = opaque ? 3 : 4;
   const size_t stride = size_t{width} * bytes_per_pixel;
-  const uint32_t band = static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(height, kBandBytes / stride)));
+  const uint32_t band =
+      static_cast<uint32_t>(std::max<size_t>(1, std::min<size_t>(height, kBandBytes / stride)));
   std::vector<uint8_t> rows;
   for (uint32_t y = 0; y < height; y += band) {
     const uint32_t n = std::min(band, height - y);
@@ -651,8 +692,10 @@ void EncodeWithWic(const uint32_t* pixels, uint32_t width, uint32_t height, std:
   LARGE_INTEGER start{};
   Check(stream->Seek(start, STREAM_SEEK_SET, nullptr), "the encoded image cannot be read");
   ULONG got = 0;
-  Check(stream->Read(png.data(), static_cast<ULONG>(png.size()), &got), "the encoded image cannot be read");
-  if (got != png.size() || std::memcmp(png.data(), kSignature, 8) != 0 || Get32(png.data() + 12) != kIHDR)
+  Check(stream->Read(png.data(), static_cast<ULONG>(png.size()), &got),
+        "the encoded image cannot be read");
+  if (got != png.size() || std::memcmp(png.data(), kSignature, 8) != 0 ||
+      Get32(png.data() + 12) != kIHDR)
     throw Refusal{"the PNG encoder failed"};
   // An sRGB chunk (perceptual intent) after the header, as on Linux, unless
   // the encoder wrote colour information of its own.
