@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -20,6 +21,7 @@
 
 #include "support/temp_dir.h"
 #include "zel/dstruct/crc.h"
+#include "zel/platform/images.h"
 #include "zel/runtime/exception.h"
 #include "zel/runtime/stream.h"
 #include "zel/runtime/utf8.h"
@@ -502,6 +504,31 @@ TEST(BitmapPng, WindowsComApartmentsAreKept) {
   }).join();
 }
 #endif
+
+// The codec reads through the callback in blocks and stops at the end chunk
+// (or at a signature that is not a PNG's): a stream holding more than the
+// image is not read to its end.
+TEST(BitmapPng, DecodingStopsAtTheEndChunk) {
+  const std::string png = PngBytes(*Sample(true));
+  const std::string tail(1 << 20, 'x');
+  for (const std::string& head : {png, std::string("GIF89a, not a PNG")}) {
+    SCOPED_TRACE(head.substr(0, 6));
+    const std::string data = head + tail;
+    size_t pos = 0, calls = 0;
+    const platform::PngReader read = [&](uint8_t* out, size_t size) {
+      ++calls;
+      const size_t n = std::min(size, data.size() - pos);
+      std::copy_n(data.data() + pos, n, out);
+      pos += n;
+      return n;
+    };
+    platform::PngPixels image;
+    const std::string error = platform::Png().Decode(read, TBitmap::kMaxPixels, image);
+    EXPECT_EQ(error, head == png ? "" : "Not a PNG file");
+    EXPECT_EQ(calls, 1u);
+    EXPECT_LE(pos, size_t{64} << 10);
+  }
+}
 
 // Highest resident memory of the process so far, in bytes.
 int64_t PeakResident() {
