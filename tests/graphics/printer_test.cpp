@@ -105,18 +105,16 @@ TEST(Printer, ErrorsAndAbort) {
 
 // A device whose writes fail after the first bytes, as a full disk does.
 struct FullDisk : platform::NativePrintServices {
-  std::unique_ptr<platform::PrintDocument> BeginDocument(const std::string& title,
-                                                         platform::DocumentWriter writer,
+  std::unique_ptr<platform::PrintDocument> BeginDocument(const platform::PrintRequest& request,
                                                          std::string& error) override {
     auto budget = std::make_shared<size_t>(200);
-    return NativePrintServices::BeginDocument(
-        title,
-        [writer, budget](const uint8_t* data, size_t size) {
-          if (size > *budget) return false;
-          *budget -= size;
-          return writer(data, size);
-        },
-        error);
+    platform::PrintRequest limited = request;
+    limited.writer = [writer = request.writer, budget](const uint8_t* data, size_t size) {
+      if (size > *budget) return false;
+      *budget -= size;
+      return writer(data, size);
+    };
+    return NativePrintServices::BeginDocument(limited, error);
   }
 };
 

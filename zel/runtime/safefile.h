@@ -102,6 +102,15 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // True when the target is written directly (device, FIFO, terminal) rather
   // than through a temporary.
   bool WritesDirectly() const noexcept { return mode_ == Mode::kDirect; }
+  // The native path the contents go to until Commit(), for a writer that
+  // opens the file by name (the Windows print spooler): the temporary's path
+  // (within the folder for a stream on an entry of an open folder), or the
+  // target's for one written directly. Empty when the contents go to a file
+  // without a name (a file rewritten in place), and for a temporary once it
+  // is committed or removed.
+  std::string PendingPath() const {
+    return mode_ == Mode::kDirect ? target_ : mode_ == Mode::kReplace ? temp_ : std::string();
+  }
 
   String ClassName() const override;
 
