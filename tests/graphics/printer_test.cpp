@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,6 +22,9 @@
 #include <winspool.h>
 
 #include "zel/platform/windows/internal/spooler.h"
+// The system's macros would rename the printer's and canvas's functions.
+#undef SetPrinter
+#undef TextOut
 #endif
 
 namespace zel {
@@ -80,9 +84,17 @@ struct Recording : platform::PrintServices {
         error = "out of toner";
         return false;
       }
-      const auto& writer = rec.requests.back().writer;
-      if (writer && !writer(reinterpret_cast<const uint8_t*>(rec.bytes.data()), rec.bytes.size()))
+      // As each system's device does: Linux hands the bytes to the writer,
+      // the Windows spooler writes the file by its name.
+      const platform::PrintRequest& r = rec.requests.back();
+      if (r.writer && !r.writer(reinterpret_cast<const uint8_t*>(rec.bytes.data()),
+                                rec.bytes.size()))
         return false;
+      if (!r.output_path.empty()) {
+        std::ofstream out(std::filesystem::path(r.output_path), std::ios::binary | std::ios::trunc);
+        out << rec.bytes;
+        if (!out.flush()) return false;
+      }
       ++rec.finished;
       return true;
     }
@@ -268,12 +280,18 @@ TEST(PrintRequest, CarriesTitlePrinterPaperAndFile) {
   EXPECT_EQ(r.paper_width, 2159);
   EXPECT_EQ(r.paper_height, 2794);
   EXPECT_TRUE(r.landscape);
-  // The output goes to the replacement's temporary beside the file, never
-  // to the file itself.
+#ifdef _WIN32
+  // The spooler writes the replacement's temporary beside the file by its
+  // name, never the file itself.
   ASSERT_FALSE(r.output_path.empty());
   EXPECT_NE(std::filesystem::path(r.output_path).filename(), "out.bin");
   EXPECT_TRUE(std::filesystem::exists(r.output_path));
-  EXPECT_TRUE(r.writer != nullptr);
+  EXPECT_FALSE(r.writer);
+#else
+  // The bytes go through the replacement stream.
+  EXPECT_EQ(r.output_path, "");
+  EXPECT_TRUE(r.writer);
+#endif
   p.Canvas().SetPixels(7, 3, clRed);
   p.NewPage();
   p.SetPrinterName(u"Other");  // the document keeps its printer
@@ -417,6 +435,487 @@ TEST(Printer, NamedPrinterOnLinux) {
   EXPECT_FALSE(p.Printing());
   EXPECT_TRUE(Entries(dir.Path()).empty());
 }
+
+#ifdef _WIN32
+// The spooler and printer device, scripted: every call is logged in order,
+// one chosen call fails with a chosen Windows error, and EndDoc writes the
+// job into the output file as the spooler's file port does.
+struct ScriptedSpooler : platform::windows::Spooler {
+  std::vector<std::string> log;
+  std::string fail;  // the call that fails
+  DWORD fail_code = ERROR_ACCESS_DENIED;
+  std::wstring default_printer = L"Office Laser";  // empty: none
+  std::vector<std::wstring> installed = {L"Office Laser", L"Label Writer"};
+  int ppi_x = 600, ppi_y = 600, horzres = 4800, vertres = 6600;
+  DEVMODEW settings{};  // what CreateDCW received
+  bool got_settings = false;
+  std::wstring output;                        // DOCINFOW::lpszOutput
+  std::string spooled = "%!PS-Adobe-3.0\n";  // what the file port writes
+  int running_looks = 0;                      // GetJobW finds the job running this often
+  DWORD final_status = 0;                     // then this status (0: the job is gone)
+  int probe_x = 0, probe_y = 0;
+  std::vector<uint32_t> probes;  // the probe pixel of each page
+
+  static HDC Dc() { return reinterpret_cast<HDC>(uintptr_t{0x5D0C}); }
+  static HANDLE Handle() { return reinterpret_cast<HANDLE>(uintptr_t{0x9A7}); }
+  bool Fails(const char* call) {
+    if (fail != call) return false;
+    ::SetLastError(fail_code);
+    return true;
+  }
+  static std::string U8(const wchar_t* s) {
+    return s == nullptr ? "(null)" : StringToUtf8(String(s, s + wcslen(s)));
+  }
+
+  BOOL GetDefaultPrinterW(wchar_t* buffer, DWORD* size) override {
+    log.push_back("GetDefaultPrinterW");
+    if (default_printer.empty()) {
+      ::SetLastError(ERROR_FILE_NOT_FOUND);
+      return FALSE;
+    }
+    const DWORD need = static_cast<DWORD>(default_printer.size() + 1);
+    if (buffer == nullptr || *size < need) {
+      *size = need;
+      ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return FALSE;
+    }
+    std::memcpy(buffer, default_printer.c_str(), need * sizeof(wchar_t));
+    *size = need;
+    return TRUE;
+  }
+  BOOL OpenPrinterW(const wchar_t* name, HANDLE* printer) override {
+    log.push_back("OpenPrinterW " + U8(name));
+    if (Fails("OpenPrinterW")) return FALSE;
+    for (const auto& p : installed)
+      if (p == name) {
+        *printer = Handle();
+        return TRUE;
+      }
+    ::SetLastError(ERROR_INVALID_PRINTER_NAME);
+    return FALSE;
+  }
+  BOOL ClosePrinter(HANDLE printer) override {
+    log.push_back(printer == Handle() ? "ClosePrinter" : "ClosePrinter BAD");
+    return TRUE;
+  }
+  LONG DocumentPropertiesW(HANDLE printer, const wchar_t*, DEVMODEW* out, const DEVMODEW* in,
+                           DWORD mode) override {
+    constexpr LONG kSize = sizeof(DEVMODEW) + 16;  // with the driver's own part
+    if (printer != Handle()) return -1;
+    if (mode == 0) {
+      log.push_back("DocumentPropertiesW size");
+      return Fails("DocumentPropertiesW") ? -1 : kSize;
+    }
+    if (in == nullptr) {
+      log.push_back("DocumentPropertiesW get");
+      std::memset(out, 0, kSize);
+      out->dmSize = sizeof(DEVMODEW);
+      out->dmDriverExtra = 16;
+      out->dmFields = DM_ORIENTATION | DM_PAPERSIZE;
+      out->dmOrientation = DMORIENT_PORTRAIT;
+      out->dmPaperSize = DMPAPER_LETTER;
+      return IDOK;
+    }
+    log.push_back("DocumentPropertiesW set");
+    std::memcpy(out, in, kSize);
+    return IDOK;
+  }
+  BOOL GetJobW(HANDLE printer, DWORD id, DWORD level, BYTE* buffer, DWORD size,
+               DWORD* needed) override {
+    log.push_back("GetJobW");
+    if (printer != Handle() || id != 17 || level != 1) {
+      ::SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    DWORD status = final_status;
+    if (running_looks > 0) {
+      --running_looks;
+      status = JOB_STATUS_PRINTING;
+    } else if (final_status == 0) {
+      ::SetLastError(ERROR_INVALID_PARAMETER);  // the job is gone
+      return FALSE;
+    }
+    *needed = sizeof(JOB_INFO_1W);
+    if (size < sizeof(JOB_INFO_1W)) {
+      ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return FALSE;
+    }
+    JOB_INFO_1W info{};
+    info.JobId = id;
+    info.Status = status;
+    std::memcpy(buffer, &info, sizeof info);
+    return TRUE;
+  }
+  HDC CreateDCW(const wchar_t* device, const DEVMODEW* mode) override {
+    log.push_back("CreateDCW " + U8(device));
+    if (Fails("CreateDCW")) return nullptr;
+    got_settings = mode != nullptr;
+    if (mode != nullptr) settings = *mode;
+    return Dc();
+  }
+  BOOL DeleteDC(HDC dc) override {
+    log.push_back(dc == Dc() ? "DeleteDC" : "DeleteDC BAD");
+    return TRUE;
+  }
+  int GetDeviceCaps(HDC, int index) override {
+    switch (index) {
+      case LOGPIXELSX:
+        return ppi_x;
+      case LOGPIXELSY:
+        return ppi_y;
+      case HORZRES:
+        return horzres;
+      case VERTRES:
+        return vertres;
+      default:
+        return 0;
+    }
+  }
+  int StartDocW(HDC, const DOCINFOW* info) override {
+    output = info->lpszOutput != nullptr ? info->lpszOutput : L"";
+    log.push_back("StartDocW " + U8(info->lpszDocName) +
+                  (info->lpszOutput != nullptr ? " to a file" : ""));
+    if (Fails("StartDocW")) return SP_ERROR;
+    return 17;  // the job
+  }
+  int StartPage(HDC) override {
+    log.push_back("StartPage");
+    return Fails("StartPage") ? SP_ERROR : 1;
+  }
+  int StretchDIBits(HDC, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                    const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) override {
+    const BITMAPINFOHEADER& b = info->bmiHeader;
+    const bool right = b.biSize == sizeof b && b.biWidth == sw && b.biHeight == -sh &&
+                       b.biPlanes == 1 && b.biBitCount == 32 && b.biCompression == BI_RGB &&
+                       usage == DIB_RGB_COLORS && rop == SRCCOPY && sx == 0 && sy == 0;
+    log.push_back("StretchDIBits " + std::to_string(x) + "," + std::to_string(y) + " " +
+                  std::to_string(w) + "x" + std::to_string(h) + " <- " + std::to_string(sw) +
+                  "x" + std::to_string(sh) + (right ? "" : " BAD"));
+    if (Fails("StretchDIBits")) return 0;
+    probes.push_back(static_cast<const uint32_t*>(bits)[static_cast<size_t>(probe_y) * sw + probe_x]);
+    return sh;
+  }
+  int EndPage(HDC) override {
+    log.push_back("EndPage");
+    return Fails("EndPage") ? SP_ERROR : 1;
+  }
+  int EndDoc(HDC) override {
+    log.push_back("EndDoc");
+    if (Fails("EndDoc")) return SP_ERROR;
+    if (!output.empty()) {
+      // The file port writes the job (over what the file held).
+      const HANDLE h = ::CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_ALWAYS, 0, nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        log.push_back("EndDoc cannot write the file");
+        return SP_ERROR;
+      }
+      DWORD n = 0;
+      ::WriteFile(h, spooled.data(), static_cast<DWORD>(spooled.size()), &n, nullptr);
+      ::CloseHandle(h);
+    }
+    return 1;
+  }
+  int AbortDoc(HDC) override {
+    log.push_back("AbortDoc");
+    return 1;
+  }
+  void Pause(DWORD) override { log.push_back("Pause"); }
+};
+
+// Installs a script for the scope.
+struct ScopedSpooler {
+  explicit ScopedSpooler(ScriptedSpooler& s) : previous(platform::windows::SetSpooler(&s)) {}
+  ~ScopedSpooler() { platform::windows::SetSpooler(previous); }
+  platform::windows::Spooler* previous;
+};
+
+using Log = std::vector<std::string>;
+
+const Log kOpenDefault = {"GetDefaultPrinterW", "GetDefaultPrinterW",
+                          "OpenPrinterW Office Laser", "DocumentPropertiesW size",
+                          "DocumentPropertiesW get", "DocumentPropertiesW set",
+                          "CreateDCW Office Laser"};
+
+Log Joined(std::initializer_list<Log> parts) {
+  Log all;
+  for (const Log& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+TEST(Spooler, PrintsEachPageAtThePrintersResolutionInOrder) {
+  ScriptedSpooler script;
+  script.probe_x = 10;
+  script.probe_y = 20;
+  ScopedSpooler guard(script);
+  TPrinter p;
+  EXPECT_EQ(p.FileName(), u"");
+  p.SetTitle(u"Report");
+  p.BeginDoc();
+  // The printer's page: 600 pixels per inch over its 8 x 11 inch printable
+  // area.
+  EXPECT_EQ(p.PixelsPerInch(), 600);
+  EXPECT_EQ(p.Canvas().PixelsPerInch(), 600);
+  EXPECT_EQ(p.PageWidth(), 4800);
+  EXPECT_EQ(p.PageHeight(), 6600);
+  EXPECT_EQ(p.Canvas().Font().Height(), -83);  // 10 points at 600 pixels per inch
+  p.Canvas().SetPixels(10, 20, clBlue);
+  p.NewPage();
+  p.Canvas().SetPixels(10, 20, clLime);
+  p.EndDoc();
+  const std::string page = "StretchDIBits 0,0 4800x6600 <- 4800x6600";
+  EXPECT_EQ(script.log, Joined({kOpenDefault,
+                                {"StartDocW Report", "StartPage", page, "EndPage", "StartPage",
+                                 page, "EndPage", "EndDoc", "DeleteDC", "ClosePrinter"}}));
+  ASSERT_EQ(script.probes.size(), 2u);
+  EXPECT_EQ(script.probes[0] & 0xFFFFFFu, 0x0000FFu);  // blue, as the device reads 32-bit DIBs
+  EXPECT_EQ(script.probes[1] & 0xFFFFFFu, 0x00FF00u);
+  // The printer's settings asked for A4 portrait.
+  ASSERT_TRUE(script.got_settings);
+  EXPECT_EQ(script.settings.dmPaperSize, DMPAPER_A4);
+  EXPECT_EQ(script.settings.dmOrientation, DMORIENT_PORTRAIT);
+  EXPECT_NE(script.settings.dmFields & DM_PAPERSIZE, 0u);
+  EXPECT_EQ(script.settings.dmFields & (DM_PAPERWIDTH | DM_PAPERLENGTH), 0u);
+  // Back to the printer's own settings.
+  EXPECT_EQ(p.PixelsPerInch(), 300);
+  EXPECT_EQ(p.PageWidth(), 2480);
+  EXPECT_FALSE(p.Aborted());
+}
+
+TEST(Spooler, NamedPrinterPaperAndOrientation) {
+  struct Case {
+    int32_t width, height;
+    TPrinterOrientation orientation;
+    short paper;  // 0: a size of its own
+    short orient;
+  } cases[] = {
+      {2159, 2794, poLandscape, DMPAPER_LETTER, DMORIENT_LANDSCAPE},
+      {2970, 4200, poPortrait, DMPAPER_A3, DMORIENT_PORTRAIT},
+      {1000, 1500, poLandscape, 0, DMORIENT_LANDSCAPE},
+  };
+  for (const Case& c : cases) {
+    ScriptedSpooler script;
+    script.ppi_x = 300;
+    script.ppi_y = 600;  // finer down: drawn at 300, stretched to the device
+    script.horzres = 3000;
+    script.vertres = 4000;
+    ScopedSpooler guard(script);
+    TPrinter p;
+    p.SetPrinterName(u"Label Writer");
+    p.SetPaperSize(c.width, c.height);
+    p.SetOrientation(c.orientation);
+    p.BeginDoc();
+    EXPECT_EQ(p.PixelsPerInch(), 300);
+    EXPECT_EQ(p.PageWidth(), 3000);
+    EXPECT_EQ(p.PageHeight(), 2000);
+    p.EndDoc();
+    SCOPED_TRACE(c.width);
+    EXPECT_EQ(script.log,
+              (Log{"OpenPrinterW Label Writer", "DocumentPropertiesW size",
+                   "DocumentPropertiesW get", "DocumentPropertiesW set", "CreateDCW Label Writer",
+                   "StartDocW zel document", "StartPage",
+                   "StretchDIBits 0,0 3000x4000 <- 3000x2000", "EndPage", "EndDoc", "DeleteDC",
+                   "ClosePrinter"}));
+    EXPECT_EQ(script.settings.dmOrientation, c.orient);
+    if (c.paper != 0) {
+      EXPECT_EQ(script.settings.dmPaperSize, c.paper);
+    } else {
+      EXPECT_EQ(script.settings.dmFields & (DM_PAPERWIDTH | DM_PAPERLENGTH),
+                static_cast<DWORD>(DM_PAPERWIDTH | DM_PAPERLENGTH));
+      EXPECT_EQ(script.settings.dmFields & DM_PAPERSIZE, 0u);
+      EXPECT_EQ(script.settings.dmPaperWidth, c.width);
+      EXPECT_EQ(script.settings.dmPaperLength, c.height);
+    }
+  }
+}
+
+TEST(Spooler, AbortAndDestructionCancelTheJob) {
+  for (bool destroy : {false, true}) {
+    ScriptedSpooler script;
+    ScopedSpooler guard(script);
+    {
+      TPrinter p;
+      p.BeginDoc();
+      p.NewPage();
+      if (!destroy) {
+        p.Abort();
+        EXPECT_TRUE(p.Aborted());
+        p.Abort();  // a second time does nothing
+      }
+    }
+    EXPECT_EQ(script.log, Joined({kOpenDefault,
+                                  {"StartDocW zel document", "StartPage",
+                                   "StretchDIBits 0,0 4800x6600 <- 4800x6600", "EndPage",
+                                   "AbortDoc", "DeleteDC", "ClosePrinter"}}));
+  }
+}
+
+TEST(Spooler, NoPrinterInstalledOrNamed) {
+  struct Case {
+    const char16_t* name;
+    bool no_default;
+    const char16_t* message;
+    Log log;
+  } cases[] = {
+      {u"", true, u"Cannot print: no printer is installed", {"GetDefaultPrinterW"}},
+      {u"Nowhere", false, u"Cannot print: the printer \"Nowhere\" is not installed",
+       {"OpenPrinterW Nowhere"}},
+      {u"Office Laser", true, nullptr, {}},  // named: no default needed
+  };
+  for (const Case& c : cases) {
+    ScriptedSpooler script;
+    if (c.no_default) script.default_printer.clear();
+    ScopedSpooler guard(script);
+    TPrinter p;
+    p.SetPrinterName(c.name);
+    if (c.message == nullptr) {
+      p.BeginDoc();
+      p.Abort();
+      continue;
+    }
+    try {
+      p.BeginDoc();
+      ADD_FAILURE() << "no exception";
+    } catch (const EPrinter& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    EXPECT_FALSE(p.Printing());
+    EXPECT_EQ(script.log, c.log);
+  }
+}
+
+// Each call failing in turn: the message names it with the system's reason,
+// the job is cancelled once it started, and every handle is released.
+TEST(Spooler, EveryFailingStepIsReported) {
+  const std::string page = "StretchDIBits 0,0 4800x6600 <- 4800x6600";
+  struct Case {
+    const char* call;
+    const char* step;
+    Log tail;  // the calls from the failing one on
+  } cases[] = {
+      {"OpenPrinterW", "OpenPrinter", {"OpenPrinterW Office Laser"}},
+      {"DocumentPropertiesW", "DocumentProperties", {"DocumentPropertiesW size", "ClosePrinter"}},
+      {"CreateDCW", "CreateDC", {"CreateDCW Office Laser", "ClosePrinter"}},
+      {"StartDocW", "StartDoc", {"StartDocW zel document", "DeleteDC", "ClosePrinter"}},
+      {"StartPage", "StartPage", {"StartPage", "AbortDoc", "DeleteDC", "ClosePrinter"}},
+      {"StretchDIBits", "StretchDIBits", {page, "AbortDoc", "DeleteDC", "ClosePrinter"}},
+      {"EndPage", "EndPage", {"EndPage", "AbortDoc", "DeleteDC", "ClosePrinter"}},
+      {"EndDoc", "EndDoc", {"EndDoc", "AbortDoc", "DeleteDC", "ClosePrinter"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    ScriptedSpooler script;
+    script.fail = c.call;
+    ScopedSpooler guard(script);
+    TPrinter p;
+    try {
+      p.BeginDoc();
+      p.EndDoc();
+      ADD_FAILURE() << "no exception";
+    } catch (const EPrinter& e) {
+      const std::string text = StringToUtf8(e.Message());
+      const std::string start = std::string("Cannot print: ") + c.step + " failed: ";
+      EXPECT_EQ(text.rfind(start, 0), 0u) << text;
+      // The system's text for ERROR_ACCESS_DENIED ("Access denied" or "Access is denied").
+      EXPECT_NE(text.find("ccess"), std::string::npos) << text;
+      EXPECT_EQ(text.find("Windows error"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(p.Printing());
+    EXPECT_TRUE(p.Aborted() || std::string(c.call) != "EndDoc");
+    ASSERT_GE(script.log.size(), c.tail.size());
+    EXPECT_EQ(Log(script.log.end() - static_cast<ptrdiff_t>(c.tail.size()), script.log.end()),
+              c.tail);
+  }
+  // A job cancelled at the printer says so.
+  ScriptedSpooler script;
+  script.fail = "EndPage";
+  script.fail_code = ERROR_CANCELLED;
+  ScopedSpooler guard(script);
+  TPrinter p;
+  p.BeginDoc();
+  try {
+    p.EndDoc();
+    ADD_FAILURE() << "no exception";
+  } catch (const EPrinter& e) {
+    EXPECT_EQ(e.Message(), u"Cannot print: EndPage failed: the print job was cancelled");
+  }
+}
+
+// Output into a file through the file port: the spooler writes the
+// replacement's temporary, which takes the file's place after EndDoc.
+TEST(SpoolerFilePort, TheJobReplacesTheFileWhole) {
+  zel_test::TempDir dir;
+  const String out = dir.Write("out.ps", "earlier");
+  ScriptedSpooler script;
+  script.running_looks = 2;  // still writing at the first two looks
+  script.spooled = "%!PS-Adobe-3.0\n%%Pages: 1\n";
+  ScopedSpooler guard(script);
+  TPrinter p;
+  p.SetFileName(out);
+  p.BeginDoc();
+  // An absolute name beside the file, not the file.
+  const std::filesystem::path spool(script.output);
+  EXPECT_TRUE(spool.is_absolute());
+  EXPECT_EQ(spool.parent_path(), std::filesystem::absolute(dir.Path()));
+  EXPECT_NE(spool.filename(), "out.ps");
+  EXPECT_EQ(zel_test::TempDir::Read(out), "earlier");
+  p.EndDoc();
+  EXPECT_EQ(zel_test::TempDir::Read(out), script.spooled);
+  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.ps"});
+  EXPECT_EQ(script.log,
+            Joined({kOpenDefault,
+                    {"StartDocW zel document to a file", "StartPage",
+                     "StretchDIBits 0,0 4800x6600 <- 4800x6600", "EndPage", "EndDoc", "GetJobW",
+                     "Pause", "GetJobW", "Pause", "GetJobW", "DeleteDC", "ClosePrinter"}}));
+}
+
+TEST(SpoolerFilePort, AFailedJobLeavesTheEarlierFile) {
+  struct Case {
+    const char* name;
+    const char* fail;
+    DWORD final_status;
+    int running_looks;
+    std::string spooled;
+    const char16_t* reason;  // nullptr: the step's failure
+  } cases[] = {
+      {"EndDoc fails", "EndDoc", 0, 0, "x", nullptr},
+      {"the job fails", "", JOB_STATUS_ERROR, 1, "x",
+       u"the printer could not write the file (job status 2)"},
+      {"the job is still running after five minutes", "", 0, 1000000, "x",
+       u"the printer did not finish writing the file"},
+      {"an empty file", "", JOB_STATUS_PRINTED, 0, "",
+       u"the printer wrote nothing into the file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    zel_test::TempDir dir;
+    const String out = dir.Write("out.ps", "earlier");
+    ScriptedSpooler script;
+    script.fail = c.fail;
+    script.final_status = c.final_status;
+    script.running_looks = c.running_looks;
+    script.spooled = c.spooled;
+    ScopedSpooler guard(script);
+    TPrinter p;
+    p.SetFileName(out);
+    p.BeginDoc();
+    try {
+      p.EndDoc();
+      ADD_FAILURE() << "no exception";
+    } catch (const EPrinter& e) {
+      const String start = u"Cannot print to file \"" + out + u"\": ";
+      if (c.reason != nullptr) {
+        EXPECT_EQ(e.Message(), start + c.reason);
+      } else {
+        EXPECT_EQ(e.Message().rfind(start + u"EndDoc failed: ", 0), 0u);
+      }
+    }
+    EXPECT_EQ(zel_test::TempDir::Read(out), "earlier");
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"out.ps"});
+    EXPECT_EQ(script.log.back(), "ClosePrinter");
+  }
+}
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace zel

@@ -96,18 +96,19 @@ void TPrinter::BeginDoc() {
   doc->failure = to_file ? u"Cannot print to file \"" + file_name_ + u"\": " : u"Cannot print: ";
   if (to_file) {
     doc->file = std::make_unique<TSafeFileStream>(file_name_);
-    TSafeFileStream* file = doc->file.get();
-    request.writer = [file](const uint8_t* data, size_t size) {
-      return file->Write(data, static_cast<int64_t>(size)) == static_cast<int64_t>(size);
-    };
-    // The spooler writes the replacement's temporary by its name; EndDoc
-    // puts it in place.
-    request.output_path = file->PendingPath();
 #ifdef _WIN32
+    // The spooler writes the replacement's temporary by its name (it cannot
+    // share it with the stream); EndDoc puts it in place.
+    request.output_path = doc->file->HandOver();
     if (request.output_path.empty())
       throw EPrinter(doc->failure +
                      u"the printer cannot write into this file in place (it has several names, "
                      u"or its folder takes no new files)");
+#else
+    TSafeFileStream* file = doc->file.get();
+    request.writer = [file](const uint8_t* data, size_t size) {
+      return file->Write(data, static_cast<int64_t>(size)) == static_cast<int64_t>(size);
+    };
 #endif
   }
   std::string error;

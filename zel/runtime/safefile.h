@@ -102,15 +102,16 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // True when the target is written directly (device, FIFO, terminal) rather
   // than through a temporary.
   bool WritesDirectly() const noexcept { return mode_ == Mode::kDirect; }
-  // The native path the contents go to until Commit(), for a writer that
-  // opens the file by name (the Windows print spooler): the temporary's path
-  // (within the folder for a stream on an entry of an open folder), or the
-  // target's for one written directly. Empty when the contents go to a file
-  // without a name (a file rewritten in place), and for a temporary once it
-  // is committed or removed.
-  std::string PendingPath() const {
-    return mode_ == Mode::kDirect ? target_ : mode_ == Mode::kReplace ? temp_ : std::string();
-  }
+  // Hands the file over to a writer that opens it by name (the Windows print
+  // spooler, which cannot share it with the stream): closes the stream's
+  // handle and returns the native path to write, the temporary's (within the
+  // folder for a stream on an entry of an open folder) or the target's for
+  // one written directly. The stream writes nothing more; Commit() puts what
+  // the writer wrote in place (without flushing it again: the writer has
+  // closed it), destruction without Commit() removes it. Empty, and nothing
+  // changes, when the contents go to a file without a name (a file rewritten
+  // in place), once committed, or when the handle cannot be closed.
+  std::string HandOver();
 
   String ClassName() const override;
 
@@ -129,6 +130,7 @@ class ZEL_API TSafeFileStream : public THandleStream {
   Mode mode_ = Mode::kReplace;
   bool existed_ = false;
   bool committed_ = false;
+  bool handed_over_ = false;  // a writer of its own writes the file (HandOver)
 };
 
 // Writes the whole file FileName through a TSafeFileStream: calls Write with the stream,
