@@ -917,5 +917,178 @@ TEST(SpoolerFilePort, AFailedJobLeavesTheEarlierFile) {
 }
 #endif  // _WIN32
 
+#ifdef _WIN32
+// Wine's own printing: its PostScript driver (wineps.drv) with a PPD written
+// here, as a printer on the FILE: port, installed into the test's Wine
+// prefix for the test and removed after it. Wine 8 has no printer of its
+// own without a CUPS server.
+class WinePostScriptPrinter {
+ public:
+  static constexpr const wchar_t* kName = L"zel test printer";
+  static constexpr const wchar_t* kDriver = L"zel test PostScript driver";
+
+  WinePostScriptPrinter() {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+    ppd_ = std::wstring(temp, n) + L"zel-test-printer.ppd";
+    const HANDLE f =
+        ::CreateFileW(ppd_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (f == INVALID_HANDLE_VALUE ||
+        !::WriteFile(f, kPpd, static_cast<DWORD>(std::strlen(kPpd)), &written, nullptr)) {
+      why_ = "cannot write the PPD file";
+      if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+      return;
+    }
+    ::CloseHandle(f);
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<wchar_t*>(kDriver);
+    driver.pEnvironment = const_cast<wchar_t*>(L"Windows x64");
+    driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
+    driver.pDataFile = ppd_.data();
+    driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+    driver.pDefaultDataType = const_cast<wchar_t*>(L"RAW");
+    if (!::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                               APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY)) {
+      why_ = "AddPrinterDriverExW failed with " + std::to_string(::GetLastError());
+      return;
+    }
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = const_cast<wchar_t*>(kName);
+    info.pPortName = const_cast<wchar_t*>(L"FILE:");
+    info.pDriverName = const_cast<wchar_t*>(kDriver);
+    info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+    info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    const HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (printer == nullptr && ::GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
+      why_ = "AddPrinterW failed with " + std::to_string(::GetLastError());
+      return;
+    }
+    if (printer != nullptr) ::ClosePrinter(printer);
+    installed_ = true;
+  }
+
+  ~WinePostScriptPrinter() {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (installed_ && ::OpenPrinterW(const_cast<wchar_t*>(kName), &printer, &all)) {
+      ::DeletePrinter(printer);
+      ::ClosePrinter(printer);
+    }
+    ::DeletePrinterDriverW(nullptr, const_cast<wchar_t*>(L"Windows x64"),
+                           const_cast<wchar_t*>(kDriver));
+    ::DeleteFileW(ppd_.c_str());
+  }
+
+  bool Installed() const { return installed_; }
+  const std::string& Why() const { return why_; }
+
+ private:
+  // A colour PostScript printer with A4 and Letter paper and 18 / 36 point
+  // margins.
+  static constexpr const char* kPpd =
+      "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
+      "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n*PCFileName: \"ZELTEST.PPD\"\n"
+      "*Manufacturer: \"zel\"\n*Product: \"(zel test)\"\n*ModelName: \"zel test printer\"\n"
+      "*ShortNickName: \"zel test printer\"\n*NickName: \"zel test printer\"\n"
+      "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: True\n"
+      "*DefaultColorSpace: RGB\n*FileSystem: False\n*Throughput: \"1\"\n"
+      "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n*DefaultResolution: 300dpi\n"
+      "*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+      "*PageSize A4/A4: \"<</PageSize[595 842]/ImagingBBox null>>setpagedevice\"\n"
+      "*PageSize Letter/US Letter: \"<</PageSize[612 792]/ImagingBBox null>>setpagedevice\"\n"
+      "*CloseUI: *PageSize\n*OpenUI *PageRegion: PickOne\n*DefaultPageRegion: A4\n"
+      "*PageRegion A4/A4: \"<</PageSize[595 842]/ImagingBBox null>>setpagedevice\"\n"
+      "*PageRegion Letter/US Letter: \"<</PageSize[612 792]/ImagingBBox null>>setpagedevice\"\n"
+      "*CloseUI: *PageRegion\n*DefaultImageableArea: A4\n"
+      "*ImageableArea A4/A4: \"18 36 577 806\"\n"
+      "*ImageableArea Letter/US Letter: \"18 36 594 756\"\n*DefaultPaperDimension: A4\n"
+      "*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/US Letter: \"612 792\"\n";
+  std::wstring ppd_;
+  bool installed_ = false;
+  std::string why_;
+};
+
+TEST(WinePrinting, APrinterWritesItsPostScriptIntoTheFile) {
+  if (!zel_test::UnderWine())
+    GTEST_SKIP() << "installs a printer into the system: runs under Wine only";
+  WinePostScriptPrinter installed;
+  if (!installed.Installed()) GTEST_SKIP() << "Wine's printing is missing: " << installed.Why();
+  struct Case {
+    TPrinterOrientation orientation;
+    int32_t paper_w, paper_h;
+  } cases[] = {{poPortrait, 2100, 2970}, {poLandscape, 2100, 2970}, {poPortrait, 2159, 2794}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.paper_w * 10 + c.orientation);
+    zel_test::TempDir dir;
+    const String out = dir.Write("page.ps", "earlier");
+    TPrinter p;
+    p.SetPrinterName(u"zel test printer");
+    p.SetFileName(out);
+    p.SetOrientation(c.orientation);
+    p.SetPaperSize(c.paper_w, c.paper_h);
+    p.BeginDoc();
+    // The printable area at the driver's 300 pixels per inch: the paper
+    // less 18 points each side across and 36 down (turned in landscape).
+    const int32_t w = c.paper_w == 2100 ? 2329 : 2400, h = c.paper_w == 2100 ? 3208 : 3000;
+    EXPECT_EQ(p.PixelsPerInch(), 300);
+    if (c.orientation == poPortrait) {
+      EXPECT_EQ(p.PageWidth(), w);
+      EXPECT_EQ(p.PageHeight(), h);
+    } else {
+      EXPECT_GT(p.PageWidth(), p.PageHeight());
+    }
+    p.Canvas().Brush().SetColor(clRed);
+    p.Canvas().Rectangle(100, 100, 700, 400);
+    p.NewPage();
+    p.Canvas().Rectangle(100, 100, 700, 400);
+    EXPECT_EQ(zel_test::TempDir::Read(out), "earlier");  // until EndDoc
+    p.EndDoc();
+    const std::string ps = zel_test::TempDir::Read(out);
+    EXPECT_EQ(ps.rfind("%!PS-Adobe-3.0", 0), 0u) << ps.substr(0, 40);
+    EXPECT_EQ(Occurrences(ps, "%%Page: "), 2u);
+    EXPECT_NE(ps.find("%%EOF"), std::string::npos);
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"page.ps"});
+  }
+  // An abandoned job leaves the earlier file.
+  zel_test::TempDir dir;
+  const String out = dir.Write("page.ps", "earlier");
+  TPrinter p;
+  p.SetPrinterName(u"zel test printer");
+  p.SetFileName(out);
+  p.BeginDoc();
+  p.Canvas().Rectangle(100, 100, 700, 400);
+  p.Abort();
+  EXPECT_EQ(zel_test::TempDir::Read(out), "earlier");
+  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"page.ps"});
+}
+
+TEST(WinePrinting, NoPrinterInstalledOrNamed) {
+  if (!zel_test::UnderWine())
+    GTEST_SKIP() << "needs a system without the printer names used here: runs under Wine only";
+  TPrinter p;
+  p.SetPrinterName(u"zel no such printer");
+  try {
+    p.BeginDoc();
+    ADD_FAILURE() << "no exception";
+  } catch (const EPrinter& e) {
+    EXPECT_EQ(e.Message(), u"Cannot print: the printer \"zel no such printer\" is not installed");
+  }
+  wchar_t name[256];
+  DWORD size = 256;
+  if (::GetDefaultPrinterW(name, &size))
+    GTEST_SKIP() << "this Wine prefix has a default printer";
+  p.SetPrinterName(u"");
+  try {
+    p.BeginDoc();
+    ADD_FAILURE() << "no exception";
+  } catch (const EPrinter& e) {
+    EXPECT_EQ(e.Message(), u"Cannot print: no printer is installed");
+  }
+  EXPECT_FALSE(p.Printing());
+}
+#endif  // _WIN32
+
 }  // namespace
 }  // namespace zel
