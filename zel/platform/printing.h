@@ -30,8 +30,8 @@
 #include <memory>
 #include <string>
 
-#include "zel/platform/backend.h"
 #include "zel/export.h"
+#include "zel/platform/backend.h"
 
 namespace zel::platform {
 
@@ -63,17 +63,17 @@ struct PrintRequest {
   // The paper in tenths of millimetres, portrait; 0: the printer's own.
   // Windows asks the printer for it; Linux takes the size of each page image.
   int32_t paper_width = 0;
-  int32_t paper_height = 0;   // see paper_width
-  bool landscape = false;     // pages turned on their side (Windows)
+  int32_t paper_height = 0;  // see paper_width
+  bool landscape = false;    // pages turned on their side (Windows)
 };
 
 // The page a printing device draws on: its printable area in device pixels
 // and the device's resolution across and down.
 struct PageFormat {
-  int32_t width = 0;                // printable pixels per row
-  int32_t height = 0;               // printable rows
-  int32_t pixels_per_inch_x = 0;    // resolution across
-  int32_t pixels_per_inch_y = 0;    // resolution down
+  int32_t width = 0;              // printable pixels per row
+  int32_t height = 0;             // printable rows
+  int32_t pixels_per_inch_x = 0;  // resolution across
+  int32_t pixels_per_inch_y = 0;  // resolution down
 };
 
 // A document being printed. AddPage and Finish return false on failure, with

@@ -102,9 +102,8 @@ class CairoPdfDocument final : public PrintDocument {
 
 }  // namespace
 
-
 std::unique_ptr<PrintDocument> NativePrintServices::BeginDocument(const PrintRequest& request,
-                                                                 std::string& error) {
+                                                                  std::string& error) {
   // Documents become PDF files; there are no printers to choose from.
   if (!request.printer.empty()) {
     error = "no printer named \"" + request.printer + "\" (this system prints to PDF files only)";

@@ -218,8 +218,8 @@ class SpoolerDocument final : public PrintDocument {
     }
     settings.assign(static_cast<size_t>(size), 0);
     if (sp.DocumentPropertiesW(printer_, name_.c_str(),
-                              reinterpret_cast<DEVMODEW*>(settings.data()), mode,
-                              DM_IN_BUFFER | DM_OUT_BUFFER) < 0) {
+                               reinterpret_cast<DEVMODEW*>(settings.data()), mode,
+                               DM_IN_BUFFER | DM_OUT_BUFFER) < 0) {
       error_ = StepError("DocumentProperties");
       return false;
     }
@@ -244,23 +244,23 @@ class SpoolerDocument final : public PrintDocument {
     for (int look = 0;; ++look) {
       DWORD needed = 0;
       std::vector<BYTE> buffer(sizeof(JOB_INFO_1W) + 1024);
-      BOOL ok = sp.GetJobW(printer_, job_, 1, buffer.data(), static_cast<DWORD>(buffer.size()),
-                          &needed);
+      BOOL ok =
+          sp.GetJobW(printer_, job_, 1, buffer.data(), static_cast<DWORD>(buffer.size()), &needed);
       if (!ok && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
         buffer.resize(needed);
         ok = sp.GetJobW(printer_, job_, 1, buffer.data(), static_cast<DWORD>(buffer.size()),
-                       &needed);
+                        &needed);
       }
       if (!ok) break;  // the job is done and gone
       const DWORD status = reinterpret_cast<const JOB_INFO_1W*>(buffer.data())->Status;
-      if ((status & (JOB_STATUS_ERROR | JOB_STATUS_DELETING | JOB_STATUS_DELETED |
-                     JOB_STATUS_OFFLINE | JOB_STATUS_PAPEROUT | JOB_STATUS_USER_INTERVENTION |
-                     JOB_STATUS_BLOCKED_DEVQ)) != 0) {
-        error_ = "the printer could not write the file (job status " + std::to_string(status) +
-                 ")";
+      // Printed first: a printed job may be being deleted already.
+      if ((status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0) break;
+      if ((status &
+           (JOB_STATUS_ERROR | JOB_STATUS_DELETING | JOB_STATUS_DELETED | JOB_STATUS_OFFLINE |
+            JOB_STATUS_PAPEROUT | JOB_STATUS_USER_INTERVENTION | JOB_STATUS_BLOCKED_DEVQ)) != 0) {
+        error_ = "the printer could not write the file (job status " + std::to_string(status) + ")";
         return false;
       }
-      if ((status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0) break;
       if (look >= kJobLooks) {
         error_ = "the printer did not finish writing the file";
         return false;
@@ -312,7 +312,7 @@ class SpoolerDocument final : public PrintDocument {
 }  // namespace
 
 std::unique_ptr<PrintDocument> NativePrintServices::BeginDocument(const PrintRequest& request,
-                                                                 std::string& error) {
+                                                                  std::string& error) {
   auto doc = std::make_unique<SpoolerDocument>();
   if (!doc->Start(request)) {
     error = doc->Error();

@@ -24,13 +24,13 @@ BOOL Spooler::OpenPrinterW(const wchar_t* name, HANDLE* printer) {
 BOOL Spooler::ClosePrinter(HANDLE printer) { return ::ClosePrinter(printer); }
 
 LONG Spooler::DocumentPropertiesW(HANDLE printer, const wchar_t* name, DEVMODEW* out,
-                                 const DEVMODEW* in, DWORD mode) {
+                                  const DEVMODEW* in, DWORD mode) {
   return ::DocumentPropertiesW(nullptr, printer, const_cast<wchar_t*>(name), out,
                                const_cast<DEVMODEW*>(in), mode);
 }
 
 BOOL Spooler::GetJobW(HANDLE printer, DWORD id, DWORD level, BYTE* buffer, DWORD size,
-                     DWORD* needed) {
+                      DWORD* needed) {
   return ::GetJobW(printer, id, level, buffer, size, needed);
 }
 
@@ -47,8 +47,8 @@ int Spooler::StartDocW(HDC dc, const DOCINFOW* info) { return ::StartDocW(dc, in
 int Spooler::StartPage(HDC dc) { return ::StartPage(dc); }
 
 int Spooler::StretchDIBits(HDC dc, int x, int y, int width, int height, int src_x, int src_y,
-                           int src_width, int src_height, const void* bits,
-                           const BITMAPINFO* info, UINT usage, DWORD rop) {
+                           int src_width, int src_height, const void* bits, const BITMAPINFO* info,
+                           UINT usage, DWORD rop) {
   return ::StretchDIBits(dc, x, y, width, height, src_x, src_y, src_width, src_height, bits, info,
                          usage, rop);
 }

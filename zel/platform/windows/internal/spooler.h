@@ -26,11 +26,11 @@ class ZEL_API Spooler {
   // the size of its settings in bytes; else `out` receives the settings,
   // `in` merged where `mode` has DM_IN_BUFFER.
   virtual LONG DocumentPropertiesW(HANDLE printer, const wchar_t* name, DEVMODEW* out,
-                                  const DEVMODEW* in, DWORD mode);
+                                   const DEVMODEW* in, DWORD mode);
   // GetJobW at `level` of the job `id` of `printer` into `buffer` of `size`
   // bytes (`*needed` receives the size needed).
   virtual BOOL GetJobW(HANDLE printer, DWORD id, DWORD level, BYTE* buffer, DWORD size,
-                      DWORD* needed);
+                       DWORD* needed);
   // CreateDCW(L"WINSPOOL", `device`, nullptr, `settings`).
   virtual HDC CreateDCW(const wchar_t* device, const DEVMODEW* settings);
   // DeleteDC of `dc`.
@@ -45,8 +45,8 @@ class ZEL_API Spooler {
   // the device from `src_x`, `src_y`, `src_width`, `src_height` of the bits
   // `bits` described by `info`, with `usage` and raster operation `rop`.
   virtual int StretchDIBits(HDC dc, int x, int y, int width, int height, int src_x, int src_y,
-                            int src_width, int src_height, const void* bits,
-                            const BITMAPINFO* info, UINT usage, DWORD rop);
+                            int src_width, int src_height, const void* bits, const BITMAPINFO* info,
+                            UINT usage, DWORD rop);
   // EndPage of `dc`.
   virtual int EndPage(HDC dc);
   // EndDoc of `dc`.
