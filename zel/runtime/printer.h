@@ -39,9 +39,12 @@
 // "Printer is not currently printing" for NewPage or EndDoc outside a
 // document, "Cannot print to file "<name>": <reason>" when the document for
 // a file cannot be started or written, and "Cannot print: <reason>" for a
-// printer (Windows), for instance "No printer is installed" or "The printer
-// "<name>" is not installed" (the document is then abandoned). The file
-// stream's EFCreateError passes when the file cannot be created.
+// printer without a file (Windows); the document is then abandoned. Reasons
+// include "no printer is installed", "the printer "<name>" is not
+// installed" (Windows), "no printer named "<name>" ..." (Linux), and on
+// Windows "<step> failed: <the system's reason>" for a spooler call that
+// failed (StartDoc, EndPage, ...). The file stream's EFCreateError passes
+// when the file cannot be created.
 //
 // Printer() is the process's printer, made on first use; SetPrinter installs
 // another (for instance a test's) and returns the previous one. The switch is
