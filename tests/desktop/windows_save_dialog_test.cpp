@@ -222,10 +222,13 @@ TEST_F(WindowsSaveDialog, TypedNameTypeChangeAndEnter) {
       std::this_thread::sleep_for(100ms);
       const HWND dialog = FindDialog(title);
       if (dialog == nullptr || !IsWindowVisible(dialog)) continue;
+      const HWND field = NameField(dialog);
+      const HWND types = GetDlgItem(dialog, cmb1);
+      if (field == nullptr || types == nullptr) continue;  // closing
       seen.found = true;
-      seen.types = static_cast<int>(SendMessageW(GetDlgItem(dialog, cmb1), CB_GETCOUNT, 0, 0));
-      seen.last_name = TextOf(NameField(dialog));
+      seen.last_name = TextOf(field);
       if (seen.shot || seen.last_name != L"report-7.png" || ++matches < 2) continue;
+      seen.types = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
       seen.shot_file = SaveScreen(shot);
       seen.shot = true;
       std::ofstream(fs::path(mark)) << "shot\n";
