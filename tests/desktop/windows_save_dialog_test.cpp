@@ -54,7 +54,8 @@ HWND NameField(HWND dialog) {
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -109,7 +110,8 @@ void SelectType(HWND dialog, int index) {
 
 // A BMP file of `pixels` (rows of 0xAARRGGBB, top row first): the picture
 // where the library cannot write PNG.
-bool WriteBmp(const std::wstring& path, int width, int height, const std::vector<uint32_t>& pixels) {
+bool WriteBmp(const std::wstring& path, int width, int height,
+              const std::vector<uint32_t>& pixels) {
   BITMAPFILEHEADER file{};
   BITMAPINFOHEADER info{};
   info.biSize = sizeof info;
@@ -199,16 +201,19 @@ struct Observed {
 TEST_F(WindowsSaveDialog, TypedNameTypeChangeAndEnter) {
   const std::wstring shot = Env(L"ZEL_DIALOG_SHOT");
   const std::wstring mark = Env(L"ZEL_DIALOG_SHOT_MARK");
-  if (shot.empty() || mark.empty()) GTEST_SKIP() << "not started by windows_save_dialog.sh (no xdotool)";
+  if (shot.empty() || mark.empty())
+    GTEST_SKIP() << "not started by windows_save_dialog.sh (no xdotool)";
 
-  const fs::path folder = fs::temp_directory_path() / ("zel-dialog-" + std::to_string(GetCurrentProcessId()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("zel-dialog-" + std::to_string(GetCurrentProcessId()));
   fs::create_directories(folder);
   const std::wstring title = L"Save zel report";
   zel::TUnivSaveDialog dlg(nullptr);
   dlg.SetName(u"Saver");
-  dlg.SetParameters(u"filter=\"Text files|*.txt|Pictures|*.png;*.jpg\" caption=\"Save zel report\" "
-                    u"initialdir=\"" +
-                    zel::String(reinterpret_cast<const char16_t*>(folder.wstring().c_str())) + u"\"");
+  dlg.SetParameters(
+      u"filter=\"Text files|*.txt|Pictures|*.png;*.jpg\" caption=\"Save zel report\" "
+      u"initialdir=\"" +
+      zel::String(reinterpret_cast<const char16_t*>(folder.wstring().c_str())) + u"\"");
   dlg.SetFileName(u"untitled.txt");
 
   // Once the rewritten name shows (twice, so that it is drawn), the screen
@@ -251,7 +256,8 @@ TEST_F(WindowsSaveDialog, TypedNameTypeChangeAndEnter) {
   EXPECT_FALSE(watchdog.Fired()) << "the dialog was still open after the time limit";
   EXPECT_TRUE(seen.found);
   EXPECT_EQ(seen.types, 2);
-  ASSERT_TRUE(accepted) << "cancelled; the name field last showed \"" << zel::StringToUtf8(
+  ASSERT_TRUE(accepted) << "cancelled; the name field last showed \""
+                        << zel::StringToUtf8(
                                reinterpret_cast<const char16_t*>(seen.last_name.c_str()))
                         << "\"";
   const std::wstring expected = (folder / L"report-7.png").wstring();

@@ -2,10 +2,11 @@
 // and prints the accepted name. With a display (and zel built with GTK) the
 // desktop's file chooser opens; on Windows, in a session that shows windows
 // (an interactive window station), the system's save dialog; otherwise, or
-// with --headless, the answers come from standard input: each line is the name typed into one showing of
-// the dialog, an empty line or the end of the input cancels. When the name
-// exists, the overwrite question is answered by --overwrite or by the next
-// line of standard input ("y" yes, "n" choose again, anything else cancel).
+// with --headless, the answers come from standard input: each line is the
+// name typed into one showing of the dialog, an empty line or the end of the
+// input cancels. When the name exists, the overwrite question is answered by
+// --overwrite or by the next line of standard input ("y" yes, "n" choose
+// again, anything else cancel).
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
