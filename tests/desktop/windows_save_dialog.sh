@@ -53,13 +53,18 @@ number=$(head -n 1 "$work/display" 2>/dev/null)
 export DISPLAY=":$number"
 
 # The prefix: a copy of the test run's (cheap: a second, no boot), or a new
-# one when there is none.
+# one (about 7 seconds) when there is none or its wineserver has not written
+# the registry yet (it does so within half a minute of the start).
 if [ -n "${WINEPREFIX:-}" ] && [ -f "$WINEPREFIX/system.reg" ]; then
   cp -a "$WINEPREFIX" "$work/prefix" || exit 1
   export WINEPREFIX="$work/prefix"
 else
   export WINEPREFIX="$work/prefix"
-  timeout 120 "$wine" wineboot --init </dev/null >/dev/null 2>&1 || skip "Wine cannot make a prefix"
+  if ! timeout 120 "$wine" wineboot --init </dev/null >"$work/wineboot.log" 2>&1; then
+    echo "Wine cannot make a prefix:"
+    tail -n 5 "$work/wineboot.log"
+    exit 1
+  fi
 fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 
