@@ -33,7 +33,7 @@ program=
 driver=
 cleanup() {
   for pid in $driver $program; do kill "$pid" 2>/dev/null; done
-  [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix "$server" -k 2>/dev/null
+  [ -d "$work/prefix" ] && WINEPREFIX=$work/prefix timeout 20 "$server" -k 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work"
