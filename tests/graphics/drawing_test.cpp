@@ -133,6 +133,11 @@ TEST(Marks, PixelPatterns) {
 
 TEST(Marks, PrinterDrawsLineFiguresForMarksOneToSix) {
   zel_test::TempDir dir;
+#ifdef _WIN32
+  // Windows prints through the spooler: the page is drawn without a printer.
+  zel_golden::DrawingOnlyPrinting paper;
+  platform::ScopedBackend<platform::PrintServices> guard(&paper, &platform::SetPrintingBackend);
+#endif
   TPrinter printer;
   printer.SetFileName(dir.File("p.pdf"));
   printer.BeginDoc();
@@ -351,6 +356,11 @@ TEST(SetCanvasFontSizeScaled, PixelHeightIsTheScreens) {
 
 TEST(PrintBitmap, CopiesOnePixelPerPrinterPixel) {
   zel_test::TempDir dir;
+#ifdef _WIN32
+  // Windows prints through the spooler: the pages are drawn without a printer.
+  zel_golden::DrawingOnlyPrinting paper;
+  platform::ScopedBackend<platform::PrintServices> guard(&paper, &platform::SetPrintingBackend);
+#endif
   TPrinter printer;
   printer.SetFileName(dir.File("b.pdf"));
   TPrinter* previous = SetPrinter(&printer);

@@ -44,8 +44,17 @@ std::unique_ptr<zel::TBitmap> Sheet() { return zel_tool::marks::Sheet(kFamily); 
 
 void WritePng(const String& file) { Sheet()->SaveToFile(file); }
 
+#ifdef _WIN32
+// Windows makes PDF files with its own PDF printer; where it is missing,
+// printing fails with its name and leaves no file.
+constexpr char16_t kPdfPrinter[] = u"Microsoft Print to PDF";
+#endif
+
 void WritePdf(const String& file) {
   zel::TPrinter printer;
+#ifdef _WIN32
+  printer.SetPrinterName(kPdfPrinter);
+#endif
   printer.SetFileName(file);
   printer.SetTitle(u"zel marks");
   printer.BeginDoc();
@@ -146,6 +155,8 @@ ZEL_TOOL_COMMAND(marks, "a sheet of all marks and frame styles as PNG or PDF",
                  "zel marks --pdf OUT.pdf\n"
                  "  Draws the 52 shape marks, character marks and the frame styles, each\n"
                  "  labelled with its code, into a PNG image, or prints the same sheet at\n"
-                 "  300 pixels per inch on an A4 page of a PDF file (\"-\" = standard output).",
+                 "  300 pixels per inch on an A4 page of a PDF file (\"-\" = standard output).\n"
+                 "  Windows prints the PDF file with the \"Microsoft Print to PDF\" printer,\n"
+                 "  at its resolution, and fails where that printer is not installed.",
                  RunMarks);
 ZEL_TOOL_DEMO(85, "Drawing: marks, frames and the sheet of them as PNG", DemoMarks);

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "tools/zel/marks_sheet.h"
 #include "zel/base/drawing.h"
 #include "zel/platform/backend.h"
 #include "zel/platform/fonts.h"
+#include "zel/platform/printing.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/printer.h"
 
@@ -37,9 +39,31 @@ inline std::unique_ptr<zel::TBitmap> ScreenMarks() {
   return b;
 }
 
-// The same cells drawn on a printer's page (printed to Scratch, then
+// A printing device that takes the pages and prints nothing: the printer's
+// canvas then works on every system without a printer (Windows prints
+// through the spooler), at the printer's own resolution and paper.
+class DrawingOnlyPrinting : public zel::platform::PrintServices {
+ public:
+  std::unique_ptr<zel::platform::PrintDocument> BeginDocument(
+      const zel::platform::PrintRequest& /*request*/, std::string& /*error*/) override {
+    return std::make_unique<Document>();
+  }
+
+ private:
+  struct Document : zel::platform::PrintDocument {
+    bool AddPage(const zel::platform::PageImage& /*page*/) override { return !finished; }
+    bool Finish() override { return !std::exchange(finished, true); }
+    std::string Error() const override { return {}; }
+    bool finished = false;
+  };
+};
+
+// The same cells drawn on a printer's page (a document for Scratch, then
 // abandoned) and copied back into a bitmap.
 inline std::unique_ptr<zel::TBitmap> PrinterMarks(const zel::String& Scratch) {
+  DrawingOnlyPrinting paper;
+  zel::platform::ScopedBackend<zel::platform::PrintServices> guard(
+      &paper, &zel::platform::SetPrintingBackend);
   zel::TPrinter printer;
   printer.SetFileName(Scratch);
   printer.BeginDoc();
