@@ -64,6 +64,19 @@ TEST(Marks, EveryShapeMatchesItsGoldenImage) {
                   Range(kMarkShapeCount), "mark");
 }
 
+// The sheet of `zel marks` without its text (see MarksToolSheet): the same
+// size and pixels on every system.
+TEST(Marks, TheToolSheetWithoutTextMatchesItsGoldenImage) {
+  TBitmap want;
+  want.LoadFromFile(DataFile("marks_sheet.png"));
+  const auto got = zel_golden::MarksToolSheet();
+  EXPECT_EQ(got->Width(), zel_tool::marks::kSheetWidth);
+  EXPECT_EQ(got->Height(), zel_tool::marks::kSheetHeight);
+  // 12 x 6 cells of 49 x 59 pixels cover the sheet.
+  static_assert(zel_tool::marks::kSheetWidth == 12 * 49 && zel_tool::marks::kSheetHeight == 6 * 59);
+  ExpectSameCells(*got, want, 49, 59, Range(12 * 6), "sheet cell");
+}
+
 TEST(Marks, EveryPrinterVariantMatchesItsGoldenImage) {
   zel_test::TempDir dir;
   TBitmap want;

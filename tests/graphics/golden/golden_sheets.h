@@ -8,7 +8,10 @@
 #include <string>
 #include <utility>
 
+#include "tools/zel/marks_sheet.h"
 #include "zel/base/drawing.h"
+#include "zel/platform/backend.h"
+#include "zel/platform/fonts.h"
 #include "zel/platform/printing.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/printer.h"
@@ -88,6 +91,25 @@ inline std::unique_ptr<zel::TBitmap> Frames() {
                    15, zel::clRed, zel::clGreen, zel::clBlue, zel::clOlive, zel::clPurple);
   }
   return b;
+}
+
+// The sheet `zel marks OUT.png` writes, without its text: while it is drawn
+// no font is found (for a family no other drawing has in the glyph cache),
+// so the marks drawn as shapes and the frames remain. Text is drawn with a
+// clear brush and touches only its glyphs' pixels, so the tool's sheet
+// differs from this one in its text alone, on every system.
+inline std::unique_ptr<zel::TBitmap> MarksToolSheet() {
+  struct NoFonts : zel::platform::FontServices {
+    bool FindFace(const zel::platform::FontRequest&, zel::platform::FontFace&) override {
+      return false;
+    }
+    bool IsInstalled(const std::string&) override { return false; }
+    std::string FontFormat(const std::string&) override { return {}; }
+    int32_t ScreenPixelsPerInch() override { return 96; }
+  } none;
+  zel::platform::ScopedBackend<zel::platform::FontServices> guard(&none,
+                                                                  &zel::platform::SetFontsBackend);
+  return zel_tool::marks::Sheet(u"zel marks sheet without text");
 }
 
 }  // namespace zel_golden
