@@ -31,16 +31,6 @@ std::vector<uint32_t> Pixels(uint32_t width, uint32_t height, bool alpha) {
   return p;
 }
 
-#ifdef _WIN32
-TEST(NativePng, NotAvailableYet) {
-  const std::vector<uint32_t> p = Pixels(2, 2, false);
-  std::vector<uint8_t> out;
-  EXPECT_EQ(NativePng().Encode(p.data(), 2, 2, out), "PNG images are not available on this system yet");
-  PngPixels image;
-  EXPECT_EQ(NativePng().Decode([](uint8_t*, size_t) { return size_t{0}; }, 100, image),
-            "PNG images are not available on this system yet");
-}
-#else
 
 TEST(NativePng, RoundTripsOpaqueAndTranslucentImages) {
   struct Case {
@@ -135,7 +125,6 @@ TEST(NativePng, EncodingNothingFails) {
             "");
   EXPECT_FALSE(called);
 }
-#endif
 
 }  // namespace
 }  // namespace zel::platform
