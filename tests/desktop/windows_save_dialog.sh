@@ -71,7 +71,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # Windows names for the picture and the mark the program leaves after it.
 mkdir -p "$artifacts" || exit 1
 shot=$(cd "$artifacts" && pwd)/windows-save-dialog.png
-rm -f "$shot" "${shot%.png}.bmp"
+rm -f "$shot"
 mark=$work/shot-taken
 winname() { printf 'Z:%s' "$1" | tr / '\\'; }
 ZEL_DIALOG_SHOT=$(winname "$shot")
@@ -118,7 +118,7 @@ driver=
 cat "$work/out"
 cat "$work/driver"
 [ $driver_status -eq 0 ] || echo "driver: exit status $driver_status"
-for f in "$shot" "${shot%.png}.bmp"; do [ -e "$f" ] && echo "artifact: $f"; done
+[ -e "$shot" ] && echo "artifact: $shot"
 if [ $status -ne 0 ] || [ $driver_status -ne 0 ]; then exit 1; fi
 [ -n "$tool" ] || exit 0
 

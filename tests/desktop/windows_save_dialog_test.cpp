@@ -108,32 +108,8 @@ void SelectType(HWND dialog, int index) {
   }
 }
 
-// A BMP file of `pixels` (rows of 0xAARRGGBB, top row first): the picture
-// where the library cannot write PNG.
-bool WriteBmp(const std::wstring& path, int width, int height,
-              const std::vector<uint32_t>& pixels) {
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = -height;  // top row first
-  info.biPlanes = 1;
-  info.biBitCount = 32;
-  info.biCompression = BI_RGB;
-  const DWORD bytes = static_cast<DWORD>(pixels.size() * 4);
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + bytes;
-  std::ofstream out(fs::path(path), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  out.write(reinterpret_cast<const char*>(pixels.data()), bytes);
-  return static_cast<bool>(out.flush());
-}
-
-// The screen as Windows draws it, saved as PNG through TBitmap at `png`
-// (or, where this build has no PNG encoder, as BMP beside it). Returns the
-// file written, or "" on failure.
+// The screen as Windows draws it, saved as PNG through TBitmap at `png`.
+// Returns the file written, or "" on failure.
 std::wstring SaveScreen(const std::wstring& png) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
@@ -173,12 +149,9 @@ std::wstring SaveScreen(const std::wstring& png) {
     picture.SaveToFile(reinterpret_cast<const char16_t*>(png.c_str()));
     return png;
   } catch (const zel::Exception& e) {
-    std::printf("no PNG (%s): writing BMP\n", e.what());
+    std::printf("screenshot not saved: %s\n", e.what());
   }
-  std::wstring bmp = png;
-  if (bmp.size() > 4 && bmp.compare(bmp.size() - 4, 4, L".png") == 0) bmp.resize(bmp.size() - 4);
-  bmp += L".bmp";
-  return WriteBmp(bmp, width, height, pixels) ? bmp : L"";
+  return L"";
 }
 
 class WindowsSaveDialog : public ::testing::Test {
