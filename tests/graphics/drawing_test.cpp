@@ -64,6 +64,19 @@ TEST(Marks, EveryShapeMatchesItsGoldenImage) {
                   Range(kMarkShapeCount), "mark");
 }
 
+// The sheet of `zel marks` without its text (see MarksToolSheet): the same
+// size and pixels on every system.
+TEST(Marks, TheToolSheetWithoutTextMatchesItsGoldenImage) {
+  TBitmap want;
+  want.LoadFromFile(DataFile("marks_sheet.png"));
+  const auto got = zel_golden::MarksToolSheet();
+  EXPECT_EQ(got->Width(), zel_tool::marks::kSheetWidth);
+  EXPECT_EQ(got->Height(), zel_tool::marks::kSheetHeight);
+  // 12 x 6 cells of 49 x 59 pixels cover the sheet.
+  static_assert(zel_tool::marks::kSheetWidth == 12 * 49 && zel_tool::marks::kSheetHeight == 6 * 59);
+  ExpectSameCells(*got, want, 49, 59, Range(12 * 6), "sheet cell");
+}
+
 TEST(Marks, EveryPrinterVariantMatchesItsGoldenImage) {
   zel_test::TempDir dir;
   TBitmap want;
@@ -120,6 +133,11 @@ TEST(Marks, PixelPatterns) {
 
 TEST(Marks, PrinterDrawsLineFiguresForMarksOneToSix) {
   zel_test::TempDir dir;
+#ifdef _WIN32
+  // Windows prints through the spooler: the page is drawn without a printer.
+  zel_golden::DrawingOnlyPrinting paper;
+  platform::ScopedBackend<platform::PrintServices> guard(&paper, &platform::SetPrintingBackend);
+#endif
   TPrinter printer;
   printer.SetFileName(dir.File("p.pdf"));
   printer.BeginDoc();
@@ -359,6 +377,11 @@ TEST(SetCanvasFontSizeScaled, PixelHeightIsTheScreens) {
 
 TEST(PrintBitmap, CopiesOnePixelPerPrinterPixel) {
   zel_test::TempDir dir;
+#ifdef _WIN32
+  // Windows prints through the spooler: the pages are drawn without a printer.
+  zel_golden::DrawingOnlyPrinting paper;
+  platform::ScopedBackend<platform::PrintServices> guard(&paper, &platform::SetPrintingBackend);
+#endif
   TPrinter printer;
   printer.SetFileName(dir.File("b.pdf"));
   TPrinter* previous = SetPrinter(&printer);

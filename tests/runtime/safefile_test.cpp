@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -595,5 +596,57 @@ TEST(SafeFileWindows, LongPathsAndUnicodeNames) {
   }
 }
 #endif  // _WIN32
+
+// A writer that opens the file by name (the Windows print spooler) takes
+// over the temporary; Commit puts its contents in place, destruction
+// without Commit removes them.
+TEST(SafeFile, HandOverLetsAWriterByNameReplaceTheFile) {
+  const auto write_by_name = [](const std::string& path, const std::string& text) {
+    // The path is UTF-8 on both systems.
+    std::ofstream out(fs::path(reinterpret_cast<const char8_t*>(path.c_str())),
+                      std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
+  };
+  TempDir dir;
+  const String name = dir.Write("f", "old");
+  for (bool commit : {false, true}) {
+    SCOPED_TRACE(commit);
+    TSafeFileStream s(name);
+    const std::string path = s.HandOver();
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(fs::path(path).filename(), "f");
+    EXPECT_EQ(fs::path(path).parent_path(), dir.Path());
+    EXPECT_EQ(s.HandOver(), "");  // once
+    ASSERT_TRUE(write_by_name(path, "new"));
+    EXPECT_EQ(TempDir::Read(name), "old");
+    if (commit) {
+      s.Commit();
+      EXPECT_TRUE(s.Committed());
+      EXPECT_EQ(s.HandOver(), "");
+    }
+  }
+  EXPECT_EQ(TempDir::Read(name), "new");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  // A new file.
+  {
+    TSafeFileStream s(dir.File("fresh"));
+    ASSERT_TRUE(write_by_name(s.HandOver(), "made"));
+    s.Commit();
+  }
+  EXPECT_EQ(TempDir::Read(dir.File("fresh")), "made");
+  EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+  // A file with several names is rewritten in place from a file without a
+  // name: nothing to hand over, and the stream writes on as before.
+  std::error_code ec;
+  fs::create_hard_link(dir.Path() / "f", dir.Path() / "g", ec);
+  if (!ec && LinksOf(dir.Path() / "f") == 2) {
+    TSafeFileStream s(name);
+    EXPECT_EQ(s.HandOver(), "");
+    s.WriteBuffer("both", 4);
+    s.Commit();
+    EXPECT_EQ(TempDir::Read(dir.File("g")), "both");
+  }
+}
 
 }  // namespace

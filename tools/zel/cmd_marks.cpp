@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "command.h"
+#include "marks_sheet.h"
 #include "zel/base/drawing.h"
 #include "zel/base/nametables.h"
 #include "zel/platform/scratch.h"
@@ -33,95 +34,34 @@ using zel::String;
 using zel_tool::Args;
 using zel_tool::Fail;
 
-constexpr int kColumns = 13;
-constexpr int kCell = 44;       // cell side at 96 pixels per inch
-constexpr int kFrameCell = 96;  // width of a frame's cell
-// Character marks shown: letters, the digit codes and the Windows-1252 range.
-constexpr uint8_t kCharMarks[] = {65, 97, 128, 133, 147, 148, 150, 151, 153, 169, 200, 205, 209};
+using zel_tool::marks::DrawSheet;
+using zel_tool::marks::Layout;
 
-// Grid cells in device pixels for a sheet at `ppi`.
-struct Layout {
-  int scale;  // device pixels per sheet pixel (1 on screen, ~3 on paper)
-  int Px(int v) const { return v * scale; }
-};
+// The sheet's font.
+constexpr const char16_t* kFamily = u"DejaVu Sans";
 
-void Label(zel::TCanvas& c, int cx, int top, const String& text) {
-  c.Brush().SetStyle(zel::bsClear);
-  c.Font().SetColor(zel::clGray);
-  c.TextOut(cx - c.TextWidth(text) / 2, top, text);
-}
-
-// Draws the sheet with its top-left corner at (x0, y0); returns its size.
-void DrawSheet(zel::TCanvas& c, const Layout& l, int x0, int y0) {
-  c.Font().SetName(u"DejaVu Sans");
-  c.Font().SetSize(7);
-  c.Font().SetColor(zel::clBlack);
-  c.Brush().SetStyle(zel::bsClear);
-  c.Font().SetStyle({zel::fsBold});
-  c.TextOut(x0, y0, u"Marks 0 to 51");
-  c.Font().SetStyle({});
-  int y = y0 + l.Px(18);
-  for (int m = 0; m < zel::kMarkShapeCount; ++m) {
-    const int cx = x0 + l.Px((m % kColumns) * kCell + kCell / 2);
-    const int cy = y + l.Px((m / kColumns) * kCell + 14);
-    c.Pen().SetColor(zel::clNavy);
-    zel::DrawMarkOnCanvas(c, static_cast<uint8_t>(m), cx, cy);
-    Label(c, cx, cy + l.Px(12), zel::IntToStr(m));
-  }
-  y += l.Px(4 * kCell + 8);
-  c.Font().SetColor(zel::clBlack);
-  c.Font().SetStyle({zel::fsBold});
-  c.TextOut(x0, y, u"Character marks");
-  c.Font().SetStyle({});
-  y += l.Px(18);
-  int k = 0;
-  for (uint8_t m : kCharMarks) {
-    const int cx = x0 + l.Px(k * kCell + kCell / 2);
-    const int cy = y + l.Px(14);
-    c.Pen().SetColor(zel::clMaroon);
-    c.Font().SetSize(9);
-    zel::DrawMarkOnCanvas(c, m, cx, cy);
-    c.Font().SetSize(7);
-    Label(c, cx, cy + l.Px(12), zel::IntToStr(m));
-    ++k;
-  }
-  y += l.Px(kCell + 8);
-  c.Font().SetColor(zel::clBlack);
-  c.Font().SetStyle({zel::fsBold});
-  c.TextOut(x0, y, u"Frame styles");
-  c.Font().SetStyle({});
-  y += l.Px(18);
-  for (int s = zel::fsNone; s <= zel::fsEngraved; ++s) {
-    const int left = x0 + l.Px(s * kFrameCell + 8);
-    const int right = left + l.Px(kFrameCell - 24);
-    const int top = y, bottom = y + l.Px(32);
-    zel::DrawFrame(c, static_cast<zel::TFrameStyle>(s), left, top, right, bottom, zel::clWhite,
-                   zel::clSilver, zel::clGray, zel::clBlack, zel::clNavy);
-    Label(c, (left + right) / 2, bottom + l.Px(4),
-          zel::IntToStr(s) + u" " + String(zel::xmlFrameStyle[static_cast<size_t>(s)]));
-  }
-}
-
-constexpr int kSheetWidth = kColumns * kCell + 16;
-constexpr int kSheetHeight = 18 + 4 * kCell + 8 + 18 + kCell + 8 + 18 + 32 + 24 + 8;
-
-std::unique_ptr<zel::TBitmap> Sheet() {
-  auto sheet = std::make_unique<zel::TBitmap>(kSheetWidth, kSheetHeight);
-  DrawSheet(sheet->Canvas(), Layout{1}, 8, 8);
-  return sheet;
-}
+std::unique_ptr<zel::TBitmap> Sheet() { return zel_tool::marks::Sheet(kFamily); }
 
 void WritePng(const String& file) { Sheet()->SaveToFile(file); }
 
+#ifdef _WIN32
+// Windows makes PDF files with its own PDF printer; where it is missing,
+// printing fails with its name and leaves no file.
+constexpr char16_t kPdfPrinter[] = u"Microsoft Print to PDF";
+#endif
+
 void WritePdf(const String& file) {
   zel::TPrinter printer;
+#ifdef _WIN32
+  printer.SetPrinterName(kPdfPrinter);
+#endif
   printer.SetFileName(file);
   printer.SetTitle(u"zel marks");
   printer.BeginDoc();
   const int scale = printer.PixelsPerInch() / 96 > 0 ? printer.PixelsPerInch() / 96 : 1;
   // Two centimetres of margin.
   const int margin = printer.PixelsPerInch() * 20 / 254;
-  DrawSheet(printer.Canvas(), Layout{scale}, margin, margin);
+  DrawSheet(printer.Canvas(), Layout{scale}, margin, margin, kFamily);
   printer.EndDoc();
 }
 
@@ -215,6 +155,8 @@ ZEL_TOOL_COMMAND(marks, "a sheet of all marks and frame styles as PNG or PDF",
                  "zel marks --pdf OUT.pdf\n"
                  "  Draws the 52 shape marks, character marks and the frame styles, each\n"
                  "  labelled with its code, into a PNG image, or prints the same sheet at\n"
-                 "  300 pixels per inch on an A4 page of a PDF file (\"-\" = standard output).",
+                 "  300 pixels per inch on an A4 page of a PDF file (\"-\" = standard output).\n"
+                 "  Windows prints the PDF file with the \"Microsoft Print to PDF\" printer,\n"
+                 "  at its resolution, and fails where that printer is not installed.",
                  RunMarks);
 ZEL_TOOL_DEMO(85, "Drawing: marks, frames and the sheet of them as PNG", DemoMarks);

@@ -1,10 +1,12 @@
 // zel save-dialog: asks for the name of a file to save with TUnivSaveDialog
 // and prints the accepted name. With a display (and zel built with GTK) the
-// desktop's file chooser opens; otherwise, or with --headless, the answers
-// come from standard input: each line is the name typed into one showing of
-// the dialog, an empty line or the end of the input cancels. When the name
-// exists, the overwrite question is answered by --overwrite or by the next
-// line of standard input ("y" yes, "n" choose again, anything else cancel).
+// desktop's file chooser opens; on Windows, in a session that shows windows
+// (an interactive window station), the system's save dialog; otherwise, or
+// with --headless, the answers come from standard input: each line is the
+// name typed into one showing of the dialog, an empty line or the end of the
+// input cancels. When the name exists, the overwrite question is answered by
+// --overwrite or by the next line of standard input ("y" yes, "n" choose
+// again, anything else cancel).
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -68,8 +70,11 @@ int RunSaveDialog(zel_tool::Args& args) {
 #ifdef ZEL_TOOL_HAVE_GTK
   if (!headless && DisplayAvailable()) desktop = zel::gtk::UseGtkDialogs();
 #else
-  (void)headless;
+  // Windows: the system's dialog wherever the session shows windows (Wine
+  // counts as such even without an X server: give --headless there).
+  // Linux without zel::gtk: none, the answers come from standard input.
   (void)DisplayAvailable;
+  if (!headless) desktop = zel::platform::UseSystemDialogs();
 #endif
   StdinDialogs stdin_dialogs;
   zel::platform::ScopedBackend<zel::platform::SaveDialogs> guard(
@@ -118,7 +123,8 @@ const bool registered = zel_tool::RegisterCommand(
      "  PARAMETERS as the dialog reads them, e.g.\n"
      "    'filter=\"Text files|*.txt|All files|*.*\" ext=txt caption=\"Save report\"'\n"
      "  (also initialdir=FOLDER). Opens the desktop's file chooser when a display is\n"
-     "  available; otherwise (or with --headless) each line of standard input is\n"
+     "  available (Windows: the system's save dialog in a session that shows\n"
+     "  windows); otherwise (or with --headless) each line of standard input is\n"
      "  the name typed into one showing of the dialog, an empty line cancels. For\n"
      "  an existing name the next line answers the overwrite question (y, n to\n"
      "  choose again, anything else cancels) unless --overwrite is given.\n"

@@ -7,7 +7,8 @@
 // Selection. In standard mode (UseStandardDialog, the default) the
 // runtime's TSaveDialog is shown, configured from Parameters; which window
 // that is depends on zel/platform/dialog.h (headless with scripted answers by
-// default, the GTK 3 file chooser after zel::gtk::UseGtkDialogs()); a dialog
+// default, the GTK 3 file chooser after zel::gtk::UseGtkDialogs(), Windows'
+// save dialog after zel::platform::UseSystemDialogs()); a dialog
 // that cannot be shown, such as the headless one with no answer scripted,
 // raises the standard-dialog error rather than passing for a cancel. Names
 // go to the file system by their bytes (zel/runtime/filename.h). In custom

@@ -2,29 +2,47 @@
 // of a file to save (file types to choose from, a title, the folder shown
 // first, a preset name and type), reached through one narrow interface.
 //
-// Two implementations exist:
-//   - HeadlessSaveDialogs, in this library and in force by default: no
-//     window; the application or a test scripts the answers beforehand
-//     (confirm with a name and type, cancel, fail with an error code, switch
-//     the file type while the dialog is open) and it records every request
-//     it was shown. Servers, tests and terminal programs use it.
-//   - the desktop dialog (a GTK 3 file chooser) in the separate optional
-//     library zel::gtk, so that this library never links a user-interface
-//     toolkit. An application selects it with zel::gtk::UseGtkDialogs().
+// The implementations:
+//   - HeadlessSaveDialogs, in this library and in force by default on every
+//     system: no window; the application or a test scripts the answers
+//     beforehand (confirm with a name and type, cancel, fail with an error
+//     code, switch the file type while the dialog is open) and it records
+//     every request it was shown. Servers, tests and terminal programs use it.
+//   - Linux: the desktop dialog (a GTK 3 file chooser) in the separate
+//     optional library zel::gtk, so that this library never links a
+//     user-interface toolkit. An application selects it with
+//     zel::gtk::UseGtkDialogs(); SystemSaveDialogs() is nullptr there.
+//   - Windows: the system's save dialog (the common dialog of comdlg32,
+//     GetSaveFileNameW in Explorer style), in this library:
+//     SystemSaveDialogs(), selected with UseSystemDialogs(). It shows the
+//     file types (a type without a name shows its mask; a mask's patterns
+//     are separated by ";"), the title, the folder (the initial folder, else
+//     the preset name's folder), the preset's name part in the name field,
+//     the selected type and the owner window (an HWND); a name may be as
+//     long as Windows paths are (32767 UTF-16 units). It asks no overwrite
+//     question (the components decide about existing files), and reports
+//     the file-type change to the handler, which may rewrite the name field.
+//     Its error codes are CommDlgExtendedError()'s, passed through.
 // The modules call SaveDialogs(); SetSaveDialogsBackend installs another
 // implementation (nullptr restores the headless one), as backend.h
 // describes. File names and folders are paths, bytes as the kernel takes
 // them (which need not be UTF-8); the other texts are UTF-8.
 //
 // Error codes. A dialog that cannot be shown reports a nonzero code in
-// SaveDialogResult::error, with the values the common dialogs of other
-// desktops use, so callers print familiar numbers: kDialogFailure when the
-// window cannot be created (no display), kDialogInitialization when the
-// toolkit cannot start, kInvalidFileName for a name the dialog cannot take.
-// A cancel by the user reports 0.
+// SaveDialogResult::error, with the values of Windows' common dialogs, so
+// callers print familiar numbers: kDialogFailure when the window cannot be
+// created (no display), kDialogInitialization when the toolkit cannot start
+// (Windows: also for a title or file type that is no text Windows can show:
+// a NUL character, bytes that are not UTF-8), kInvalidFileName for a name
+// the dialog cannot take. Windows' own dialog reports any other code of
+// CommDlgExtendedError() as it is (CDERR_*, FNERR_*). A cancel by the user
+// reports 0.
 //
 // Not synchronised: use a dialog from one thread (the desktop one only from
-// the thread that started the toolkit, normally the main thread).
+// the thread that started the toolkit, normally the main thread; Windows'
+// from a thread that runs no other window's modal loop at the time: the
+// dialog runs its own message loop and starts COM for the call, as a
+// single-threaded apartment, where the thread has not started it).
 #pragma once
 
 #include <cstdint>
@@ -165,5 +183,16 @@ ZEL_API SaveDialogs& Dialogs();
 // Installs backend (nullptr: the headless dialog) and returns the dialog that
 // was in force before.
 ZEL_API SaveDialogs* SetSaveDialogsBackend(SaveDialogs* backend);
+
+// The system's own save dialog where this library has one. Windows: the
+// common save dialog described above (one object for the process). Linux:
+// nullptr, the desktop dialog is zel::gtk's.
+ZEL_API SaveDialogs* SystemSaveDialogs();
+// Installs SystemSaveDialogs() as the dialog in force when the process can
+// show windows to a user, and says whether it did. Windows: true when the
+// process's window station is interactive (WSF_VISIBLE; a service's is not).
+// Linux: false, nothing changes (zel::gtk::UseGtkDialogs() installs the
+// desktop dialog).
+ZEL_API bool UseSystemDialogs();
 
 }  // namespace zel::platform

@@ -23,8 +23,25 @@
 //
 // Linux: libpng; its allocations while decoding go through the global
 // operator new, so a program that replaces operator new sees (and can bound)
-// them. Windows: no codec yet (WIC will be used): every call fails with
-// "PNG images are not available on this system yet".
+// them.
+// Windows: the Windows Imaging Component (WIC). The codec reads the chunks
+// itself in 64 KiB blocks up to the end chunk (nothing after it), checks
+// the signature, the chunk order, the CRCs of the critical chunks and the
+// size against the pixel limit, and refuses pixel data too short to hold
+// the declared rows (deflate makes at most 1032 bytes of one) with "Not
+// enough image data" (libpng's words), all before WIC sees the file; WIC then
+// decodes, from memory, only the header, palette, pixel data and end, and
+// the rows are copied out in bands of about 1 MiB into storage that grows
+// as on Linux. WIC holds the decoded image in its stored form meanwhile, so
+// a file costs at most about 1032 times its pixel data plus the pixels;
+// ancillary chunks pass through the callback but are not kept. The reasons are libpng's
+// words for the same faults, except for damaged compressed data, which WIC
+// reports as "the image data is damaged (WIC error 0x...)". Transparency,
+// 16-bit scaling and gamma are applied by the codec as libpng applies them
+// (WIC itself applies no gamma here), so both systems give the same pixels.
+// Encoding uses WIC's PNG encoder (24-bit BGR or 32-bit BGRA, straight
+// alpha) and inserts the sRGB chunk after the header. WIC's own allocations
+// do not pass through operator new.
 //
 // The backend in force is Png(); tests install another one with
 // SetPngBackend or ScopedBackend (see backend.h).
@@ -68,8 +85,8 @@ class ZEL_API PngCodec {
                              std::vector<uint8_t>& out) = 0;
   // Encodes width x height pixels (rows of width values at pixels) as
   // Encode does and hands the bytes to write; returns "" on success, else
-  // the reason (write not called). Linux: the image is encoded in memory
-  // first and handed to write in one piece.
+  // the reason (write not called). The image is encoded in memory first and
+  // handed to write in one piece.
   virtual std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
                                const PngWriter& write) = 0;
 };

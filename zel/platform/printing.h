@@ -1,14 +1,23 @@
 // The printer's output device: a document of pages, each page an image of
-// the printer canvas, written as PDF.
+// the printer canvas.
 //
-// On Linux the printer prints to a PDF file through cairo's PDF surface: every
+// Linux: the printer prints to a PDF file through cairo's PDF surface: every
 // page is one image at the printer's resolution placed on a page of the
 // paper's size, so the file shows exactly the pixels the canvas holds. The
-// bytes of the file are handed to a writer that the printer supplies (it
-// writes them through a safe-replacement stream, so a failed print leaves an
-// earlier file of that name as it was).
-// On Windows no document starts yet: BeginDocument reports "printing to PDF
-// is not available on this system yet".
+// bytes of the file are handed to the request's writer (the printer writes
+// them through a safe-replacement stream, so a failed print leaves an
+// earlier file of that name as it was). There are no named printers: a
+// request naming one is refused.
+// Windows: the document prints through the print spooler on the request's
+// printer (the default printer when none is named): CreateDCW("WINSPOOL")
+// with the printer's settings for the request's paper and orientation
+// (DocumentPropertiesW), StartDocW, then per page StartPage, StretchDIBits
+// of the page image onto the printable area, EndPage, and EndDoc at the end
+// (AbortDoc when the document is abandoned). With an output path the
+// spooler's file port writes the printer's output into that file instead of
+// printing it. The document reports the printer's page (DeviceFormat), so
+// pages are drawn at the printer's resolution. Errors carry the system's
+// reason (FormatMessageW).
 //
 // The backend in force is Printing(); tests install another one with
 // SetPrintingBackend or ScopedBackend (see backend.h), for instance one that
@@ -21,8 +30,8 @@
 #include <memory>
 #include <string>
 
-#include "zel/platform/backend.h"
 #include "zel/export.h"
+#include "zel/platform/backend.h"
 
 namespace zel::platform {
 
@@ -38,6 +47,33 @@ struct PageImage {
   int32_t height = 0;                // rows (at least 1)
   int32_t stride = 0;                // pixels from one row to the next (at least width)
   int32_t pixels_per_inch = 300;     // resolution; sets the paper size (positive)
+};
+
+// What a document is printed with.
+struct PrintRequest {
+  std::string title;  // the document's title (UTF-8)
+  // The printer (UTF-8); empty: the default printer. Linux: must be empty.
+  std::string printer;
+  // Windows: the native path of a file that receives the printer's output
+  // through the spooler's file port; empty: the printer prints it. Linux:
+  // not used.
+  std::string output_path;
+  // Linux: receives the bytes of the PDF document. Windows: not used.
+  DocumentWriter writer;
+  // The paper in tenths of millimetres, portrait; 0: the printer's own.
+  // Windows asks the printer for it; Linux takes the size of each page image.
+  int32_t paper_width = 0;
+  int32_t paper_height = 0;  // see paper_width
+  bool landscape = false;    // pages turned on their side (Windows)
+};
+
+// The page a printing device draws on: its printable area in device pixels
+// and the device's resolution across and down.
+struct PageFormat {
+  int32_t width = 0;              // printable pixels per row
+  int32_t height = 0;             // printable rows
+  int32_t pixels_per_inch_x = 0;  // resolution across
+  int32_t pixels_per_inch_y = 0;  // resolution down
 };
 
 // A document being printed. AddPage and Finish return false on failure, with
@@ -58,23 +94,31 @@ class ZEL_API PrintDocument {
   virtual bool Finish() = 0;
   // The reason of the last failure; empty while nothing failed.
   virtual std::string Error() const = 0;
+  // Fills `format` with the device's page and returns true when the device
+  // prints at its own resolution (Windows printers); false, `format`
+  // untouched, when pages keep the printer's settings (PDF documents, the
+  // default). Each page then is stretched over the printable area.
+  virtual bool DeviceFormat(PageFormat& format) const {
+    (void)format;
+    return false;
+  }
 };
 
 // The printing concern: starting a document.
 class ZEL_API PrintServices {
  public:
   virtual ~PrintServices();
-  // Starts a document titled `title` (UTF-8) whose bytes go to `writer`;
-  // nullptr with a reason in `error` when it cannot be started.
-  virtual std::unique_ptr<PrintDocument> BeginDocument(const std::string& title,
-                                                       DocumentWriter writer,
+  // Starts a document as `request` says; nullptr with a reason in `error`
+  // when it cannot be started (no printer, the spooler's refusal).
+  virtual std::unique_ptr<PrintDocument> BeginDocument(const PrintRequest& request,
                                                        std::string& error) = 0;
 };
 
-// The implementation described above (cairo on Linux).
+// The implementation described above (cairo on Linux, the spooler on
+// Windows).
 class ZEL_API NativePrintServices : public PrintServices {
  public:
-  std::unique_ptr<PrintDocument> BeginDocument(const std::string& title, DocumentWriter writer,
+  std::unique_ptr<PrintDocument> BeginDocument(const PrintRequest& request,
                                                std::string& error) override;
 };
 

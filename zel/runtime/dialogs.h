@@ -5,8 +5,10 @@
 // TSaveDialog shows whatever zel/platform/dialog.h has in force: by default
 // the headless dialog (answers scripted by the application or a test), or the
 // GTK 3 file chooser once an application has called
-// zel::gtk::UseGtkDialogs(). The dialog object lives only while Execute runs
-// in the platform layer; the component keeps the settings and the results.
+// zel::gtk::UseGtkDialogs() (Linux), or the system's save dialog after
+// zel::platform::UseSystemDialogs() (Windows). The dialog object lives only
+// while Execute runs in the platform layer; the component keeps the settings
+// and the results.
 //
 // Modal results are the usual codes: mrOk 1, mrCancel 2, mrYes 6, mrNo 7.
 #pragma once
@@ -35,7 +37,8 @@ inline constexpr TModalResult mrIgnore = 5;  // closed with Ignore
 inline constexpr TModalResult mrYes = 6;     // answered Yes
 inline constexpr TModalResult mrNo = 7;      // answered No
 
-// A window as the desktop identifies it (an X11 window id); 0 = none.
+// A window as the desktop identifies it (Linux: an X11 window id; Windows: an
+// HWND); 0 = none.
 using TWindowHandle = uintptr_t;
 
 // The error code of the last common dialog shown by this process: 0 after a

@@ -226,8 +226,36 @@ void TSafeFileStream::Commit() {
   if (err != 0) throw EWriteError(u"Cannot write file \"" + file_name_ + u"\". " + Reason(err));
 }
 
+std::string TSafeFileStream::HandOver() {
+  if (committed_ || handed_over_ || handle_ < 0 || mode_ == Mode::kRewriteInPlace) return {};
+  const int fd = Handle();
+  handle_ = -1;  // closed either way; a failed close leaves nothing to commit
+  if (platform::Descriptors().Close(fd) != 0) return {};
+  handed_over_ = true;
+  return mode_ == Mode::kDirect ? target_ : temp_;
+}
+
 int TSafeFileStream::TryCommit() noexcept {
   if (committed_) return 0;
+  if (handed_over_) {
+    // The writer has written and closed the file: only the rename is left.
+    if (mode_ == Mode::kReplace) {
+      if (const int err = platform::Replace().Rename(folder_, temp_, target_)) {
+        Discard();
+        return err;
+      }
+      temp_.clear();
+      if (existed_) {
+        if (folder_ >= 0) {
+          (void)platform::Replace().SyncFolder(folder_);
+        } else {
+          (void)platform::Replace().SyncFolderNamed(DirName(target_));
+        }
+      }
+    }
+    committed_ = true;
+    return 0;
+  }
   if (handle_ < 0) return EBADF;
   auto& system = platform::Replace();
   auto& descriptors = platform::Descriptors();

@@ -102,6 +102,16 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // True when the target is written directly (device, FIFO, terminal) rather
   // than through a temporary.
   bool WritesDirectly() const noexcept { return mode_ == Mode::kDirect; }
+  // Hands the file over to a writer that opens it by name (the Windows print
+  // spooler, which cannot share it with the stream): closes the stream's
+  // handle and returns the native path to write, the temporary's (within the
+  // folder for a stream on an entry of an open folder) or the target's for
+  // one written directly. The stream writes nothing more; Commit() puts what
+  // the writer wrote in place (without flushing it again: the writer has
+  // closed it), destruction without Commit() removes it. Empty, and nothing
+  // changes, when the contents go to a file without a name (a file rewritten
+  // in place), once committed, or when the handle cannot be closed.
+  std::string HandOver();
 
   String ClassName() const override;
 
@@ -120,6 +130,7 @@ class ZEL_API TSafeFileStream : public THandleStream {
   Mode mode_ = Mode::kReplace;
   bool existed_ = false;
   bool committed_ = false;
+  bool handed_over_ = false;  // a writer of its own writes the file (HandOver)
 };
 
 // Writes the whole file FileName through a TSafeFileStream: calls Write with the stream,

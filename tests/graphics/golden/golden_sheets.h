@@ -5,8 +5,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 
+#include "tools/zel/marks_sheet.h"
 #include "zel/base/drawing.h"
+#include "zel/platform/backend.h"
+#include "zel/platform/fonts.h"
+#include "zel/platform/printing.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/printer.h"
 #include "zel/runtime/utf8.h"
@@ -34,9 +40,31 @@ inline std::unique_ptr<zel::TBitmap> ScreenMarks() {
   return b;
 }
 
-// The same cells drawn on a printer's page (printed to Scratch, then
+// A printing device that takes the pages and prints nothing: the printer's
+// canvas then works on every system without a printer (Windows prints
+// through the spooler), at the printer's own resolution and paper.
+class DrawingOnlyPrinting : public zel::platform::PrintServices {
+ public:
+  std::unique_ptr<zel::platform::PrintDocument> BeginDocument(
+      const zel::platform::PrintRequest& /*request*/, std::string& /*error*/) override {
+    return std::make_unique<Document>();
+  }
+
+ private:
+  struct Document : zel::platform::PrintDocument {
+    bool AddPage(const zel::platform::PageImage& /*page*/) override { return !finished; }
+    bool Finish() override { return !std::exchange(finished, true); }
+    std::string Error() const override { return {}; }
+    bool finished = false;
+  };
+};
+
+// The same cells drawn on a printer's page (a document for Scratch, then
 // abandoned) and copied back into a bitmap.
 inline std::unique_ptr<zel::TBitmap> PrinterMarks(const zel::String& Scratch) {
+  DrawingOnlyPrinting paper;
+  zel::platform::ScopedBackend<zel::platform::PrintServices> guard(
+      &paper, &zel::platform::SetPrintingBackend);
   zel::TPrinter printer;
   printer.SetFileName(Scratch);
   printer.BeginDoc();
@@ -64,6 +92,25 @@ inline std::unique_ptr<zel::TBitmap> Frames() {
                    15, zel::clRed, zel::clGreen, zel::clBlue, zel::clOlive, zel::clPurple);
   }
   return b;
+}
+
+// The sheet `zel marks OUT.png` writes, without its text: while it is drawn
+// no font is found (for a family no other drawing has in the glyph cache),
+// so the marks drawn as shapes and the frames remain. Text is drawn with a
+// clear brush and touches only its glyphs' pixels, so the tool's sheet
+// differs from this one in its text alone, on every system.
+inline std::unique_ptr<zel::TBitmap> MarksToolSheet() {
+  struct NoFonts : zel::platform::FontServices {
+    bool FindFace(const zel::platform::FontRequest&, zel::platform::FontFace&) override {
+      return false;
+    }
+    bool IsInstalled(const std::string&) override { return false; }
+    std::string FontFormat(const std::string&) override { return {}; }
+    int32_t ScreenPixelsPerInch() override { return 96; }
+  } none;
+  zel::platform::ScopedBackend<zel::platform::FontServices> guard(&none,
+                                                                  &zel::platform::SetFontsBackend);
+  return zel_tool::marks::Sheet(u"zel marks sheet without text");
 }
 
 // Text: lines in the DejaVu families at a few sizes, bold and italic,

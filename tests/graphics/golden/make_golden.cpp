@@ -29,12 +29,13 @@ int main(int argc, char** argv) {
     zel_golden::ScreenMarks()->SaveToFile(path("marks_screen.png"));
     zel_golden::PrinterMarks(path("scratch.pdf"))->SaveToFile(path("marks_printer.png"));
     zel_golden::Frames()->SaveToFile(path("frames.png"));
+    zel_golden::MarksToolSheet()->SaveToFile(path("marks_sheet.png"));
   } catch (const zel::Exception& e) {
     std::cerr << "make_golden: " << e.what() << "\n";
     return 1;
   }
   std::cout << "wrote " << zel_golden::TextGoldenFile()
-            << ", marks_screen.png, marks_printer.png and frames.png to " << folder.string()
-            << "\n";
+            << ", marks_screen.png, marks_printer.png, frames.png and marks_sheet.png to "
+            << folder.string() << "\n";
   return 0;
 }

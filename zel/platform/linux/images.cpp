@@ -262,15 +262,23 @@ class LibPngCodec : public PngCodec {
       }
       rows = rgb.data();
     }
-    png_alloc_size_t size = 0;
-    if (!png_image_write_get_memory_size(image, size, 0, rows, 0, nullptr)) return image.message;
-    out.resize(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, rows, 0, nullptr)) {
-      out.clear();
-      return image.message;
+    // One compression pass in the usual case: a buffer of a quarter of the
+    // raw pixels holds most images; libpng reports the size it needs when it
+    // does not, and only then is the image compressed a second time.
+    png_alloc_size_t size = count * (opaque ? 3 : 4) / 4 + 4096;
+    for (int pass = 0; pass < 2; ++pass) {
+      const png_alloc_size_t capacity = size;
+      out.resize(capacity);
+      if (png_image_write_to_memory(&image, out.data(), &size, 0, rows, 0, nullptr)) {
+        out.resize(size);
+        return {};
+      }
+      if ((image.warning_or_error & PNG_IMAGE_ERROR) != 0 || size <= capacity) break;
+      png_image_free(&image);  // the failed write left its state behind
+      image.warning_or_error = 0;
     }
-    out.resize(size);
-    return {};
+    out.clear();
+    return image.message[0] != '\0' ? image.message : "the image could not be encoded";
   }
 
   std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,

@@ -102,12 +102,15 @@ class CairoPdfDocument final : public PrintDocument {
 
 }  // namespace
 
-
-std::unique_ptr<PrintDocument> NativePrintServices::BeginDocument(const std::string& title,
-                                                                 DocumentWriter writer,
-                                                                 std::string& error) {
-  auto doc = std::make_unique<CairoPdfDocument>(std::move(writer));
-  if (!doc->Start(title)) {
+std::unique_ptr<PrintDocument> NativePrintServices::BeginDocument(const PrintRequest& request,
+                                                                  std::string& error) {
+  // Documents become PDF files; there are no printers to choose from.
+  if (!request.printer.empty()) {
+    error = "no printer named \"" + request.printer + "\" (this system prints to PDF files only)";
+    return nullptr;
+  }
+  auto doc = std::make_unique<CairoPdfDocument>(request.writer);
+  if (!doc->Start(request.title)) {
     error = doc->Error();
     return nullptr;
   }

@@ -190,6 +190,20 @@ int WriteAll(HANDLE h, const void* data, size_t len, DWORD piece) {
   return 0;
 }
 
+std::string SystemMessage(DWORD code) {
+  wchar_t* buf = nullptr;
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+  std::string text = n != 0 && buf != nullptr ? Narrow(std::wstring_view(buf, n)) : std::string();
+  if (buf != nullptr) ::LocalFree(buf);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) text = "Windows error " + std::to_string(code);
+  return text;
+}
+
 int64_t FileTimeTicks(const FILETIME& t) {
   return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
 }

@@ -37,6 +37,11 @@ int ErrnoFromWin32(DWORD code);
 // ErrnoFromWin32(GetLastError()).
 int LastErrno();
 
+// The system's text for the Windows error `code` (FormatMessageW), without
+// the closing full stop and line break; "Windows error <code>" when the
+// system has none.
+std::string SystemMessage(DWORD code);
+
 // A handle kept in an int descriptor: Windows handles hold 32 significant
 // bits (so 32-bit and 64-bit processes can share them), and -1 is
 // INVALID_HANDLE_VALUE.
