@@ -357,6 +357,34 @@ TEST(CanvasText, SurrogatePairsAreOneCharacter) {
             (std::u32string{0xFFFD, U'x'}));
 }
 
+// Characters beyond U+FFFF come as surrogate pairs and draw as one glyph;
+// one the face lacks draws its missing-glyph shape.
+TEST(CanvasText, CharactersBeyondTheBmpDrawOneGlyph) {
+  TBitmap b(120, 40);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName(u"DejaVu Sans");
+  c.Font().SetSize(14);
+  c.Brush().SetStyle(bsClear);
+  c.Font().SetColor(clRed);
+  const int32_t smiley = c.TextWidth(u"\U0001F600");  // DejaVu Sans has it
+  EXPECT_GT(smiley, 5);
+  EXPECT_EQ(c.TextWidth(u"\U0001F600\U0001F600"), 2 * smiley);
+  c.TextOut(2, 2, u"\U0001F600");
+  EXPECT_GT(Count(c, clRed), 20);
+  // Two Deseret letters, both missing: the same shape.
+  const String missing[] = {u"\U00010400", u"\U00010401"};
+  std::vector<std::string> drawn[2];
+  for (int i = 0; i < 2; ++i) {
+    TBitmap m(40, 40);
+    m.Canvas().Font().Assign(&c.Font());
+    m.Canvas().Brush().SetStyle(bsClear);
+    m.Canvas().TextOut(4, 4, missing[i]);
+    drawn[i] = Mask(m.Canvas(), 0, 0, 40, 40, clRed);
+    EXPECT_GT(Count(m.Canvas(), clRed), 4) << i;
+  }
+  EXPECT_EQ(drawn[0], drawn[1]);
+}
+
 TEST(PenBrush, AssignAndChangeEvents) {
   TPen a, b;
   int changes = 0;

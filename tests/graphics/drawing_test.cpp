@@ -301,6 +301,27 @@ TEST(CreateMarkAsBitmap, SizeFollowsTheClampedMargin) {
   }
 }
 
+// The text sheet against the running system's own image: FreeType and GDI
+// shade glyphs differently, so Linux and Windows each have one.
+TEST(TextSheet, MatchesTheGoldenImageOfThisSystem) {
+  for (const char* family : zel_golden::kTextFamilies)
+    if (!platform::Fonts().IsInstalled(family))
+      GTEST_SKIP() << family << " is not installed (fonts-dejavu-core)";
+  TBitmap want;
+  want.LoadFromFile(DataFile(zel_golden::TextGoldenFile()));
+  const auto got = zel_golden::TextSheet();
+  // Compared in ten bands of rows, so a failure says where.
+  constexpr int kBands = 10;
+  static_assert(zel_golden::kTextHeight % kBands == 0);
+  ExpectSameCells(*got, want, zel_golden::kTextWidth, zel_golden::kTextHeight / kBands,
+                  Range(kBands), "band");
+  // The sheet is not blank: every family drew.
+  int ink = 0;
+  for (int y = 0; y < got->Height(); ++y)
+    for (int x = 0; x < got->Width(); ++x) ink += got->Canvas().Pixels(x, y) != kWhitePixel;
+  EXPECT_GT(ink, 3000);
+}
+
 // A font service that reports a fixed format and screen resolution.
 struct FakeFonts : platform::NativeFontServices {
   std::string format = "TrueType";

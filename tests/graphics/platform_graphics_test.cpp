@@ -109,6 +109,70 @@ TEST(GlyphCacheBackend, FacesOpenOnceGlyphsRenderOnce) {
   }
 }
 
+// The system's renderer, counting the faces it opens and the glyphs they
+// render.
+struct CountingGlyphs : platform::GlyphServices {
+  struct Face : platform::GlyphFace {
+    Face(std::unique_ptr<platform::GlyphFace> inner, int& renders)
+        : inner(std::move(inner)), renders(renders) {}
+    const platform::GlyphFaceMetrics& Metrics() const override { return inner->Metrics(); }
+    bool Render(char32_t code, platform::GlyphCoverage coverage,
+                platform::GlyphBitmap& out) override {
+      ++renders;
+      return inner->Render(code, coverage, out);
+    }
+    std::unique_ptr<platform::GlyphFace> inner;
+    int& renders;
+  };
+  std::unique_ptr<platform::GlyphFace> OpenFace(const platform::FontFace& face,
+                                                const platform::GlyphSize& size) override {
+    ++opens;
+    auto inner = platform::NativeGlyphs().OpenFace(face, size);
+    if (!inner) return nullptr;
+    return std::make_unique<Face>(std::move(inner), renders);
+  }
+  int opens = 0;
+  int renders = 0;
+};
+
+TEST(GlyphCacheBackend, TheSystemsRendererDrawsEachGlyphOncePerFaceAndSize) {
+  if (!platform::Fonts().IsInstalled("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is missing";
+  // The cache keeps the faces (holding a reference to the counters) for the
+  // life of the process: the counters live as long.
+  static CountingGlyphs glyphs;
+  ScopedBackend<platform::GlyphServices> g(&glyphs, &platform::SetGlyphsBackend);
+  static int run = 0;
+  // Sizes no other test (nor a repeat of this one) draws with.
+  const int32_t height = -(61 + 2 * ++run);
+  TBitmap b(20, 20);
+  TCanvas& c = b.Canvas();
+  c.Font().SetName(u"DejaVu Sans");
+  c.Font().SetHeight(height);
+  const String line = u"The quick brown fox jumps over the lazy dog";  // 28 distinct characters
+  const int opens0 = glyphs.opens, renders0 = glyphs.renders;
+  c.TextOut(0, 0, line);
+  EXPECT_EQ(glyphs.opens - opens0, 1);
+  EXPECT_EQ(glyphs.renders - renders0, 28);
+  const TSize extent = c.TextExtent(line);
+  for (int i = 0; i < 3; ++i) c.TextOut(i, i, line);
+  c.Font().SetColor(clRed);  // colour is not part of a face
+  c.TextOut(0, 0, line);
+  EXPECT_EQ(c.TextExtent(line), extent);
+  EXPECT_EQ(glyphs.opens - opens0, 1);
+  EXPECT_EQ(glyphs.renders - renders0, 28);
+  // Another size is another face: its glyphs are rendered again, once.
+  c.Font().SetHeight(height - 1);
+  c.TextOut(0, 0, line);
+  c.TextOut(0, 0, line);
+  EXPECT_EQ(glyphs.opens - opens0, 2);
+  EXPECT_EQ(glyphs.renders - renders0, 56);
+  // Back to the first size: still cached.
+  c.Font().SetHeight(height);
+  c.TextOut(0, 0, u"fox dog");
+  EXPECT_EQ(glyphs.opens - opens0, 2);
+  EXPECT_EQ(glyphs.renders - renders0, 56);
+}
+
 // A codec that records what it was given and fails as told.
 struct FakeCodec : platform::PngCodec {
   std::string Decode(const platform::PngReader& read, int64_t pixel_limit,

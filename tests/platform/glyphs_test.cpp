@@ -8,16 +8,12 @@
 
 #include "zel/platform/fonts.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace zel::platform {
 namespace {
-
-#ifdef _WIN32
-TEST(NativeGlyphs, NoRendererYet) {
-  FontFace face;
-  face.file = "C:\\Windows\\Fonts\\arial.ttf";
-  EXPECT_EQ(NativeGlyphs().OpenFace(face, GlyphSize{}), nullptr);
-}
-#else
 
 // The regular DejaVu Sans face; false when it is not installed.
 bool DejaVu(FontFace& face) {
@@ -63,6 +59,35 @@ TEST(NativeGlyphs, MonoAndGrayCoverage) {
   const GlyphBitmap space = Render(*face, U' ', GlyphCoverage::kMono);
   EXPECT_GT(space.advance, 0);
   EXPECT_EQ(std::count(space.coverage.begin(), space.coverage.end(), 0), space.coverage.size());
+  const GlyphBitmap gray_space = Render(*face, U' ', GlyphCoverage::kGray);
+  EXPECT_EQ(gray_space.advance, space.advance);
+  EXPECT_EQ(std::count(gray_space.coverage.begin(), gray_space.coverage.end(), 0),
+            gray_space.coverage.size());
+
+  // Both coverages advance alike.
+  EXPECT_EQ(Render(*face, U'O', GlyphCoverage::kMono).advance, gray.advance);
+}
+
+// Characters beyond U+FFFF: the face's own glyph where it has one, the
+// missing-glyph shape where it has none (the same for every such character).
+TEST(NativeGlyphs, CharactersBeyondTheBmp) {
+  FontFace found;
+  if (!DejaVu(found)) GTEST_SKIP() << "fonts-dejavu-core is not installed";
+  auto face = NativeGlyphs().OpenFace(found, {-20, 96, false, false});
+  ASSERT_NE(face, nullptr);
+  const GlyphBitmap smiley = Render(*face, 0x1F600, GlyphCoverage::kMono);  // DejaVu Sans has it
+  const GlyphBitmap missing = Render(*face, 0x10400, GlyphCoverage::kMono);  // Deseret: not
+  EXPECT_GT(smiley.width, 0);
+  EXPECT_NE(std::count(smiley.coverage.begin(), smiley.coverage.end(), 1), 0);
+  EXPECT_NE(smiley.coverage, missing.coverage);
+  EXPECT_NE(std::count(missing.coverage.begin(), missing.coverage.end(), 1), 0);
+  for (char32_t code : {char32_t{0x10401}, char32_t{0xE0000}, char32_t{0x10FFFF},
+                        char32_t{0x110000}, char32_t{0xFFFFFFFF}}) {
+    SCOPED_TRACE(static_cast<uint32_t>(code));
+    const GlyphBitmap g = Render(*face, code, GlyphCoverage::kMono);
+    EXPECT_EQ(g.coverage, missing.coverage);
+    EXPECT_EQ(g.advance, missing.advance);
+  }
 }
 
 TEST(NativeGlyphs, HeightsEmCellAndTenPoints) {
@@ -95,6 +120,7 @@ TEST(NativeGlyphs, HeightsEmCellAndTenPoints) {
   EXPECT_NE(NativeGlyphs().OpenFace(found, {INT32_MIN, 96, false, false}), nullptr);
 }
 
+#ifndef _WIN32
 TEST(NativeGlyphs, BoldAndItalicAreSynthesisedOnlyWhenTheFaceLacksThem) {
   FontFace found;
   if (!DejaVu(found)) GTEST_SKIP() << "fonts-dejavu-core is not installed";
@@ -125,7 +151,71 @@ TEST(NativeGlyphs, UnreadableFilesOpenNothing) {
   not_a_font.file = "/dev/null";
   EXPECT_EQ(NativeGlyphs().OpenFace(not_a_font, GlyphSize{}), nullptr);
 }
+#else
+// GDI draws the style asked of it, synthesising what the face lacks.
+TEST(NativeGlyphs, BoldAndItalicComeFromGdi) {
+  FontFace found;
+  if (!DejaVu(found)) GTEST_SKIP() << "the DejaVu fonts are not installed";
+  EXPECT_EQ(found.family, "DejaVu Sans");
+  auto regular = NativeGlyphs().OpenFace(found, {-24, 96, false, false});
+  auto bold = NativeGlyphs().OpenFace(found, {-24, 96, true, false});
+  auto italic = NativeGlyphs().OpenFace(found, {-24, 96, false, true});
+  ASSERT_TRUE(regular && bold && italic);
+  const GlyphBitmap r = Render(*regular, U'l', GlyphCoverage::kMono);
+  const GlyphBitmap b = Render(*bold, U'l', GlyphCoverage::kMono);
+  const GlyphBitmap i = Render(*italic, U'l', GlyphCoverage::kMono);
+  EXPECT_GT(b.width, r.width);
+  EXPECT_GE(b.advance, r.advance);
+  EXPECT_GT(i.width, r.width);
+  // A light-only family: GDI emboldens it.
+  FontFace light;
+  if (NativeFonts().IsInstalled("DejaVu Sans Light") &&
+      NativeFonts().FindFace({"DejaVu Sans Light", true, false, false}, light)) {
+    auto thin = NativeGlyphs().OpenFace(light, {-24, 96, false, false});
+    auto thick = NativeGlyphs().OpenFace(light, {-24, 96, true, false});
+    ASSERT_TRUE(thin && thick);
+    const GlyphBitmap t = Render(*thin, U'l', GlyphCoverage::kMono);
+    const GlyphBitmap k = Render(*thick, U'l', GlyphCoverage::kMono);
+    EXPECT_GT(std::count(k.coverage.begin(), k.coverage.end(), 1),
+              std::count(t.coverage.begin(), t.coverage.end(), 1));
+  }
+}
 
+// GDI draws by face name: without one (or with one GDI cannot hold) nothing
+// opens; the file is not used.
+TEST(NativeGlyphs, FacesNeedANameGdiHolds) {
+  FontFace nameless;
+  nameless.file = "C:\\Windows\\Fonts\\arial.ttf";
+  EXPECT_EQ(NativeGlyphs().OpenFace(nameless, GlyphSize{}), nullptr);
+  FontFace too_long;
+  too_long.family = std::string(LF_FACESIZE, 'x');
+  EXPECT_EQ(NativeGlyphs().OpenFace(too_long, GlyphSize{}), nullptr);
+  FontFace not_text;
+  not_text.family = "\xff";
+  EXPECT_EQ(NativeGlyphs().OpenFace(not_text, GlyphSize{}), nullptr);
+}
+
+// Every face holds a device context and a font, and every font query makes
+// its own: opening and closing many leaks neither.
+TEST(NativeGlyphs, FacesReleaseTheirGdiObjects) {
+  FontFace found;
+  if (!DejaVu(found)) GTEST_SKIP() << "the DejaVu fonts are not installed";
+  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (before == 0) GTEST_SKIP() << "this system does not count GDI objects (Wine)";
+  for (int i = 0; i < 200; ++i) {
+    auto face = NativeGlyphs().OpenFace(found, {-10 - i % 7, 96, i % 2 == 0, i % 3 == 0});
+    ASSERT_NE(face, nullptr);
+    GlyphBitmap g;
+    ASSERT_TRUE(face->Render(U'a', GlyphCoverage::kGray, g));
+  }
+  FontFace other;
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(NativeFonts().FindFace({"DejaVu Serif", true, true, false}, other));
+    EXPECT_TRUE(NativeFonts().IsInstalled("DejaVu Serif"));
+    EXPECT_EQ(NativeFonts().FontFormat("DejaVu Serif"), "TrueType");
+  }
+  EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before + 2);
+}
 #endif
 
 }  // namespace

@@ -11,7 +11,19 @@
 // one pixel, whole pixels) and the advance by as much; italic wanted from an
 // upright face shears the outlines by 0.2 (x += 0.2 y). Synthesis applies to
 // outlines only, so embedded bitmaps are not used then.
-// Windows: no glyph renderer yet (GDI will draw them): OpenFace fails.
+// Windows: GDI. The face is the one FontFace::family names (file and index
+// are not used; an empty family opens nothing), created with
+// CreateFontIndirectW at GDI's lfHeight (the same meaning as
+// GlyphSize::height), outline faces only, and selected into a memory device
+// context the face owns. Bold and italic are asked of GDI, which
+// synthesises what the face lacks. Metrics come from GetTextMetricsW and
+// GetOutlineTextMetricsW; glyphs from GetGlyphOutlineW (GGO_BITMAP for
+// kMono, GGO_GRAY8_BITMAP's 65 levels scaled to 0..255 for kGray; a face
+// without outlines, should GDI give one, renders nothing). Characters beyond
+// U+FFFF are looked up in the face's own character map (its 'cmap' table)
+// and drawn by glyph index; GDI's font linking does not apply to them or to
+// any other character, so a character the face lacks is its missing-glyph
+// shape.
 //
 // The backend in force is Glyphs(); tests install another one with
 // SetGlyphsBackend or ScopedBackend (see backend.h).

@@ -15,6 +15,7 @@
 #include "zel/platform/printing.h"
 #include "zel/runtime/bitmap.h"
 #include "zel/runtime/printer.h"
+#include "zel/runtime/utf8.h"
 
 namespace zel_golden {
 
@@ -110,6 +111,73 @@ inline std::unique_ptr<zel::TBitmap> MarksToolSheet() {
   zel::platform::ScopedBackend<zel::platform::FontServices> guard(&none,
                                                                   &zel::platform::SetFontsBackend);
   return zel_tool::marks::Sheet(u"zel marks sheet without text");
+}
+
+// Text: lines in the DejaVu families at a few sizes, bold and italic,
+// underlined and struck out, on a solid brush, a character beyond U+FFFF,
+// and a row of character marks. Glyphs come from the system's renderer
+// (FreeType on Linux, GDI on Windows), which shade them differently, so each
+// system has its own image: TextGoldenFile().
+inline constexpr int kTextWidth = 340;
+inline constexpr int kTextHeight = 270;
+inline constexpr const char* kTextFamilies[] = {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"};
+inline constexpr uint8_t kTextMarks[] = {52, 65, 103, 128, 150, 153, 199, 205, 255};
+
+// The text sheet's image file of the running system.
+inline const char* TextGoldenFile() {
+#ifdef _WIN32
+  return "text_windows.png";
+#else
+  return "text_linux.png";
+#endif
+}
+
+inline std::unique_ptr<zel::TBitmap> TextSheet() {
+  struct Line {
+    const char* family;
+    int32_t size;  // points
+    zel::TFontStyles style;
+    const char* text;  // UTF-8
+  };
+  using zel::fsBold, zel::fsItalic, zel::fsUnderline, zel::fsStrikeOut;
+  const Line lines[] = {
+      {"DejaVu Sans", 7, {}, "Sans 7: The quick brown fox jumps over the lazy dog"},
+      {"DejaVu Sans", 10, {}, "Sans 10: Pack my box with five dozen jugs"},
+      {"DejaVu Sans", 14, {}, "Sans 14: \u00C4gypten \u20AC5 \u00DF\u00E9"},
+      {"DejaVu Sans", 20, {}, "Sans 20: Wg Qy"},
+      {"DejaVu Sans", 11, {fsBold}, "Bold 11: Hamburgefonts"},
+      {"DejaVu Sans", 11, {fsItalic}, "Italic 11: Hamburgefonts"},
+      {"DejaVu Sans", 11, {fsBold, fsItalic}, "Bold italic 11: Hamburgefonts"},
+      {"DejaVu Serif", 11, {fsUnderline}, "Serif 11 underlined"},
+      {"DejaVu Sans Mono", 10, {fsStrikeOut}, "Mono 10 struck out {0}"},
+      {"DejaVu Sans", 12, {}, "Beyond U+FFFF: \U0001F600"},
+  };
+  auto b = std::make_unique<zel::TBitmap>(kTextWidth, kTextHeight);
+  zel::TCanvas& c = b->Canvas();
+  c.Brush().SetStyle(zel::bsClear);
+  c.Font().SetColor(zel::clBlack);
+  int32_t y = 2;
+  for (const Line& line : lines) {
+    c.Font().SetName(zel::Utf8ToString(line.family));
+    c.Font().SetSize(line.size);
+    c.Font().SetStyle(line.style);
+    c.TextOut(4, y, zel::Utf8ToString(line.text));
+    y += c.TextHeight(u"Wg") + 2;
+  }
+  // On a solid brush: the text's box is filled first.
+  c.Font().SetName(u"DejaVu Sans");
+  c.Font().SetSize(12);
+  c.Font().SetStyle({});
+  c.Font().SetColor(zel::clNavy);
+  c.Brush().SetStyle(zel::bsSolid);
+  c.Brush().SetColor(zel::clYellow);
+  c.TextOut(4, y, u"On yellow");
+  y += c.TextHeight(u"Wg") + 14;
+  // Character marks, centred on their points in the pen colour.
+  c.Pen().SetColor(zel::clMaroon);
+  for (size_t i = 0; i < sizeof kTextMarks; ++i)
+    zel::DrawMarkOnCanvas(c, kTextMarks[i], 16 + 30 * static_cast<int32_t>(i), y);
+  return b;
 }
 
 }  // namespace zel_golden

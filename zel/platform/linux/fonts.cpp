@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <memory>
+#include <mutex>
+
+#include "zel/platform/internal/font_sizes.h"
 
 namespace zel::platform {
 namespace {
@@ -38,19 +41,26 @@ Pattern Match(FcConfig* config, const FontRequest& request) {
 
 }  // namespace
 
-NativeFontServices::NativeFontServices() = default;
+// The instance's fontconfig configuration, loaded on the first query.
+struct NativeFontServices::State {
+  std::once_flag loaded;
+  FcConfig* config = nullptr;  // nullptr when fontconfig could not load one
 
-void* NativeFontServices::Config() {
-  std::call_once(loaded_, [this] { config_ = FcInitLoadConfigAndFonts(); });
-  return config_;
-}
+  FcConfig* Config() {
+    std::call_once(loaded, [this] { config = FcInitLoadConfigAndFonts(); });
+    return config;
+  }
+  ~State() {
+    if (config != nullptr) FcConfigDestroy(config);
+  }
+};
 
-NativeFontServices::~NativeFontServices() {
-  if (config_ != nullptr) FcConfigDestroy(static_cast<FcConfig*>(config_));
-}
+NativeFontServices::NativeFontServices() : state_(std::make_unique<State>()) {}
+
+NativeFontServices::~NativeFontServices() = default;
 
 bool NativeFontServices::FindFace(const FontRequest& request, FontFace& face) {
-  auto* config = static_cast<FcConfig*>(Config());
+  FcConfig* config = state_->Config();
   if (config == nullptr) return false;
   const Pattern match = Match(config, request);
   if (!match) return false;
@@ -71,7 +81,7 @@ bool NativeFontServices::FindFace(const FontRequest& request, FontFace& face) {
 }
 
 bool NativeFontServices::IsInstalled(const std::string& family) {
-  auto* config = static_cast<FcConfig*>(Config());
+  FcConfig* config = state_->Config();
   if (family.empty() || config == nullptr) return false;
   Pattern pattern(FcPatternCreate());
   if (!pattern) return false;
@@ -86,8 +96,7 @@ bool NativeFontServices::IsInstalled(const std::string& family) {
 
 std::string NativeFontServices::FontFormat(const std::string& family) {
   if (!IsInstalled(family)) return {};
-  const Pattern match =
-      Match(static_cast<FcConfig*>(Config()), FontRequest{family, false, false, false});
+  const Pattern match = Match(state_->Config(), FontRequest{family, false, false, false});
   if (!match) return {};
   FcChar8* format = nullptr;
   if (FcPatternGetString(match.get(), FC_FONTFORMAT, 0, &format) != FcResultMatch ||
@@ -97,13 +106,8 @@ std::string NativeFontServices::FontFormat(const std::string& family) {
 }
 
 int32_t NativeFontServices::ScreenPixelsPerInch() {
-  const char* env = std::getenv("ZEL_SCREEN_PPI");
-  if (env != nullptr && *env != '\0') {
-    char* end = nullptr;
-    const long value = std::strtol(env, &end, 10);
-    if (*end == '\0' && value >= 24 && value <= 2400) return static_cast<int32_t>(value);
-  }
-  return 96;
+  const int32_t set = internal::ScreenPpiSetting(std::getenv("ZEL_SCREEN_PPI"));
+  return set != 0 ? set : 96;
 }
 
 FontServices& NativeFonts() {

@@ -10,10 +10,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "zel/platform/internal/font_sizes.h"
+
 namespace zel::platform {
 namespace {
 
-constexpr int32_t kMaxPixelHeight = 4096;
+using internal::kMaxPixelHeight;
+using internal::TenPointPixels;
 
 int32_t Round26_6(FT_Pos v) {
   return static_cast<int32_t>(v >= 0 ? (v + 32) >> 6 : -((-v + 32) >> 6));
@@ -31,14 +34,6 @@ struct Library {
   Library(const Library&) = delete;
   Library& operator=(const Library&) = delete;
 };
-
-// The em height in pixels of a 10-point font at ppi, rounded half away from
-// zero (at least 1).
-int32_t TenPointPixels(int32_t ppi) {
-  const int64_t num = int64_t{10} * ppi;
-  const int64_t q = num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72);
-  return static_cast<int32_t>(std::clamp<int64_t>(q, 1, kMaxPixelHeight));
-}
 
 // Sets the face's size (see GlyphSize::height).
 bool SetPixelHeight(FT_Face face, int32_t height, int32_t ppi) {
