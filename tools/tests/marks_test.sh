@@ -12,6 +12,12 @@ check "png signature" "$(printf '\211PNG')" "$(head -c 4 "$T/m.png")"
 check "png size" "0000024c00000162" "$(od -An -tx1 -j16 -N8 "$T/m.png" | tr -d ' \n')"
 "$ZEL" marks - > "$T/out.png"; check "png to standard output status" 0 $?
 cmp -s "$T/m.png" "$T/out.png"; check "same sheet either way" 0 $?
+# The sheet of each system is kept for comparing them side by side.
+if [ -n "${ZEL_ARTIFACT_DIR:-}" ]; then
+  mkdir -p "$ZEL_ARTIFACT_DIR"
+  if on_linux; then system=linux; else system=windows; fi
+  cp "$T/m.png" "$ZEL_ARTIFACT_DIR/marks-$system.png" && echo "artifact: $ZEL_ARTIFACT_DIR/marks-$system.png"
+fi
 if on_linux; then
   "$ZEL" marks --pdf "$T/m.pdf"; check "pdf status" 0 $?
   check "pdf signature" "%PDF" "$(head -c 4 "$T/m.pdf")"
