@@ -15,6 +15,7 @@ namespace zel::platform {
 namespace {
 
 using windows::Narrow;
+using windows::SystemMessage;
 using windows::Widen;
 
 struct Root {
@@ -76,17 +77,7 @@ int32_t CodeOfType(DWORD type) {
 // A Windows error as text, without the trailing line break.
 std::string ErrorText(LSTATUS code) {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_KEY_DELETED) return "the key does not exist";
-  wchar_t* buf = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
-  std::string text = n && buf ? Narrow(std::wstring_view(buf, n)) : std::string();
-  if (buf) LocalFree(buf);
-  while (!text.empty() &&
-         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-    text.pop_back();
-  if (text.empty()) text = "Windows error " + std::to_string(code);
-  return text;
+  return SystemMessage(static_cast<DWORD>(code));
 }
 
 // Closes a key handle when the scope ends.
