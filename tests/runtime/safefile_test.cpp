@@ -173,9 +173,10 @@ TEST(SafeFile, UncommittedOrFailedWriteLeavesTargetAlone) {
 }
 
 // A replacement whose system refuses one step: creating the temporary, giving
-// it the old file's mode, or renaming it over the target.
+// it the old file's mode, renaming it over the target, or opening a handed
+// over temporary again to flush it.
 struct RefusingReplace : zel::platform::NativeReplaceServices {
-  int step = 0;  // 1 create, 2 mode, 3 rename
+  int step = 0;  // 1 create, 2 mode, 3 rename, 4 reopen
   int CreateExclusive(int folder, const std::string& path, uint32_t mode, int& fd) override {
     if (step == 1) {
       fd = -1;
@@ -188,6 +189,13 @@ struct RefusingReplace : zel::platform::NativeReplaceServices {
   }
   int Rename(int folder, const std::string& from, const std::string& to) override {
     return step == 3 ? EXDEV : NativeReplaceServices::Rename(folder, from, to);
+  }
+  int OpenForRewrite(int folder, const std::string& path, bool no_follow, int& fd) override {
+    if (step == 4) {
+      fd = -1;
+      return EIO;
+    }
+    return NativeReplaceServices::OpenForRewrite(folder, path, no_follow, fd);
   }
 };
 
@@ -625,6 +633,20 @@ TEST(SafeFile, HandOverLetsAWriterByNameReplaceTheFile) {
       EXPECT_TRUE(s.Committed());
       EXPECT_EQ(s.HandOver(), "");
     }
+  }
+  EXPECT_EQ(TempDir::Read(name), "new");
+  EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+  // What the writer left cannot be flushed before it would replace the file:
+  // the commit fails, and the file and folder stay as they were.
+  {
+    RefusingReplace refusing;
+    refusing.step = 4;
+    zel::platform::ScopedBackend<zel::platform::ReplaceServices> guard(
+        &refusing, &zel::platform::SetReplaceBackend);
+    TSafeFileStream s(name);
+    ASSERT_TRUE(write_by_name(s.HandOver(), "lost"));
+    EXPECT_THROW(s.Commit(), zel::EWriteError);
+    EXPECT_FALSE(s.Committed());
   }
   EXPECT_EQ(TempDir::Read(name), "new");
   EXPECT_EQ(EntriesIn(dir.Path()), 1u);

@@ -238,8 +238,23 @@ std::string TSafeFileStream::HandOver() {
 int TSafeFileStream::TryCommit() noexcept {
   if (committed_) return 0;
   if (handed_over_) {
-    // The writer has written and closed the file: only the rename is left.
+    // The writer has written and closed the file. What it wrote reaches the
+    // disk before it takes an earlier file's place, as in every replacement;
+    // then only the rename is left.
     if (mode_ == Mode::kReplace) {
+      if (existed_) {
+        int fd = -1;
+        int err = platform::Replace().OpenForRewrite(folder_, temp_, true, fd);
+        if (err == 0) {
+          err = platform::Descriptors().Sync(fd);
+          const int closed = platform::Descriptors().Close(fd);
+          if (err == 0) err = closed;
+        }
+        if (err != 0) {
+          Discard();
+          return err;
+        }
+      }
       if (const int err = platform::Replace().Rename(folder_, temp_, target_)) {
         Discard();
         return err;

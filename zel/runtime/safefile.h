@@ -107,8 +107,8 @@ class ZEL_API TSafeFileStream : public THandleStream {
   // handle and returns the native path to write, the temporary's (within the
   // folder for a stream on an entry of an open folder) or the target's for
   // one written directly. The stream writes nothing more; Commit() puts what
-  // the writer wrote in place (without flushing it again: the writer has
-  // closed it), destruction without Commit() removes it. Empty, and nothing
+  // the writer wrote in place (flushed to the disk first when it replaces an
+  // earlier file), destruction without Commit() removes it. Empty, and nothing
   // changes, when the contents go to a file without a name (a file rewritten
   // in place), once committed, or when the handle cannot be closed.
   std::string HandOver();
