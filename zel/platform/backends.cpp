@@ -4,6 +4,10 @@
 // but the system calls.
 #include "zel/platform/backend.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "zel/platform/descriptors.h"
 #include "zel/platform/drives.h"
 #include "zel/platform/environment.h"
@@ -62,6 +66,14 @@ ZEL_PLATFORM_CONCERN(TrashSystem, NativeTrash, Trash, SetTrashBackend)
 StoreError::~StoreError() = default;
 PrintDocument::~PrintDocument() = default;
 GlyphFace::~GlyphFace() = default;
+
+std::string PngCodec::EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
+                               const PngWriter& write) {
+  std::vector<uint8_t> bytes;
+  std::string error = Encode(pixels, width, height, bytes);
+  if (error.empty()) write(bytes.data(), bytes.size());
+  return error;
+}
 
 RaisedPriorities::RaisedPriorities()
     : process_(Process()), saved_(process_.SavePriorities()), raised_(process_.RaisePriorities()) {}

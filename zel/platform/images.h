@@ -85,10 +85,10 @@ class ZEL_API PngCodec {
                              std::vector<uint8_t>& out) = 0;
   // Encodes width x height pixels (rows of width values at pixels) as
   // Encode does and hands the bytes to write; returns "" on success, else
-  // the reason (write not called). The image is encoded in memory first and
-  // handed to write in one piece.
+  // the reason (write not called). The native codecs encode in memory first
+  // (this default) and hand the image to write in one piece.
   virtual std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
-                               const PngWriter& write) = 0;
+                               const PngWriter& write);
 };
 
 // The process's native codec.

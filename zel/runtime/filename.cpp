@@ -3,29 +3,15 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "zel/platform/internal/put_utf8.h"
+
 namespace zel {
 
 namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00;
 
-void PutUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
+using platform::internal::PutUtf8;
 
 // Length of the well-formed UTF-8 sequence at p[0..n), 0 when there is none
 // (the strict rules: no overlong forms, no surrogates, nothing above

@@ -280,14 +280,6 @@ class LibPngCodec : public PngCodec {
     out.clear();
     return image.message[0] != '\0' ? image.message : "the image could not be encoded";
   }
-
-  std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
-                       const PngWriter& write) override {
-    std::vector<uint8_t> bytes;
-    std::string error = Encode(pixels, width, height, bytes);
-    if (error.empty()) write(bytes.data(), bytes.size());
-    return error;
-  }
 };
 
 }  // namespace

@@ -750,14 +750,6 @@ class WicPngCodec : public PngCodec {
       return std::move(refusal.reason);
     }
   }
-
-  std::string EncodeTo(const uint32_t* pixels, uint32_t width, uint32_t height,
-                       const PngWriter& write) override {
-    std::vector<uint8_t> bytes;
-    std::string error = Encode(pixels, width, height, bytes);
-    if (error.empty()) write(bytes.data(), bytes.size());
-    return error;
-  }
 };
 
 }  // namespace

@@ -88,11 +88,11 @@ class SpoolerDocument final : public PrintDocument {
       error_ = "the printer reports no printable page";
       return false;
     }
-    std::wstring title, output;
+    std::wstring title, output, wide;
     if (!Widen(request.title, title)) title = L"zel document";
     if (!request.output_path.empty()) {
       // The spooler may write from another process: an absolute name.
-      if (!windows::WidePath(request.output_path, output) || !FullName(output)) {
+      if (!windows::WidePath(request.output_path, wide) || !windows::FullPathName(wide, output)) {
         error_ = "the output file name is not valid";
         return false;
       }
@@ -223,17 +223,6 @@ class SpoolerDocument final : public PrintDocument {
       error_ = StepError("DocumentProperties");
       return false;
     }
-    return true;
-  }
-
-  static bool FullName(std::wstring& path) {
-    const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return false;
-    std::wstring full(n, L'\0');
-    const DWORD m = ::GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (m == 0 || m >= n) return false;
-    full.resize(m);
-    path = full;
     return true;
   }
 

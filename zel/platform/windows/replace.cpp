@@ -76,13 +76,8 @@ int FullPath(int folder, const std::string& path, std::wstring& out) {
 // left as it is when it already has the \\?\ prefix or cannot be made full.
 void FullName(std::wstring& wpath) {
   if (wpath.rfind(L"\\\\?\\", 0) == 0) return;
-  const DWORD need = ::GetFullPathNameW(wpath.c_str(), 0, nullptr, nullptr);
-  if (need == 0) return;
-  std::wstring full(need, L'\0');
-  const DWORD got = ::GetFullPathNameW(wpath.c_str(), need, full.data(), nullptr);
-  if (got == 0 || got >= need) return;
-  full.resize(got);
-  wpath = std::move(full);
+  std::wstring full;
+  if (windows::FullPathName(wpath, full)) wpath = std::move(full);
 }
 
 // Opens `wpath` for `access` with every kind of sharing (so the open never

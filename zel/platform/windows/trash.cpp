@@ -46,14 +46,11 @@ int NativeTrashSystem::MoveToTrash(const std::string& path, std::string& trashed
   std::wstring wide;
   if (!windows::Widen(path, wide)) return EINVAL;
   // The shell takes absolute paths only, without the \\?\ prefix.
-  std::wstring full(MAX_PATH, L'\0');
-  DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n >= full.size()) {
-    full.resize(n);
-    n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  std::wstring full;
+  if (!windows::FullPathName(wide, full)) {
+    const int err = windows::LastErrno();
+    return err != 0 ? err : ENAMETOOLONG;
   }
-  if (n == 0 || n >= full.size()) return n == 0 ? windows::LastErrno() : ENAMETOOLONG;
-  full.resize(n);
   if (full.size() >= MAX_PATH) return ENAMETOOLONG;
   if (GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES) return windows::LastErrno();
   // A network share has no Recycle Bin: the shell would delete the file for

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "zel/platform/internal/put_utf8.h"
+
 namespace zel::platform::windows {
 
 bool Widen(std::string_view text, std::wstring& out) {
@@ -70,21 +72,7 @@ std::string Narrow(std::wstring_view text) {
         ++i;
       }
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    internal::PutUtf8(out, cp);
   }
   return out;
 }
@@ -103,13 +91,19 @@ bool WidePath(std::string_view path, std::wstring& out) {
   // "." / ".." are not resolved, so the full name is asked for first.
   for (auto& c : out)
     if (c == L'/') c = L'\\';
-  const DWORD need = ::GetFullPathNameW(out.c_str(), 0, nullptr, nullptr);
-  if (need == 0) return true;
-  std::wstring full(need, L'\0');
-  const DWORD got = ::GetFullPathNameW(out.c_str(), need, full.data(), nullptr);
-  if (got == 0 || got >= need) return true;
-  full.resize(got);
+  std::wstring full;
+  if (!FullPathName(out, full)) return true;
   out = unc ? L"\\\\?\\UNC\\" + full.substr(2) : L"\\\\?\\" + full;
+  return true;
+}
+
+bool FullPathName(const std::wstring& path, std::wstring& full) {
+  const DWORD need = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return false;
+  full.assign(need, L'\0');
+  const DWORD got = ::GetFullPathNameW(path.c_str(), need, full.data(), nullptr);
+  if (got == 0 || got >= need) return false;  // failed, or the current folder changed meanwhile
+  full.resize(got);
   return true;
 }
 

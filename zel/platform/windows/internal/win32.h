@@ -31,6 +31,10 @@ std::string Narrow(std::wstring_view text);
 // limit get the \\?\ prefix (and "/" becomes "\"), so no length limit
 // applies. False for text Widen refuses or an empty path.
 bool WidePath(std::string_view path, std::wstring& out);
+// The full name of `path` (GetFullPathNameW: made absolute, "." and ".."
+// resolved, "/" made "\") into `full`; false when the system gives none
+// (GetLastError says why, when it knows).
+bool FullPathName(const std::wstring& path, std::wstring& full);
 
 // The error number (ENOENT, EACCES, ...) for a Windows error code.
 int ErrnoFromWin32(DWORD code);
